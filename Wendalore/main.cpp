@@ -1,0 +1,16 @@
+#include <QApplication>
+#include <QMainWindow>
+
+#include "Wendalore/MainQueueBridge.h"
+
+int main(int argc, char* argv[]) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName("Wendalore");
+  wendalore::bridgeMainQueueToEventLoop();
+
+  QMainWindow window;
+  window.setWindowTitle("Wendalore");
+  window.resize(1200, 800);
+  window.show();
+  return application.exec();
+}

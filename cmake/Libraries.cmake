@@ -1,0 +1,42 @@
+# One library per folder: every source below the folder belongs to it, so
+# adding a file never means touching the build.
+function(wendalore_library name)
+  cmake_parse_arguments(ARG "" "" "FOLDERS;DEPENDS" ${ARGN})
+  set(sources)
+  foreach(folder IN LISTS ARG_FOLDERS)
+    file(GLOB_RECURSE found CONFIGURE_DEPENDS "${folder}/*.cpp")
+    list(APPEND sources ${found})
+  endforeach()
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_compile_options(${name} PRIVATE ${WENDALORE_WARNINGS})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
+  else()
+    # Header-only so far.
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPENDS})
+  endif()
+endfunction()
+
+# One test executable per folder. Suites that need local servers run as one
+# process so the servers start once; the others are split per test case so
+# CTest can run them in parallel.
+function(wendalore_test_suite name)
+  cmake_parse_arguments(ARG "WHOLE" "" "FOLDERS;DEPENDS" ${ARGN})
+  set(sources)
+  foreach(folder IN LISTS ARG_FOLDERS)
+    file(GLOB_RECURSE found CONFIGURE_DEPENDS "${folder}/*.cpp")
+    list(APPEND sources ${found})
+  endforeach()
+  add_executable(${name} ${sources})
+  target_compile_options(${name} PRIVATE ${WENDALORE_WARNINGS})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gmock GTest::gtest_main)
+  if(ARG_WHOLE)
+    add_test(NAME ${name} COMMAND ${name})
+  else()
+    include(GoogleTest)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  endif()
+endfunction()

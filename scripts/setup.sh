@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs whatever the build and the tests need that is missing, then
+# configures and builds. Quick when everything is already there.
+# Usage: scripts/setup.sh [build-dir] [extra cmake arguments...]
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${1:-"$root/build"}
+shift || true
+
+packages=(
+  cmake ninja-build g++ pkg-config git
+  libfmt-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
+  libcurl4-openssl-dev libssl-dev openssl libsqlite3-dev zlib1g-dev libboost-dev
+  python3-httpbin gunicorn
+  clang libclang-rt-14-dev
+  xvfb xauth
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
+fi
+
+if [ ! -f "$build/build.ninja" ]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+fi
+cmake --build "$build"

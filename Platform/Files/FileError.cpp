@@ -46,8 +46,7 @@ std::string FileError::description() const {
   char buffer[256];
   const char* reason = strerror_r(errorNumber_, buffer, sizeof buffer);
   if (destination_) {
-    return fmt::format("Could not {} \"{}\" to \"{}\": {}", operation_, path_.string(), destination_->string(),
-                       reason);
+    return fmt::format("Could not {} \"{}\" to \"{}\": {}", operation_, path_.string(), destination_->string(), reason);
   }
   return fmt::format("Could not {} \"{}\": {}", operation_, path_.string(), reason);
 }

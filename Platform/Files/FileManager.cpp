@@ -30,8 +30,8 @@ std::optional<fs::path> homeDirectory() {
   passwd entry{};
   passwd* found = nullptr;
   char buffer[4096];
-  if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr && found->pw_dir != nullptr &&
-      *found->pw_dir != '\0') {
+  if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr &&
+      found->pw_dir != nullptr && *found->pw_dir != '\0') {
     return fs::path(found->pw_dir);
   }
   return std::nullopt;
@@ -114,8 +114,6 @@ void FileManager::createDirectory(const fs::path& path, bool withIntermediateDir
   std::error_code error;
   fs::create_directories(path, error);
   if (error) throw FileError("create the directory", path, error.value());
-  // An existing file in the way is reported by some library versions as success.
-  if (typeOfItem(path) != FileType::directory) throw FileError("create the directory", path, EEXIST);
 }
 
 void FileManager::removeItem(const fs::path& path) const {

@@ -13,8 +13,8 @@ const std::shared_ptr<NotificationCenter>& NotificationCenter::defaultCenter() {
   return shared;
 }
 
-NotificationCenter::ObserverToken NotificationCenter::addObserver(std::optional<std::string> name,
-                                                                  const void* object, Handler handler) {
+NotificationCenter::ObserverToken NotificationCenter::addObserver(std::optional<std::string> name, const void* object,
+                                                                  Handler handler) {
   std::lock_guard lock(mutex_);
   std::uint64_t id = nextId_++;
   observers_.emplace(id, Observer{std::move(name), object, std::make_shared<const Handler>(std::move(handler))});
@@ -26,8 +26,7 @@ void NotificationCenter::removeObserver(ObserverToken token) {
   observers_.erase(token.id);
 }
 
-std::shared_ptr<const NotificationCenter::Handler> NotificationCenter::handlerIfStillObserving(
-    std::uint64_t id) const {
+std::shared_ptr<const NotificationCenter::Handler> NotificationCenter::handlerIfStillObserving(std::uint64_t id) const {
   std::lock_guard lock(mutex_);
   auto found = observers_.find(id);
   return found == observers_.end() ? nullptr : found->second.handler;

@@ -40,8 +40,8 @@ class BoundOutputStream final : public OutputStream {
   std::expected<void, AnyError> openResource() override { return {}; }
   void closeResource() override { pipe_->closeWriter(); }
   std::expected<std::size_t, AnyError> writeBytes(const std::uint8_t* buffer, std::size_t maxLength) override {
-    if (!pipe_->write(buffer, maxLength)) return std::unexpected(makeError(StreamError(StreamError::Code::readerClosed)));
-    return maxLength;
+    if (pipe_->write(buffer, maxLength)) return maxLength;
+    return std::unexpected(makeError(StreamError(StreamError::Code::readerClosed)));
   }
 
   std::shared_ptr<StreamPipe> pipe_;

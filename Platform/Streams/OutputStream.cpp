@@ -8,8 +8,7 @@
 
 namespace platform {
 
-std::expected<std::shared_ptr<OutputStream>, FileError> OutputStream::toFile(std::filesystem::path path,
-                                                                               bool append) {
+std::expected<std::shared_ptr<OutputStream>, FileError> OutputStream::toFile(std::filesystem::path path, bool append) {
   auto directory = path.parent_path();
   if (directory.empty()) directory = ".";
   struct stat status {};

@@ -88,7 +88,7 @@ TEST(FileManager, CreatesDirectoriesWithAndWithoutIntermediates) {
   EXPECT_EQ(expectFileError([&] { files().createDirectory(nested, false); }).code(), FileError::Code::fileExists);
 
   auto blocker = scratch.write("blocker", "");
-  expectFileError([&] { files().createDirectory(blocker, true); });
+  EXPECT_EQ(expectFileError([&] { files().createDirectory(blocker, true); }).code(), FileError::Code::notADirectory);
   expectFileError([&] { files().createDirectory(blocker / "below", true); });
 }
 
@@ -121,15 +121,15 @@ TEST(FileManager, MoveRefusesAnExistingDestinationAndKeepsBothItems) {
   files().moveItem(source, scratch / "moved");
   EXPECT_FALSE(fs::exists(source));
   EXPECT_EQ(readWholeFile(scratch / "moved"), "new");
-  EXPECT_EQ(expectFileError([&] { files().moveItem(source, scratch / "again"); }).code(),
-            FileError::Code::noSuchFile);
+  EXPECT_EQ(expectFileError([&] { files().moveItem(source, scratch / "again"); }).code(), FileError::Code::noSuchFile);
 }
 
 TEST(FileManager, MovesADirectoryTreeAcrossFileSystems) {
   ScratchDirectory disk;
   if (!fs::is_directory("/dev/shm")) GTEST_SKIP() << "no second file system to move to";
   ScratchDirectory memory("/dev/shm");
-  struct stat diskStatus {}, memoryStatus {};
+  struct stat diskStatus {
+  }, memoryStatus{};
   stat(disk.path().c_str(), &diskStatus);
   stat(memory.path().c_str(), &memoryStatus);
   if (diskStatus.st_dev == memoryStatus.st_dev) GTEST_SKIP() << "both directories are on one file system";

@@ -41,7 +41,8 @@ TEST(MimeType, KnownExtensionsInAnyCaseAndAFallback) {
   EXPECT_EQ(mimeTypeForPathExtension("JSON"), "application/json");
   EXPECT_EQ(mimeTypeForPathExtension("json"), "application/json");
   EXPECT_EQ(mimeTypeForPathExtension("Jpg"), "image/jpeg");
-  EXPECT_EQ(mimeTypeForPathExtension("docx"), "application/vnd.openxmlformats-officedocument.wordprocessingml.document");
+  EXPECT_EQ(mimeTypeForPathExtension("docx"),
+            "application/vnd.openxmlformats-officedocument.wordprocessingml.document");
   EXPECT_EQ(mimeTypeForPathExtension("zip"), "application/zip");
   EXPECT_EQ(mimeTypeForPathExtension("wendalore"), "application/octet-stream");
   EXPECT_EQ(mimeTypeForPathExtension(""), "application/octet-stream");

@@ -40,7 +40,8 @@ TEST(NotificationCenter, ObserversMayPostAndRemoveObserversWhileBeingCalled) {
     center->removeObserver(later);
     center->post("nested");
   });
-  later = center->addObserver(std::nullopt, nullptr, [&](const Notification& note) { calls.push_back("later:" + note.name); });
+  later = center->addObserver(std::nullopt, nullptr,
+                              [&](const Notification& note) { calls.push_back("later:" + note.name); });
   center->addObserver("nested", nullptr, [&](const Notification&) { calls.push_back("nested"); });
 
   center->post("first");

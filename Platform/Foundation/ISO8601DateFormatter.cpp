@@ -73,8 +73,8 @@ std::optional<Date> ISO8601DateFormatter::dateFromString(std::string_view text) 
   const year_month_day calendarDate{year(*yearNumber), month(static_cast<unsigned>(*monthNumber)),
                                     day(static_cast<unsigned>(*dayNumber))};
   if (!calendarDate.ok()) return std::nullopt;
-  const auto sinceEpoch = sys_days(calendarDate).time_since_epoch() + hours(*hour) + minutes(*minute) +
-                          seconds(*second) - seconds(*offset);
+  const auto sinceEpoch =
+      sys_days(calendarDate).time_since_epoch() + hours(*hour) + minutes(*minute) + seconds(*second) - seconds(*offset);
   return Date{static_cast<double>(duration_cast<seconds>(sinceEpoch).count())};
 }
 

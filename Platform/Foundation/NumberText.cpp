@@ -4,7 +4,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <string_view>
 
 namespace platform {
@@ -17,27 +16,23 @@ std::string layOut(Number value) {
   if (std::isnan(value)) return "nan";
   if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
 
-  // Scientific form gives the shortest digits as d.ddde±XX.
+  // The scientific form has the shortest digits and the exponent already
+  // written as the platform writes it: d.ddde±XX.
   char buffer[64];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
   const std::string_view scientific(buffer, static_cast<std::size_t>(result.ptr - buffer));
   const std::size_t exponentMark = scientific.find('e');
-  const bool negative = scientific.front() == '-';
+  std::string_view exponentText = scientific.substr(exponentMark + 1);
+  if (exponentText.front() == '+') exponentText.remove_prefix(1);
+  int exponent = 0;
+  std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
+  if (exponent < -4 || exponent >= 16) return std::string(scientific);
 
   std::string digits;
   for (char symbol : scientific.substr(0, exponentMark)) {
     if (symbol >= '0' && symbol <= '9') digits.push_back(symbol);
   }
-  std::string_view exponentText = scientific.substr(exponentMark + 1);
-  if (exponentText.front() == '+') exponentText.remove_prefix(1);
-  int exponent = 0;
-  std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
-  const std::string sign = negative ? "-" : "";
-
-  if (exponent < -4 || exponent >= 16) {
-    const std::string fraction = digits.size() > 1 ? "." + digits.substr(1) : "";
-    return fmt::format("{}{}{}e{}{:02d}", sign, digits[0], fraction, exponent < 0 ? '-' : '+', std::abs(exponent));
-  }
+  const std::string_view sign = scientific.front() == '-' ? "-" : "";
   if (exponent < 0) {
     return fmt::format("{}0.{}{}", sign, std::string(static_cast<std::size_t>(-exponent - 1), '0'), digits);
   }

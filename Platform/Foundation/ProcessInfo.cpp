@@ -40,8 +40,7 @@ const ProcessInfo& ProcessInfo::processInfo() {
   return shared;
 }
 
-ProcessInfo::ProcessInfo()
-    : arguments_(argumentsFromCommandLine(readCommandLine())), operatingSystemName_("Linux") {
+ProcessInfo::ProcessInfo() : arguments_(argumentsFromCommandLine(readCommandLine())), operatingSystemName_("Linux") {
   utsname system{};
   if (uname(&system) == 0) {
     operatingSystemName_ = system.sysname;

@@ -28,7 +28,7 @@ constexpr ByteOrderMarks utf32Marks{"\0\0\xFE\xFF"sv, "\xFF\xFE\0\0"sv, "UTF-32B
 
 struct EncodingFacts {
   TextEncoding::Value value;
-  const char* iconvName;          // null when byteOrderMarks decide
+  const char* iconvName;  // null when byteOrderMarks decide
   const ByteOrderMarks* byteOrderMarks;
   std::string_view description;
 };

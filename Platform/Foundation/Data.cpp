@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace platform {
 
@@ -32,11 +33,14 @@ void Data::append(const void* bytes, std::size_t count) {
   if (count == 0) return;
   const auto* first = static_cast<const std::uint8_t*>(bytes);
   const bool ownsWholeStorage = storage_ && storage_.use_count() == 1 && offset_ == 0 && storage_->size() == size_;
+  // `bytes` may point into the storage being replaced: it stays alive until
+  // the bytes are copied.
+  std::shared_ptr<std::vector<std::uint8_t>> replaced;
   if (!ownsWholeStorage) {
     auto copy = std::make_shared<std::vector<std::uint8_t>>();
     copy->reserve(size_ + count);
     copy->assign(this->bytes(), this->bytes() + size_);
-    storage_ = std::move(copy);
+    replaced = std::exchange(storage_, std::move(copy));
     offset_ = 0;
   }
   // `bytes` may point into our own storage, which insert could reallocate.

@@ -75,6 +75,7 @@ std::string URL::path() const { return percentDecodedBytes(parts_.path.of(text_)
 
 std::string URL::lastPathComponent() const {
   const auto path = parts_.path.of(text_);
+  if (path == "/") return "/";
   return percentDecodedBytes(lastSegment(path).of(path));
 }
 
@@ -111,7 +112,10 @@ URL URL::appendingPathComponent(std::string_view component) const {
 
 URL URL::deletingLastPathComponent() const {
   const auto path = parts_.path.of(text_);
-  return replacingPath(path.substr(0, lastSegment(path).begin));
+  const auto kept = path.substr(0, lastSegment(path).begin);
+  // A relative reference needs some path left to stay a URL.
+  const bool relative = !parts_.scheme && !parts_.host;
+  return replacingPath(kept.empty() && relative ? "./" : kept);
 }
 
 }  // namespace platform

@@ -49,7 +49,8 @@ class URL {
   // The path extended by one more component (escaped as a path needs),
   // with a "/" between unless the path already ends in one.
   URL appendingPathComponent(std::string_view component) const;
-  // The path cut after the "/" that comes before its last segment.
+  // The path cut after the "/" that comes before its last segment ("./" when
+  // nothing would be left of a relative reference).
   URL deletingLastPathComponent() const;
 
   friend bool operator==(const URL& left, const URL& right) { return left.text_ == right.text_; }

@@ -76,6 +76,9 @@ class URLError : public ErrorBase<URLError> {
         failingURL_(std::move(failingURL)),
         underlyingError_(std::move(underlyingError)),
         userInfo_(std::move(userInfo)) {}
+  // For failures that concern no particular URL.
+  URLError(Code code, AnyError underlyingError, UserInfo userInfo = {})
+      : code_(code), underlyingError_(std::move(underlyingError)), userInfo_(std::move(userInfo)) {}
 
   Code code() const { return code_; }
   const std::optional<URL>& failingURL() const { return failingURL_; }

@@ -99,7 +99,8 @@ std::int64_t lengthOf(const HTTPHeaderFields& fields) {
 
 }  // namespace
 
-std::shared_ptr<HTTPURLResponse> HTTPURLResponse::make(URL url, int statusCode, const HTTPHeaderFields& receivedFields) {
+std::shared_ptr<HTTPURLResponse> HTTPURLResponse::make(URL url, int statusCode,
+                                                       const HTTPHeaderFields& receivedFields) {
   HTTPHeaderFields fields;
   for (const auto& [name, value] : receivedFields) {
     if (const auto index = indexOfHeaderField(fields, name)) {

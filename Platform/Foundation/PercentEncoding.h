@@ -17,11 +17,11 @@ std::optional<std::string> addingPercentEncoding(std::string_view text, const Ch
 // digits after it, and when the bytes are not UTF-8.
 std::optional<std::string> removingPercentEncoding(std::string_view text);
 
-// The byte-level forms URL parts are stored and read with. Encoding never
+// The byte-level forms URL parts are written and read with. Encoding never
 // fails: a byte that is not part of a UTF-8 character is escaped on its own.
-// Decoding expects escapes that are well formed (the URL parser checked them)
-// and gives the bytes they stand for, UTF-8 or not, so that what was encoded
-// reads back exactly.
+// Decoding gives the bytes the escapes stand for, UTF-8 or not, so that
+// whatever was encoded reads back exactly; a "%" without two hex digits
+// after it (which the URL parser never lets through) stays as it is.
 std::string percentEncodedBytes(std::string_view text, const CharacterSet& allowed);
 std::string percentDecodedBytes(std::string_view text);
 

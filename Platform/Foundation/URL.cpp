@@ -1,10 +1,7 @@
 #include "Platform/Foundation/URL.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <charconv>
-#include <climits>
 #include <string>
 
 #include "Platform/Fatal.h"
@@ -14,13 +11,6 @@
 namespace platform {
 
 namespace {
-
-std::string workingDirectory() {
-  std::string buffer(PATH_MAX, '\0');
-  if (::getcwd(buffer.data(), buffer.size()) == nullptr) return "/";
-  buffer.resize(std::char_traits<char>::length(buffer.c_str()));
-  return buffer;
-}
 
 // The range of the last segment of `path`, a trailing "/" not counted.
 URLParts::Range lastSegment(std::string_view path) {
@@ -40,8 +30,8 @@ std::optional<URL> URL::string(std::string_view text) {
 }
 
 URL URL::fileURL(std::string_view path) {
-  std::string absolute = path.starts_with('/') ? std::string(path) : workingDirectory() + "/" + std::string(path);
-  auto url = string("file://" + percentEncodedBytes(absolute, CharacterSet::urlPathAllowed()));
+  if (!path.starts_with('/')) fatal("A file URL needs an absolute path, not: " + std::string(path));
+  auto url = string("file://" + percentEncodedBytes(path, CharacterSet::urlPathAllowed()));
   if (!url) fatal("An escaped file path did not make a URL.");
   return *url;
 }
@@ -89,7 +79,8 @@ std::string URL::pathExtension() const {
 bool URL::isFileURL() const { return parts_.scheme && equalsIgnoringASCIICase(parts_.scheme->of(text_), "file"); }
 
 URL URL::replacingPath(std::string_view newPath) const {
-  const auto text = std::string(text_.substr(0, parts_.path.begin)) + std::string(newPath) + text_.substr(parts_.path.end());
+  const auto text =
+      std::string(text_.substr(0, parts_.path.begin)) + std::string(newPath) + text_.substr(parts_.path.end());
   auto url = string(text);
   if (!url) fatal("A rebuilt path did not make a URL.");
   return *url;

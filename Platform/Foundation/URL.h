@@ -19,8 +19,9 @@ class URL {
   // (the empty text, spaces or other characters a URL may not hold, bad
   // escapes; see URLParts::parse).
   static std::optional<URL> string(std::string_view text);
-  // A "file://" URL for a file system path, escaping what a URL path may not
-  // hold. A relative path is taken from the working directory.
+  // A "file://" URL for an absolute file system path, escaping what a URL
+  // path may not hold. A relative path is a caller's error that stops the
+  // process.
   static URL fileURL(std::string_view path);
 
   const std::string& absoluteString() const { return text_; }

@@ -61,7 +61,9 @@ bool parseAuthority(std::string_view text, Range authority, URLParts& parts) {
     if (!consistsOf(userInfo, isUserCharacter)) return false;
     const auto colon = userInfo.find(':');
     parts.user = Range{authority.begin, std::min(colon, userInfo.size())};
-    if (colon != std::string_view::npos) parts.password = Range{authority.begin + colon + 1, userInfo.size() - colon - 1};
+    if (colon != std::string_view::npos) {
+      parts.password = Range{authority.begin + colon + 1, userInfo.size() - colon - 1};
+    }
     hostStart = authority.begin + at + 1;
   }
   const auto rest = text.substr(hostStart, authority.end() - hostStart);

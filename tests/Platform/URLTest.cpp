@@ -94,8 +94,10 @@ TEST(URL, BuildsFileURLsFromPaths) {
   EXPECT_TRUE(parsed("FILE:///x").isFileURL());
   // Path bytes that are not UTF-8 survive the trip.
   EXPECT_EQ(URL::fileURL("/tmp/\xFF").path(), "/tmp/\xFF");
-  EXPECT_TRUE(URL::fileURL("relative.txt").path().ends_with("/relative.txt"));
-  EXPECT_EQ(URL::fileURL("relative.txt").path().front(), '/');
+}
+
+TEST(URLDeathTest, FileURLsNeedAbsolutePaths) {
+  EXPECT_DEATH(URL::fileURL("relative.txt"), "A file URL needs an absolute path, not: relative.txt");
 }
 
 TEST(URL, AppendsAndDeletesPathComponentsBeforeQueryAndFragment) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Platform/Foundation/PercentEncoding.h"
+#include "Platform/Foundation/UTF8.h"
 #include "Platform/Foundation/UnicodeScalars.h"
 #include "Platform/Foundation/URL.h"
 #include "Platform/Foundation/URLComponents.h"

@@ -22,6 +22,7 @@ sources=(
   Platform/Foundation/CharacterSet.cpp
   Platform/Foundation/PercentEncoding.cpp
   Platform/Foundation/UnicodeScalars.cpp
+  Platform/Foundation/UTF8.cpp
   Platform/Foundation/URL.cpp
   Platform/Foundation/URLComponents.cpp
   Platform/Foundation/URLParts.cpp

@@ -1,5 +1,6 @@
 #include "Platform/Foundation/PercentEncoding.h"
 
+#include "Platform/Foundation/UTF8.h"
 #include "Platform/Foundation/UnicodeScalars.h"
 
 namespace platform {

@@ -41,11 +41,4 @@ std::optional<char32_t> nextUnicodeScalar(std::string_view text, std::size_t& po
   return scalar;
 }
 
-bool isValidUTF8(std::string_view text) {
-  for (std::size_t position = 0; position < text.size();) {
-    if (!nextUnicodeScalar(text, position)) return false;
-  }
-  return true;
-}
-
 }  // namespace platform

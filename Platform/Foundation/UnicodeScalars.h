@@ -12,6 +12,4 @@ namespace platform {
 // moves past that one byte.
 std::optional<char32_t> nextUnicodeScalar(std::string_view text, std::size_t& position);
 
-bool isValidUTF8(std::string_view text);
-
 }  // namespace platform

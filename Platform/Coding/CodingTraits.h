@@ -2,7 +2,7 @@
 
 #include <any>
 #include <concepts>
-#include <functional>
+#include <functional>  // std::less<> for CodingUserInfo
 #include <map>
 #include <optional>
 #include <string>

@@ -36,7 +36,9 @@ class TreeBuilder : public nlohmann::json::json_sax_t {
   bool end_array() override { return close(); }
 
   bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception& exception) override {
-    error_.emplace(JSONSerializationError::Kind::unreadableText, readableMessage(exception.what()), position);
+    // The parser counts the offending byte as read; the offset points at it.
+    error_.emplace(JSONSerializationError::Kind::unreadableText, readableMessage(exception.what()),
+                   position == 0 ? 0 : position - 1);
     return false;
   }
 

@@ -137,9 +137,14 @@ class KeyedContainer final : public KeyedEncodingContainer {
  private:
   NodeObject& object() { return std::get<NodeObject>(node_->content); }
 
+  const std::string& keyText(const CodingKey& key) const {
+    if (!isValidUTF8(key.stringValue)) throwInvalidValue("key", appending(path_, key), "The key is not valid UTF-8.");
+    return key.stringValue;
+  }
+
   template <class Value>
   void store(const CodingKey& key, const Value& value) {
-    object().set(key.stringValue, makeNode(leaf(value, [&] { return appending(path_, key); })));
+    object().set(keyText(key), makeNode(leaf(value, [&] { return appending(path_, key); })));
   }
 
   // A fresh node at `key`, or for a container kind the node of that kind
@@ -151,7 +156,7 @@ class KeyedContainer final : public KeyedEncodingContainer {
         return *existing;
       }
     }
-    return object().set(key.stringValue, std::make_shared<Node>(Node{Kind()}));
+    return object().set(keyText(key), std::make_shared<Node>(Node{Kind()}));
   }
 
   const JSONEncoder& settings_;

@@ -1,0 +1,143 @@
+#include "Platform/Coding/detail/JSONWriter.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "Platform/Coding/detail/NumberText.h"
+#include "Platform/Coding/detail/UTF8.h"
+
+namespace platform::detail {
+
+using Options = JSONSerialization::WritingOptions;
+
+std::optional<std::string> JSONWriter::problem(const JSONValue& value) const {
+  if (!value.isContainer() && !options_.contains(Options::fragmentsAllowed)) {
+    return fmt::format("the top-level value is {}, not an array or an object, and fragments are not allowed",
+                       value.kindDescription());
+  }
+  return problemBelow(value);
+}
+
+std::optional<std::string> JSONWriter::problemBelow(const JSONValue& value) const {
+  if (const auto* number = value.as<double>(); number && !std::isfinite(*number)) {
+    return fmt::format("the number {} has no JSON form", *number);
+  }
+  if (const auto* text = value.as<std::string>(); text && !isValidUTF8(*text)) {
+    return std::string("a string is not valid UTF-8");
+  }
+  if (const auto* array = value.as<JSONArray>()) {
+    for (const auto& element : *array) {
+      if (auto found = problemBelow(element)) return found;
+    }
+  }
+  if (const auto* object = value.as<JSONObject>()) {
+    for (const auto& [key, member] : *object) {
+      if (!isValidUTF8(key)) return std::string("an object key is not valid UTF-8");
+      if (auto found = problemBelow(member)) return found;
+    }
+  }
+  return std::nullopt;
+}
+
+std::string JSONWriter::write(const JSONValue& value) {
+  text_.clear();
+  writeValue(value, 0);
+  return std::move(text_);
+}
+
+void JSONWriter::writeValue(const JSONValue& value, int depth) {
+  std::visit(
+      [&](const auto& content) {
+        using T = std::decay_t<decltype(content)>;
+        if constexpr (std::is_same_v<T, std::nullptr_t>) {
+          text_ += "null";
+        } else if constexpr (std::is_same_v<T, bool>) {
+          text_ += content ? "true" : "false";
+        } else if constexpr (std::is_same_v<T, std::int64_t> || std::is_same_v<T, std::uint64_t>) {
+          fmt::format_to(std::back_inserter(text_), "{}", content);
+        } else if constexpr (std::is_same_v<T, double>) {
+          text_ += jsonNumberText(content);
+        } else if constexpr (std::is_same_v<T, std::string>) {
+          writeString(content);
+        } else if constexpr (std::is_same_v<T, JSONArray>) {
+          writeArray(content, depth);
+        } else {
+          writeObject(content, depth);
+        }
+      },
+      value.storage());
+}
+
+void JSONWriter::writeArray(const JSONArray& array, int depth) {
+  text_ += '[';
+  for (std::size_t i = 0; i < array.size(); ++i) {
+    if (i != 0) text_ += ',';
+    writeNewline(depth + 1);
+    writeValue(array[i], depth + 1);
+  }
+  if (!array.empty()) writeNewline(depth);
+  text_ += ']';
+}
+
+void JSONWriter::writeObject(const JSONObject& object, int depth) {
+  std::vector<const JSONObject::Entry*> entries;
+  entries.reserve(object.size());
+  for (const auto& entry : object) entries.push_back(&entry);
+  if (options_.contains(Options::sortedKeys)) {
+    // std::string compares bytes as unsigned, which for UTF-8 is code point order.
+    std::sort(entries.begin(), entries.end(), [](const auto* left, const auto* right) { return left->first < right->first; });
+  }
+  const bool pretty = options_.contains(Options::prettyPrinted);
+  text_ += '{';
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (i != 0) text_ += ',';
+    writeNewline(depth + 1);
+    writeString(entries[i]->first);
+    text_ += pretty ? " : " : ":";
+    writeValue(entries[i]->second, depth + 1);
+  }
+  if (!entries.empty()) writeNewline(depth);
+  text_ += '}';
+}
+
+void JSONWriter::writeNewline(int depth) {
+  if (!options_.contains(Options::prettyPrinted)) return;
+  text_ += '\n';
+  text_.append(static_cast<std::size_t>(depth) * 2, ' ');
+}
+
+void JSONWriter::writeString(std::string_view text) {
+  const bool escapeSlashes = !options_.contains(Options::withoutEscapingSlashes);
+  text_ += '"';
+  std::size_t runStart = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    std::string_view escape;
+    switch (byte) {
+      case '"': escape = "\\\""; break;
+      case '\\': escape = "\\\\"; break;
+      case '/': escape = escapeSlashes ? "\\/" : ""; break;
+      case '\b': escape = "\\b"; break;
+      case '\f': escape = "\\f"; break;
+      case '\n': escape = "\\n"; break;
+      case '\r': escape = "\\r"; break;
+      case '\t': escape = "\\t"; break;
+      default: break;
+    }
+    if (escape.empty() && byte >= 0x20) continue;
+    text_.append(text.substr(runStart, i - runStart));
+    if (escape.empty()) {
+      fmt::format_to(std::back_inserter(text_), "\\u{:04x}", byte);
+    } else {
+      text_ += escape;
+    }
+    runStart = i + 1;
+  }
+  text_.append(text.substr(runStart));
+  text_ += '"';
+}
+
+}  // namespace platform::detail

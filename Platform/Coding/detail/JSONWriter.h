@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "Platform/Coding/JSONSerialization.h"
+
+namespace platform::detail {
+
+// Writes a JSONValue tree as text with the given options.
+class JSONWriter {
+ public:
+  explicit JSONWriter(JSONSerialization::WritingOptions options) : options_(options) {}
+
+  // Why the value cannot be written with these options, if it cannot.
+  std::optional<std::string> problem(const JSONValue& value) const;
+
+  // The text of a value for which problem() found nothing.
+  std::string write(const JSONValue& value);
+
+ private:
+  std::optional<std::string> problemBelow(const JSONValue& value) const;
+  void writeValue(const JSONValue& value, int depth);
+  void writeArray(const JSONArray& array, int depth);
+  void writeObject(const JSONObject& object, int depth);
+  void writeString(std::string_view text);
+  void writeNewline(int depth);
+
+  JSONSerialization::WritingOptions options_;
+  std::string text_;
+};
+
+}  // namespace platform::detail

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace platform::detail {
+
+// Text keys to values, iterated in first-insertion order, with lookups by
+// hash so that large objects stay cheap to fill and to read.
+template <class Value>
+class OrderedDictionary {
+ public:
+  using Entry = std::pair<std::string, Value>;
+  using const_iterator = typename std::vector<Entry>::const_iterator;
+  using iterator = typename std::vector<Entry>::iterator;
+
+  OrderedDictionary() = default;
+  OrderedDictionary(std::initializer_list<Entry> entries) {
+    for (const auto& entry : entries) set(entry.first, entry.second);
+  }
+
+  std::size_t size() const { return entries_.size(); }
+  bool empty() const { return entries_.empty(); }
+  const_iterator begin() const { return entries_.begin(); }
+  const_iterator end() const { return entries_.end(); }
+  iterator begin() { return entries_.begin(); }
+  iterator end() { return entries_.end(); }
+
+  const Value* find(std::string_view key) const {
+    const auto found = index_.find(key);
+    return found == index_.end() ? nullptr : &entries_[found->second].second;
+  }
+  Value* find(std::string_view key) {
+    return const_cast<Value*>(static_cast<const OrderedDictionary&>(*this).find(key));
+  }
+  bool contains(std::string_view key) const { return find(key) != nullptr; }
+
+  // A key already present keeps its position and takes the new value.
+  Value& set(std::string key, Value value) {
+    if (Value* existing = find(key)) return *existing = std::move(value);
+    index_.emplace(key, entries_.size());
+    return entries_.emplace_back(std::move(key), std::move(value)).second;
+  }
+
+  // Entries compare in order.
+  friend bool operator==(const OrderedDictionary& left, const OrderedDictionary& right) {
+    return left.entries_ == right.entries_;
+  }
+
+ private:
+  struct KeyHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+  };
+
+  std::vector<Entry> entries_;
+  std::unordered_map<std::string, std::size_t, KeyHash, std::equal_to<>> index_;
+};
+
+}  // namespace platform::detail

@@ -1,0 +1,74 @@
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+#include "Platform/Coding/JSONDecoder.h"
+#include "Platform/Coding/JSONEncoder.h"
+
+using namespace platform;
+
+namespace {
+
+struct Item {
+  std::int64_t id = 0;
+  std::string name;
+  std::optional<std::string> url;
+  std::vector<double> values;
+  bool active = false;
+  static constexpr auto codingFields() {
+    return std::tuple{field("id", &Item::id), field("name", &Item::name), field("url", &Item::url),
+                      field("values", &Item::values), field("active", &Item::active)};
+  }
+};
+
+std::vector<Item> items(std::int64_t count) {
+  std::vector<Item> result;
+  for (std::int64_t i = 0; i < count; ++i) {
+    result.push_back({i, "item " + std::to_string(i), "https://example.test/items/" + std::to_string(i), {0.5, 1.25, 3.0}, i % 2 == 0});
+  }
+  return result;
+}
+
+}  // namespace
+
+// A response body read and written back pretty-printed, as the display of a
+// response does twice per response on the main thread.
+static void PrettyPrintResponseBody(benchmark::State& state) {
+  const Data body = JSONEncoder().encode(items(state.range(0)));
+  for (auto _ : state) {
+    const JSONValue value = JSONSerialization::jsonObject(body);
+    benchmark::DoNotOptimize(JSONSerialization::data(value, JSONSerialization::WritingOptions::prettyPrinted));
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(body.size()));
+}
+BENCHMARK(PrettyPrintResponseBody)->Arg(10'000);
+
+static void EncodeRecords(benchmark::State& state) {
+  const auto values = items(state.range(0));
+  const JSONEncoder encoder;
+  for (auto _ : state) benchmark::DoNotOptimize(encoder.encode(values));
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(EncodeRecords)->Arg(10'000);
+
+static void DecodeRecords(benchmark::State& state) {
+  const Data body = JSONEncoder().encode(items(state.range(0)));
+  const JSONDecoder decoder;
+  for (auto _ : state) benchmark::DoNotOptimize(decoder.decode<std::vector<Item>>(body));
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(DecodeRecords)->Arg(10'000);
+
+// One object with many keys, decoded as a map: each key is looked up once.
+static void DecodeWideObject(benchmark::State& state) {
+  std::map<std::string, int> wide;
+  for (int i = 0; i < state.range(0); ++i) wide.emplace("key" + std::to_string(i), i);
+  const Data body = JSONEncoder().encode(wide);
+  const JSONDecoder decoder;
+  for (auto _ : state) benchmark::DoNotOptimize(decoder.decode<std::map<std::string, int>>(body));
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(DecodeWideObject)->Arg(100'000);
+
+BENCHMARK_MAIN();

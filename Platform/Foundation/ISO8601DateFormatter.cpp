@@ -78,4 +78,8 @@ std::optional<Date> ISO8601DateFormatter::dateFromString(std::string_view text) 
   return Date{static_cast<double>(duration_cast<seconds>(sinceEpoch).count())};
 }
 
+bool ISO8601DateFormatter::canRepresent(Date date) {
+  return date.timeIntervalSince1970 >= earliestSeconds && date.timeIntervalSince1970 < latestSeconds + 1;
+}
+
 }  // namespace platform

@@ -16,6 +16,9 @@ class ISO8601DateFormatter {
   // outside the years 0000 to 9999, and not-a-number, are written as the
   // nearest date inside that range.
   std::string stringFromDate(Date date) const;
+  // Whether the date lies within the years 0000 to 9999, so that its text
+  // is exact rather than clamped.
+  static bool canRepresent(Date date);
 
   // Reads "YYYY-MM-DDTHH:MM:SS" followed by "Z" or a "+HH:MM"/"-HH:MM"
   // offset; absent for anything else or for a date that does not exist.

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "Platform/Coding/detail/Base64.h"
-#include "Platform/Coding/detail/ISO8601.h"
+#include "Platform/Foundation/Base64.h"
+#include "Platform/Foundation/ISO8601DateFormatter.h"
 
 namespace platform::detail {
 
@@ -254,7 +254,7 @@ void decodeDate(const JSONDecoder& settings, const CodingPath& path, const JSONV
     case DateDecodingCases::millisecondsSince1970:
       return target.assign(Date{read(std::type_identity<double>{}, value, pathOfValue) / 1000.0});
     case DateDecodingCases::iso8601:
-      const auto date = dateFromISO8601(read(std::type_identity<std::string>{}, value, pathOfValue));
+      const auto date = ISO8601DateFormatter().dateFromString(read(std::type_identity<std::string>{}, value, pathOfValue));
       if (!date) throwCorrupted(path, "Expected date string to be ISO8601-formatted.");
       return target.assign(*date);
   }
@@ -268,7 +268,7 @@ void decodeData(const JSONDecoder& settings, const CodingPath& path, const JSONV
     case DataDecodingCases::deferredToData:
       return target.decode(decoder);
     case DataDecodingCases::base64:
-      auto data = base64Decoded(read(std::type_identity<std::string>{}, value, [&] { return path; }));
+      auto data = base64Decode(read(std::type_identity<std::string>{}, value, [&] { return path; }));
       if (!data) throwCorrupted(path, "Encountered Data is not valid Base64.");
       return target.assign(std::move(*data));
   }

@@ -6,10 +6,10 @@
 #include <memory>
 #include <variant>
 
-#include "Platform/Coding/detail/Base64.h"
-#include "Platform/Coding/detail/ISO8601.h"
 #include "Platform/Coding/detail/NumberText.h"
-#include "Platform/Coding/detail/UTF8.h"
+#include "Platform/Foundation/Base64.h"
+#include "Platform/Foundation/ISO8601DateFormatter.h"
+#include "Platform/Foundation/UTF8.h"
 
 namespace platform::detail {
 
@@ -283,12 +283,11 @@ void encodeDate(const JSONEncoder& settings, const CodingPath& path, const NodeP
     case DateEncodingCases::millisecondsSince1970:
       return encoder.singleValueContainer()->encode(date.timeIntervalSince1970 * 1000.0);
     case DateEncodingCases::iso8601:
-      const auto text = iso8601Text(date);
-      if (!text) {
+      if (!ISO8601DateFormatter::canRepresent(date)) {
         throwInvalidValue(fmt::format("{}", date.timeIntervalSince1970), path,
                           "The date is outside the years ISO 8601 text can express here (0000 to 9999).");
       }
-      return encoder.singleValueContainer()->encode(*text);
+      return encoder.singleValueContainer()->encode(ISO8601DateFormatter().stringFromDate(date));
   }
 }
 
@@ -301,7 +300,7 @@ void encodeData(const JSONEncoder& settings, const CodingPath& path, const NodeP
     case DataEncodingCases::deferredToData:
       return value.encode(encoder);
     case DataEncodingCases::base64:
-      return encoder.singleValueContainer()->encode(base64Encoded(data));
+      return encoder.singleValueContainer()->encode(base64Encode(data));
   }
 }
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "Platform/Coding/detail/NumberText.h"
-#include "Platform/Coding/detail/UTF8.h"
+#include "Platform/Foundation/UTF8.h"
 
 namespace platform::detail {
 

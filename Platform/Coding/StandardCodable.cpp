@@ -34,4 +34,16 @@ Data CodingTraits<Data>::decode(Decoder& decoder) {
   return Data(std::move(bytes));
 }
 
+void CodingTraits<URL>::encode(const URL& url, Encoder& encoder) {
+  encoder.singleValueContainer()->encode(url.absoluteString());
+}
+
+URL CodingTraits<URL>::decode(Decoder& decoder) {
+  auto container = decoder.singleValueContainer();
+  const auto text = container->decode<std::string>();
+  auto url = URL::string(text);
+  if (!url) throw DecodingError::dataCorrupted({decoder.codingPath(), fmt::format("Invalid URL string: {}", text), {}});
+  return std::move(*url);
+}
+
 }  // namespace platform

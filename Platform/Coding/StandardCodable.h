@@ -12,6 +12,7 @@
 #include "Platform/Coding/Encoder.h"
 #include "Platform/Foundation/Data.h"
 #include "Platform/Foundation/Date.h"
+#include "Platform/Foundation/URL.h"
 
 // How the standard values encode and decode themselves.
 namespace platform {
@@ -146,6 +147,13 @@ template <>
 struct CodingTraits<Data> {
   static void encode(const Data& data, Encoder& encoder);
   static Data decode(Decoder& decoder);
+};
+
+// The URL's text, exactly as it was given.
+template <>
+struct CodingTraits<URL> {
+  static void encode(const URL& url, Encoder& encoder);
+  static URL decode(Decoder& decoder);
 };
 
 }  // namespace platform

@@ -356,3 +356,18 @@ TEST(JSONCoding, MisuseOfTheContainersIsAnErrorNotACrash) {
   EXPECT_EQ(atEnd.kind(), DecodingError::Kind::valueNotFound);
   EXPECT_EQ(describe(atEnd.context().codingPath), "[0].rows[1][0]");
 }
+
+TEST(JSONCoding, URLsKeepTheirTextAndRefuseInvalidText) {
+  const auto url = URL::string("http://h/a%20b?q=1#f");
+  ASSERT_TRUE(url);
+  const std::string text = encoded(JSONEncoder(), std::vector<URL>{*url});
+  EXPECT_EQ(text, R"(["http:\/\/h\/a%20b?q=1#f"])");
+  EXPECT_EQ(decoded<std::vector<URL>>(text), std::vector<URL>{*url});
+  try {
+    decoded<std::vector<URL>>(R"(["not a url"])");
+    ADD_FAILURE() << "no error decoding";
+  } catch (const DecodingError& error) {
+    EXPECT_EQ(error.kind(), DecodingError::Kind::dataCorrupted);
+    EXPECT_NE(error.description().find("[0]"), std::string::npos) << error.description();
+  }
+}

@@ -68,7 +68,7 @@ void URLComponents::setQueryItems(const std::optional<std::vector<URLQueryItem>>
   query_ = std::move(query);
 }
 
-std::optional<URL> URLComponents::url() const {
+std::string URLComponents::description() const {
   const auto& text = url_.absoluteString();
   const auto oldQuery = url_.query();
   const auto fragment = url_.fragment();
@@ -76,9 +76,13 @@ std::optional<URL> URLComponents::url() const {
   std::string rebuilt = text.substr(0, text.size() - tail);
   if (query_) rebuilt += '?' + *query_;
   if (fragment) rebuilt += '#' + *fragment;
+  return rebuilt;
+}
+
+std::optional<URL> URLComponents::url() const {
   // A query holding "#" or characters a URL may not hold does not come back
   // as the same query.
-  auto url = URL::string(rebuilt);
+  auto url = URL::string(description());
   if (!url || url->query() != query_) return std::nullopt;
   return url;
 }

@@ -53,6 +53,8 @@ class URLComponents {
   // The URL with the current query, or nothing when the query holds text
   // that a URL query may not.
   std::optional<URL> url() const;
+  // The text `url()` is read from, also when it reads as no URL.
+  std::string description() const;
 
  private:
   URL url_;  // as given; its own query is ignored

@@ -1,0 +1,116 @@
+#include "Wendanet/Source/Core/HTTPHeaders.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+
+#include "Platform/Fatal.h"
+#include "Platform/Foundation/ASCIICase.h"
+#include "Wendanet/Source/Core/HashCombine.h"
+
+namespace wendanet {
+
+HTTPHeaders::HTTPHeaders(std::initializer_list<HTTPHeader> headers) {
+  for (const auto& header : headers) update(header);
+}
+
+HTTPHeaders::HTTPHeaders(const std::vector<HTTPHeader>& headers) {
+  for (const auto& header : headers) update(header);
+}
+
+HTTPHeaders::HTTPHeaders(const platform::HTTPHeaderFields& fields) {
+  for (const auto& [name, value] : fields) update(name, value);
+}
+
+std::optional<std::size_t> HTTPHeaders::findIndex(std::string_view name) const {
+  const auto found = std::ranges::find_if(
+      headers_, [&](const HTTPHeader& header) { return platform::equalsIgnoringASCIICase(header.name(), name); });
+  if (found == headers_.end()) return std::nullopt;
+  return static_cast<std::size_t>(found - headers_.begin());
+}
+
+void HTTPHeaders::update(std::string name, std::string value) { update(HTTPHeader(std::move(name), std::move(value))); }
+
+void HTTPHeaders::update(HTTPHeader header) {
+  if (const auto index = findIndex(header.name())) {
+    headers_[*index] = std::move(header);
+  } else {
+    headers_.push_back(std::move(header));
+  }
+}
+
+void HTTPHeaders::remove(std::string_view name) {
+  if (const auto index = findIndex(name)) headers_.erase(headers_.begin() + static_cast<std::ptrdiff_t>(*index));
+}
+
+std::optional<std::string> HTTPHeaders::findValue(std::string_view name) const {
+  const auto index = findIndex(name);
+  if (!index) return std::nullopt;
+  return headers_[*index].value();
+}
+
+void HTTPHeaders::setValue(std::string_view name, std::optional<std::string> value) {
+  if (value) {
+    update(std::string(name), *std::move(value));
+  } else {
+    remove(name);
+  }
+}
+
+void HTTPHeaders::sortByName() {
+  std::ranges::stable_sort(headers_, [](const HTTPHeader& left, const HTTPHeader& right) {
+    return platform::asciiLowercased(left.name()) < platform::asciiLowercased(right.name());
+  });
+}
+
+HTTPHeaders HTTPHeaders::sortedByName() const {
+  HTTPHeaders sorted = *this;
+  sorted.sortByName();
+  return sorted;
+}
+
+platform::HTTPHeaderFields HTTPHeaders::makeDictionary() const {
+  platform::HTTPHeaderFields fields;
+  fields.reserve(headers_.size());
+  for (const auto& header : headers_) fields.emplace_back(header.name(), header.value());
+  return fields;
+}
+
+std::string HTTPHeaders::makeDescription() const {
+  std::string text;
+  for (const auto& header : headers_) {
+    if (&header != &headers_.front()) text += '\n';
+    text += header.makeDescription();
+  }
+  return text;
+}
+
+const HTTPHeader& HTTPHeaders::operator[](std::size_t position) const {
+  if (position >= headers_.size()) {
+    platform::fatal(fmt::format("HTTPHeaders position {} is out of range 0..<{}", position, headers_.size()));
+  }
+  return headers_[position];
+}
+
+HTTPHeaders getHeaders(const platform::URLRequest& request) {
+  const auto& fields = request.allHTTPHeaderFields();
+  return fields ? HTTPHeaders(*fields) : HTTPHeaders();
+}
+
+void setHeaders(platform::URLRequest& request, const HTTPHeaders& headers) {
+  request.setAllHTTPHeaderFields(headers.makeDictionary());
+}
+
+HTTPHeaders getHeaders(const platform::HTTPURLResponse& response) { return HTTPHeaders(response.allHeaderFields()); }
+
+}  // namespace wendanet
+
+std::size_t std::hash<wendanet::HTTPHeaders>::operator()(const wendanet::HTTPHeaders& headers) const {
+  std::size_t seed = 0;
+  wendanet::hashCombine(seed, headers.size());
+  for (const auto& header : headers) {
+    wendanet::hashCombine(seed, header.name());
+    wendanet::hashCombine(seed, header.value());
+  }
+  return seed;
+}

@@ -22,9 +22,8 @@ inline CurlOutcome curlGet(const std::string& url, const std::function<void(CURL
   curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
   curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(easy, CURLOPT_TIMEOUT, 20L);
-  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, +[](char*, std::size_t size, std::size_t count, void*) {
-    return size * count;
-  });
+  curl_easy_setopt(
+      easy, CURLOPT_WRITEFUNCTION, +[](char*, std::size_t size, std::size_t count, void*) { return size * count; });
   if (configure) configure(easy);
   CurlOutcome outcome;
   outcome.code = curl_easy_perform(easy);

@@ -23,8 +23,9 @@ const auto* const stopSharedServers = testing::AddGlobalTestEnvironment(new Stop
 }  // namespace
 
 std::vector<std::string> httpbinCommand(int port) {
-  return {"/usr/bin/gunicorn", "--bind", "127.0.0.1:" + std::to_string(port), "--worker-class", "gthread",
-          "--threads", "64", "--workers", "2", "--keep-alive", "30", "--timeout", "60", "httpbin:app"};
+  const std::string bind = "127.0.0.1:" + std::to_string(port);
+  return std::vector<std::string>{"/usr/bin/gunicorn", "--bind", bind, "--worker-class", "gthread", "--threads", "64",
+                                  "--workers", "2", "--keep-alive", "30", "--timeout", "60", "httpbin:app"};
 }
 
 HttpbinServer::HttpbinServer() : port_(freeLoopbackPort()) {

@@ -67,8 +67,7 @@ class TestIdentity {
             "fill in the certificate");
     X509_NAME* subject = X509_get_subject_name(certificate);
     require(X509_NAME_add_entry_by_txt(subject, "CN", MBSTRING_UTF8,
-                                       reinterpret_cast<const unsigned char*>(spec.commonName.c_str()), -1, -1,
-                                       0) == 1,
+                                       reinterpret_cast<const unsigned char*>(spec.commonName.c_str()), -1, -1, 0) == 1,
             "name the subject");
     const TestIdentity& signer = issuer ? *issuer : identity;
     require(X509_set_issuer_name(certificate, X509_get_subject_name(signer.certificate())) == 1, "name the issuer");
@@ -93,9 +92,8 @@ class TestIdentity {
     return pem([this](BIO* output) { return PEM_write_bio_X509(output, certificate()); });
   }
   std::string keyPEM() const {
-    return pem([this](BIO* output) {
-      return PEM_write_bio_PrivateKey(output, key(), nullptr, nullptr, 0, nullptr, nullptr);
-    });
+    return pem(
+        [this](BIO* output) { return PEM_write_bio_PrivateKey(output, key(), nullptr, nullptr, 0, nullptr, nullptr); });
   }
 
  private:

@@ -19,7 +19,8 @@ bool isIPAddress(const std::string& host) {
 // Names are compared without regard to case; a wildcard stands for one
 // whole label only.
 int hostCheckResult(X509* leaf, const std::string& host) {
-  if (isIPAddress(host)) return X509_check_ip_asc(leaf, host.c_str(), 0) == 1 ? X509_V_OK : X509_V_ERR_IP_ADDRESS_MISMATCH;
+  if (isIPAddress(host))
+    return X509_check_ip_asc(leaf, host.c_str(), 0) == 1 ? X509_V_OK : X509_V_ERR_IP_ADDRESS_MISMATCH;
   const int matched = X509_check_host(leaf, host.data(), host.size(), X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS, nullptr);
   return matched == 1 ? X509_V_OK : X509_V_ERR_HOSTNAME_MISMATCH;
 }
@@ -85,8 +86,9 @@ ChainVerification verifyChain(X509* leaf, const std::vector<X509*>& intermediate
   for (const auto& policy : policies) {
     if (policy->kind() != SecPolicy::Kind::revocation) continue;
     if (const auto refused = checkRevocation(chain.get(), policy->revocationFlags(), store.get())) {
-      const auto result = refused->verifyResult == X509_V_ERR_CERT_REVOKED ? SecTrustResultType::fatalTrustFailure
-                                                                            : SecTrustResultType::recoverableTrustFailure;
+      const auto result = refused->verifyResult == X509_V_ERR_CERT_REVOKED
+                              ? SecTrustResultType::fatalTrustFailure
+                              : SecTrustResultType::recoverableTrustFailure;
       ERR_clear_error();
       return failure(result, refused->verifyResult, refused->depth, std::move(chain));
     }

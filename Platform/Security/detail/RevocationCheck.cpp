@@ -26,8 +26,8 @@ std::string text(const ASN1_STRING* string) {
 // limited to some reasons or served by another issuer are left alone.
 std::vector<std::string> crlURLs(X509* certificate) {
   std::vector<std::string> urls;
-  auto* points = static_cast<STACK_OF(DIST_POINT)*>(
-      X509_get_ext_d2i(certificate, NID_crl_distribution_points, nullptr, nullptr));
+  auto* points =
+      static_cast<STACK_OF(DIST_POINT)*>(X509_get_ext_d2i(certificate, NID_crl_distribution_points, nullptr, nullptr));
   for (int index = 0; index < sk_DIST_POINT_num(points); ++index) {
     const DIST_POINT* point = sk_DIST_POINT_value(points, index);
     if (point->distpoint == nullptr || point->distpoint->type != 0 || point->reasons || point->CRLissuer) continue;
@@ -71,8 +71,8 @@ bool isCurrent(const ASN1_TIME* thisUpdate, const ASN1_TIME* nextUpdate) {
 bool crlCoversCertificate(X509_CRL* crl, X509* certificate) {
   if (X509_CRL_get_ext_by_NID(crl, NID_delta_crl, -1) >= 0) return false;
   int critical = 0;
-  auto* scope = static_cast<ISSUING_DIST_POINT*>(
-      X509_CRL_get_ext_d2i(crl, NID_issuing_distribution_point, &critical, nullptr));
+  auto* scope =
+      static_cast<ISSUING_DIST_POINT*>(X509_CRL_get_ext_d2i(crl, NID_issuing_distribution_point, &critical, nullptr));
   if (scope == nullptr) return critical == -1;  // -1: absent; otherwise present but unreadable
   const bool isCA = X509_check_ca(certificate) != 0;
   const bool covers = scope->onlysomereasons == nullptr && !scope->indirectCRL && !scope->onlyattr &&
@@ -97,7 +97,7 @@ RevocationAnswer judgeCRL(const Data& der, X509* certificate, X509* issuer) {
   X509_REVOKED* entry = nullptr;
   // 1: listed; 2: listed as taken off hold, so good again.
   return X509_CRL_get0_by_cert(crl.get(), &entry, certificate) == 1 ? RevocationAnswer::revoked
-                                                                     : RevocationAnswer::good;
+                                                                    : RevocationAnswer::good;
 }
 
 RevocationAnswer judgeOCSP(const Data& der, OCSP_CERTID* id, STACK_OF(X509) * chain, X509_STORE* trustStore) {
@@ -220,8 +220,7 @@ class ChainRevocationCheck {
 
 }  // namespace
 
-std::optional<RevocationFailure> checkRevocation(STACK_OF(X509) * chain, std::uint64_t flags,
-                                                 X509_STORE* trustStore) {
+std::optional<RevocationFailure> checkRevocation(STACK_OF(X509) * chain, std::uint64_t flags, X509_STORE* trustStore) {
   return ChainRevocationCheck(chain, flags, trustStore).run();
 }
 

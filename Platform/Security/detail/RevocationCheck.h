@@ -19,7 +19,6 @@ struct RevocationFailure {
 // first. A revoked certificate always fails; one nobody answers for fails
 // only when a positive answer is required. `trustStore` verifies the
 // signers of OCSP responses.
-std::optional<RevocationFailure> checkRevocation(STACK_OF(X509) * chain, std::uint64_t flags,
-                                                 X509_STORE* trustStore);
+std::optional<RevocationFailure> checkRevocation(STACK_OF(X509) * chain, std::uint64_t flags, X509_STORE* trustStore);
 
 }  // namespace platform::detail

@@ -12,9 +12,7 @@ using Owned = std::unique_ptr<T, void (*)(T*)>;
 
 using Time = Owned<ASN1_TIME>;
 
-Time timeFromNow(std::chrono::seconds offset) {
-  return Time(X509_gmtime_adj(nullptr, offset.count()), ASN1_TIME_free);
-}
+Time timeFromNow(std::chrono::seconds offset) { return Time(X509_gmtime_adj(nullptr, offset.count()), ASN1_TIME_free); }
 
 void require(bool condition, const char* step) {
   if (!condition) throw std::runtime_error(std::string("revocation answer: could not ") + step);
@@ -62,11 +60,12 @@ platform::Data makeOCSPResponse(const testservers::TestIdentity& certificate, co
   const Time thisUpdate = timeFromNow(std::chrono::hours(-1));
   const Time nextUpdate = timeFromNow(std::chrono::days(1));
   const bool revoked = status == V_OCSP_CERTSTATUS_REVOKED;
-  require(basic && id && thisUpdate && nextUpdate &&
-              OCSP_basic_add1_status(basic.get(), id.get(), status, revoked ? OCSP_REVOKED_STATUS_KEYCOMPROMISE : -1,
-                                     revoked ? thisUpdate.get() : nullptr, thisUpdate.get(), nextUpdate.get()) != nullptr &&
-              OCSP_basic_sign(basic.get(), issuer.certificate(), issuer.key(), EVP_sha256(), nullptr, 0) == 1,
-          "sign the response");
+  require(
+      basic && id && thisUpdate && nextUpdate &&
+          OCSP_basic_add1_status(basic.get(), id.get(), status, revoked ? OCSP_REVOKED_STATUS_KEYCOMPROMISE : -1,
+                                 revoked ? thisUpdate.get() : nullptr, thisUpdate.get(), nextUpdate.get()) != nullptr &&
+          OCSP_basic_sign(basic.get(), issuer.certificate(), issuer.key(), EVP_sha256(), nullptr, 0) == 1,
+      "sign the response");
   const Owned<OCSP_RESPONSE> response(OCSP_response_create(OCSP_RESPONSE_STATUS_SUCCESSFUL, basic.get()),
                                       OCSP_RESPONSE_free);
   require(response != nullptr, "wrap the response");

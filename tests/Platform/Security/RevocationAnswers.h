@@ -8,7 +8,8 @@
 
 // A DER revocation list from `issuer` naming `revoked`, current from
 // `lastUpdate` to `nextUpdate` (relative to now).
-platform::Data makeCRL(const testservers::TestIdentity& issuer, const std::vector<const testservers::TestIdentity*>& revoked,
+platform::Data makeCRL(const testservers::TestIdentity& issuer,
+                       const std::vector<const testservers::TestIdentity*>& revoked,
                        std::chrono::seconds lastUpdate = std::chrono::hours(-1),
                        std::chrono::seconds nextUpdate = std::chrono::days(1));
 

@@ -94,10 +94,10 @@ TEST_F(Revocation, WithoutAnAnswerOnlyARequiredPositiveResponseFails) {
 
 TEST_F(Revocation, ListsThatAreStaleForeignOrFromTheFutureAreNoAnswer) {
   const TestIdentity impostor = testCA("Revocation Test CA");  // same name, other key
-  for (const Data& unusable : {makeCRL(ca, {&revoked}, std::chrono::days(-3), std::chrono::days(-1)),
-                               makeCRL(ca, {&revoked}, std::chrono::hours(1), std::chrono::days(2)),
-                               makeCRL(impostor, {&revoked}), makeCRL(testCA("Other CA"), {&revoked}),
-                               Data("not a revocation list")}) {
+  for (const Data& unusable :
+       {makeCRL(ca, {&revoked}, std::chrono::days(-3), std::chrono::days(-1)),
+        makeCRL(ca, {&revoked}, std::chrono::hours(1), std::chrono::days(2)), makeCRL(impostor, {&revoked}),
+        makeCRL(testCA("Other CA"), {&revoked}), Data("not a revocation list")}) {
     responder.serve("/ca.crl", unusable);
     EXPECT_EQ(verifyResultOf(*trustFor(revoked, kSecRevocationCRLMethod)), X509_V_OK);
     EXPECT_EQ(verifyResultOf(*trustFor(revoked, crlRequired)), X509_V_ERR_UNABLE_TO_GET_CRL);

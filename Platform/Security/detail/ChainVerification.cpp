@@ -72,6 +72,7 @@ ChainVerification verifyChain(X509* leaf, const std::vector<X509*>& intermediate
                    std::move(chain));
   }
 
+  if (!chain) return couldNotRun();
   // A leaf that is itself an anchor can leave certificates it does not need
   // behind it; the chain ends at the anchor, which follows the untrusted part.
   const int anchorIndex = X509_STORE_CTX_get_num_untrusted(context.get());

@@ -22,12 +22,15 @@ const auto* const stopSharedServers = testing::AddGlobalTestEnvironment(new Stop
 
 }  // namespace
 
+std::vector<std::string> httpbinCommand(int port) {
+  const std::string bind = "127.0.0.1:" + std::to_string(port);
+  return std::vector<std::string>{"/usr/bin/gunicorn", "--bind", bind, "--worker-class", "gthread", "--threads", "64",
+                                  "--workers", "2", "--keep-alive", "30", "--timeout", "60", "httpbin:app"};
+}
+
 HttpbinServer::HttpbinServer() : port_(freeLoopbackPort()) {
-  const std::string bind = "127.0.0.1:" + std::to_string(port_);
-  process_ = std::make_unique<ServerProcess>(
-      std::vector<std::string>{"/usr/bin/gunicorn", "--bind", bind, "--worker-class", "gthread", "--threads", "64",
-                               "--workers", "2", "--keep-alive", "30", "--timeout", "60", "httpbin:app"},
-      [port = port_] { return loopbackHTTPStatus(port, "/get") == 200; });
+  process_ = std::make_unique<ServerProcess>(httpbinCommand(port_),
+                                             [port = port_] { return loopbackHTTPStatus(port, "/get") == 200; });
 }
 
 HttpbinServer& HttpbinServer::shared() {

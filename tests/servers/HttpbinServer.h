@@ -2,10 +2,15 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/servers/ServerProcess.h"
 
 namespace testservers {
+
+// The gunicorn command line that serves httpbin on 127.0.0.1:port; options
+// go before its last element, the application.
+std::vector<std::string> httpbinCommand(int port);
 
 // A real httpbin under gunicorn on a free loopback port. Threaded workers
 // keep connections alive, so connection reuse can be observed.

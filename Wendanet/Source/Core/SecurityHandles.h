@@ -3,21 +3,14 @@
 #include <cstdint>
 #include <memory>
 
-// The security objects server-trust failures carry. Their layer defines
-// them; failures only hold and hand them on, so they are declared here.
-namespace platform {
+#include "Platform/Security/OSStatus.h"
+#include "Platform/Security/SecCertificate.h"
+#include "Platform/Security/SecKey.h"
+#include "Platform/Security/SecPolicy.h"
+#include "Platform/Security/SecTrust.h"
+#include "Platform/Security/SecTrustResultType.h"
 
-class SecTrust;
-class SecPolicy;
-class SecCertificate;
-class SecKey;
-
-// A security call's status; 0 is success.
-using OSStatus = std::int32_t;
-// The verdict of a trust evaluation.
-enum class SecTrustResultType : std::uint32_t;
-
-}  // namespace platform
+// The security objects server-trust failures carry.
 
 namespace wendanet {
 

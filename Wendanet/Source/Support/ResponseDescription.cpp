@@ -31,26 +31,10 @@ std::string indentLines(std::string_view text) {
   return indented;
 }
 
+// Space, tab, the Unicode space separators and the line breaks.
 bool isWhitespaceOrNewline(char32_t scalar) {
-  switch (scalar) {
-    case U' ':
-    case U'\t':
-    case U'\n':
-    case U'\v':
-    case U'\f':
-    case U'\r':
-    case U'\u0085':
-    case U'\u00A0':
-    case U'\u1680':
-    case U'\u2028':
-    case U'\u2029':
-    case U'\u202F':
-    case U'\u205F':
-    case U'\u3000':
-      return true;
-    default:
-      return scalar >= U'\u2000' && scalar <= U'\u200A';
-  }
+  constexpr std::u32string_view listed = U" \t\n\v\f\r\u0085\u00A0\u1680\u2028\u2029\u202F\u205F\u3000";
+  return listed.find(scalar) != std::u32string_view::npos || (scalar >= U'\u2000' && scalar <= U'\u200A');
 }
 
 // The text without white space and line breaks at either end; `text` is

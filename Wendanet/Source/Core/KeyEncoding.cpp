@@ -37,6 +37,7 @@ struct Characters {
 };
 
 std::string capitalizedFirst(std::string_view key) {
+  if (key.empty()) return {};
   std::size_t afterFirst = 0;
   platform::nextUnicodeScalar(key, afterFirst);
   return uppercased(key.substr(0, afterFirst)) + std::string(key.substr(afterFirst));

@@ -40,7 +40,8 @@ platform::AnyError jsonFailureOf(const std::optional<WNError>& error) {
 }  // namespace
 
 TEST(JSONEncoding, WritesACompactBodyInInsertionOrder) {
-  const auto request = encoded(JSONEncoding::default_(), Parameters{{"b", 1}, {"a", ParameterArray{true, nullptr, 0.5}}});
+  const auto request =
+      encoded(JSONEncoding::default_(), Parameters{{"b", 1}, {"a", ParameterArray{true, nullptr, 0.5}}});
   EXPECT_EQ(bodyOf(request), R"({"b":1,"a":[true,null,0.5]})");
   EXPECT_EQ(request.valueForHTTPHeaderField("Content-Type"), "application/json");
   EXPECT_EQ(bodyOf(encoded(JSONEncoding::default_(), Parameters{})), "{}");
@@ -49,14 +50,16 @@ TEST(JSONEncoding, WritesACompactBodyInInsertionOrder) {
 
   auto typed = post;
   typed.setValueForHTTPHeaderField("application/vnd.api+json", "CONTENT-TYPE");
-  EXPECT_EQ(JSONEncoding::default_().encode(ConvertibleURLRequest(typed), Parameters{}).valueForHTTPHeaderField(
-                "Content-Type"),
+  EXPECT_EQ(JSONEncoding::default_()
+                .encode(ConvertibleURLRequest(typed), Parameters{})
+                .valueForHTTPHeaderField("Content-Type"),
             "application/vnd.api+json");
 }
 
 TEST(JSONEncoding, ValuesWithoutAJSONFormFail) {
-  const auto date = thrownError<WNError>(
-      [] { encoded(JSONEncoding::default_(), Parameters{{"when", ParameterArray{platform::Date{}}}}); });
+  const auto date = thrownError<WNError>([] {
+    encoded(JSONEncoding::default_(), Parameters{{"when", ParameterArray{platform::Date{}}}});
+  });
   const auto* invalid = platform::errorAs<JSONEncoding::Error>(jsonFailureOf(date));
   ASSERT_NE(invalid, nullptr);
   EXPECT_EQ(invalid->description(), "invalidJSONObject");
@@ -65,8 +68,9 @@ TEST(JSONEncoding, ValuesWithoutAJSONFormFail) {
             "(Wendanet.JSONEncoding.Error error 0.)");
   EXPECT_TRUE(JSONEncoding::Error::explanation.starts_with("Invalid JSON object provided"));
 
-  const auto nan = thrownError<WNError>(
-      [] { encoded(JSONEncoding::default_(), Parameters{{"x", std::numeric_limits<double>::quiet_NaN()}}); });
+  const auto nan = thrownError<WNError>([] {
+    encoded(JSONEncoding::default_(), Parameters{{"x", std::numeric_limits<double>::quiet_NaN()}});
+  });
   EXPECT_NE(platform::errorAs<JSONEncoding::Error>(jsonFailureOf(nan)), nullptr);
   const auto badText = thrownError<WNError>([] { encoded(JSONEncoding::default_(), Parameters{{"x", "\xFF"}}); });
   EXPECT_NE(platform::errorAs<JSONEncoding::Error>(jsonFailureOf(badText)), nullptr);

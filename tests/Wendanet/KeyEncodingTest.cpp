@@ -11,10 +11,17 @@ using namespace wendanet;
 
 TEST(KeyEncoding, SnakeCaseSplitsWordsAndAcronyms) {
   const std::vector<std::pair<std::string, std::string>> cases{
-      {"myProperty", "my_property"}, {"myURLProperty", "my_url_property"}, {"userID", "user_id"},
-      {"URLValue", "u_rl_value"},    {"ABC", "a_bc"},                      {"value2Name", "value2_name"},
-      {"myProperty2X", "my_property2_x"}, {"a", "a"},                      {"", ""},
-      {"already_snake", "already_snake"}, {"tags[]", "tags[]"},
+      {"myProperty", "my_property"},
+      {"myURLProperty", "my_url_property"},
+      {"userID", "user_id"},
+      {"URLValue", "u_rl_value"},
+      {"ABC", "a_bc"},
+      {"value2Name", "value2_name"},
+      {"myProperty2X", "my_property2_x"},
+      {"a", "a"},
+      {"", ""},
+      {"already_snake", "already_snake"},
+      {"tags[]", "tags[]"},
   };
   const KeyEncoding snake = KeyEncoding::convertToSnakeCase;
   for (const auto& [key, written] : cases) EXPECT_EQ(snake.encode(key), written) << key;
@@ -45,7 +52,8 @@ TEST(KeyEncoding, CaseMappings) {
 
 TEST(UnicodeCase, BytesThatAreNotUTF8PassThrough) {
   EXPECT_EQ(uppercased("a\xFFz"), "A\xFFZ");
-  EXPECT_EQ(KeyEncoding(KeyEncoding::convertToSnakeCase).encode("a\xC3" "Bc"), "a\xC3_bc");
+  const std::string brokenKey = std::string("a\xC3") + "Bc";
+  EXPECT_EQ(KeyEncoding(KeyEncoding::convertToSnakeCase).encode(brokenKey), "a\xC3_bc");
   EXPECT_TRUE(isUppercaseLetter(U'ǅ'));
   EXPECT_FALSE(isLowercaseLetter(U'ǅ'));
   EXPECT_FALSE(isLowercaseLetter(U'ª'));

@@ -69,9 +69,8 @@ TEST(ResultExtensions, MapErrorThrowing) {
   const auto replaced = mapErrorThrowing(failure, [](const platform::AnyError&) { return testError(2); });
   EXPECT_EQ(platform::errorAs<TestError>(replaced.error())->code(), 2);
 
-  const auto thrown = mapErrorThrowing(failure, [](const platform::AnyError&) -> platform::AnyError {
-    throw WNError::explicitlyCancelled();
-  });
+  const auto thrown = mapErrorThrowing(
+      failure, [](const platform::AnyError&) -> platform::AnyError { throw WNError::explicitlyCancelled(); });
   EXPECT_TRUE(platform::errorAs<WNError>(thrown.error())->isExplicitlyCancelled());
 
   const Result<int> success = 5;

@@ -93,7 +93,8 @@ TEST(URLEncodedFormParameterEncoder, QueryOrBodyByMethod) {
   EXPECT_EQ(urlOf(post), "http://h/p?x=1");
   EXPECT_EQ(bodyOf(encoder->encode(Single(), makeRequest("http://h/p", "get"))), "a=1");
 
-  const auto toQuery = ParameterEncoder::urlEncodedForm(URLEncodedFormEncoder::make(), ParameterDestination::queryString);
+  const auto toQuery =
+      ParameterEncoder::urlEncodedForm(URLEncodedFormEncoder::make(), ParameterDestination::queryString);
   EXPECT_EQ(urlOf(toQuery->encode(Single(), makeRequest("http://h/p", "POST"))), "http://h/p?a=1");
   const auto toBody = URLEncodedFormParameterEncoder::make(nullptr, ParameterDestination::httpBody);
   EXPECT_EQ(bodyOf(toBody->encode(Single(), makeRequest("http://h/p", "GET"))), "a=1");
@@ -117,10 +118,10 @@ TEST(URLEncodedFormParameterEncoder, MissingPartsOfTheRequest) {
 
 TEST(URLEncodedFormParameterEncoder, FormEncoderFailuresAreWrapped) {
   const auto encoder = URLEncodedFormParameterEncoder::default_();
-  const auto error = thrownError<WNError>([&] {
-    encoder->encode(std::vector<int>{1}, makeRequest("http://h", "POST"));
-  });
-  EXPECT_EQ(messageOf(error), "The underlying encoder failed with the error: invalidRootObject(array([string(\"1\")]))");
+  const auto error =
+      thrownError<WNError>([&] { encoder->encode(std::vector<int>{1}, makeRequest("http://h", "POST")); });
+  EXPECT_EQ(messageOf(error),
+            "The underlying encoder failed with the error: invalidRootObject(array([string(\"1\")]))");
 
   // Characters of the caller's own that no query may hold leave no URL.
   const auto lenient = URLEncodedFormEncoder::make();

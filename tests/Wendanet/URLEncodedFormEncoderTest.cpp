@@ -109,9 +109,8 @@ TEST(URLEncodedFormEncoder, ArrayEncodings) {
 
   const Field<std::vector<std::string>> tags{{"a", "c"}};
   EXPECT_EQ(encoded(tags, {.arrayEncoding = ArrayEncoding::noBrackets}), "value=a&value=c");
-  const auto custom = ArrayEncoding::custom([](const std::string& key, std::size_t index) {
-    return key + "(" + std::to_string(index) + ")";
-  });
+  const auto custom = ArrayEncoding::custom(
+      [](const std::string& key, std::size_t index) { return key + "(" + std::to_string(index) + ")"; });
   EXPECT_EQ(encoded(tags, {.arrayEncoding = custom}), "value%280%29=a&value%281%29=c");
 }
 

@@ -23,7 +23,8 @@ URLRequest makeRequest(const char* url, std::optional<std::string> method = "GET
   return request;
 }
 
-URLRequest encoded(const URLEncoding& encoding, const URLRequest& request, const std::optional<Parameters>& parameters) {
+URLRequest encoded(const URLEncoding& encoding, const URLRequest& request,
+                   const std::optional<Parameters>& parameters) {
   return encoding.encode(ConvertibleURLRequest(request), parameters);
 }
 
@@ -47,10 +48,9 @@ TEST(URLEncoding, QueryMethodsAppendSortedPairsToTheURL) {
             "http://h/p?x=1&a=2&b=1");
   EXPECT_EQ(encoded(URLEncoding::default_(), makeRequest("http://h/p?"), twoParameters).url()->absoluteString(),
             "http://h/p?&a=2&b=1");
-  EXPECT_EQ(encoded(URLEncoding::default_(), makeRequest("http://h/p#top", "DELETE"), twoParameters)
-                .url()
-                ->absoluteString(),
-            "http://h/p?a=2&b=1#top");
+  EXPECT_EQ(
+      encoded(URLEncoding::default_(), makeRequest("http://h/p#top", "DELETE"), twoParameters).url()->absoluteString(),
+      "http://h/p?a=2&b=1#top");
   const auto head = encoded(URLEncoding::default_(), makeRequest("http://h/p", "HEAD"), twoParameters);
   EXPECT_FALSE(head.httpBody());
   EXPECT_FALSE(head.allHTTPHeaderFields());
@@ -74,10 +74,9 @@ TEST(URLEncoding, OtherMethodsGetAFormBody) {
 }
 
 TEST(URLEncoding, DestinationsOverrideTheMethod) {
-  EXPECT_EQ(encoded(URLEncoding::queryString(), makeRequest("http://h/p", "POST"), twoParameters)
-                .url()
-                ->absoluteString(),
-            "http://h/p?a=2&b=1");
+  EXPECT_EQ(
+      encoded(URLEncoding::queryString(), makeRequest("http://h/p", "POST"), twoParameters).url()->absoluteString(),
+      "http://h/p?a=2&b=1");
   EXPECT_EQ(bodyOf(encoded(URLEncoding::httpBody(), makeRequest("http://h/p"), twoParameters)), "a=2&b=1");
 }
 
@@ -123,8 +122,13 @@ TEST(URLEncoding, ScalarsAsText) {
   const URLEncoding literal(ParameterDestination::methodDependent, ArrayEncoding::brackets, BoolEncoding::literal);
   EXPECT_EQ(queryOf(literal, flags), "f=false&one=1&t=true&zero=0");
 
-  const Parameters others{{"d", 1.5},       {"w", 2.0},       {"n", nullptr}, {"s", ""},
-                          {"u", UINT64_MAX}, {"B", "upper"}, {"date", platform::Date{978307200}}};
+  const Parameters others{{"d", 1.5},
+                          {"w", 2.0},
+                          {"n", nullptr},
+                          {"s", ""},
+                          {"u", UINT64_MAX},
+                          {"B", "upper"},
+                          {"date", platform::Date{978307200}}};
   EXPECT_EQ(queryOf(URLEncoding::default_(), others),
             "B=upper&d=1.5&date=2001-01-01%2000%3A00%3A00%20%2B0000&n=%3Cnull%3E&s=&u=18446744073709551615&w=2");
 }
@@ -141,9 +145,9 @@ TEST(URLEncoding, Escaping) {
 }
 
 TEST(URLEncoding, CustomArrayKeys) {
-  const URLEncoding custom(ParameterDestination::queryString, ArrayEncoding::custom([](const std::string& key,
-                                                                                      std::size_t index) {
-    return key + "_" + std::to_string(index);
-  }));
+  const URLEncoding custom(ParameterDestination::queryString,
+                           ArrayEncoding::custom([](const std::string& key, std::size_t index) {
+                             return key + "_" + std::to_string(index);
+                           }));
   EXPECT_EQ(queryOf(custom, Parameters{{"k", ParameterArray{"a", "b"}}}), "k_0=a&k_1=b");
 }

@@ -62,26 +62,25 @@ std::string iso8601Text(const platform::Date& date, const platform::CodingPath& 
 
 std::optional<std::string> DateEncoding::encode(const platform::Date& date,
                                                 const platform::CodingPath& codingPath) const {
-  return std::visit(Overloaded{
-                        [&](Builtin builtin) -> std::optional<std::string> {
-                          switch (builtin) {
-                            case deferredToDate:
-                              return std::nullopt;
-                            case secondsSince1970:
-                              return platform::numberText(date.timeIntervalSince1970);
-                            case millisecondsSince1970:
-                              return platform::numberText(date.timeIntervalSince1970 * 1000.0);
-                            case iso8601:
-                              return iso8601Text(date, codingPath);
-                          }
-                          return std::nullopt;
-                        },
-                        [&](const Formatted& formatted) -> std::optional<std::string> {
-                          return formatted.formatter(date);
-                        },
-                        [&](const Custom& custom) -> std::optional<std::string> { return custom.handler(date); },
-                    },
-                    choice_);
+  return std::visit(
+      Overloaded{
+          [&](Builtin builtin) -> std::optional<std::string> {
+            switch (builtin) {
+              case deferredToDate:
+                return std::nullopt;
+              case secondsSince1970:
+                return platform::numberText(date.timeIntervalSince1970);
+              case millisecondsSince1970:
+                return platform::numberText(date.timeIntervalSince1970 * 1000.0);
+              case iso8601:
+                return iso8601Text(date, codingPath);
+            }
+            return std::nullopt;
+          },
+          [&](const Formatted& formatted) -> std::optional<std::string> { return formatted.formatter(date); },
+          [&](const Custom& custom) -> std::optional<std::string> { return custom.handler(date); },
+      },
+      choice_);
 }
 
 KeyPathEncoding KeyPathEncoding::brackets() {

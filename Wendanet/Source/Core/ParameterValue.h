@@ -32,8 +32,7 @@ class ParameterValue {
   ParameterValue(std::nullptr_t = nullptr) {}
   ParameterValue(bool value) : storage_(value) {}
   template <std::integral Integer>
-    requires(!std::same_as<Integer, bool>)
-  ParameterValue(Integer value) : storage_(storedInteger(value)) {}
+  requires(!std::same_as<Integer, bool>) ParameterValue(Integer value) : storage_(storedInteger(value)) {}
   ParameterValue(double value) : storage_(value) {}
   ParameterValue(std::string value) : storage_(std::move(value)) {}
   ParameterValue(std::string_view value) : storage_(std::string(value)) {}

@@ -24,8 +24,9 @@ URLEncodedFormEncoder::URLEncodedFormEncoder(Options options) : options_(std::mo
 
 std::string URLEncodedFormEncoder::encode(platform::EncodableRef value) const {
   const auto context = URLEncodedFormContext::make();
-  const auto valueOptions = std::make_shared<const URLEncodedFormValueEncoder::Options>(URLEncodedFormValueEncoder::Options{
-      options_.boolEncoding, options_.dataEncoding, options_.dateEncoding, options_.nilEncoding});
+  const auto valueOptions =
+      std::make_shared<const URLEncodedFormValueEncoder::Options>(URLEncodedFormValueEncoder::Options{
+          options_.boolEncoding, options_.dataEncoding, options_.dateEncoding, options_.nilEncoding});
   URLEncodedFormValueEncoder encoder({}, context, valueOptions);
   value.encode(encoder);
 

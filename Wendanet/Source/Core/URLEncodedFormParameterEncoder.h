@@ -15,9 +15,8 @@ class URLEncodedFormParameterEncoder : public ParameterEncoder {
   using Destination = ParameterDestination;
 
   // A default form encoder when none is given.
-  static std::shared_ptr<URLEncodedFormParameterEncoder> make(
-      std::shared_ptr<URLEncodedFormEncoder> encoder = nullptr,
-      Destination destination = Destination::methodDependent);
+  static std::shared_ptr<URLEncodedFormParameterEncoder> make(std::shared_ptr<URLEncodedFormEncoder> encoder = nullptr,
+                                                              Destination destination = Destination::methodDependent);
   // A new encoder with the default form encoder and methodDependent.
   static std::shared_ptr<URLEncodedFormParameterEncoder> default_() { return make(); }
 

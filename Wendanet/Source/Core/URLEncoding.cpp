@@ -40,7 +40,8 @@ struct ComponentWriter {
     std::visit(Overloaded{
                    [&](const Parameters& nested) {
                      // Nested levels keep their own order.
-                     for (const auto& [nestedKey, nestedValue] : nested) write(key + "[" + nestedKey + "]", nestedValue);
+                     for (const auto& [nestedKey, nestedValue] : nested)
+                       write(key + "[" + nestedKey + "]", nestedValue);
                    },
                    [&](const ParameterArray& elements) {
                      for (std::size_t index = 0; index < elements.size(); ++index) {
@@ -93,7 +94,8 @@ std::string URLEncoding::query(const Parameters& parameters) const {
   std::vector<const Parameters::Entry*> entries;
   entries.reserve(parameters.size());
   for (const auto& entry : parameters) entries.push_back(&entry);
-  std::sort(entries.begin(), entries.end(), [](const auto* left, const auto* right) { return left->first < right->first; });
+  std::sort(entries.begin(), entries.end(),
+            [](const auto* left, const auto* right) { return left->first < right->first; });
 
   Pairs pairs;
   const ComponentWriter writer{*this, pairs};

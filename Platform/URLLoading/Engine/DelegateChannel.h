@@ -23,9 +23,9 @@ class DelegateChannel {
   // answers for the delegate itself.
   bool hasDelegate() const { return delegate_ != nullptr; }
   void post(Call call);
-  // Lets go of the session and the delegate; operations already posted keep
-  // what they need.
-  void close();
+  // Posts the last call, after the session has let go of its delegate, and
+  // lets go of both; operations already posted keep what they need.
+  void close(Call lastCall);
 
  private:
   std::shared_ptr<URLSession> session_;

@@ -169,10 +169,9 @@ void SessionEngine::stop() {
   endedRuns_.clear();
   curl_multi_cleanup(multi_);
   multi_ = nullptr;
-  delegate_.post([](URLSessionDelegate& delegate, const std::shared_ptr<URLSession>& session) {
+  delegate_.close([](URLSessionDelegate& delegate, const std::shared_ptr<URLSession>& session) {
     delegate.didBecomeInvalidWithError(session, nullptr);
   });
-  delegate_.close();
 }
 
 }  // namespace platform

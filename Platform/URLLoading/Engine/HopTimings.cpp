@@ -1,0 +1,43 @@
+#include "Platform/URLLoading/Engine/HopTimings.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+
+namespace platform {
+
+void applyHopTimings(const HopTimings& timings, URLSessionTaskTransactionMetrics& transaction) {
+  const auto at = [&](std::int64_t microseconds) -> std::optional<Date> {
+    if (microseconds <= 0) return std::nullopt;
+    return timings.fetchStart.addingTimeInterval(static_cast<double>(microseconds) / 1e6);
+  };
+  transaction.fetchStartDate = timings.fetchStart;
+  if (timings.newConnection) {
+    transaction.domainLookupStartDate = timings.fetchStart;
+    transaction.domainLookupEndDate = at(timings.nameLookup);
+    transaction.connectStartDate = transaction.domainLookupEndDate;
+    if (timings.secure && timings.connect > 0) {
+      transaction.secureConnectionStartDate = at(timings.connect);
+      transaction.secureConnectionEndDate = at(timings.secureConnect);
+    }
+    transaction.connectEndDate = at(timings.secure ? timings.secureConnect : timings.connect);
+  }
+  transaction.requestStartDate = at(timings.preTransfer);
+  if (transaction.requestStartDate && timings.requestEnd) {
+    transaction.requestEndDate = std::max(*transaction.requestStartDate, *timings.requestEnd);
+  }
+  transaction.responseStartDate = at(timings.startTransfer);
+  if (transaction.responseStartDate && timings.responseComplete) transaction.responseEndDate = at(timings.total);
+}
+
+std::optional<std::string> networkProtocolName(long httpVersion) {
+  switch (httpVersion) {
+    case CURL_HTTP_VERSION_1_0: return "http/1.0";
+    case CURL_HTTP_VERSION_1_1: return "http/1.1";
+    case CURL_HTTP_VERSION_2_0: return "h2";
+    case CURL_HTTP_VERSION_3: return "h3";
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace platform

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "Platform/Foundation/Date.h"
+#include "Platform/URLLoading/URLSessionTaskTransactionMetrics.h"
+
+namespace platform {
+
+// When the phases of one hop ended, as the transfer library measures them
+// (microseconds after the hop's start, 0 for a phase never reached), with
+// what the engine measured itself.
+struct HopTimings {
+  Date fetchStart;
+  std::int64_t nameLookup = 0;
+  std::int64_t connect = 0;
+  std::int64_t secureConnect = 0;
+  std::int64_t preTransfer = 0;
+  std::int64_t startTransfer = 0;
+  std::int64_t total = 0;
+  // When the last request byte was handed to the library.
+  std::optional<Date> requestEnd;
+  // False when the hop went out on a connection already open.
+  bool newConnection = false;
+  bool secure = false;
+  // The whole response was read.
+  bool responseComplete = false;
+};
+
+// Fills the transaction's dates. A reused connection has no lookup,
+// connect or secure-connection dates; connecting ends after the secure
+// handshake.
+void applyHopTimings(const HopTimings& timings, URLSessionTaskTransactionMetrics& transaction);
+
+// "http/1.1" and the like for the library's HTTP version number; absent
+// for none.
+std::optional<std::string> networkProtocolName(long httpVersion);
+
+}  // namespace platform

@@ -1,0 +1,61 @@
+#include "Platform/URLLoading/Engine/RequestHeaderLines.h"
+
+#include <algorithm>
+
+#include <fmt/format.h>
+
+#include "Platform/Foundation/ASCIICase.h"
+#include "Platform/URLLoading/InvalidRequestError.h"
+
+namespace platform {
+
+namespace {
+
+bool isTokenCharacter(char character) {
+  if ((character >= 'a' && character <= 'z') || (character >= 'A' && character <= 'Z') ||
+      (character >= '0' && character <= '9')) {
+    return true;
+  }
+  return std::string_view("!#$%&'*+-.^_`|~").find(character) != std::string_view::npos;
+}
+
+bool breaksLine(std::string_view value) { return value.find_first_of(std::string_view("\r\n\0", 3)) != value.npos; }
+
+// Fields the library must write itself.
+bool leftToLibrary(std::string_view name) { return equalsIgnoringASCIICase(name, "Content-Length"); }
+
+}  // namespace
+
+bool isHTTPToken(std::string_view text) { return !text.empty() && std::ranges::all_of(text, isTokenCharacter); }
+
+std::expected<std::vector<std::string>, AnyError> requestHeaderLines(
+    const URLRequest& request, const std::optional<HTTPHeaderFields>& additionalHeaders) {
+  HTTPHeaderFields fields = additionalHeaders.value_or(HTTPHeaderFields{});
+  for (const auto& field : request.allHTTPHeaderFields().value_or(HTTPHeaderFields{})) {
+    if (const auto index = indexOfHeaderField(fields, field.first)) {
+      fields[*index] = field;
+    } else {
+      fields.push_back(field);
+    }
+  }
+  std::vector<std::string> lines;
+  lines.reserve(fields.size() + 1);
+  for (const auto& [name, value] : fields) {
+    if (!isHTTPToken(name)) {
+      return std::unexpected(makeError(InvalidRequestError(fmt::format("\"{}\" is not a valid header field name.", name))));
+    }
+    if (breaksLine(value)) {
+      return std::unexpected(makeError(
+          InvalidRequestError(fmt::format("the value of the header field \"{}\" holds a line break.", name))));
+    }
+    if (leftToLibrary(name)) continue;
+    // "Name;" is how the library is told to send a field with no value.
+    lines.push_back(value.empty() ? name + ";" : name + ": " + value);
+  }
+  // The library would otherwise add this on its own for large bodies and
+  // hold the body back waiting for an interim answer.
+  if (!indexOfHeaderField(fields, "Expect")) lines.emplace_back("Expect:");
+  return lines;
+}
+
+}  // namespace platform

@@ -1,0 +1,76 @@
+#include "Platform/URLLoading/Engine/ResponseHeaderParser.h"
+
+#include <charconv>
+
+namespace platform {
+
+namespace {
+
+std::string_view withoutLineBreak(std::string_view line) {
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+  return line;
+}
+
+std::string_view trimmed(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  const auto last = text.find_last_not_of(" \t");
+  return text.substr(first, last - first + 1);
+}
+
+}  // namespace
+
+ResponseHeaderParser::Outcome ResponseHeaderParser::feed(std::string_view line) {
+  if (!inBlock_) startBlock();
+  blockSize_ += line.size();
+  if (blockSize_ > maximumBlockSize) return Outcome::tooLarge;
+  const auto text = withoutLineBreak(line);
+  if (statusCode_ == 0) return readStatusLine(text) ? Outcome::needMore : Outcome::malformed;
+  if (!text.empty()) {
+    readFieldLine(text);
+    return Outcome::needMore;
+  }
+  inBlock_ = false;
+  // 101 switches protocols and is final; the other 1xx announce what follows.
+  if (statusCode_ < 200 && statusCode_ != 101) return Outcome::needMore;
+  return Outcome::complete;
+}
+
+void ResponseHeaderParser::startBlock() {
+  inBlock_ = true;
+  blockSize_ = 0;
+  statusCode_ = 0;
+  fields_.clear();
+}
+
+// "HTTP/1.1 200 OK", "HTTP/2 204".
+bool ResponseHeaderParser::readStatusLine(std::string_view line) {
+  if (!line.starts_with("HTTP/")) return false;
+  const auto space = line.find(' ');
+  if (space == std::string_view::npos) return false;
+  const auto code = line.substr(space + 1, 3);
+  int status = 0;
+  const auto [end, error] = std::from_chars(code.data(), code.data() + code.size(), status);
+  if (error != std::errc() || end != code.data() + 3 || status < 100 || status > 999) return false;
+  statusCode_ = status;
+  return true;
+}
+
+void ResponseHeaderParser::readFieldLine(std::string_view line) {
+  if ((line.front() == ' ' || line.front() == '\t')) {
+    if (fields_.empty()) return;
+    auto& value = fields_.back().second;
+    const auto continuation = trimmed(line);
+    if (!continuation.empty()) {
+      if (!value.empty()) value += ' ';
+      value += continuation;
+    }
+    return;
+  }
+  const auto colon = line.find(':');
+  // A line that is no field carries nothing to keep.
+  if (colon == std::string_view::npos || colon == 0) return;
+  fields_.emplace_back(std::string(trimmed(line.substr(0, colon))), std::string(trimmed(line.substr(colon + 1))));
+}
+
+}  // namespace platform

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <curl/curl.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+#include "Platform/URLLoading/Engine/DelegateChannel.h"
+#include "Platform/URLLoading/URLSessionConfiguration.h"
+
+namespace platform {
+
+class TaskRun;
+class URLSessionTask;
+
+// The thread that moves a session's bytes: it runs the transfer library's
+// multi loop and posts what happens to the delegate queue. Everything
+// reaches it as a command, posted under a lock with a wake-up of the loop,
+// so no caller ever waits for it and it never waits for a caller.
+//
+// It keeps its session alive until the session has been invalidated and
+// every task has completed; then it closes every connection, tells the
+// delegate of the invalidation and ends.
+class SessionEngine : public std::enable_shared_from_this<SessionEngine> {
+ public:
+  using Command = std::move_only_function<void(SessionEngine&)>;
+  using Clock = std::chrono::steady_clock;
+
+  static std::shared_ptr<SessionEngine> start(std::shared_ptr<const URLSessionConfiguration> configuration,
+                                              DelegateChannel delegate);
+
+  SessionEngine(std::shared_ptr<const URLSessionConfiguration> configuration, DelegateChannel delegate);
+  ~SessionEngine();
+  SessionEngine(const SessionEngine&) = delete;
+  SessionEngine& operator=(const SessionEngine&) = delete;
+
+  // Any thread. False once the engine has ended: the command is dropped.
+  bool post(Command command);
+
+  // Commands, run on the engine thread.
+  void registerTask(std::shared_ptr<URLSessionTask> task);
+  void resumeTask(std::uint64_t identifier);
+  void suspendTask(std::uint64_t identifier);
+  void cancelTask(std::uint64_t identifier);
+  // Ends the engine once every task has completed; cancels them first
+  // when asked to.
+  void invalidate(bool cancelTasks);
+
+  // For the task runs, on the engine thread.
+  TaskRun* run(std::uint64_t identifier);
+  CURLM* multi() const { return multi_; }
+  DelegateChannel& delegate() { return delegate_; }
+  const URLSessionConfiguration& configuration() const { return *configuration_; }
+  // The run has something to hand to the delegate at the end of this turn.
+  void needsFlush(TaskRun& run);
+  void runEnded(std::uint64_t identifier);
+
+ private:
+  void loop();
+  void runCommands();
+  void readFinishedTransfers();
+  void expireDeadlines();
+  void flush();
+  int pollTimeout() const;
+  bool finished() const { return invalidating_ && runs_.empty(); }
+  void stop();
+
+  const std::shared_ptr<const URLSessionConfiguration> configuration_;
+  DelegateChannel delegate_;
+  CURLM* multi_;
+
+  std::mutex mutex_;
+  std::vector<Command> commands_;
+  bool accepting_ = true;
+
+  // Engine thread only.
+  std::unordered_map<std::uint64_t, std::unique_ptr<TaskRun>> runs_;
+  // Runs that ended this turn, destroyed at its end, when no callback of
+  // theirs can be on the stack.
+  std::vector<std::unique_ptr<TaskRun>> endedRuns_;
+  std::vector<TaskRun*> runsToFlush_;
+  bool invalidating_ = false;
+};
+
+}  // namespace platform

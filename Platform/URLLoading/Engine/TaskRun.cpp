@@ -1,0 +1,278 @@
+#include "Platform/URLLoading/Engine/TaskRun.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "Platform/Foundation/ASCIICase.h"
+#include "Platform/Foundation/URLError.h"
+#include "Platform/URLLoading/Engine/OnceReply.h"
+#include "Platform/URLLoading/Engine/RequestHeaderLines.h"
+#include "Platform/URLLoading/Engine/SessionEngine.h"
+#include "Platform/URLLoading/InvalidRequestError.h"
+#include "Platform/URLLoading/URLSessionDataTask.h"
+#include "Platform/URLLoading/URLSessionTaskMetrics.h"
+
+namespace platform {
+
+namespace {
+
+std::chrono::steady_clock::duration seconds(double value) {
+  return std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(value));
+}
+
+bool isHTTPScheme(const URL& url) {
+  const auto scheme = asciiLowercased(url.scheme().value_or(""));
+  return scheme == "http" || scheme == "https";
+}
+
+}  // namespace
+
+TaskRun::TaskRun(SessionEngine& engine, std::shared_ptr<URLSessionDataTask> task)
+    : engine_(engine),
+      task_(std::move(task)),
+      identifier_(task_->taskIdentifier()),
+      idleTimeout_(engine.configuration().effectiveTimeoutInterval(task_->originalRequest()->timeoutInterval())) {}
+
+TaskRun::~TaskRun() = default;
+
+template <class Answer>
+std::function<void(Answer)> TaskRun::makeReply(void (TaskRun::*answer)(Answer), Answer fallback) {
+  auto deliver = [engine = engine_.weak_from_this(), identifier = identifier_, answer](Answer value) {
+    const auto strong = engine.lock();
+    if (!strong) return;
+    strong->post([identifier, answer, value = std::move(value)](SessionEngine& engine) mutable {
+      if (auto* run = engine.run(identifier)) (run->*answer)(std::move(value));
+    });
+  };
+  return makeOnceReply<Answer>(std::move(deliver), std::move(fallback));
+}
+
+void TaskRun::resume() {
+  if (phase_ == Phase::finished || !suspended_) return;
+  suspended_ = false;
+  const auto now = Clock::now();
+  idleSince_ = now;
+  if (phase_ == Phase::notStarted) {
+    const double resourceTimeout = engine_.configuration().timeoutIntervalForResource();
+    if (resourceTimeout > 0) resourceDeadline_ = now + seconds(resourceTimeout);
+    start();
+    return;
+  }
+  // A suspended task is not timed.
+  if (resourceDeadline_) *resourceDeadline_ += now - suspendedAt_;
+  if (transfer_) transfer_->setSuspended(false);
+}
+
+void TaskRun::suspend() {
+  if (phase_ == Phase::finished || suspended_) return;
+  suspended_ = true;
+  suspendedAt_ = Clock::now();
+  if (transfer_) transfer_->setSuspended(true);
+}
+
+void TaskRun::cancel() { finish(failure(URLError::Code::cancelled)); }
+
+void TaskRun::start() {
+  const auto request = *task_->currentRequest();
+  if (!request.url()) return finish(makeError(URLError(URLError::Code::badURL)));
+  if (!isHTTPScheme(*request.url())) return finish(failure(URLError::Code::unsupportedURL));
+  if (request.httpMethod() && !isHTTPToken(*request.httpMethod())) {
+    return finish(makeError(InvalidRequestError("the method \"" + *request.httpMethod() + "\" is not a valid token.")));
+  }
+  auto lines = requestHeaderLines(request, engine_.configuration().httpAdditionalHeaders());
+  if (!lines) return finish(lines.error());
+  headerLines_ = std::move(*lines);
+
+  struct BodyChoice {
+    TaskRun& run;
+    const URLRequest& request;
+    std::expected<std::unique_ptr<BodySource>, AnyError> operator()(TaskBody::FromRequest) const {
+      if (request.httpBody()) return BodySource::fromData(*request.httpBody());
+      if (request.httpBodyStream()) return run.streamBody(request.httpBodyStream());
+      return nullptr;
+    }
+    std::expected<std::unique_ptr<BodySource>, AnyError> operator()(const Data& data) const {
+      return BodySource::fromData(data);
+    }
+    std::expected<std::unique_ptr<BodySource>, AnyError> operator()(const URL& file) const {
+      if (!file.isFileURL()) return std::unexpected(makeError(URLError(URLError::Code::fileDoesNotExist, file)));
+      return BodySource::fromFile(file.path());
+    }
+    std::expected<std::unique_ptr<BodySource>, AnyError> operator()(TaskBody::FromDelegate) const { return nullptr; }
+  };
+  if (std::holds_alternative<TaskBody::FromDelegate>(task_->body().source)) return askForBodyStream();
+  auto body = std::visit(BodyChoice{*this, request}, task_->body().source);
+  if (!body) return finish(body.error());
+  startTransfer(std::move(*body));
+}
+
+std::unique_ptr<BodySource> TaskRun::streamBody(std::shared_ptr<InputStream> stream) {
+  auto bytesAvailable = [engine = engine_.weak_from_this(), identifier = identifier_] {
+    if (const auto strong = engine.lock()) {
+      strong->post([identifier](SessionEngine& engine) {
+        if (auto* run = engine.run(identifier)) run->bodyBytesAvailable();
+      });
+    }
+  };
+  return BodySource::fromStream(std::move(stream), std::move(bytesAvailable));
+}
+
+void TaskRun::startTransfer(std::unique_ptr<BodySource> body) {
+  phase_ = Phase::transferring;
+  responseState_ = ResponseState::none;
+  expectedToSend_ = body ? body->length().value_or(URLSessionTask::transferSizeUnknown) : 0;
+  task_->setExpectedToSend(expectedToSend_);
+  transfer_ = std::make_unique<Transfer>(*this, engine_.multi(), *task_->currentRequest(), *headerLines_,
+                                         std::move(body));
+  if (suspended_) transfer_->setSuspended(true);
+  idleSince_ = Clock::now();
+}
+
+void TaskRun::askForBodyStream() {
+  phase_ = Phase::waitingForBodyStream;
+  if (!engine_.delegate().hasDelegate()) return answerBodyStream(nullptr);
+  postToDelegate([task = task_, reply = makeReply(&TaskRun::answerBodyStream, std::shared_ptr<InputStream>())](
+                     URLSessionDelegate& delegate, const std::shared_ptr<URLSession>& session) {
+    delegate.needNewBodyStream(session, task, reply);
+  });
+}
+
+void TaskRun::answerBodyStream(std::shared_ptr<InputStream> stream) {
+  if (phase_ != Phase::waitingForBodyStream) return;
+  if (!stream) return finish(failure(URLError::Code::requestBodyStreamExhausted));
+  startTransfer(streamBody(std::move(stream)));
+}
+
+void TaskRun::bodyBytesAvailable() {
+  if (transfer_) transfer_->bodyBytesAvailable();
+}
+
+void TaskRun::transferReceivedResponse(const std::shared_ptr<HTTPURLResponse>& response) {
+  task_->setResponse(response, response->expectedContentLength());
+  if (!engine_.delegate().hasDelegate()) {
+    responseState_ = ResponseState::allowed;
+    return;
+  }
+  responseState_ = ResponseState::waitingForAnswer;
+  postToDelegate([task = task_, response,
+                  reply = makeReply(&TaskRun::answerResponse, URLSessionResponseDisposition::cancel)](
+                     URLSessionDelegate& delegate, const std::shared_ptr<URLSession>& session) {
+    delegate.didReceiveResponse(session, task, response, reply);
+  });
+}
+
+void TaskRun::answerResponse(URLSessionResponseDisposition disposition) {
+  if (phase_ != Phase::transferring || responseState_ != ResponseState::waitingForAnswer) return;
+  if (disposition != URLSessionResponseDisposition::allow) return finish(failure(URLError::Code::cancelled));
+  responseState_ = ResponseState::allowed;
+  idleSince_ = Clock::now();
+  if (!transfer_) return finish(nullptr);
+  transfer_->holdReceiving(false);
+}
+
+bool TaskRun::transferReceivedBody(const char* bytes, std::size_t count) {
+  if (responseState_ != ResponseState::allowed) return false;
+  pendingData_.append(bytes, count);
+  markForFlush();
+  return true;
+}
+
+void TaskRun::transferSentBody(std::size_t count) {
+  pendingSent_ += static_cast<std::int64_t>(count);
+  markForFlush();
+}
+
+void TaskRun::transferEnded(CURLcode result) {
+  const bool succeeded = result == CURLE_OK;
+  transactions_.push_back(transfer_->transactionMetrics(succeeded));
+  auto error = succeeded ? nullptr : transfer_->failure(result);
+  // A body read from a stream cannot be read again when the library must
+  // send the request anew (a kept-alive connection the server had closed):
+  // the delegate is asked for a fresh stream instead.
+  const bool needsFreshStream = result == CURLE_SEND_FAIL_REWIND && transfer_->hasStreamBody() && !task_->response();
+  transfer_.reset();
+  // Finishing waits for the answer to the response.
+  if (succeeded && responseState_ == ResponseState::waitingForAnswer) return;
+  if (needsFreshStream) return askForBodyStream();
+  finish(std::move(error));
+}
+
+std::optional<TaskRun::Clock::time_point> TaskRun::deadline() const {
+  // Time spent waiting for the delegate is the delegate's, not the server's.
+  if (phase_ != Phase::transferring || suspended_ || !transfer_ ||
+      responseState_ == ResponseState::waitingForAnswer) {
+    return std::nullopt;
+  }
+  auto deadline = resourceDeadline_;
+  if (idleTimeout_ > 0) {
+    const auto idle = std::max(idleSince_, transfer_->lastActivity()) + seconds(idleTimeout_);
+    deadline = deadline ? std::min(*deadline, idle) : idle;
+  }
+  return deadline;
+}
+
+void TaskRun::expireIfDue(Clock::time_point now) {
+  const auto due = deadline();
+  if (due && *due <= now) finish(failure(URLError::Code::timedOut));
+}
+
+void TaskRun::markForFlush() {
+  if (markedForFlush_) return;
+  markedForFlush_ = true;
+  engine_.needsFlush(*this);
+}
+
+void TaskRun::flush() {
+  markedForFlush_ = false;
+  if (pendingSent_ > 0) {
+    const auto sent = std::exchange(pendingSent_, 0);
+    totalSent_ += sent;
+    task_->addTransferredBytes(sent, 0);
+    engine_.delegate().post([task = task_, sent, total = totalSent_, expected = expectedToSend_](
+                                URLSessionDelegate& delegate, const std::shared_ptr<URLSession>& session) {
+      delegate.didSendBodyData(session, task, sent, total, expected);
+    });
+  }
+  if (!pendingData_.empty()) {
+    auto data = std::exchange(pendingData_, Data());
+    task_->addTransferredBytes(0, static_cast<std::int64_t>(data.size()));
+    engine_.delegate().post([task = task_, data = std::move(data)](URLSessionDelegate& delegate,
+                                                                   const std::shared_ptr<URLSession>& session) {
+      delegate.didReceiveData(session, task, data);
+    });
+  }
+}
+
+void TaskRun::postToDelegate(DelegateChannel::Call call) {
+  // Progress and data gathered so far happened before whatever comes now.
+  flush();
+  engine_.delegate().post(std::move(call));
+}
+
+AnyError TaskRun::failure(URLError::Code code) const {
+  return makeError(URLError(code, task_->currentRequest()->url()));
+}
+
+void TaskRun::finish(AnyError error) {
+  if (phase_ == Phase::finished) return;
+  phase_ = Phase::finished;
+  if (transfer_) {
+    transactions_.push_back(transfer_->transactionMetrics(false));
+    transfer_.reset();
+  }
+  task_->complete(error);
+  auto metrics = std::make_shared<URLSessionTaskMetrics>();
+  metrics->transactionMetrics = std::move(transactions_);
+  metrics->taskInterval = {task_->creationDate(), Date::now().timeIntervalSince(task_->creationDate())};
+  postToDelegate([task = task_, metrics = std::shared_ptr<const URLSessionTaskMetrics>(std::move(metrics))](
+                     URLSessionDelegate& delegate, const std::shared_ptr<URLSession>& session) {
+    delegate.didFinishCollectingMetrics(session, task, metrics);
+  });
+  engine_.delegate().post([task = task_, error = std::move(error)](URLSessionDelegate& delegate,
+                                                                   const std::shared_ptr<URLSession>& session) {
+    delegate.didCompleteWithError(session, task, error);
+  });
+  engine_.runEnded(identifier_);
+}
+
+}  // namespace platform

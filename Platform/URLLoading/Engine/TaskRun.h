@@ -1,0 +1,93 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "Platform/Foundation/Data.h"
+#include "Platform/Foundation/Error.h"
+#include "Platform/Foundation/URLError.h"
+#include "Platform/URLLoading/Engine/DelegateChannel.h"
+#include "Platform/URLLoading/Engine/Transfer.h"
+#include "Platform/URLLoading/URLSessionDelegate.h"
+#include "Platform/URLLoading/URLSessionTaskTransactionMetrics.h"
+
+namespace platform {
+
+class InputStream;
+class SessionEngine;
+class URLSessionDataTask;
+
+// A data or upload task as the engine thread drives it: from its first
+// resume through one hop per exchange to the metrics and the completion,
+// which it hands to the delegate exactly once whatever way the task ends.
+class TaskRun final : public TransferListener {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  TaskRun(SessionEngine& engine, std::shared_ptr<URLSessionDataTask> task);
+  ~TaskRun() override;
+
+  void resume();
+  void suspend();
+  void cancel();
+  void answerResponse(URLSessionResponseDisposition disposition);
+  void answerBodyStream(std::shared_ptr<InputStream> stream);
+  void bodyBytesAvailable();
+
+  // When the task times out unless something happens first; none while it
+  // is suspended or waits for its delegate.
+  std::optional<Clock::time_point> deadline() const;
+  void expireIfDue(Clock::time_point now);
+  // Hands received data and send progress gathered this turn to the
+  // delegate.
+  void flush();
+
+  void transferReceivedResponse(const std::shared_ptr<HTTPURLResponse>& response) override;
+  bool transferReceivedBody(const char* bytes, std::size_t count) override;
+  void transferSentBody(std::size_t count) override;
+  void transferEnded(CURLcode result) override;
+
+ private:
+  enum class Phase { notStarted, waitingForBodyStream, transferring, finished };
+  enum class ResponseState { none, waitingForAnswer, allowed };
+
+  void start();
+  void startTransfer(std::unique_ptr<BodySource> body);
+  std::unique_ptr<BodySource> streamBody(std::shared_ptr<InputStream> stream);
+  void askForBodyStream();
+  void finish(AnyError error);
+  AnyError failure(URLError::Code code) const;
+  void markForFlush();
+  void postToDelegate(DelegateChannel::Call call);
+  // Reply handlers reach the run through the engine by the task's
+  // identifier, so a late answer for an ended task goes nowhere.
+  template <class Answer>
+  std::function<void(Answer)> makeReply(void (TaskRun::*answer)(Answer), Answer fallback);
+
+  SessionEngine& engine_;
+  const std::shared_ptr<URLSessionDataTask> task_;
+  const std::uint64_t identifier_;
+  Phase phase_ = Phase::notStarted;
+  bool suspended_ = true;
+  ResponseState responseState_ = ResponseState::none;
+  std::unique_ptr<Transfer> transfer_;
+  std::vector<URLSessionTaskTransactionMetrics> transactions_;
+  std::optional<std::vector<std::string>> headerLines_;
+
+  // Gathered during a turn, handed over at its end.
+  Data pendingData_;
+  std::int64_t pendingSent_ = 0;
+  std::int64_t totalSent_ = 0;
+  std::int64_t expectedToSend_ = 0;
+  bool markedForFlush_ = false;
+
+  double idleTimeout_ = 0;
+  std::optional<Clock::time_point> resourceDeadline_;
+  Clock::time_point idleSince_;
+  Clock::time_point suspendedAt_;
+};
+
+}  // namespace platform

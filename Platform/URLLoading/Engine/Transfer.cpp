@@ -1,0 +1,287 @@
+#include "Platform/URLLoading/Engine/Transfer.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "Platform/Fatal.h"
+#include "Platform/Foundation/ASCIICase.h"
+#include "Platform/Foundation/URLError.h"
+#include "Platform/URLLoading/Engine/URLErrorMapping.h"
+
+namespace platform {
+
+namespace {
+
+std::atomic<std::size_t> liveHandles{0};
+
+// Large enough that a body of a few hundred kilobytes takes few turns of
+// the engine loop, small enough that a paused transfer holds little.
+constexpr long bufferSize = 64 * 1024;
+
+template <class Value>
+void setOption(CURL* handle, CURLoption option, Value value) {
+  // Only options this library version knows are set; they fail only when
+  // memory runs out, which the transfer then reports.
+  curl_easy_setopt(handle, option, value);
+}
+
+std::int64_t infoMicroseconds(CURL* handle, CURLINFO info) {
+  curl_off_t value = 0;
+  curl_easy_getinfo(handle, info, &value);
+  return static_cast<std::int64_t>(value);
+}
+
+long infoLong(CURL* handle, CURLINFO info) {
+  long value = 0;
+  curl_easy_getinfo(handle, info, &value);
+  return value;
+}
+
+std::int64_t infoOffset(CURL* handle, CURLINFO info) {
+  curl_off_t value = 0;
+  curl_easy_getinfo(handle, info, &value);
+  return static_cast<std::int64_t>(value);
+}
+
+}  // namespace
+
+Transfer::Transfer(TransferListener& listener, CURLM* multi, URLRequest request, std::vector<std::string> headerLines,
+                   std::unique_ptr<BodySource> body)
+    : listener_(listener),
+      multi_(multi),
+      handle_(curl_easy_init()),
+      request_(std::move(request)),
+      body_(std::move(body)),
+      fetchStart_(Date::now()),
+      lastActivity_(Clock::now()) {
+  if (handle_ == nullptr) fatal("The transfer library could not create a transfer handle.");
+  ++liveHandles;
+  for (const auto& line : headerLines) headerList_ = curl_slist_append(headerList_, line.c_str());
+  configure();
+  curl_multi_add_handle(multi_, handle_);
+}
+
+Transfer::~Transfer() {
+  curl_multi_remove_handle(multi_, handle_);
+  curl_easy_cleanup(handle_);
+  curl_slist_free_all(headerList_);
+  --liveHandles;
+}
+
+std::size_t Transfer::liveHandleCount() { return liveHandles.load(); }
+
+Transfer* Transfer::of(CURL* handle) {
+  char* self = nullptr;
+  curl_easy_getinfo(handle, CURLINFO_PRIVATE, &self);
+  return reinterpret_cast<Transfer*>(self);
+}
+
+void Transfer::configure() {
+  setOption(handle_, CURLOPT_PRIVATE, this);
+  setOption(handle_, CURLOPT_URL, request_.url()->absoluteString().c_str());
+  setOption(handle_, CURLOPT_ERRORBUFFER, errorBuffer_);
+  setOption(handle_, CURLOPT_NOSIGNAL, 1L);
+  setOption(handle_, CURLOPT_PROTOCOLS_STR, "http,https");
+  // The path goes out as written, dot segments included.
+  setOption(handle_, CURLOPT_PATH_AS_IS, 1L);
+  // Redirects are for the engine and its delegate to decide.
+  setOption(handle_, CURLOPT_FOLLOWLOCATION, 0L);
+  // Connections go straight to the server, whatever the environment says.
+  setOption(handle_, CURLOPT_PROXY, "");
+  // Every encoding the library decodes is accepted and decoded; a request's
+  // own Accept-Encoding field still goes out as written.
+  setOption(handle_, CURLOPT_ACCEPT_ENCODING, "");
+  setOption(handle_, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_2TLS));
+  setOption(handle_, CURLOPT_BUFFERSIZE, bufferSize);
+  setOption(handle_, CURLOPT_UPLOAD_BUFFERSIZE, bufferSize);
+  setOption(handle_, CURLOPT_HTTPHEADER, headerList_);
+  setOption(handle_, CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
+  setOption(handle_, CURLOPT_HEADERDATA, this);
+  setOption(handle_, CURLOPT_WRITEFUNCTION, &Transfer::onWrite);
+  setOption(handle_, CURLOPT_WRITEDATA, this);
+  setOption(handle_, CURLOPT_PREREQFUNCTION, &Transfer::onPrerequest);
+  setOption(handle_, CURLOPT_PREREQDATA, this);
+  configureMethodAndBody();
+}
+
+void Transfer::configureMethodAndBody() {
+  const std::string method = request_.httpMethod().value_or("GET");
+  if (body_) {
+    setOption(handle_, CURLOPT_POST, 1L);
+    // -1 sends the body in chunks.
+    setOption(handle_, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body_->length().value_or(-1)));
+    setOption(handle_, CURLOPT_READFUNCTION, &Transfer::onRead);
+    setOption(handle_, CURLOPT_READDATA, this);
+    setOption(handle_, CURLOPT_SEEKFUNCTION, &Transfer::onSeek);
+    setOption(handle_, CURLOPT_SEEKDATA, this);
+    if (method != "POST") setOption(handle_, CURLOPT_CUSTOMREQUEST, method.c_str());
+  } else if (method == "GET") {
+    setOption(handle_, CURLOPT_HTTPGET, 1L);
+  } else if (method == "HEAD") {
+    setOption(handle_, CURLOPT_NOBODY, 1L);
+  } else if (method == "POST") {
+    setOption(handle_, CURLOPT_POSTFIELDS, "");
+    setOption(handle_, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(0));
+  } else {
+    setOption(handle_, CURLOPT_CUSTOMREQUEST, method.c_str());
+  }
+}
+
+std::int64_t Transfer::expectedBodyLength() const {
+  if (!body_) return 0;
+  return body_->length().value_or(-1);
+}
+
+bool Transfer::hasStreamBody() const { return body_ && !body_->length(); }
+
+void Transfer::holdReceiving(bool hold) {
+  receiveHeld_ = hold;
+  applyPause();
+}
+
+void Transfer::setSuspended(bool suspended) {
+  suspended_ = suspended;
+  if (!suspended) lastActivity_ = Clock::now();
+  applyPause();
+}
+
+void Transfer::bodyBytesAvailable() {
+  if (!sendWaiting_) return;
+  sendWaiting_ = false;
+  applyPause();
+}
+
+void Transfer::applyPause() {
+  const int receive = suspended_ || receiveHeld_ ? CURLPAUSE_RECV : 0;
+  const int send = suspended_ || sendWaiting_ ? CURLPAUSE_SEND : 0;
+  curl_easy_pause(handle_, receive | send);
+}
+
+void Transfer::fail(AnyError error) {
+  if (!callbackError_) callbackError_ = std::move(error);
+}
+
+AnyError Transfer::failure(CURLcode result) const {
+  if (callbackError_) return callbackError_;
+  // The library refuses a single header line past its own limit this way.
+  if (result == CURLE_OUT_OF_MEMORY && !response_) {
+    return makeError(URLError(URLError::Code::cannotParseResponse, request_.url()));
+  }
+  return makeTransferError(result, static_cast<int>(infoLong(handle_, CURLINFO_OS_ERRNO)), errorBuffer_,
+                           request_.url());
+}
+
+URLSessionTaskTransactionMetrics Transfer::transactionMetrics(bool responseComplete) const {
+  URLSessionTaskTransactionMetrics transaction;
+  transaction.request = request_;
+  transaction.response = response_;
+  transaction.resourceFetchType = URLSessionTaskTransactionMetrics::ResourceFetchType::networkLoad;
+
+  HopTimings timings;
+  timings.fetchStart = fetchStart_;
+  timings.nameLookup = infoMicroseconds(handle_, CURLINFO_NAMELOOKUP_TIME_T);
+  timings.connect = infoMicroseconds(handle_, CURLINFO_CONNECT_TIME_T);
+  timings.secureConnect = infoMicroseconds(handle_, CURLINFO_APPCONNECT_TIME_T);
+  timings.preTransfer = infoMicroseconds(handle_, CURLINFO_PRETRANSFER_TIME_T);
+  timings.startTransfer = response_ ? infoMicroseconds(handle_, CURLINFO_STARTTRANSFER_TIME_T) : 0;
+  timings.total = infoMicroseconds(handle_, CURLINFO_TOTAL_TIME_T);
+  timings.requestEnd = requestEnd_;
+  timings.secure = equalsIgnoringASCIICase(request_.url()->scheme().value_or(""), "https");
+  timings.responseComplete = responseComplete;
+  transaction.isReusedConnection = infoLong(handle_, CURLINFO_NUM_CONNECTS) == 0 && timings.preTransfer > 0;
+  timings.newConnection = !transaction.isReusedConnection;
+  applyHopTimings(timings, transaction);
+
+  if (response_) transaction.networkProtocolName = networkProtocolName(infoLong(handle_, CURLINFO_HTTP_VERSION));
+  transaction.countOfRequestHeaderBytesSent = infoLong(handle_, CURLINFO_REQUEST_SIZE);
+  transaction.countOfRequestBodyBytesSent = infoOffset(handle_, CURLINFO_SIZE_UPLOAD_T);
+  transaction.countOfRequestBodyBytesBeforeEncoding = bodyBytesHanded_;
+  transaction.countOfResponseHeaderBytesReceived = infoLong(handle_, CURLINFO_HEADER_SIZE);
+  transaction.countOfResponseBodyBytesReceived = infoOffset(handle_, CURLINFO_SIZE_DOWNLOAD_T);
+  transaction.countOfResponseBodyBytesAfterDecoding = bodyBytesDecoded_;
+  return transaction;
+}
+
+std::size_t Transfer::onHeader(char* bytes, std::size_t size, std::size_t count, void* self) {
+  return static_cast<Transfer*>(self)->receiveHeaderLine(std::string_view(bytes, size * count));
+}
+
+std::size_t Transfer::onWrite(char* bytes, std::size_t size, std::size_t count, void* self) {
+  return static_cast<Transfer*>(self)->receiveBody(bytes, size * count);
+}
+
+std::size_t Transfer::onRead(char* buffer, std::size_t size, std::size_t count, void* self) {
+  return static_cast<Transfer*>(self)->sendBody(buffer, size * count);
+}
+
+int Transfer::onSeek(void* self, curl_off_t offset, int origin) {
+  auto& transfer = *static_cast<Transfer*>(self);
+  if (origin != SEEK_SET || offset != 0 || !transfer.body_->rewind()) return CURL_SEEKFUNC_CANTSEEK;
+  transfer.bodyBytesHanded_ = 0;
+  transfer.requestEnd_.reset();
+  return CURL_SEEKFUNC_OK;
+}
+
+int Transfer::onPrerequest(void* self, char*, char*, int, int) {
+  auto& transfer = *static_cast<Transfer*>(self);
+  transfer.lastActivity_ = Clock::now();
+  // Without a body the request is complete once its head goes out.
+  if (!transfer.body_) transfer.requestEnd_ = Date::now();
+  return CURL_PREREQFUNC_OK;
+}
+
+std::size_t Transfer::receiveHeaderLine(std::string_view line) {
+  lastActivity_ = Clock::now();
+  // Lines after the final block are trailers.
+  if (response_) return line.size();
+  switch (headerParser_.feed(line)) {
+    case ResponseHeaderParser::Outcome::needMore:
+      return line.size();
+    case ResponseHeaderParser::Outcome::complete:
+      response_ = HTTPURLResponse::make(*request_.url(), headerParser_.statusCode(), headerParser_.fields());
+      listener_.transferReceivedResponse(response_);
+      return line.size();
+    case ResponseHeaderParser::Outcome::tooLarge:
+      fail(makeError(URLError(URLError::Code::cannotParseResponse, request_.url())));
+      return 0;
+    case ResponseHeaderParser::Outcome::malformed:
+      fail(makeError(URLError(URLError::Code::badServerResponse, request_.url())));
+      return 0;
+  }
+  return 0;
+}
+
+std::size_t Transfer::receiveBody(const char* bytes, std::size_t count) {
+  if (!listener_.transferReceivedBody(bytes, count)) {
+    receiveHeld_ = true;
+    return CURL_WRITEFUNC_PAUSE;
+  }
+  bodyBytesDecoded_ += static_cast<std::int64_t>(count);
+  lastActivity_ = Clock::now();
+  return count;
+}
+
+std::size_t Transfer::sendBody(char* buffer, std::size_t capacity) {
+  const auto result = body_->read(reinterpret_cast<std::uint8_t*>(buffer), capacity);
+  switch (result.status) {
+    case BodySource::Status::bytes:
+      bodyBytesHanded_ += static_cast<std::int64_t>(result.count);
+      lastActivity_ = Clock::now();
+      // A body of known length is never asked for its end.
+      if (bodyBytesHanded_ == body_->length()) requestEnd_ = Date::now();
+      listener_.transferSentBody(result.count);
+      return result.count;
+    case BodySource::Status::end:
+      if (!requestEnd_) requestEnd_ = Date::now();
+      return 0;
+    case BodySource::Status::wouldBlock:
+      sendWaiting_ = true;
+      return CURL_READFUNC_PAUSE;
+    case BodySource::Status::failed:
+      fail(body_->error());
+      return CURL_READFUNC_ABORT;
+  }
+  return CURL_READFUNC_ABORT;
+}
+
+}  // namespace platform

@@ -1,0 +1,116 @@
+#pragma once
+
+#include <curl/curl.h>
+
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Platform/Foundation/Error.h"
+#include "Platform/Foundation/HTTPURLResponse.h"
+#include "Platform/Foundation/URLRequest.h"
+#include "Platform/URLLoading/Engine/BodySource.h"
+#include "Platform/URLLoading/Engine/HopTimings.h"
+#include "Platform/URLLoading/Engine/ResponseHeaderParser.h"
+#include "Platform/URLLoading/URLSessionTaskTransactionMetrics.h"
+
+namespace platform {
+
+// Who hears what a transfer reads and writes, on the engine thread, from
+// inside the transfer library's callbacks.
+class TransferListener {
+ public:
+  virtual ~TransferListener() = default;
+  // The final response's header block has been read.
+  virtual void transferReceivedResponse(const std::shared_ptr<HTTPURLResponse>& response) = 0;
+  // Decoded body bytes. False holds them back: the transfer stops
+  // receiving until `holdReceiving(false)` hands them over again.
+  virtual bool transferReceivedBody(const char* bytes, std::size_t count) = 0;
+  // Request body bytes handed to the library.
+  virtual void transferSentBody(std::size_t count) = 0;
+  // The library is done with the transfer, well or not.
+  virtual void transferEnded(CURLcode result) = 0;
+};
+
+// One request-response exchange on the transfer library's multi handle:
+// one hop of a task. Redirects are the engine's to follow, so the library
+// never follows them itself. Leaving the multi handle and freeing the easy
+// handle happen when the transfer goes away.
+class Transfer {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  // `headerLines` as requestHeaderLines made them; `body` absent for a
+  // request without one. The request must have a URL.
+  Transfer(TransferListener& listener, CURLM* multi, URLRequest request, std::vector<std::string> headerLines,
+           std::unique_ptr<BodySource> body);
+  ~Transfer();
+  Transfer(const Transfer&) = delete;
+  Transfer& operator=(const Transfer&) = delete;
+
+  // The transfer behind a handle the multi handle reports on.
+  static Transfer* of(CURL* handle);
+
+  TransferListener& listener() const { return listener_; }
+  const URLRequest& request() const { return request_; }
+  // When bytes last moved, or the hop started.
+  Clock::time_point lastActivity() const { return lastActivity_; }
+  // The body size, or -1 for a stream; 0 without a body.
+  std::int64_t expectedBodyLength() const;
+  bool hasStreamBody() const;
+
+  // Pausing never loses bytes: held bytes are handed over when the
+  // transfer goes on.
+  void holdReceiving(bool hold);
+  void setSuspended(bool suspended);
+  // The body source has bytes again after it answered wouldBlock.
+  void bodyBytesAvailable();
+
+  // The error the hop failed with, given the library's result.
+  AnyError failure(CURLcode result) const;
+  // What the hop measured; `responseComplete` when it ended successfully.
+  URLSessionTaskTransactionMetrics transactionMetrics(bool responseComplete) const;
+
+  // Easy handles alive in the process, for leak checks.
+  static std::size_t liveHandleCount();
+
+ private:
+  static std::size_t onHeader(char* bytes, std::size_t size, std::size_t count, void* self);
+  static std::size_t onWrite(char* bytes, std::size_t size, std::size_t count, void* self);
+  static std::size_t onRead(char* buffer, std::size_t size, std::size_t count, void* self);
+  static int onSeek(void* self, curl_off_t offset, int origin);
+  static int onPrerequest(void* self, char*, char*, int, int);
+
+  std::size_t receiveHeaderLine(std::string_view line);
+  std::size_t receiveBody(const char* bytes, std::size_t count);
+  std::size_t sendBody(char* buffer, std::size_t capacity);
+  void configure();
+  void configureMethodAndBody();
+  void applyPause();
+  void fail(AnyError error);
+
+  TransferListener& listener_;
+  CURLM* multi_;
+  CURL* handle_;
+  curl_slist* headerList_ = nullptr;
+  URLRequest request_;
+  std::unique_ptr<BodySource> body_;
+  ResponseHeaderParser headerParser_;
+  bool responseReceived_ = false;
+  bool receiveHeld_ = false;
+  bool sendWaiting_ = false;
+  bool suspended_ = false;
+  std::int64_t bodyBytesHanded_ = 0;
+  std::int64_t bodyBytesDecoded_ = 0;
+  std::shared_ptr<HTTPURLResponse> response_;
+  Date fetchStart_;
+  std::optional<Date> requestEnd_;
+  Clock::time_point lastActivity_;
+  AnyError callbackError_;
+  char errorBuffer_[CURL_ERROR_SIZE] = {};
+};
+
+}  // namespace platform

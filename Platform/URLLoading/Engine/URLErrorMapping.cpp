@@ -1,0 +1,72 @@
+#include "Platform/URLLoading/Engine/URLErrorMapping.h"
+
+#include <cerrno>
+
+#include "Platform/URLLoading/Engine/CurlError.h"
+
+namespace platform {
+
+namespace {
+
+URLError::Code connectFailureCode(int osErrno) {
+  switch (osErrno) {
+    case ENETUNREACH:
+    case ENETDOWN:
+    case EHOSTUNREACH:
+    case EHOSTDOWN:
+      return URLError::Code::notConnectedToInternet;
+    case ETIMEDOUT:
+      return URLError::Code::timedOut;
+    default:
+      return URLError::Code::cannotConnectToHost;
+  }
+}
+
+}  // namespace
+
+URLError::Code urlErrorCode(CURLcode result, int osErrno) {
+  using Code = URLError::Code;
+  switch (result) {
+    case CURLE_OK: return Code::unknown;
+    case CURLE_UNSUPPORTED_PROTOCOL: return Code::unsupportedURL;
+    case CURLE_URL_MALFORMAT: return Code::badURL;
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_RESOLVE_HOST: return Code::cannotFindHost;
+    case CURLE_COULDNT_CONNECT: return connectFailureCode(osErrno);
+    case CURLE_OPERATION_TIMEDOUT: return Code::timedOut;
+    case CURLE_WEIRD_SERVER_REPLY: return Code::badServerResponse;
+    case CURLE_GOT_NOTHING:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_HTTP2:
+    case CURLE_HTTP2_STREAM: return Code::networkConnectionLost;
+    case CURLE_BAD_CONTENT_ENCODING: return Code::cannotDecodeContentData;
+    case CURLE_FILESIZE_EXCEEDED: return Code::dataLengthExceedsMaximum;
+    case CURLE_SEND_FAIL_REWIND: return Code::requestBodyStreamExhausted;
+    case CURLE_ABORTED_BY_CALLBACK: return Code::cancelled;
+    case CURLE_PEER_FAILED_VERIFICATION: return Code::serverCertificateUntrusted;
+    case CURLE_SSL_CERTPROBLEM: return Code::clientCertificateRejected;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_ENGINE_NOTFOUND:
+    case CURLE_SSL_ENGINE_SETFAILED:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_ENGINE_INITFAILED:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_SHUTDOWN_FAILED:
+    case CURLE_SSL_CRL_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+    case CURLE_SSL_CLIENTCERT:
+    case CURLE_USE_SSL_FAILED: return Code::secureConnectionFailed;
+    default: return Code::unknown;
+  }
+}
+
+AnyError makeTransferError(CURLcode result, int osErrno, std::string message, std::optional<URL> failingURL) {
+  return makeError(URLError(urlErrorCode(result, osErrno), std::move(failingURL),
+                            makeError(CurlError(result, std::move(message), osErrno))));
+}
+
+}  // namespace platform

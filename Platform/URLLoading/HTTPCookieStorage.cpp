@@ -1,0 +1,10 @@
+#include "Platform/URLLoading/HTTPCookieStorage.h"
+
+namespace platform {
+
+const std::shared_ptr<HTTPCookieStorage>& HTTPCookieStorage::shared() {
+  static const auto storage = make();
+  return storage;
+}
+
+}  // namespace platform

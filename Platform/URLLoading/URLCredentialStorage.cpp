@@ -1,0 +1,10 @@
+#include "Platform/URLLoading/URLCredentialStorage.h"
+
+namespace platform {
+
+const std::shared_ptr<URLCredentialStorage>& URLCredentialStorage::shared() {
+  static const auto storage = make();
+  return storage;
+}
+
+}  // namespace platform

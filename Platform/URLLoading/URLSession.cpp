@@ -1,0 +1,83 @@
+#include "Platform/URLLoading/URLSession.h"
+
+#include "Platform/Dispatch/OperationQueue.h"
+#include "Platform/Foundation/URLError.h"
+#include "Platform/URLLoading/Engine/DelegateChannel.h"
+#include "Platform/URLLoading/Engine/SessionEngine.h"
+
+namespace platform {
+
+std::shared_ptr<URLSession> URLSession::make(const std::shared_ptr<URLSessionConfiguration>& configuration,
+                                             std::shared_ptr<URLSessionDelegate> delegate,
+                                             std::shared_ptr<OperationQueue> delegateQueue) {
+  std::shared_ptr<const URLSessionConfiguration> copy =
+      (configuration ? configuration : URLSessionConfiguration::defaultConfiguration())->copy();
+  if (!delegateQueue) delegateQueue = OperationQueue::make("org.wendalore.urlsession.delegateQueue", nullptr);
+  auto session = std::make_shared<URLSession>(Passkey(), copy, delegate, delegateQueue);
+  session->engine_ = SessionEngine::start(copy, DelegateChannel(session, std::move(delegate), std::move(delegateQueue)));
+  return session;
+}
+
+URLSession::URLSession(Passkey, std::shared_ptr<const URLSessionConfiguration> configuration,
+                       std::shared_ptr<URLSessionDelegate> delegate, std::shared_ptr<OperationQueue> delegateQueue)
+    : configuration_(std::move(configuration)), delegateQueue_(std::move(delegateQueue)), delegate_(std::move(delegate)) {}
+
+std::shared_ptr<URLSessionConfiguration> URLSession::configuration() const { return configuration_->copy(); }
+
+std::shared_ptr<URLSessionDelegate> URLSession::delegate() const {
+  std::lock_guard lock(mutex_);
+  return delegate_;
+}
+
+template <class Task>
+std::shared_ptr<Task> URLSession::makeTask(URLRequest request, TaskBody body) {
+  std::lock_guard lock(mutex_);
+  const auto url = request.url();
+  auto task = std::make_shared<Task>(URLSessionTask::Passkey(), nextTaskIdentifier_++, std::move(request),
+                                     std::move(body), engine_);
+  if (invalidated_) {
+    task->complete(makeError(URLError(URLError::Code::cancelled, url)));
+  } else {
+    engine_->post([task](SessionEngine& engine) { engine.registerTask(task); });
+  }
+  return task;
+}
+
+std::shared_ptr<URLSessionDataTask> URLSession::dataTaskWithRequest(URLRequest request) {
+  return makeTask<URLSessionDataTask>(std::move(request), TaskBody{});
+}
+
+std::shared_ptr<URLSessionDataTask> URLSession::dataTaskWithURL(URL url) {
+  return dataTaskWithRequest(URLRequest(std::move(url)));
+}
+
+std::shared_ptr<URLSessionUploadTask> URLSession::uploadTaskWithRequestFromData(URLRequest request, Data body) {
+  return makeTask<URLSessionUploadTask>(std::move(request), TaskBody{std::move(body)});
+}
+
+std::shared_ptr<URLSessionUploadTask> URLSession::uploadTaskWithRequestFromFile(URLRequest request, URL fileURL) {
+  return makeTask<URLSessionUploadTask>(std::move(request), TaskBody{std::move(fileURL)});
+}
+
+std::shared_ptr<URLSessionUploadTask> URLSession::uploadTaskWithStreamedRequest(URLRequest request) {
+  return makeTask<URLSessionUploadTask>(std::move(request), TaskBody{TaskBody::FromDelegate{}});
+}
+
+void URLSession::finishTasksAndInvalidate() { invalidate(false); }
+
+void URLSession::invalidateAndCancel() { invalidate(true); }
+
+// A second call still counts when it asks for more: cancelling after a
+// graceful invalidation cancels what is left.
+void URLSession::invalidate(bool cancelTasks) {
+  std::lock_guard lock(mutex_);
+  invalidated_ = true;
+  engine_->post([cancelTasks](SessionEngine& engine) { engine.invalidate(cancelTasks); });
+}
+
+void URLSession::releaseDelegate() {
+  std::lock_guard lock(mutex_);
+  delegate_.reset();
+}
+
+}  // namespace platform

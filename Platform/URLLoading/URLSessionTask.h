@@ -1,0 +1,103 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "Platform/Foundation/Date.h"
+#include "Platform/Foundation/Error.h"
+#include "Platform/Foundation/URLRequest.h"
+#include "Platform/Foundation/URLResponse.h"
+#include "Platform/URLLoading/Engine/TaskBody.h"
+
+namespace platform {
+
+class SessionEngine;
+class TaskRun;
+class URLSession;
+
+// One load run by a URL session. Tasks start suspended. `resume`,
+// `suspend` and `cancel` may be called from any thread, any number of
+// times: they change the state at once, hand the work to the session's
+// engine and return without waiting and without calling anybody back.
+class URLSessionTask : public std::enable_shared_from_this<URLSessionTask> {
+ public:
+  // The platform's raw values.
+  enum class State : int { running = 0, suspended = 1, canceling = 2, completed = 3 };
+  static constexpr std::int64_t transferSizeUnknown = -1;
+
+  // Only a session makes tasks.
+  class Passkey {
+    friend class URLSession;
+    Passkey() = default;
+  };
+
+  URLSessionTask(Passkey, std::uint64_t taskIdentifier, URLRequest request, TaskBody body,
+                 std::shared_ptr<SessionEngine> engine);
+  virtual ~URLSessionTask() = default;
+  URLSessionTask(const URLSessionTask&) = delete;
+  URLSessionTask& operator=(const URLSessionTask&) = delete;
+
+  // Unique within the session.
+  std::uint64_t taskIdentifier() const { return taskIdentifier_; }
+  const std::optional<URLRequest>& originalRequest() const { return originalRequest_; }
+  // The request of the hop going on now.
+  std::optional<URLRequest> currentRequest() const;
+  // Absent until the response's header has arrived.
+  std::shared_ptr<URLResponse> response() const;
+  // Set when the task completed with a failure.
+  AnyError error() const;
+  State state() const;
+
+  // Body bytes received, after content decoding.
+  std::int64_t countOfBytesReceived() const;
+  std::int64_t countOfBytesSent() const;
+  // `transferSizeUnknown` for a streamed body; 0 before the task starts.
+  std::int64_t countOfBytesExpectedToSend() const;
+  // The response's declared length, or `transferSizeUnknown`.
+  std::int64_t countOfBytesExpectedToReceive() const;
+
+  void resume();
+  void suspend();
+  void cancel();
+
+  // "URLSessionDataTask <3> GET http://127.0.0.1/get".
+  std::string description() const;
+
+ protected:
+  virtual std::string_view kindName() const = 0;
+
+ private:
+  friend class TaskRun;
+  friend class URLSession;
+
+  // Engine side.
+  const TaskBody& body() const { return body_; }
+  Date creationDate() const { return creationDate_; }
+  void setResponse(std::shared_ptr<URLResponse> response, std::int64_t expectedLength);
+  void setExpectedToSend(std::int64_t count);
+  void addTransferredBytes(std::int64_t sent, std::int64_t received);
+  void complete(AnyError error);
+
+  void postToEngine(void (SessionEngine::*command)(std::uint64_t));
+
+  const std::uint64_t taskIdentifier_;
+  const std::optional<URLRequest> originalRequest_;
+  const TaskBody body_;
+  const Date creationDate_;
+  const std::shared_ptr<SessionEngine> engine_;
+
+  mutable std::mutex mutex_;
+  State state_ = State::suspended;
+  std::optional<URLRequest> currentRequest_;
+  std::shared_ptr<URLResponse> response_;
+  AnyError error_;
+  std::int64_t bytesReceived_ = 0;
+  std::int64_t bytesSent_ = 0;
+  std::int64_t bytesExpectedToSend_ = 0;
+  std::int64_t bytesExpectedToReceive_ = transferSizeUnknown;
+};
+
+}  // namespace platform

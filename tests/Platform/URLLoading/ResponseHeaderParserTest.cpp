@@ -1,0 +1,84 @@
+#include "Platform/URLLoading/Engine/ResponseHeaderParser.h"
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+using Outcome = ResponseHeaderParser::Outcome;
+
+namespace {
+
+Outcome feedAll(ResponseHeaderParser& parser, const std::vector<std::string>& lines) {
+  Outcome outcome = Outcome::needMore;
+  for (const auto& line : lines) outcome = parser.feed(line);
+  return outcome;
+}
+
+}  // namespace
+
+TEST(ResponseHeaderParser, ReadsStatusAndFieldsInOrderWithRepeatsKept) {
+  ResponseHeaderParser parser;
+  ASSERT_EQ(feedAll(parser, {"HTTP/1.1 201 Created\r\n", "Content-Type: text/plain\r\n", "Set-Cookie: a=1\r\n",
+                             "set-cookie:b=2\r\n", "X-Spaced:   padded value  \r\n", "\r\n"}),
+            Outcome::complete);
+  EXPECT_EQ(parser.statusCode(), 201);
+  EXPECT_EQ(parser.fields(), (HTTPHeaderFields{{"Content-Type", "text/plain"},
+                                               {"Set-Cookie", "a=1"},
+                                               {"set-cookie", "b=2"},
+                                               {"X-Spaced", "padded value"}}));
+}
+
+TEST(ResponseHeaderParser, ReadsTheShortStatusLineOfNewerVersions) {
+  ResponseHeaderParser parser;
+  EXPECT_EQ(feedAll(parser, {"HTTP/2 204 \r\n", "\r\n"}), Outcome::complete);
+  EXPECT_EQ(parser.statusCode(), 204);
+}
+
+TEST(ResponseHeaderParser, SkipsInterimBlocksAndKeepsOnlyTheFinalOne) {
+  ResponseHeaderParser parser;
+  EXPECT_EQ(feedAll(parser, {"HTTP/1.1 100 Continue\r\n", "\r\n"}), Outcome::needMore);
+  EXPECT_EQ(feedAll(parser, {"HTTP/1.1 103 Early Hints\r\n", "Link: </a>\r\n", "\r\n"}), Outcome::needMore);
+  EXPECT_EQ(feedAll(parser, {"HTTP/1.1 200 OK\r\n", "A: b\r\n", "\r\n"}), Outcome::complete);
+  EXPECT_EQ(parser.statusCode(), 200);
+  EXPECT_EQ(parser.fields(), (HTTPHeaderFields{{"A", "b"}}));
+}
+
+TEST(ResponseHeaderParser, JoinsFoldedLinesToTheFieldBefore) {
+  ResponseHeaderParser parser;
+  feedAll(parser, {"HTTP/1.1 200 OK\r\n", "X-Long: first\r\n", " \tsecond\r\n", "\tthird\r\n", "\r\n"});
+  EXPECT_EQ(parser.fields(), (HTTPHeaderFields{{"X-Long", "first second third"}}));
+}
+
+TEST(ResponseHeaderParser, IgnoresLinesThatAreNoFields) {
+  ResponseHeaderParser parser;
+  feedAll(parser, {"HTTP/1.1 200 OK\r\n", "no colon here\r\n", ": no name\r\n", "Kept: yes\n", "\n"});
+  EXPECT_EQ(parser.fields(), (HTTPHeaderFields{{"Kept", "yes"}}));
+}
+
+TEST(ResponseHeaderParser, RefusesABlockThatDoesNotStartWithAStatusLine) {
+  for (const std::string line : {"Content-Type: text/plain\r\n", "HTTP/1.1 2x0 OK\r\n", "HTTP/1.1\r\n", "HTTP/1.1 42\r\n"}) {
+    ResponseHeaderParser parser;
+    EXPECT_EQ(parser.feed(line), Outcome::malformed) << line;
+  }
+}
+
+TEST(ResponseHeaderParser, RefusesABlockLargerThanTheLimitWhereverItGrows) {
+  ResponseHeaderParser parser;
+  parser.feed("HTTP/1.1 200 OK\r\n");
+  const std::string field = "X-Filler: " + std::string(1000, 'f') + "\r\n";
+  Outcome outcome = Outcome::needMore;
+  std::size_t fed = 17;
+  while (outcome == Outcome::needMore) {
+    outcome = parser.feed(field);
+    fed += field.size();
+  }
+  EXPECT_EQ(outcome, Outcome::tooLarge);
+  EXPECT_GT(fed, ResponseHeaderParser::maximumBlockSize);
+  EXPECT_LE(fed, ResponseHeaderParser::maximumBlockSize + field.size());
+}
+
+TEST(ResponseHeaderParser, CountsTheLimitPerBlock) {
+  ResponseHeaderParser parser;
+  const std::string field = "X-Filler: " + std::string(60 * 1024, 'f') + "\r\n";
+  EXPECT_EQ(feedAll(parser, {"HTTP/1.1 100 Continue\r\n", field, "\r\n"}), Outcome::needMore);
+  EXPECT_EQ(feedAll(parser, {"HTTP/1.1 200 OK\r\n", field, "\r\n"}), Outcome::complete);
+}

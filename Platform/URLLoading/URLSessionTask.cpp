@@ -15,6 +15,12 @@ URLSessionTask::URLSessionTask(Passkey, std::uint64_t taskIdentifier, URLRequest
       engine_(std::move(engine)),
       currentRequest_(std::move(request)) {}
 
+URLSessionTask::URLSessionTask(std::uint64_t taskIdentifier, URLRequest request)
+    : taskIdentifier_(taskIdentifier),
+      originalRequest_(request),
+      creationDate_(Date::now()),
+      currentRequest_(std::move(request)) {}
+
 std::optional<URLRequest> URLSessionTask::currentRequest() const {
   std::lock_guard lock(mutex_);
   return currentRequest_;

@@ -46,10 +46,10 @@ class URLSessionTask : public std::enable_shared_from_this<URLSessionTask> {
   // The request of the hop going on now.
   std::optional<URLRequest> currentRequest() const;
   // Absent until the response's header has arrived.
-  std::shared_ptr<URLResponse> response() const;
+  virtual std::shared_ptr<URLResponse> response() const;
   // Set when the task completed with a failure.
   AnyError error() const;
-  State state() const;
+  virtual State state() const;
 
   // Body bytes received, after content decoding.
   std::int64_t countOfBytesReceived() const;
@@ -59,14 +59,18 @@ class URLSessionTask : public std::enable_shared_from_this<URLSessionTask> {
   // The response's declared length, or `transferSizeUnknown`.
   std::int64_t countOfBytesExpectedToReceive() const;
 
-  void resume();
-  void suspend();
-  void cancel();
+  virtual void resume();
+  virtual void suspend();
+  virtual void cancel();
 
   // "URLSessionDataTask <3> GET http://127.0.0.1/get".
   std::string description() const;
 
  protected:
+  // For stand-ins made without a session. Such a task has no engine, so it
+  // must override `resume`, `suspend`, `cancel` and `state`.
+  URLSessionTask(std::uint64_t taskIdentifier, URLRequest request);
+
   virtual std::string_view kindName() const = 0;
 
  private:

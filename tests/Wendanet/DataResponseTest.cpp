@@ -9,17 +9,15 @@
 #include "Platform/Foundation/HTTPURLResponse.h"
 #include "Platform/Foundation/URL.h"
 #include "Platform/Foundation/URLRequest.h"
+#include "Platform/URLLoading/URLSessionTaskMetrics.h"
 #include "Wendanet/Source/Core/DataResponse.h"
 #include "Wendanet/Source/Core/DownloadResponse.h"
-#include "Wendanet/Source/Support/MetricsDurationHook.h"
-#include "tests/Wendanet/FakeHandles.h"
 #include "tests/Wendanet/TestErrors.h"
 
 using namespace wendanet;
 using platform::Data;
 using platform::HTTPHeaderFields;
 using platform::URLRequest;
-using wendanet::testing::fakeHandle;
 using wendanet::testing::testError;
 using wendanet::testing::TestError;
 
@@ -53,6 +51,12 @@ std::string responseHeadersAndBody(const DataResponse<Data>& response) {
   return text.substr(from, text.find("\n[Network Duration]") - from);
 }
 
+std::shared_ptr<const platform::URLSessionTaskMetrics> makeMetrics(double seconds) {
+  platform::URLSessionTaskMetrics metrics;
+  metrics.taskInterval.duration = seconds;
+  return std::make_shared<const platform::URLSessionTaskMetrics>(std::move(metrics));
+}
+
 std::string json(std::size_t size) { return "\"" + std::string(size - 2, 'x') + "\""; }
 
 }  // namespace
@@ -71,7 +75,7 @@ TEST(DataResponseDescription, ShowsEverySectionLaidOutToTheCharacter) {
 
 TEST(DataResponseDescription, WithoutARequestShowsOnlyTheOutcome) {
   const DataResponse<Data> response(std::nullopt, makeResponse({}), Data("x"),
-                                    fakeHandle<const platform::URLSessionTaskMetrics>(), 3,
+                                    makeMetrics(2), 3,
                                     std::unexpected(WNError::explicitlyCancelled()));
   EXPECT_EQ(response.debugDescription(),
             "[Request]: None\n[Result]: failure(" + WNError::explicitlyCancelled().errorDescription() + ")");
@@ -101,12 +105,13 @@ TEST(DataResponseDescription, DurationsUseThePlatformsNumberText) {
 }
 
 TEST(DataResponseDescription, NetworkDurationComesFromTheMetrics) {
-  DataResponse<Data> response(makeRequest("GET", "https://example.com/get"), nullptr, std::nullopt,
-                              fakeHandle<const platform::URLSessionTaskMetrics>(), 0, Data());
-  EXPECT_NE(response.debugDescription().find("[Network Duration]: None\n"), std::string::npos);
-  detail::metricsDurationHook = [](const platform::URLSessionTaskMetrics&) -> std::optional<double> { return 1.5; };
-  EXPECT_NE(response.debugDescription().find("[Network Duration]: 1.5s\n"), std::string::npos);
-  detail::metricsDurationHook = nullptr;
+  const auto metrics = makeMetrics(1.5);
+  const DataResponse<Data> measured(makeRequest("GET", "https://example.com/get"), nullptr, std::nullopt, metrics, 0,
+                                    Data());
+  EXPECT_NE(measured.debugDescription().find("[Network Duration]: 1.5s\n"), std::string::npos);
+  const DataResponse<Data> unmeasured(makeRequest("GET", "https://example.com/get"), nullptr, std::nullopt, nullptr,
+                                      0, Data());
+  EXPECT_NE(unmeasured.debugDescription().find("[Network Duration]: None\n"), std::string::npos);
 }
 
 TEST(DataResponseDescription, BodiesPastTheLimitShowOnlyTheirSize) {
@@ -148,7 +153,7 @@ TEST(DataResponseDescription, HeadersAreSortedByLowerCasedName) {
 }
 
 TEST(DataResponseTransforms, MapRunsOnlyForASuccessAndKeepsEveryOtherField) {
-  const auto metrics = fakeHandle<const platform::URLSessionTaskMetrics>();
+  const auto metrics = makeMetrics(2);
   const DataResponse<int> success(makeRequest("GET", "https://example.com/get"), makeResponse({}), Data("b"), metrics,
                                   0.5, 20);
   const auto doubled = success.map([](int value) { return std::to_string(value * 2); });

@@ -1,14 +1,15 @@
 #pragma once
 
-// The URL loading classes that the HTTP layer's interfaces name. Only the
-// names are needed here: values of these types are held by shared pointer
-// and handed on, never looked into.
+// The URL loading types that the HTTP layer's interfaces name.
+#include "Platform/URLLoading/CachedURLResponse.h"
+#include "Platform/URLLoading/URLAuthenticationChallenge.h"
+#include "Platform/URLLoading/URLSession.h"
+#include "Platform/URLLoading/URLSessionDataTask.h"
+#include "Platform/URLLoading/URLSessionTask.h"
+#include "Platform/URLLoading/URLSessionTaskMetrics.h"
+
 namespace platform {
-class URLSession;
-class URLSessionTask;
-class URLSessionDataTask;
+// Download tasks are still to come to the URL loading engine; until then
+// the layer only hands them on by shared pointer.
 class URLSessionDownloadTask;
-class CachedURLResponse;
-struct URLAuthenticationChallenge;
-struct URLSessionTaskMetrics;
 }  // namespace platform

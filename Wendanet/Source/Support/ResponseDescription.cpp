@@ -8,7 +8,6 @@
 #include "Platform/Foundation/UTF8.h"
 #include "Platform/Foundation/UnicodeScalars.h"
 #include "Wendanet/Source/Core/HTTPHeaders.h"
-#include "Wendanet/Source/Support/MetricsDurationHook.h"
 #include "Wendanet/Source/Support/URLRequestExtensions.h"
 #include "Wendanet/Source/Support/ValueText.h"
 
@@ -96,8 +95,7 @@ std::string durationText(double seconds) { return platform::numberText(seconds) 
 
 std::string durationsAndResultText(const std::shared_ptr<const platform::URLSessionTaskMetrics>& metrics,
                                    double serializationDuration, std::string_view resultText) {
-  const auto networkDuration = metrics ? detail::taskIntervalDuration(*metrics) : std::nullopt;
-  return "\n[Network Duration]: " + (networkDuration ? durationText(*networkDuration) : "None") +
+  return "\n[Network Duration]: " + (metrics ? durationText(metrics->taskInterval.duration) : "None") +
          "\n[Serialization Duration]: " + durationText(serializationDuration) +
          "\n[Result]: " + std::string(resultText);
 }

@@ -1,0 +1,138 @@
+#include "Wendanet/Source/Support/CURLCommand.h"
+
+#include <algorithm>
+
+#include "Platform/Foundation/UTF8.h"
+
+namespace wendanet {
+
+namespace {
+
+constexpr std::string_view lineSeparator = " \\\n\t";
+
+// A backslash keeps its meaning between double quotes only before these, or
+// before the closing quote.
+bool escapesNext(std::string_view text, std::size_t backslash) {
+  if (backslash + 1 == text.size()) return true;
+  return std::string_view("\\$`\"\n").find(text[backslash + 1]) != std::string_view::npos;
+}
+
+// `text` between double quotes, read back by a shell as exactly `text`.
+std::string doubleQuoted(std::string_view text) {
+  std::string quoted = "\"";
+  for (std::size_t index = 0; index < text.size(); ++index) {
+    const char character = text[index];
+    if (character == '\\') {
+      quoted += escapesNext(text, index) ? "\\\\" : "\\";
+    } else {
+      if (character == '$' || character == '`' || character == '"') quoted += '\\';
+      quoted += character;
+    }
+  }
+  return quoted + "\"";
+}
+
+bool isPlainShellWord(std::string_view text) {
+  return !text.empty() && std::ranges::all_of(text, [](char character) {
+    return (character >= 'a' && character <= 'z') || (character >= 'A' && character <= 'Z') ||
+           (character >= '0' && character <= '9') ||
+           std::string_view("%+,-./:=@_").find(character) != std::string_view::npos;
+  });
+}
+
+// Texts outside quotes stay as they are when the shell would not change
+// them, and are quoted otherwise.
+std::string shellWord(std::string_view text) { return isPlainShellWord(text) ? std::string(text) : doubleQuoted(text); }
+
+std::string cookieList(const std::vector<std::pair<std::string, std::string>>& cookies) {
+  std::string list;
+  for (const auto& [name, value] : cookies) {
+    if (!list.empty()) list += ';';
+    list += name + "=" + value;
+  }
+  return list;
+}
+
+// Exactly "Cookie" is left to the cookie line; other spellings are shown.
+void mergeHeaders(HTTPHeaders& merged, const HTTPHeaders& headers) {
+  for (const auto& header : headers) {
+    if (header.name() != "Cookie") merged.update(header);
+  }
+}
+
+// The storages keep nothing that can be looked up yet: they answer nothing
+// for every protection space and every URL.
+std::optional<std::vector<platform::URLCredential>> storedCredentials(const platform::URLCredentialStorage&,
+                                                                      const platform::URLProtectionSpace&) {
+  return std::nullopt;
+}
+
+std::optional<std::vector<std::pair<std::string, std::string>>> storedCookies(const platform::HTTPCookieStorage&,
+                                                                              const platform::URL&) {
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string makeCURLCommand(const std::optional<platform::URLRequest>& request, const CURLCommandContext& context) {
+  if (!request || !request->url() || !request->url()->host() || !request->httpMethod()) {
+    return std::string(cURLCommandFailureText);
+  }
+  std::vector<std::string> components = {"$ curl -v", "-X " + shellWord(*request->httpMethod())};
+  for (const auto& credential : context.credentials) {
+    if (credential.user && credential.password) {
+      components.push_back("-u " + shellWord(*credential.user + ":" + *credential.password));
+    }
+  }
+  if (!context.cookies.empty()) components.push_back("-b " + doubleQuoted(cookieList(context.cookies)));
+
+  HTTPHeaders headers;
+  mergeHeaders(headers, context.configurationHeaders);
+  mergeHeaders(headers, getHeaders(*request));
+  for (const auto& header : headers) components.push_back("-H " + doubleQuoted(header.name() + ": " + header.value()));
+
+  if (const auto& body = request->httpBody()) {
+    components.push_back("-d " + doubleQuoted(platform::decodeUTF8Repairing(body->view())));
+  }
+  components.push_back(doubleQuoted(request->url()->absoluteString()));
+
+  std::string command;
+  for (const auto& component : components) {
+    if (!command.empty()) command += lineSeparator;
+    command += component;
+  }
+  return command;
+}
+
+CURLCommandContext makeCURLCommandContext(const platform::URLSessionConfiguration& configuration,
+                                          const platform::URL& url,
+                                          const std::optional<platform::URLCredential>& ownCredential) {
+  CURLCommandContext context;
+  if (const auto& storage = configuration.urlCredentialStorage()) {
+    context.credentials = credentialsToShow(storedCredentials(*storage, cURLProtectionSpace(url)), ownCredential);
+  }
+  if (const auto& storage = configuration.httpCookieStorage(); storage && configuration.httpShouldSetCookies()) {
+    context.cookies = storedCookies(*storage, url).value_or(std::vector<std::pair<std::string, std::string>>{});
+  }
+  if (const auto& fields = configuration.httpAdditionalHeaders()) context.configurationHeaders = HTTPHeaders(*fields);
+  return context;
+}
+
+std::vector<platform::URLCredential> credentialsToShow(std::optional<std::vector<platform::URLCredential>> stored,
+                                                       const std::optional<platform::URLCredential>& own) {
+  if (stored) return *std::move(stored);
+  if (own) return {*own};
+  return {};
+}
+
+platform::URLProtectionSpace cURLProtectionSpace(const platform::URL& url) {
+  const std::string host = url.host().value_or("");
+  return {.host = host,
+          .port = url.port().value_or(0),
+          .protocol = url.scheme(),
+          .realm = host,
+          .authenticationMethod = std::string(platform::URLProtectionSpace::authenticationMethodHTTPBasic),
+          .serverTrust = nullptr};
+}
+
+}  // namespace wendanet

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "Platform/Foundation/URL.h"
+#include "Platform/Foundation/URLRequest.h"
+#include "Platform/URLLoading/URLCredential.h"
+#include "Platform/URLLoading/URLProtectionSpace.h"
+#include "Platform/URLLoading/URLSessionConfiguration.h"
+#include "Wendanet/Source/Core/HTTPHeaders.h"
+
+namespace wendanet {
+
+// What the session adds to a URL request on the wire, as a command line
+// shows it.
+struct CURLCommandContext {
+  // One "-u" line each, in order; one without a user or a password is left
+  // out.
+  std::vector<platform::URLCredential> credentials;
+  // Names and values, in the storage's order.
+  std::vector<std::pair<std::string, std::string>> cookies;
+  // Request headers of the same name, in any letter case, win.
+  HTTPHeaders configurationHeaders;
+};
+
+inline constexpr std::string_view cURLCommandFailureText = "$ curl command could not be created";
+
+// `request` as a command line for the curl tool, one option a line, or the
+// failure text when there is no request, no URL with a host, or no method.
+// Every text that is not plain is quoted and escaped, so that pasting the
+// command into a shell hands curl exactly these texts.
+std::string makeCURLCommand(const std::optional<platform::URLRequest>& request, const CURLCommandContext& context);
+
+// What a session with `configuration` adds for `url`. The credentials are
+// those stored for the URL's protection space whenever the storage answers,
+// even with none; otherwise the request's own. Without a credential storage
+// none are shown at all.
+CURLCommandContext makeCURLCommandContext(const platform::URLSessionConfiguration& configuration,
+                                          const platform::URL& url,
+                                          const std::optional<platform::URLCredential>& ownCredential);
+
+// Only the storage's answer decides: `own` counts only when it gives none.
+std::vector<platform::URLCredential> credentialsToShow(std::optional<std::vector<platform::URLCredential>> stored,
+                                                       const std::optional<platform::URLCredential>& own);
+
+// Basic authentication at the URL's host, port (0 when it has none) and
+// scheme, with the host as the realm.
+platform::URLProtectionSpace cURLProtectionSpace(const platform::URL& url);
+
+}  // namespace wendanet

@@ -74,16 +74,16 @@ class Request : public std::enable_shared_from_this<Request> {
 
   // What every request is created with.
   struct BaseFields {
-    platform::UUID id;
+    platform::UUID id = platform::UUID();
     // Serial; every lifecycle operation and state event runs on it.
-    std::shared_ptr<platform::DispatchQueue> underlyingQueue;
-    std::shared_ptr<platform::DispatchQueue> serializationQueue;
-    std::shared_ptr<EventMonitor> eventMonitor;
-    std::shared_ptr<RequestInterceptor> interceptor;
-    std::weak_ptr<RequestDelegate> delegate;
+    std::shared_ptr<platform::DispatchQueue> underlyingQueue = nullptr;
+    std::shared_ptr<platform::DispatchQueue> serializationQueue = nullptr;
+    std::shared_ptr<EventMonitor> eventMonitor = nullptr;
+    std::shared_ptr<RequestInterceptor> interceptor = nullptr;
+    std::weak_ptr<RequestDelegate> delegate = {};
     // Whether adding a response handler starts the request; absent: as the
     // delegate's `startImmediately` says.
-    std::optional<bool> shouldAutomaticallyResume;
+    std::optional<bool> shouldAutomaticallyResume = std::nullopt;
   };
 
   static std::shared_ptr<Request> make(BaseFields fields);

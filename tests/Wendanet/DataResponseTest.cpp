@@ -74,8 +74,7 @@ TEST(DataResponseDescription, ShowsEverySectionLaidOutToTheCharacter) {
 }
 
 TEST(DataResponseDescription, WithoutARequestShowsOnlyTheOutcome) {
-  const DataResponse<Data> response(std::nullopt, makeResponse({}), Data("x"),
-                                    makeMetrics(2), 3,
+  const DataResponse<Data> response(std::nullopt, makeResponse({}), Data("x"), makeMetrics(2), 3,
                                     std::unexpected(WNError::explicitlyCancelled()));
   EXPECT_EQ(response.debugDescription(),
             "[Request]: None\n[Result]: failure(" + WNError::explicitlyCancelled().errorDescription() + ")");
@@ -109,8 +108,8 @@ TEST(DataResponseDescription, NetworkDurationComesFromTheMetrics) {
   const DataResponse<Data> measured(makeRequest("GET", "https://example.com/get"), nullptr, std::nullopt, metrics, 0,
                                     Data());
   EXPECT_NE(measured.debugDescription().find("[Network Duration]: 1.5s\n"), std::string::npos);
-  const DataResponse<Data> unmeasured(makeRequest("GET", "https://example.com/get"), nullptr, std::nullopt, nullptr,
-                                      0, Data());
+  const DataResponse<Data> unmeasured(makeRequest("GET", "https://example.com/get"), nullptr, std::nullopt, nullptr, 0,
+                                      Data());
   EXPECT_NE(unmeasured.debugDescription().find("[Network Duration]: None\n"), std::string::npos);
 }
 

@@ -16,16 +16,12 @@
 
 namespace wendanet::testing {
 
-// Lines written from any thread, read after the queues have settled.
+// Lines written from any thread.
 class Log {
  public:
   void add(std::string line) {
     std::lock_guard lock(mutex_);
     lines_.push_back(std::move(line));
-  }
-  std::vector<std::string> lines() const {
-    std::lock_guard lock(mutex_);
-    return lines_;
   }
   // The lines so far, leaving the log empty.
   std::vector<std::string> take() {
@@ -34,17 +30,16 @@ class Log {
   }
 
  private:
-  mutable std::mutex mutex_;
+  std::mutex mutex_;
   std::vector<std::string> lines_;
 };
 
-// "explicitlyCancelled" for that case, the error's own text otherwise.
 inline std::string errorText(const std::optional<WNError>& error) {
   if (!error) return "none";
   return error->isExplicitlyCancelled() ? "explicitlyCancelled" : error->errorDescription();
 }
 
-// A task that only keeps its state and writes down what it was told.
+// A task that only keeps its state and logs what it is told.
 class FakeTask final : public platform::URLSessionTask {
  public:
   FakeTask(std::shared_ptr<Log> log, platform::URLRequest request)
@@ -72,37 +67,31 @@ class FakeTask final : public platform::URLSessionTask {
   std::shared_ptr<platform::URLResponse> response_;
 };
 
-// Writes down the request's state events.
+// Logs the request's state events.
 class StateEventLog final : public EventMonitor {
+  using R = const std::shared_ptr<Request>&;
+  using T = const std::shared_ptr<platform::URLSessionTask>&;
+
  public:
   explicit StateEventLog(std::shared_ptr<Log> log) : log_(std::move(log)) {}
-
-  void requestDidResume(const std::shared_ptr<Request>&) override { log_->add("didResume"); }
-  void requestDidResumeTask(const std::shared_ptr<Request>&, const std::shared_ptr<platform::URLSessionTask>&) override {
-    log_->add("didResumeTask");
-  }
-  void requestDidSuspend(const std::shared_ptr<Request>&) override { log_->add("didSuspend"); }
-  void requestDidSuspendTask(const std::shared_ptr<Request>&,
-                             const std::shared_ptr<platform::URLSessionTask>&) override {
-    log_->add("didSuspendTask");
-  }
-  void requestDidCancel(const std::shared_ptr<Request>&) override { log_->add("didCancel"); }
-  void requestDidCancelTask(const std::shared_ptr<Request>&, const std::shared_ptr<platform::URLSessionTask>&) override {
-    log_->add("didCancelTask");
-  }
-  void requestDidCompleteTaskWithError(const std::shared_ptr<Request>&, const std::shared_ptr<platform::URLSessionTask>&,
-                                       const std::optional<WNError>& error) override {
+  void requestDidResume(R) override { log_->add("didResume"); }
+  void requestDidResumeTask(R, T) override { log_->add("didResumeTask"); }
+  void requestDidSuspend(R) override { log_->add("didSuspend"); }
+  void requestDidSuspendTask(R, T) override { log_->add("didSuspendTask"); }
+  void requestDidCancel(R) override { log_->add("didCancel"); }
+  void requestDidCancelTask(R, T) override { log_->add("didCancelTask"); }
+  void requestDidCompleteTaskWithError(R, T, const std::optional<WNError>& error) override {
     log_->add("didCompleteTask " + errorText(error));
   }
-  void requestIsRetrying(const std::shared_ptr<Request>&) override { log_->add("isRetrying"); }
-  void requestDidFinish(const std::shared_ptr<Request>&) override { log_->add("didFinish"); }
+  void requestIsRetrying(R) override { log_->add("isRetrying"); }
+  void requestDidFinish(R) override { log_->add("didFinish"); }
 
  private:
   std::shared_ptr<Log> log_;
 };
 
-// Answers retry decisions with a scripted result (doNotRetry unless set),
-// later on the request's queue, and writes down everything it is asked.
+// Logs what it is asked; answers retry decisions with `retryAnswer`, later,
+// on the request's queue, or holds them until `answerHeld`.
 class FakeDelegate final : public RequestDelegate {
  public:
   explicit FakeDelegate(std::shared_ptr<Log> log) : log_(std::move(log)) {}
@@ -110,7 +99,6 @@ class FakeDelegate final : public RequestDelegate {
   std::shared_ptr<platform::URLSessionConfiguration> configuration;
   bool startsImmediately = true;
   RetryResult retryAnswer = RetryResult::doNotRetry();
-  // Held answers wait for `answerHeld`.
   bool holdsAnswers = false;
 
   std::shared_ptr<platform::URLSessionConfiguration> sessionConfiguration() const override { return configuration; }
@@ -137,32 +125,27 @@ class FakeDelegate final : public RequestDelegate {
   std::shared_ptr<platform::DispatchQueue> heldQueue_;
 };
 
-// A request kind for tests: its response handlers serialize nothing but
-// follow the hand-over every kind follows.
+// A kind whose response handlers serialize nothing but hand over as every
+// kind does. A `retrying` one asks the delegate first and completes unless
+// told to retry.
 class TestRequest final : public Request {
  public:
-  using Request::retryThroughDelegate;
   using Request::validators_;
 
   static std::shared_ptr<TestRequest> make(BaseFields fields) {
     return std::shared_ptr<TestRequest>(new TestRequest(std::move(fields)));
   }
 
-  // With `retrying`, the serializer asks the delegate whether to retry and
-  // completes only when it does not.
   TestRequest& addResponseHandler(std::string name, std::shared_ptr<Log> log, bool retrying = false) {
     appendResponseSerializer([weak = weak_from_this(), name, log, retrying] {
       log->add("serialize " + name);
       const auto self = std::static_pointer_cast<TestRequest>(weak.lock());
       self->underlyingQueue()->async([self, name, log, retrying] {
-        if (retrying && !self->isCancelled()) {
-          self->delegate()->retryResult(self, WNError::explicitlyCancelled(), [self, name, log](RetryResult answer) {
-            if (std::holds_alternative<RetryResult::Retry>(answer.value())) return self->retryThroughDelegate({});
-            self->complete(name, log);
-          });
-          return;
-        }
-        self->complete(name, log);
+        if (!retrying || self->isCancelled()) return self->complete(name, log);
+        self->delegate()->retryResult(self, WNError::explicitlyCancelled(), [self, name, log](RetryResult answer) {
+          if (std::holds_alternative<RetryResult::Retry>(answer.value())) return self->retryThroughDelegate({});
+          self->complete(name, log);
+        });
       });
     });
     return *this;
@@ -172,15 +155,14 @@ class TestRequest final : public Request {
   using Request::Request;
 
   void complete(const std::string& name, const std::shared_ptr<Log>& log) {
-    appendResponseSerializerCompletion([name, log, error = error()] {
-      log->add("completion " + name + " " + errorText(error));
-    });
+    appendResponseSerializerCompletion(
+        [name, log, error = error()] { log->add("completion " + name + " " + errorText(error)); });
     processNextResponseSerializer();
   }
 };
 
-// Every queue a test uses runs on the main run loop, so one pump settles
-// everything, in a fixed order.
+// Every test queue runs on the main run loop, so one pump settles all of
+// them, in a fixed order.
 inline std::shared_ptr<platform::DispatchQueue> testQueue(const char* label) {
   return platform::DispatchQueue::make(label, platform::DispatchQueue::Attributes::serial,
                                        platform::DispatchQueue::main());
@@ -194,16 +176,14 @@ inline platform::URLRequest makeURLRequest(const char* url, const char* method =
   return request;
 }
 
-// One request on a fake session, its state events and the session's calls
-// written to one log.
+// One request of a fake session; its state events and the session's calls
+// go to one log.
 class RequestFixture : public ::testing::Test {
  protected:
-  std::shared_ptr<TestRequest> makeRequest(std::optional<bool> shouldAutomaticallyResume = std::nullopt) {
-    return TestRequest::make({.id = platform::UUID(),
-                              .underlyingQueue = underlying,
+  std::shared_ptr<TestRequest> makeRequest(std::optional<bool> shouldAutomaticallyResume) {
+    return TestRequest::make({.underlyingQueue = underlying,
                               .serializationQueue = testQueue("org.wendanet.test.serialization"),
                               .eventMonitor = std::make_shared<StateEventLog>(log),
-                              .interceptor = nullptr,
                               .delegate = delegate,
                               .shouldAutomaticallyResume = shouldAutomaticallyResume});
   }

@@ -85,11 +85,13 @@ std::shared_ptr<const platform::HTTPURLResponse> Request::response() const {
 std::vector<std::shared_ptr<platform::URLSessionTask>> Request::tasks() const { return read(&MutableState::tasks); }
 
 std::shared_ptr<platform::URLSessionTask> Request::firstTask() const {
-  return mutableState_.write([](const MutableState& state) { return state.tasks.empty() ? nullptr : state.tasks.front(); });
+  return mutableState_.write(
+      [](const MutableState& state) { return state.tasks.empty() ? nullptr : state.tasks.front(); });
 }
 
 std::shared_ptr<platform::URLSessionTask> Request::lastTask() const {
-  return mutableState_.write([](const MutableState& state) { return state.tasks.empty() ? nullptr : state.tasks.back(); });
+  return mutableState_.write(
+      [](const MutableState& state) { return state.tasks.empty() ? nullptr : state.tasks.back(); });
 }
 
 std::vector<std::shared_ptr<const platform::URLSessionTaskMetrics>> Request::allMetrics() const {
@@ -244,8 +246,8 @@ void Request::retryOrFinish(const std::optional<WNError>& error) {
                    [&](const RetryResult::RetryWithDelay& retry) { self->retryThroughDelegate(retry.seconds); },
                    [&](const RetryResult::DoNotRetry&) { self->finish(); },
                    [&](const RetryResult::DoNotRetryWithError& answer) {
-                     self->finish(castToWNErrorOrFail(
-                         answer.error, [] { return "Received retryError was not already WNError"; }));
+                     self->finish(castToWNErrorOrFail(answer.error,
+                                                      [] { return "Received retryError was not already WNError"; }));
                    },
                },
                result.value());
@@ -308,7 +310,8 @@ void Request::appendResponseSerializer(ResponseSerializer serializer) {
   mutableState_.write([&](MutableState& state) {
     state.responseSerializers.push_back(std::move(serializer));
     if (state.state == State::finished) state.state = State::resumed;
-    if (state.responseSerializerProcessingFinished) enqueue([](Request& self) { self.processNextResponseSerializer(); });
+    if (state.responseSerializerProcessingFinished)
+      enqueue([](Request& self) { self.processNextResponseSerializer(); });
     if (state.state == State::initialized || state.state == State::suspended) {
       enqueue([](Request& self) { self.autoResumeIfNeeded(); });
     }
@@ -316,7 +319,8 @@ void Request::appendResponseSerializer(ResponseSerializer serializer) {
 }
 
 void Request::appendResponseSerializerCompletion(Completion completion) {
-  mutableState_.write([&](MutableState& state) { state.responseSerializerCompletions.push_back(std::move(completion)); });
+  mutableState_.write(
+      [&](MutableState& state) { state.responseSerializerCompletions.push_back(std::move(completion)); });
 }
 
 void Request::processNextResponseSerializer() {
@@ -389,8 +393,9 @@ void Request::autoResumeIfNeeded() {
 void Request::deliverPendingCURLText() {
   mutableState_.write([&](MutableState& state) {
     if (!state.cURLHandler) return;
-    state.cURLHandler->queue->async(
-        [self = shared_from_this(), handler = std::move(state.cURLHandler->handler)] { handler(self->makeCURLCommand()); });
+    state.cURLHandler->queue->async([self = shared_from_this(), handler = std::move(state.cURLHandler->handler)] {
+      handler(self->makeCURLCommand());
+    });
     state.cURLHandler.reset();
   });
 }

@@ -47,12 +47,10 @@ class Request : public std::enable_shared_from_this<Request> {
   static constexpr std::string_view didSuspendNotification = "org.wendanet.notification.name.request.didSuspend";
   static constexpr std::string_view didCancelNotification = "org.wendanet.notification.name.request.didCancel";
   static constexpr std::string_view didFinishNotification = "org.wendanet.notification.name.request.didFinish";
-  static constexpr std::string_view didResumeTaskNotification =
-      "org.wendanet.notification.name.request.didResumeTask";
+  static constexpr std::string_view didResumeTaskNotification = "org.wendanet.notification.name.request.didResumeTask";
   static constexpr std::string_view didSuspendTaskNotification =
       "org.wendanet.notification.name.request.didSuspendTask";
-  static constexpr std::string_view didCancelTaskNotification =
-      "org.wendanet.notification.name.request.didCancelTask";
+  static constexpr std::string_view didCancelTaskNotification = "org.wendanet.notification.name.request.didCancelTask";
   static constexpr std::string_view didCompleteTaskNotification =
       "org.wendanet.notification.name.request.didCompleteTask";
 
@@ -305,7 +303,5 @@ class Request : public std::enable_shared_from_this<Request> {
 
 template <>
 struct std::hash<wendanet::Request> {
-  std::size_t operator()(const wendanet::Request& request) const {
-    return std::hash<platform::UUID>{}(request.id());
-  }
+  std::size_t operator()(const wendanet::Request& request) const { return std::hash<platform::UUID>{}(request.id()); }
 };

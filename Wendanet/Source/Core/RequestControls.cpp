@@ -12,7 +12,8 @@ namespace wendanet {
 namespace {
 
 // The task a control acts on: the last one, unless it has completed.
-std::shared_ptr<platform::URLSessionTask> activeTask(const std::vector<std::shared_ptr<platform::URLSessionTask>>& tasks) {
+std::shared_ptr<platform::URLSessionTask> activeTask(
+    const std::vector<std::shared_ptr<platform::URLSessionTask>>& tasks) {
   if (tasks.empty() || tasks.back()->state() == platform::URLSessionTask::State::completed) return nullptr;
   return tasks.back();
 }
@@ -95,11 +96,10 @@ Request& Request::setDownloadProgressHandler(std::shared_ptr<platform::DispatchQ
 
 Request& Request::authenticateWithUsername(std::string username, std::string password,
                                            platform::URLCredential::Persistence persistence) {
-  return authenticateWithCredential(
-      platform::URLCredential{.user = std::move(username),
-                              .password = std::move(password),
-                              .persistence = persistence,
-                              .serverTrust = nullptr});
+  return authenticateWithCredential(platform::URLCredential{.user = std::move(username),
+                                                            .password = std::move(password),
+                                                            .persistence = persistence,
+                                                            .serverTrust = nullptr});
 }
 
 Request& Request::authenticateWithCredential(platform::URLCredential credential) {
@@ -140,7 +140,9 @@ Request& Request::cURLDescriptionOnQueue(std::shared_ptr<platform::DispatchQueue
   return *this;
 }
 
-Request& Request::cURLDescription(CURLHandler handler) { return cURLDescriptionOnQueue(underlyingQueue_, std::move(handler)); }
+Request& Request::cURLDescription(CURLHandler handler) {
+  return cURLDescriptionOnQueue(underlyingQueue_, std::move(handler));
+}
 
 Request& Request::onURLRequestCreation(std::shared_ptr<platform::DispatchQueue> queue, URLRequestHandler handler) {
   mutableState_.write([&](MutableState& state) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Platform/Foundation/UTF8.h"
+#include "Platform/URLLoading/URLProtectionSpace.h"
 
 namespace wendanet {
 
@@ -58,6 +59,18 @@ void mergeHeaders(HTTPHeaders& merged, const HTTPHeaders& headers) {
   for (const auto& header : headers) {
     if (header.name() != "Cookie") merged.update(header);
   }
+}
+
+// Basic authentication at the URL's host, port (0 when it has none) and
+// scheme, with the host as the realm.
+platform::URLProtectionSpace cURLProtectionSpace(const platform::URL& url) {
+  const std::string host = url.host().value_or("");
+  return {.host = host,
+          .port = url.port().value_or(0),
+          .protocol = url.scheme(),
+          .realm = host,
+          .authenticationMethod = std::string(platform::URLProtectionSpace::authenticationMethodHTTPBasic),
+          .serverTrust = nullptr};
 }
 
 // The storages keep nothing that can be looked up yet: they answer nothing
@@ -123,16 +136,6 @@ std::vector<platform::URLCredential> credentialsToShow(std::optional<std::vector
   if (stored) return *std::move(stored);
   if (own) return {*own};
   return {};
-}
-
-platform::URLProtectionSpace cURLProtectionSpace(const platform::URL& url) {
-  const std::string host = url.host().value_or("");
-  return {.host = host,
-          .port = url.port().value_or(0),
-          .protocol = url.scheme(),
-          .realm = host,
-          .authenticationMethod = std::string(platform::URLProtectionSpace::authenticationMethodHTTPBasic),
-          .serverTrust = nullptr};
 }
 
 }  // namespace wendanet

@@ -9,7 +9,6 @@
 #include "Platform/Foundation/URL.h"
 #include "Platform/Foundation/URLRequest.h"
 #include "Platform/URLLoading/URLCredential.h"
-#include "Platform/URLLoading/URLProtectionSpace.h"
 #include "Platform/URLLoading/URLSessionConfiguration.h"
 #include "Wendanet/Source/Core/HTTPHeaders.h"
 
@@ -20,11 +19,11 @@ namespace wendanet {
 struct CURLCommandContext {
   // One "-u" line each, in order; one without a user or a password is left
   // out.
-  std::vector<platform::URLCredential> credentials;
+  std::vector<platform::URLCredential> credentials = {};
   // Names and values, in the storage's order.
-  std::vector<std::pair<std::string, std::string>> cookies;
+  std::vector<std::pair<std::string, std::string>> cookies = {};
   // Request headers of the same name, in any letter case, win.
-  HTTPHeaders configurationHeaders;
+  HTTPHeaders configurationHeaders = {};
 };
 
 inline constexpr std::string_view cURLCommandFailureText = "$ curl command could not be created";
@@ -46,9 +45,5 @@ CURLCommandContext makeCURLCommandContext(const platform::URLSessionConfiguratio
 // Only the storage's answer decides: `own` counts only when it gives none.
 std::vector<platform::URLCredential> credentialsToShow(std::optional<std::vector<platform::URLCredential>> stored,
                                                        const std::optional<platform::URLCredential>& own);
-
-// Basic authentication at the URL's host, port (0 when it has none) and
-// scheme, with the host as the realm.
-platform::URLProtectionSpace cURLProtectionSpace(const platform::URL& url);
 
 }  // namespace wendanet

@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "Wendanet/Source/Support/CURLCommand.h"
+#include "tests/Wendanet/RequestTestDoubles.h"
+
+using namespace wendanet;
+using namespace wendanet::testing;
+using platform::URLCredential;
+
+namespace {
+
+URLCredential credential(std::string user, std::optional<std::string> password) {
+  URLCredential credential;
+  credential.user = std::move(user);
+  credential.password = std::move(password);
+  return credential;
+}
+
+platform::URLRequest withHeaders(platform::URLRequest request, const platform::HTTPHeaderFields& fields) {
+  request.setAllHTTPHeaderFields(fields);
+  return request;
+}
+
+platform::URLRequest withBody(std::string body) {
+  auto request = makeURLRequest("http://example.com/x", "POST");
+  request.setHTTPBody(platform::Data(std::move(body)));
+  return request;
+}
+
+// The line of the component that starts with `option`, without the option
+// and the line continuation.
+std::string component(const std::string& command, const std::string& option) {
+  const auto start = command.find("\t" + option + " ") + option.size() + 2;
+  return command.substr(start, command.find(" \\\n\t", start) - start);
+}
+
+// What a shell makes of `word`.
+std::string shellReading(const std::string& word) {
+  const std::unique_ptr<FILE, int (*)(FILE*)> shell(popen(("printf '%s' " + word).c_str(), "r"), pclose);
+  std::string output;
+  for (int character; (character = std::fgetc(shell.get())) != EOF;) output += static_cast<char>(character);
+  return output;
+}
+
+}  // namespace
+
+TEST(CURLCommand, AGetRequestWithOneHeaderTakesFourLines) {
+  EXPECT_EQ(makeCURLCommand(withHeaders(makeURLRequest("http://example.com/x"), {{"Accept", "text/plain"}}), {}),
+            "$ curl -v \\\n\t-X GET \\\n\t-H \"Accept: text/plain\" \\\n\t\"http://example.com/x\"");
+  EXPECT_EQ(component(makeCURLCommand(withBody(""), {}), "-d"), "\"\"");
+}
+
+TEST(CURLCommand, WithoutAURLWithAHostOrAMethodThereIsNoCommand) {
+  auto noMethod = makeURLRequest("http://example.com/x");
+  noMethod.setHTTPMethod(std::nullopt);
+  for (const auto& request : {std::optional<platform::URLRequest>(), std::optional(makeURLRequest("file:///tmp/x")),
+                              std::optional(platform::URLRequest()), std::optional(noMethod)}) {
+    EXPECT_EQ(makeCURLCommand(request, {}), "$ curl command could not be created");
+  }
+}
+
+TEST(CURLCommand, CredentialsAndCookiesComeBeforeTheHeaders) {
+  const CURLCommandContext context{
+      .credentials = {credential("a", "1"), credential("b", std::nullopt), credential("c", "3")},
+      .cookies = {{"a", "1"}, {"b", "2"}},
+      .configurationHeaders = {{"User-Agent", "X"}, {"Cookie", "c=3"}, {"X-Config", "1"}}};
+  const auto request =
+      withHeaders(makeURLRequest("http://example.com/x"), {{"user-agent", "Y"}, {"Cookie", "d"}, {"cookie", "e"}});
+  EXPECT_EQ(makeCURLCommand(request, context),
+            "$ curl -v \\\n\t-X GET \\\n\t-u a:1 \\\n\t-u c:3 \\\n\t-b \"a=1;b=2\" \\\n\t-H \"user-agent: Y\" \\\n\t"
+            "-H \"X-Config: 1\" \\\n\t-H \"cookie: e\" \\\n\t\"http://example.com/x\"");
+  // Whenever the storage answers, even with nothing, the request's own
+  // credential is not shown.
+  const URLCredential own = credential("own", "pw");
+  EXPECT_TRUE(credentialsToShow(std::vector<URLCredential>{}, own).empty());
+  EXPECT_EQ(credentialsToShow(std::nullopt, own), std::vector<URLCredential>{own});
+}
+
+TEST(CURLCommand, QuotedTextsEscapeQuotesAndBackslashesAsBeforeAndRepairBadBytes) {
+  EXPECT_EQ(component(makeCURLCommand(withHeaders(makeURLRequest("http://e.com"), {{"X", "a\"b"}}), {}), "-H"),
+            "\"X: a\\\"b\"");
+  EXPECT_EQ(component(makeCURLCommand(withBody("a\\\"b\"c\\d"), {}), "-d"), "\"a\\\\\\\"b\\\"c\\d\"");
+  EXPECT_EQ(component(makeCURLCommand(withBody("a\xFF"), {}), "-d"), "\"a\uFFFD\"");
+}
+
+TEST(CURLCommand, EveryTextReachesTheShellUnchanged) {
+  const std::string texts[] = {"$HOME", "`id`", "a\"b", "end\\", "\\$x", "\\\\", "\\n", "two\nlines", "\\\"", "x!y"};
+  for (const auto& text : texts) {
+    const auto command = makeCURLCommand(withBody(text), {.credentials = {credential(text, text)}});
+    EXPECT_EQ(shellReading(component(command, "-d")), text) << text;
+    EXPECT_EQ(shellReading(component(command, "-u")), text + ":" + text) << text;
+  }
+  EXPECT_EQ(component(makeCURLCommand(withBody("plain"), {.credentials = {credential("u", "p")}}), "-u"), "u:p");
+}
+
+TEST_F(RequestFixture, TheCURLCommandShowsWhatTheSessionAdds) {
+  request->authenticateWithUsername("user", "pass", URLCredential::Persistence::forSession);
+  onQueue([&] {
+    request->didCreateInitialURLRequest(withHeaders(makeURLRequest("http://example.com/x"), {{"Accept", "a"}}));
+  });
+  EXPECT_EQ(request->makeCURLCommand(), "$ curl -v \\\n\t-X GET \\\n\t-H \"Accept: a\" \\\n\t\"http://example.com/x\"");
+
+  delegate->configuration = platform::URLSessionConfiguration::ephemeralConfiguration();
+  delegate->configuration->setHTTPAdditionalHeaders(platform::HTTPHeaderFields{{"X-Session", "s"}});
+  EXPECT_EQ(request->makeCURLCommand(),
+            "$ curl -v \\\n\t-X GET \\\n\t-u user:pass \\\n\t-H \"X-Session: s\" \\\n\t"
+            "-H \"Accept: a\" \\\n\t\"http://example.com/x\"");
+  delegate->configuration->setURLCredentialStorage(nullptr);
+  EXPECT_EQ(component(request->makeCURLCommand(), "-X"), "GET");
+  EXPECT_EQ(request->makeCURLCommand().find("-u"), std::string::npos);
+}

@@ -310,8 +310,9 @@ void Request::appendResponseSerializer(ResponseSerializer serializer) {
   mutableState_.write([&](MutableState& state) {
     state.responseSerializers.push_back(std::move(serializer));
     if (state.state == State::finished) state.state = State::resumed;
-    if (state.responseSerializerProcessingFinished)
+    if (state.responseSerializerProcessingFinished) {
       enqueue([](Request& self) { self.processNextResponseSerializer(); });
+    }
     if (state.state == State::initialized || state.state == State::suspended) {
       enqueue([](Request& self) { self.autoResumeIfNeeded(); });
     }

@@ -103,6 +103,7 @@ void SessionEngine::loop() {
     readFinishedTransfers();
     expireDeadlines();
     flush();
+    delegate_.send();
     endedRuns_.clear();
     if (finished()) break;
     curl_multi_poll(multi_, nullptr, 0, pollTimeout(), nullptr);

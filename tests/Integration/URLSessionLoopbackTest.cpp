@@ -127,7 +127,7 @@ TEST_F(URLSessionLoopback, TenThousandTasksLeaveNoHandleOrDescriptorBehind) {
   std::atomic<int> cancelledByDisposition = 0;
   delegate->answerResponsesWith([&](ResponseCompletionHandler handler) {
     handler(cancelledByDisposition++ % 9 == 0 ? URLSessionResponseDisposition::cancel
-                                                : URLSessionResponseDisposition::allow);
+                                              : URLSessionResponseDisposition::allow);
   });
   constexpr int total = 10'000;
   constexpr int batch = 16;
@@ -153,7 +153,8 @@ TEST_F(URLSessionLoopback, TenThousandTasksLeaveNoHandleOrDescriptorBehind) {
   EXPECT_EQ(failures, 0);
   EXPECT_EQ(Transfer::liveHandleCount(), 0u);
   // Only the session's kept-alive connections stay open until it goes.
-  EXPECT_LE(openFileDescriptors(), descriptorsBefore + 2 * URLSessionConfiguration::defaultHTTPMaximumConnectionsPerHost);
+  EXPECT_LE(openFileDescriptors(),
+            descriptorsBefore + 2 * URLSessionConfiguration::defaultHTTPMaximumConnectionsPerHost);
   session->invalidateAndCancel();
   ASSERT_TRUE(delegate->waitForInvalidation());
   ASSERT_TRUE(server.waitUntilNoConnections(std::chrono::seconds(10)));

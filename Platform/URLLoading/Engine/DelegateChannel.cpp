@@ -24,9 +24,7 @@ void DelegateChannel::post(Call call) {
   if (hasDelegate()) pending_.push_back(std::move(call));
 }
 
-void DelegateChannel::send() {
-  target_.send(std::exchange(pending_, {}));
-}
+void DelegateChannel::send() { target_.send(std::exchange(pending_, {})); }
 
 DelegateChannel::Target DelegateChannel::target() const { return target_; }
 

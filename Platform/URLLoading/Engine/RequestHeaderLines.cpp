@@ -42,7 +42,8 @@ std::expected<std::vector<std::string>, AnyError> requestHeaderLines(
   lines.reserve(fields.size() + 1);
   for (const auto& [name, value] : fields) {
     if (!isHTTPToken(name)) {
-      return std::unexpected(makeError(InvalidRequestError(fmt::format("\"{}\" is not a valid header field name.", name))));
+      return std::unexpected(
+          makeError(InvalidRequestError(fmt::format("\"{}\" is not a valid header field name.", name))));
     }
     if (breaksLine(value)) {
       return std::unexpected(makeError(

@@ -34,7 +34,9 @@ std::shared_ptr<SessionEngine> SessionEngine::start(std::shared_ptr<const URLSes
 }
 
 SessionEngine::SessionEngine(std::shared_ptr<const URLSessionConfiguration> configuration, DelegateChannel delegate)
-    : configuration_(std::move(configuration)), delegate_(std::move(delegate)), multi_((initializeLibrary(), curl_multi_init())) {
+    : configuration_(std::move(configuration)),
+      delegate_(std::move(delegate)),
+      multi_((initializeLibrary(), curl_multi_init())) {
   if (multi_ == nullptr) fatal("The transfer library could not create a multi handle.");
   curl_multi_setopt(multi_, CURLMOPT_MAX_HOST_CONNECTIONS,
                     static_cast<long>(std::max(configuration_->httpMaximumConnectionsPerHost(), 0)));

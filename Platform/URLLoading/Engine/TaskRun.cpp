@@ -45,17 +45,19 @@ std::vector<DelegateChannel::Call> TaskRun::endingCalls(const std::shared_ptr<UR
   metrics->taskInterval = {task->creationDate(), Date::now().timeIntervalSince(task->creationDate())};
   std::vector<DelegateChannel::Call> calls;
   if (!data.empty()) {
-    calls.emplace_back([task, data = std::move(data)](URLSessionDelegate& delegate, URLSessionDelegate::SessionRef session) {
-      delegate.didReceiveData(session, task, data);
-    });
+    calls.emplace_back(
+        [task, data = std::move(data)](URLSessionDelegate& delegate, URLSessionDelegate::SessionRef session) {
+          delegate.didReceiveData(session, task, data);
+        });
   }
   calls.emplace_back([task, metrics = std::shared_ptr<const URLSessionTaskMetrics>(std::move(metrics))](
                          URLSessionDelegate& delegate, URLSessionDelegate::SessionRef session) {
     delegate.didFinishCollectingMetrics(session, task, metrics);
   });
-  calls.emplace_back([task, error = std::move(error)](URLSessionDelegate& delegate, URLSessionDelegate::SessionRef session) {
-    delegate.didCompleteWithError(session, task, error);
-  });
+  calls.emplace_back(
+      [task, error = std::move(error)](URLSessionDelegate& delegate, URLSessionDelegate::SessionRef session) {
+        delegate.didCompleteWithError(session, task, error);
+      });
   return calls;
 }
 
@@ -150,8 +152,8 @@ void TaskRun::startTransfer(std::unique_ptr<BodySource> body) {
   responseState_ = ResponseState::none;
   expectedToSend_ = body ? body->length().value_or(URLSessionTask::transferSizeUnknown) : 0;
   task_->setExpectedToSend(expectedToSend_);
-  transfer_ = std::make_unique<Transfer>(*this, engine_.multi(), *task_->currentRequest(), *headerLines_,
-                                         std::move(body));
+  transfer_ =
+      std::make_unique<Transfer>(*this, engine_.multi(), *task_->currentRequest(), *headerLines_, std::move(body));
   if (suspended_) transfer_->setSuspended(true);
   idleSince_ = Clock::now();
 }
@@ -192,12 +194,12 @@ void TaskRun::transferReceivedResponse(const std::shared_ptr<HTTPURLResponse>& r
       });
     }
   };
-  postToDelegate([task = task_, response,
-                  reply = makeOnceReply<URLSessionResponseDisposition>(std::move(deliver),
-                                                                       URLSessionResponseDisposition::cancel)](
-                     URLSessionDelegate& delegate, const std::shared_ptr<URLSession>& session) {
-    delegate.didReceiveResponse(session, task, response, reply);
-  });
+  postToDelegate(
+      [task = task_, response,
+       reply = makeOnceReply<URLSessionResponseDisposition>(std::move(deliver), URLSessionResponseDisposition::cancel)](
+          URLSessionDelegate& delegate, const std::shared_ptr<URLSession>& session) {
+        delegate.didReceiveResponse(session, task, response, reply);
+      });
 }
 
 void TaskRun::answerResponse(URLSessionResponseDisposition disposition) {
@@ -237,6 +239,10 @@ void TaskRun::transferEnded(CURLcode result) {
   transfer_.reset();
   if (succeeded && responseState_ == ResponseState::waitingForAnswer) {
     phase_ = Phase::handedOff;
+    // The ending may run on another thread as soon as it is parked: all
+    // that came before it must be on the delegate queue by then.
+    flush();
+    engine_.delegate().send();
     return gate_->park(makeEnding());
   }
   if (needsFreshStream) return askForBodyStream();
@@ -260,8 +266,7 @@ ResponseGate::Ending TaskRun::makeEnding() {
 
 std::optional<TaskRun::Clock::time_point> TaskRun::deadline() const {
   // Time spent waiting for the delegate is the delegate's, not the server's.
-  if (phase_ != Phase::transferring || suspended_ || !transfer_ ||
-      responseState_ == ResponseState::waitingForAnswer) {
+  if (phase_ != Phase::transferring || suspended_ || !transfer_ || responseState_ == ResponseState::waitingForAnswer) {
     return std::nullopt;
   }
   auto deadline = resourceDeadline_;

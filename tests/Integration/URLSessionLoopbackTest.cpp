@@ -152,9 +152,11 @@ TEST_F(URLSessionLoopback, TenThousandTasksLeaveNoHandleOrDescriptorBehind) {
   }
   EXPECT_EQ(failures, 0);
   EXPECT_EQ(Transfer::liveHandleCount(), 0u);
-  // Only the session's kept-alive connections stay open until it goes.
+  // Only kept-alive connections stay open until the session goes: each
+  // has its two ends in this process, and the server may not yet have
+  // seen the last few closed.
   EXPECT_LE(openFileDescriptors(),
-            descriptorsBefore + 2 * URLSessionConfiguration::defaultHTTPMaximumConnectionsPerHost);
+            descriptorsBefore + 4 * URLSessionConfiguration::defaultHTTPMaximumConnectionsPerHost);
   session->invalidateAndCancel();
   ASSERT_TRUE(delegate->waitForInvalidation());
   ASSERT_TRUE(server.waitUntilNoConnections(std::chrono::seconds(10)));

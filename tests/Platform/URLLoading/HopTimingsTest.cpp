@@ -86,4 +86,3 @@ TEST(HopTimings, ResponseEndNeedsACompleteResponseAndRequestEndNeverPrecedesItsS
   EXPECT_FALSE(transaction.responseEndDate);
   EXPECT_EQ(transaction.requestEndDate, transaction.requestStartDate);
 }
-

@@ -4,7 +4,8 @@
 
 namespace platform {
 
-// Responses kept for reuse. The process-wide cache is what the default configuration uses; an ephemeral configuration gets one of its own, in memory.
+// Responses kept for reuse. The process-wide cache is what the default configuration uses; an ephemeral configuration
+// gets one of its own, in memory.
 class URLCache {
  public:
   static std::shared_ptr<URLCache> make() { return std::make_shared<URLCache>(); }

@@ -4,7 +4,8 @@
 
 namespace platform {
 
-// Credentials kept for protection spaces. The process-wide storage is what the default configuration uses; an ephemeral configuration gets one of its own.
+// Credentials kept for protection spaces. The process-wide storage is what the default configuration uses; an ephemeral
+// configuration gets one of its own.
 class URLCredentialStorage {
  public:
   static std::shared_ptr<URLCredentialStorage> make() { return std::make_shared<URLCredentialStorage>(); }

@@ -14,13 +14,16 @@ std::shared_ptr<URLSession> URLSession::make(const std::shared_ptr<URLSessionCon
       (configuration ? configuration : URLSessionConfiguration::defaultConfiguration())->copy();
   if (!delegateQueue) delegateQueue = OperationQueue::make("org.wendalore.urlsession.delegateQueue", nullptr);
   auto session = std::make_shared<URLSession>(Passkey(), copy, delegate, delegateQueue);
-  session->engine_ = SessionEngine::start(copy, DelegateChannel(session, std::move(delegate), std::move(delegateQueue)));
+  session->engine_ =
+      SessionEngine::start(copy, DelegateChannel(session, std::move(delegate), std::move(delegateQueue)));
   return session;
 }
 
 URLSession::URLSession(Passkey, std::shared_ptr<const URLSessionConfiguration> configuration,
                        std::shared_ptr<URLSessionDelegate> delegate, std::shared_ptr<OperationQueue> delegateQueue)
-    : configuration_(std::move(configuration)), delegateQueue_(std::move(delegateQueue)), delegate_(std::move(delegate)) {}
+    : configuration_(std::move(configuration)),
+      delegateQueue_(std::move(delegateQueue)),
+      delegate_(std::move(delegate)) {}
 
 std::shared_ptr<URLSessionConfiguration> URLSession::configuration() const { return configuration_->copy(); }
 

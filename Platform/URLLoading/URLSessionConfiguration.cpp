@@ -28,7 +28,7 @@ std::shared_ptr<URLSessionConfiguration> URLSessionConfiguration::copy() const {
 
 double URLSessionConfiguration::effectiveTimeoutInterval(double requestTimeoutInterval) const {
   return requestTimeoutInterval == URLRequest::defaultTimeoutInterval ? timeoutIntervalForRequest_
-                                                                       : requestTimeoutInterval;
+                                                                      : requestTimeoutInterval;
 }
 
 }  // namespace platform

@@ -10,8 +10,8 @@ void URLSessionDelegate::didReceiveChallenge(SessionRef, const std::shared_ptr<U
   completionHandler(URLSessionAuthChallengeDisposition::performDefaultHandling, std::nullopt);
 }
 
-void URLSessionDelegate::didSendBodyData(SessionRef, const std::shared_ptr<URLSessionTask>&, std::int64_t,
-                                         std::int64_t, std::int64_t) {}
+void URLSessionDelegate::didSendBodyData(SessionRef, const std::shared_ptr<URLSessionTask>&, std::int64_t, std::int64_t,
+                                         std::int64_t) {}
 
 void URLSessionDelegate::needNewBodyStream(SessionRef, const std::shared_ptr<URLSessionTask>&,
                                            BodyStreamCompletionHandler completionHandler) {

@@ -69,9 +69,8 @@ class URLSessionDelegate {
                                    const URLAuthenticationChallenge& challenge,
                                    ChallengeCompletionHandler completionHandler);
   // `totalBytesExpectedToSend` is -1 when the body is a stream.
-  virtual void didSendBodyData(SessionRef session, const std::shared_ptr<URLSessionTask>& task,
-                               std::int64_t bytesSent, std::int64_t totalBytesSent,
-                               std::int64_t totalBytesExpectedToSend);
+  virtual void didSendBodyData(SessionRef session, const std::shared_ptr<URLSessionTask>& task, std::int64_t bytesSent,
+                               std::int64_t totalBytesSent, std::int64_t totalBytesExpectedToSend);
   // Asked for the body of a task made from a streamed request, and whenever
   // a body already read from a stream must be sent again. No stream fails
   // the task with URLError -1021.
@@ -80,8 +79,8 @@ class URLSessionDelegate {
   // The request to follow instead of the proposed one, or none to deliver
   // the redirect response itself.
   virtual void willPerformHTTPRedirection(SessionRef session, const std::shared_ptr<URLSessionTask>& task,
-                                          const std::shared_ptr<HTTPURLResponse>& response, const URLRequest& newRequest,
-                                          RedirectCompletionHandler completionHandler);
+                                          const std::shared_ptr<HTTPURLResponse>& response,
+                                          const URLRequest& newRequest, RedirectCompletionHandler completionHandler);
   virtual void didFinishCollectingMetrics(SessionRef session, const std::shared_ptr<URLSessionTask>& task,
                                           const std::shared_ptr<const URLSessionTaskMetrics>& metrics);
   // `error` is null for a task that succeeded.

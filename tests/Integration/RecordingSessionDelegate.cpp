@@ -14,9 +14,7 @@ int TaskRecord::errorCode() const {
   return 1;
 }
 
-int TaskRecord::count(const std::string& event) const {
-  return static_cast<int>(std::ranges::count(events, event));
-}
+int TaskRecord::count(const std::string& event) const { return static_cast<int>(std::ranges::count(events, event)); }
 
 RecordingSessionDelegate::RecordingSessionDelegate()
     : queue_(DispatchQueue::make("test.delegate")),

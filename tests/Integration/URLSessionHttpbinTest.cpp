@@ -165,8 +165,7 @@ TEST_F(URLSessionHttpbin, OneSecondTimeOutOnASlowResponseTimesOut) {
 TEST_F(URLSessionHttpbin, UnknownHostCannotBeFound) {
   // A label longer than 63 characters fails to resolve without any query
   // leaving the machine.
-  const auto record =
-      run(session->dataTaskWithURL(*URL::string("http://" + std::string(64, 'a') + ".test/get")));
+  const auto record = run(session->dataTaskWithURL(*URL::string("http://" + std::string(64, 'a') + ".test/get")));
   EXPECT_EQ(record.errorCode(), -1003);
   EXPECT_EQ(record.events, (std::vector<std::string>{"metrics", "complete"}));
 }
@@ -265,8 +264,8 @@ TEST_F(URLSessionHttpbin, CompressedBodiesArriveDecodedWithTheRequestsOwnAcceptE
 
 TEST_F(URLSessionHttpbin, AdditionalHeadersGoUnderTheRequestsOwnAndStayOutOfTheRequest) {
   auto configuration = URLSessionConfiguration::ephemeralConfiguration();
-  configuration->setHTTPAdditionalHeaders(HTTPHeaderFields{{"X-From-Configuration", "configuration"},
-                                                           {"X-Both", "configuration"}});
+  configuration->setHTTPAdditionalHeaders(
+      HTTPHeaderFields{{"X-From-Configuration", "configuration"}, {"X-Both", "configuration"}});
   session->invalidateAndCancel();
   EXPECT_TRUE(delegate->waitForInvalidation());
   delegate = std::make_shared<RecordingSessionDelegate>();

@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <charconv>
 #include <condition_variable>
 #include <mutex>

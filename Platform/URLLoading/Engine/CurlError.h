@@ -13,7 +13,8 @@ namespace platform {
 class CurlError : public ErrorBase<CurlError> {
  public:
   // `osErrno` is the last system error of the transfer, 0 when none.
-  CurlError(CURLcode code, std::string message, int osErrno) : code_(code), message_(std::move(message)), osErrno_(osErrno) {}
+  CurlError(CURLcode code, std::string message, int osErrno)
+      : code_(code), message_(std::move(message)), osErrno_(osErrno) {}
 
   CURLcode code() const { return code_; }
   const std::string& message() const { return message_; }

@@ -32,7 +32,8 @@ class FileBodySource final : public BodySource {
 
   ReadResult read(std::uint8_t* buffer, std::size_t maxLength) override {
     if (offset_ == length_) return {Status::end};
-    const auto count = file_.read(buffer, std::min<std::size_t>(maxLength, static_cast<std::size_t>(length_ - offset_)));
+    const auto count =
+        file_.read(buffer, std::min<std::size_t>(maxLength, static_cast<std::size_t>(length_ - offset_)));
     if (!count) {
       error_ = fileError(count.error(), path_);
       return {Status::failed};

@@ -42,11 +42,12 @@ std::expected<std::vector<std::string>, AnyError> requestHeaderLines(
   lines.reserve(fields.size() + 1);
   for (const auto& [name, value] : fields) {
     if (!isHTTPToken(name)) {
-      return std::unexpected(makeError(InvalidRequestError(fmt::format("\"{}\" is not a valid header field name.", name))));
+      return std::unexpected(
+          makeError(InvalidRequestError(fmt::format("\"{}\" is not a valid header field name.", name))));
     }
     if (breaksLine(value)) {
-      return std::unexpected(makeError(
-          InvalidRequestError(fmt::format("the value of the header field \"{}\" holds a line break.", name))));
+      return std::unexpected(makeError(InvalidRequestError(
+          fmt::format("the value of the header field \"{}\" holds a line break or a NUL character.", name))));
     }
     if (leftToLibrary(name)) continue;
     // "Name;" is how the library is told to send a field with no value.

@@ -1,7 +1,6 @@
 #include "Platform/URLLoading/Engine/SessionEngine.h"
 
 #include <algorithm>
-#include <limits>
 #include <thread>
 
 #include "Platform/Fatal.h"
@@ -13,9 +12,13 @@ namespace platform {
 
 namespace {
 
-void initializeLibrary() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_ALL); });
+CURLM* makeMultiHandle(int maximumConnectionsPerHost) {
+  static std::once_flag libraryInitialized;
+  std::call_once(libraryInitialized, [] { curl_global_init(CURL_GLOBAL_ALL); });
+  CURLM* multi = curl_multi_init();
+  if (multi == nullptr) fatal("The transfer library could not create a multi handle.");
+  curl_multi_setopt(multi, CURLMOPT_MAX_HOST_CONNECTIONS, static_cast<long>(std::max(maximumConnectionsPerHost, 0)));
+  return multi;
 }
 
 // With nothing timed, the loop still wakes now and then; commands wake it
@@ -34,11 +37,9 @@ std::shared_ptr<SessionEngine> SessionEngine::start(std::shared_ptr<const URLSes
 }
 
 SessionEngine::SessionEngine(std::shared_ptr<const URLSessionConfiguration> configuration, DelegateChannel delegate)
-    : configuration_(std::move(configuration)), delegate_(std::move(delegate)), multi_((initializeLibrary(), curl_multi_init())) {
-  if (multi_ == nullptr) fatal("The transfer library could not create a multi handle.");
-  curl_multi_setopt(multi_, CURLMOPT_MAX_HOST_CONNECTIONS,
-                    static_cast<long>(std::max(configuration_->httpMaximumConnectionsPerHost(), 0)));
-}
+    : configuration_(std::move(configuration)),
+      delegate_(std::move(delegate)),
+      multi_(makeMultiHandle(configuration_->httpMaximumConnectionsPerHost())) {}
 
 SessionEngine::~SessionEngine() {
   if (multi_ != nullptr) curl_multi_cleanup(multi_);
@@ -103,6 +104,7 @@ void SessionEngine::loop() {
     readFinishedTransfers();
     expireDeadlines();
     flush();
+    delegate_.send();
     endedRuns_.clear();
     if (finished()) break;
     curl_multi_poll(multi_, nullptr, 0, pollTimeout(), nullptr);

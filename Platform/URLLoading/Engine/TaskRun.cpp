@@ -35,6 +35,32 @@ TaskRun::TaskRun(SessionEngine& engine, std::shared_ptr<URLSessionDataTask> task
 
 TaskRun::~TaskRun() = default;
 
+std::vector<DelegateChannel::Call> TaskRun::endingCalls(const std::shared_ptr<URLSessionDataTask>& task, Data data,
+                                                        std::vector<URLSessionTaskTransactionMetrics> transactions,
+                                                        AnyError error) {
+  task->addTransferredBytes(0, static_cast<std::int64_t>(data.size()));
+  task->complete(error);
+  auto metrics = std::make_shared<URLSessionTaskMetrics>();
+  metrics->transactionMetrics = std::move(transactions);
+  metrics->taskInterval = {task->creationDate(), Date::now().timeIntervalSince(task->creationDate())};
+  std::vector<DelegateChannel::Call> calls;
+  if (!data.empty()) {
+    calls.emplace_back(
+        [task, data = std::move(data)](URLSessionDelegate& delegate, URLSessionDelegate::SessionRef session) {
+          delegate.didReceiveData(session, task, data);
+        });
+  }
+  calls.emplace_back([task, metrics = std::shared_ptr<const URLSessionTaskMetrics>(std::move(metrics))](
+                         URLSessionDelegate& delegate, URLSessionDelegate::SessionRef session) {
+    delegate.didFinishCollectingMetrics(session, task, metrics);
+  });
+  calls.emplace_back(
+      [task, error = std::move(error)](URLSessionDelegate& delegate, URLSessionDelegate::SessionRef session) {
+        delegate.didCompleteWithError(session, task, error);
+      });
+  return calls;
+}
+
 template <class Answer>
 std::function<void(Answer)> TaskRun::makeReply(void (TaskRun::*answer)(Answer), Answer fallback) {
   auto deliver = [engine = engine_.weak_from_this(), identifier = identifier_, answer](Answer value) {
@@ -70,7 +96,11 @@ void TaskRun::suspend() {
   if (transfer_) transfer_->setSuspended(true);
 }
 
-void TaskRun::cancel() { finish(failure(URLError::Code::cancelled)); }
+void TaskRun::cancel() {
+  if (phase_ != Phase::handedOff) return finish(failure(URLError::Code::cancelled));
+  // An ending an answer has already taken is under way.
+  if (auto ending = gate_->reclaim()) ending(URLSessionResponseDisposition::cancel);
+}
 
 void TaskRun::start() {
   const auto request = *task_->currentRequest();
@@ -122,8 +152,8 @@ void TaskRun::startTransfer(std::unique_ptr<BodySource> body) {
   responseState_ = ResponseState::none;
   expectedToSend_ = body ? body->length().value_or(URLSessionTask::transferSizeUnknown) : 0;
   task_->setExpectedToSend(expectedToSend_);
-  transfer_ = std::make_unique<Transfer>(*this, engine_.multi(), *task_->currentRequest(), *headerLines_,
-                                         std::move(body));
+  transfer_ =
+      std::make_unique<Transfer>(*this, engine_.multi(), *task_->currentRequest(), *headerLines_, std::move(body));
   if (suspended_) transfer_->setSuspended(true);
   idleSince_ = Clock::now();
 }
@@ -154,11 +184,22 @@ void TaskRun::transferReceivedResponse(const std::shared_ptr<HTTPURLResponse>& r
     return;
   }
   responseState_ = ResponseState::waitingForAnswer;
-  postToDelegate([task = task_, response,
-                  reply = makeReply(&TaskRun::answerResponse, URLSessionResponseDisposition::cancel)](
-                     URLSessionDelegate& delegate, const std::shared_ptr<URLSession>& session) {
-    delegate.didReceiveResponse(session, task, response, reply);
-  });
+  gate_ = std::make_shared<ResponseGate>();
+  auto deliver = [gate = gate_, engine = engine_.weak_from_this(),
+                  identifier = identifier_](URLSessionResponseDisposition disposition) {
+    if (gate->answer(disposition)) return;
+    if (const auto strong = engine.lock()) {
+      strong->post([identifier, disposition](SessionEngine& engine) {
+        if (auto* run = engine.run(identifier)) run->answerResponse(disposition);
+      });
+    }
+  };
+  postToDelegate(
+      [task = task_, response,
+       reply = makeOnceReply<URLSessionResponseDisposition>(std::move(deliver), URLSessionResponseDisposition::cancel)](
+          URLSessionDelegate& delegate, const std::shared_ptr<URLSession>& session) {
+        delegate.didReceiveResponse(session, task, response, reply);
+      });
 }
 
 void TaskRun::answerResponse(URLSessionResponseDisposition disposition) {
@@ -166,14 +207,19 @@ void TaskRun::answerResponse(URLSessionResponseDisposition disposition) {
   if (disposition != URLSessionResponseDisposition::allow) return finish(failure(URLError::Code::cancelled));
   responseState_ = ResponseState::allowed;
   idleSince_ = Clock::now();
-  if (!transfer_) return finish(nullptr);
+  pendingData_.append(std::exchange(heldBody_, Data()));
+  markForFlush();
   transfer_->holdReceiving(false);
 }
 
 bool TaskRun::transferReceivedBody(const char* bytes, std::size_t count) {
-  if (responseState_ != ResponseState::allowed) return false;
-  pendingData_.append(bytes, count);
-  markForFlush();
+  if (responseState_ == ResponseState::allowed) {
+    pendingData_.append(bytes, count);
+    markForFlush();
+    return true;
+  }
+  if (heldBody_.size() + count > holdLimit) return false;
+  heldBody_.append(bytes, count);
   return true;
 }
 
@@ -191,16 +237,36 @@ void TaskRun::transferEnded(CURLcode result) {
   // the delegate is asked for a fresh stream instead.
   const bool needsFreshStream = result == CURLE_SEND_FAIL_REWIND && transfer_->hasStreamBody() && !task_->response();
   transfer_.reset();
-  // Finishing waits for the answer to the response.
-  if (succeeded && responseState_ == ResponseState::waitingForAnswer) return;
+  if (succeeded && responseState_ == ResponseState::waitingForAnswer) {
+    phase_ = Phase::handedOff;
+    // The ending may run on another thread as soon as it is parked: all
+    // that came before it must be on the delegate queue by then.
+    flush();
+    engine_.delegate().send();
+    return gate_->park(makeEnding());
+  }
   if (needsFreshStream) return askForBodyStream();
   finish(std::move(error));
 }
 
+// Runs on the engine thread or on the thread that answers: it touches
+// nothing of the run, only what it took along.
+ResponseGate::Ending TaskRun::makeEnding() {
+  return [task = task_, body = std::exchange(heldBody_, Data()), transactions = std::move(transactions_),
+          delegate = engine_.delegate().target(), engine = engine_.weak_from_this(),
+          identifier = identifier_](URLSessionResponseDisposition disposition) mutable {
+    const bool allowed = disposition == URLSessionResponseDisposition::allow;
+    auto error = allowed ? nullptr : makeError(URLError(URLError::Code::cancelled, task->currentRequest()->url()));
+    delegate.send(endingCalls(task, allowed ? std::move(body) : Data(), std::move(transactions), std::move(error)));
+    if (const auto strong = engine.lock()) {
+      strong->post([identifier](SessionEngine& engine) { engine.runEnded(identifier); });
+    }
+  };
+}
+
 std::optional<TaskRun::Clock::time_point> TaskRun::deadline() const {
   // Time spent waiting for the delegate is the delegate's, not the server's.
-  if (phase_ != Phase::transferring || suspended_ || !transfer_ ||
-      responseState_ == ResponseState::waitingForAnswer) {
+  if (phase_ != Phase::transferring || suspended_ || !transfer_ || responseState_ == ResponseState::waitingForAnswer) {
     return std::nullopt;
   }
   auto deadline = resourceDeadline_;
@@ -254,24 +320,16 @@ AnyError TaskRun::failure(URLError::Code code) const {
 }
 
 void TaskRun::finish(AnyError error) {
-  if (phase_ == Phase::finished) return;
+  if (phase_ == Phase::finished || phase_ == Phase::handedOff) return;
   phase_ = Phase::finished;
   if (transfer_) {
     transactions_.push_back(transfer_->transactionMetrics(false));
     transfer_.reset();
   }
-  task_->complete(error);
-  auto metrics = std::make_shared<URLSessionTaskMetrics>();
-  metrics->transactionMetrics = std::move(transactions_);
-  metrics->taskInterval = {task_->creationDate(), Date::now().timeIntervalSince(task_->creationDate())};
-  postToDelegate([task = task_, metrics = std::shared_ptr<const URLSessionTaskMetrics>(std::move(metrics))](
-                     URLSessionDelegate& delegate, const std::shared_ptr<URLSession>& session) {
-    delegate.didFinishCollectingMetrics(session, task, metrics);
-  });
-  engine_.delegate().post([task = task_, error = std::move(error)](URLSessionDelegate& delegate,
-                                                                   const std::shared_ptr<URLSession>& session) {
-    delegate.didCompleteWithError(session, task, error);
-  });
+  flush();
+  for (auto& call : endingCalls(task_, Data(), std::move(transactions_), std::move(error))) {
+    engine_.delegate().post(std::move(call));
+  }
   engine_.runEnded(identifier_);
 }
 

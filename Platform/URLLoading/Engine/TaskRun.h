@@ -10,6 +10,7 @@
 #include "Platform/Foundation/Error.h"
 #include "Platform/Foundation/URLError.h"
 #include "Platform/URLLoading/Engine/DelegateChannel.h"
+#include "Platform/URLLoading/Engine/ResponseGate.h"
 #include "Platform/URLLoading/Engine/Transfer.h"
 #include "Platform/URLLoading/URLSessionDelegate.h"
 #include "Platform/URLLoading/URLSessionTaskTransactionMetrics.h"
@@ -23,9 +24,15 @@ class URLSessionDataTask;
 // A data or upload task as the engine thread drives it: from its first
 // resume through one hop per exchange to the metrics and the completion,
 // which it hands to the delegate exactly once whatever way the task ends.
+//
+// No body byte reaches the delegate before it has answered the response.
+// Meanwhile up to `holdLimit` bytes are held back and the transfer is
+// paused beyond that, so a small response usually ends while the answer is
+// awaited, and the answer then ends the task at once (see ResponseGate).
 class TaskRun final : public TransferListener {
  public:
   using Clock = std::chrono::steady_clock;
+  static constexpr std::size_t holdLimit = 256 * 1024;
 
   TaskRun(SessionEngine& engine, std::shared_ptr<URLSessionDataTask> task);
   ~TaskRun() override;
@@ -51,7 +58,9 @@ class TaskRun final : public TransferListener {
   void transferEnded(CURLcode result) override;
 
  private:
-  enum class Phase { notStarted, waitingForBodyStream, transferring, finished };
+  // `handedOff`: the transfer ended before the response was answered, and
+  // the gate holds the ending.
+  enum class Phase { notStarted, waitingForBodyStream, transferring, handedOff, finished };
   enum class ResponseState { none, waitingForAnswer, allowed };
 
   void start();
@@ -59,6 +68,12 @@ class TaskRun final : public TransferListener {
   std::unique_ptr<BodySource> streamBody(std::shared_ptr<InputStream> stream);
   void askForBodyStream();
   void finish(AnyError error);
+  ResponseGate::Ending makeEnding();
+  // Completes the task and gives its last callbacks (metrics, then the
+  // completion), after the body bytes still to deliver.
+  static std::vector<DelegateChannel::Call> endingCalls(const std::shared_ptr<URLSessionDataTask>& task, Data data,
+                                                        std::vector<URLSessionTaskTransactionMetrics> transactions,
+                                                        AnyError error);
   AnyError failure(URLError::Code code) const;
   void markForFlush();
   void postToDelegate(DelegateChannel::Call call);
@@ -73,6 +88,8 @@ class TaskRun final : public TransferListener {
   Phase phase_ = Phase::notStarted;
   bool suspended_ = true;
   ResponseState responseState_ = ResponseState::none;
+  std::shared_ptr<ResponseGate> gate_;
+  Data heldBody_;
   std::unique_ptr<Transfer> transfer_;
   std::vector<URLSessionTaskTransactionMetrics> transactions_;
   std::optional<std::vector<std::string>> headerLines_;

@@ -235,8 +235,7 @@ std::size_t Transfer::receiveHeaderLine(std::string_view line) {
   // Lines after the final block are trailers.
   if (response_) return line.size();
   switch (headerParser_.feed(line)) {
-    case ResponseHeaderParser::Outcome::needMore:
-      return line.size();
+    case ResponseHeaderParser::Outcome::needMore: return line.size();
     case ResponseHeaderParser::Outcome::complete:
       response_ = HTTPURLResponse::make(*request_.url(), headerParser_.statusCode(), headerParser_.fields());
       listener_.transferReceivedResponse(response_);
@@ -274,12 +273,8 @@ std::size_t Transfer::sendBody(char* buffer, std::size_t capacity) {
     case BodySource::Status::end:
       if (!requestEnd_) requestEnd_ = Date::now();
       return 0;
-    case BodySource::Status::wouldBlock:
-      sendWaiting_ = true;
-      return CURL_READFUNC_PAUSE;
-    case BodySource::Status::failed:
-      fail(body_->error());
-      return CURL_READFUNC_ABORT;
+    case BodySource::Status::wouldBlock: sendWaiting_ = true; return CURL_READFUNC_PAUSE;
+    case BodySource::Status::failed: fail(body_->error()); return CURL_READFUNC_ABORT;
   }
   return CURL_READFUNC_ABORT;
 }

@@ -13,12 +13,9 @@ URLError::Code connectFailureCode(int osErrno) {
     case ENETUNREACH:
     case ENETDOWN:
     case EHOSTUNREACH:
-    case EHOSTDOWN:
-      return URLError::Code::notConnectedToInternet;
-    case ETIMEDOUT:
-      return URLError::Code::timedOut;
-    default:
-      return URLError::Code::cannotConnectToHost;
+    case EHOSTDOWN: return URLError::Code::notConnectedToInternet;
+    case ETIMEDOUT: return URLError::Code::timedOut;
+    default: return URLError::Code::cannotConnectToHost;
   }
 }
 

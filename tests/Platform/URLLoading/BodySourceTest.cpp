@@ -112,27 +112,6 @@ TEST(BodySource, StreamIsReadWithoutWaitingAndTellsWhenBytesArrive) {
   EXPECT_EQ(source->read(buffer, sizeof buffer).status, Status::end);
 }
 
-TEST(BodySource, LargeStreamArrivesWhole) {
-  std::string text(1'000'000, 'x');
-  for (std::size_t index = 0; index < text.size(); index += 997) text[index] = static_cast<char>('a' + index % 26);
-  Signal signal;
-  auto source = BodySource::fromStream(InputStream::fromData(Data(text)), signal.callback());
-  std::string read;
-  std::vector<std::uint8_t> piece(16 * 1024);
-  int waits = 0;
-  while (true) {
-    const auto result = source->read(piece.data(), piece.size());
-    if (result.status == Status::end) break;
-    if (result.status == Status::wouldBlock) {
-      ASSERT_TRUE(signal.waitFor(++waits));
-      continue;
-    }
-    ASSERT_EQ(result.status, Status::bytes);
-    read.append(reinterpret_cast<const char*>(piece.data()), result.count);
-  }
-  EXPECT_EQ(read, text);
-}
-
 TEST(BodySource, StreamThatCannotOpenFails) {
   Signal signal;
   auto source = BodySource::fromStream(InputStream::fromFile("/nonexistent/wendalore-body"), signal.callback());

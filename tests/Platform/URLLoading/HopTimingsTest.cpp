@@ -1,6 +1,5 @@
 #include "Platform/URLLoading/Engine/HopTimings.h"
 
-#include <curl/curl.h>
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -86,12 +85,4 @@ TEST(HopTimings, ResponseEndNeedsACompleteResponseAndRequestEndNeverPrecedesItsS
   EXPECT_TRUE(transaction.responseStartDate);
   EXPECT_FALSE(transaction.responseEndDate);
   EXPECT_EQ(transaction.requestEndDate, transaction.requestStartDate);
-}
-
-TEST(HopTimings, ProtocolNames) {
-  EXPECT_EQ(networkProtocolName(CURL_HTTP_VERSION_1_0), "http/1.0");
-  EXPECT_EQ(networkProtocolName(CURL_HTTP_VERSION_1_1), "http/1.1");
-  EXPECT_EQ(networkProtocolName(CURL_HTTP_VERSION_2_0), "h2");
-  EXPECT_EQ(networkProtocolName(CURL_HTTP_VERSION_3), "h3");
-  EXPECT_EQ(networkProtocolName(0), std::nullopt);
 }

@@ -29,8 +29,8 @@ TEST(RequestHeaderLines, EmptyValuesAreStillSent) {
 }
 
 TEST(RequestHeaderLines, LeavesTheBodyLengthToTheLibraryAndKeepsAnExpectOfTheRequests) {
-  const auto lines = requestHeaderLines(requestWith({{"content-length", "999"}, {"Expect", "100-continue"}}),
-                                        std::nullopt);
+  const auto lines =
+      requestHeaderLines(requestWith({{"content-length", "999"}, {"Expect", "100-continue"}}), std::nullopt);
   EXPECT_EQ(*lines, (std::vector<std::string>{"Expect: 100-continue"}));
 }
 

@@ -21,10 +21,10 @@ TEST(ResponseHeaderParser, ReadsStatusAndFieldsInOrderWithRepeatsKept) {
                              "set-cookie:b=2\r\n", "X-Spaced:   padded value  \r\n", "\r\n"}),
             Outcome::complete);
   EXPECT_EQ(parser.statusCode(), 201);
-  EXPECT_EQ(parser.fields(), (HTTPHeaderFields{{"Content-Type", "text/plain"},
-                                               {"Set-Cookie", "a=1"},
-                                               {"set-cookie", "b=2"},
-                                               {"X-Spaced", "padded value"}}));
+  EXPECT_EQ(
+      parser.fields(),
+      (HTTPHeaderFields{
+          {"Content-Type", "text/plain"}, {"Set-Cookie", "a=1"}, {"set-cookie", "b=2"}, {"X-Spaced", "padded value"}}));
 }
 
 TEST(ResponseHeaderParser, ReadsTheShortStatusLineOfNewerVersions) {
@@ -55,7 +55,8 @@ TEST(ResponseHeaderParser, IgnoresLinesThatAreNoFields) {
 }
 
 TEST(ResponseHeaderParser, RefusesABlockThatDoesNotStartWithAStatusLine) {
-  for (const std::string line : {"Content-Type: text/plain\r\n", "HTTP/1.1 2x0 OK\r\n", "HTTP/1.1\r\n", "HTTP/1.1 42\r\n"}) {
+  for (const std::string line :
+       {"Content-Type: text/plain\r\n", "HTTP/1.1 2x0 OK\r\n", "HTTP/1.1\r\n", "HTTP/1.1 42\r\n"}) {
     ResponseHeaderParser parser;
     EXPECT_EQ(parser.feed(line), Outcome::malformed) << line;
   }

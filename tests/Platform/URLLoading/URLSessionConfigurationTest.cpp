@@ -42,10 +42,6 @@ TEST(URLSessionConfiguration, FactoriesAndCopiesGiveIndependentObjects) {
   EXPECT_EQ(copy->httpCookieStorage(), first->httpCookieStorage());
 }
 
-TEST(URLSessionConfiguration, BackgroundOnesCarryTheirIdentifier) {
-  EXPECT_EQ(URLSessionConfiguration::backgroundConfiguration("org.example")->identifier(), "org.example");
-}
-
 TEST(URLSessionConfiguration, ARequestKeepsItsOwnTimeOutUnlessItIsTheDefault) {
   auto configuration = URLSessionConfiguration::defaultConfiguration();
   configuration->setTimeoutIntervalForRequest(15);

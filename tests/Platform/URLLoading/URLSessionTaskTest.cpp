@@ -54,8 +54,7 @@ URLRequest unreachable(const std::string& path = "/") { return URLRequest(URL::s
 class URLSessionTasks : public testing::Test {
  protected:
   std::shared_ptr<EndingsDelegate> delegate = std::make_shared<EndingsDelegate>();
-  std::shared_ptr<URLSession> session =
-      URLSession::make(URLSessionConfiguration::ephemeralConfiguration(), delegate);
+  std::shared_ptr<URLSession> session = URLSession::make(URLSessionConfiguration::ephemeralConfiguration(), delegate);
 };
 
 }  // namespace
@@ -67,10 +66,10 @@ TEST_F(URLSessionTasks, NewTasksStartSuspendedWithTheirOwnIdentity) {
   const auto second = session->uploadTaskWithRequestFromData(post, Data("x"));
   EXPECT_EQ(first->state(), URLSessionTask::State::suspended);
   EXPECT_NE(first->taskIdentifier(), second->taskIdentifier());
-  EXPECT_EQ(first->description(), "URLSessionDataTask <" + std::to_string(first->taskIdentifier()) +
-                                      "> GET http://127.0.0.1:9/a");
-  EXPECT_EQ(second->description(), "URLSessionUploadTask <" + std::to_string(second->taskIdentifier()) +
-                                       "> POST http://127.0.0.1:9/b");
+  EXPECT_EQ(first->description(),
+            "URLSessionDataTask <" + std::to_string(first->taskIdentifier()) + "> GET http://127.0.0.1:9/a");
+  EXPECT_EQ(second->description(),
+            "URLSessionUploadTask <" + std::to_string(second->taskIdentifier()) + "> POST http://127.0.0.1:9/b");
   EXPECT_EQ(first->currentRequest(), first->originalRequest());
   EXPECT_EQ(first->response(), nullptr);
   EXPECT_EQ(first->countOfBytesExpectedToReceive(), URLSessionTask::transferSizeUnknown);

@@ -66,6 +66,7 @@ class DataRequestFixture : public ::testing::Test {
   std::shared_ptr<FakeTask> startAttempt() {
     auto task = std::make_shared<FakeTask>(log, urlRequest);
     onQueue([&] {
+      request->didCreateInitialURLRequest(urlRequest);
       request->didCreateURLRequest(urlRequest);
       request->didCreateTask(task);
     });

@@ -373,10 +373,12 @@ void Request::notifyDownloadProgressHandler() {
 
 void Request::notifyProgressHandler(std::optional<QueuedHandler<ProgressHandler>> MutableState::*handler,
                                     const std::shared_ptr<platform::Progress>& progress) {
+  // An empty handler counts as none: setting one removes the handler.
   const auto stored = read(handler);
-  if (!stored) return;
+  if (!stored || !stored->handler) return;
   stored->queue->async([self = shared_from_this(), handler, progress] {
-    if (const auto current = self->read(handler)) current->handler(*progress);
+    const auto current = self->read(handler);
+    if (current && current->handler) current->handler(*progress);
   });
 }
 

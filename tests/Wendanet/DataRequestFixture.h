@@ -6,9 +6,7 @@
 #include <optional>
 #include <string>
 #include <utility>
-#include <vector>
 
-#include "Platform/Foundation/HTTPURLResponse.h"
 #include "Wendanet/Source/Core/DataRequest.h"
 #include "tests/Wendanet/RequestTestDoubles.h"
 
@@ -17,26 +15,23 @@ namespace wendanet::testing {
 // Logs the events a data request reports, as short texts.
 class DataEventLog final : public EventMonitor {
   using R = const std::shared_ptr<Request>&;
+  using D = const std::shared_ptr<DataRequest>&;
 
  public:
   explicit DataEventLog(std::shared_ptr<Log> log) : log_(std::move(log)) {}
-
   void requestDidCancel(R) override { log_->add("didCancel"); }
   void requestIsRetrying(R) override { log_->add("isRetrying"); }
   void requestDidFinish(R) override { log_->add("didFinish"); }
-  void requestDidValidateRequestResponseDataWithResult(const std::shared_ptr<DataRequest>&,
-                                                       const std::optional<platform::URLRequest>&,
+  void requestDidValidateRequestResponseDataWithResult(D, const std::optional<platform::URLRequest>&,
                                                        const std::shared_ptr<const platform::HTTPURLResponse>&,
                                                        const std::optional<platform::Data>&,
                                                        const ValidationResult& result) override {
     log_->add("validated " + (result ? std::string("ok") : result.error()->description()));
   }
-  void requestDidParseResponse(const std::shared_ptr<DataRequest>&,
-                               const DataResponse<std::optional<platform::Data>>& response) override {
+  void requestDidParseResponse(D, const DataResponse<std::optional<platform::Data>>& response) override {
     log_->add("parsed " + response.description());
   }
-  void requestDidParseSerializedResponse(const std::shared_ptr<DataRequest>&,
-                                         const DataResponse<AnyValue>& response) override {
+  void requestDidParseSerializedResponse(D, const DataResponse<AnyValue>& response) override {
     log_->add("parsed " + response.description());
   }
 
@@ -44,30 +39,28 @@ class DataEventLog final : public EventMonitor {
   std::shared_ptr<Log> log_;
 };
 
-inline std::shared_ptr<platform::HTTPURLResponse> httpResponse(int statusCode,
-                                                               const platform::HTTPHeaderFields& fields = {}) {
-  return platform::HTTPURLResponse::make(*platform::URL::string("http://example.com/x"), statusCode, fields);
+inline std::shared_ptr<platform::HTTPURLResponse> httpResponse(int status, const platform::HTTPHeaderFields& fields = {}) {
+  return platform::HTTPURLResponse::make(*platform::URL::string("http://example.com/x"), status, fields);
 }
 
-// One data request of a fake session, driven attempt by attempt as the
-// session would drive it. Every queue runs on the main run loop.
+// Data requests of a fake session, driven attempt by attempt as the session
+// drives them. Every queue runs on the main run loop.
 class DataRequestFixture : public ::testing::Test {
  protected:
-  std::shared_ptr<DataRequest> makeDataRequest(std::shared_ptr<EventMonitor> monitor) {
+  std::shared_ptr<DataRequest> makeDataRequest() {
     return DataRequest::make({.underlyingQueue = underlying,
                               .serializationQueue = testQueue("org.wendanet.test.serialization"),
-                              .eventMonitor = std::move(monitor),
+                              .eventMonitor = std::make_shared<DataEventLog>(log),
                               .delegate = delegate,
                               .shouldAutomaticallyResume = false},
                              std::make_shared<ConvertibleURLRequest>(urlRequest));
   }
 
-  // A URL request and its task, as the session makes them for an attempt.
+  // The URL request and its task of a new attempt.
   std::shared_ptr<FakeTask> startAttempt() {
     auto task = std::make_shared<FakeTask>(log, urlRequest);
     onQueue([&] {
       request->didCreateInitialURLRequest(urlRequest);
-      request->didCreateURLRequest(urlRequest);
       request->didCreateTask(task);
     });
     return task;
@@ -77,19 +70,16 @@ class DataRequestFixture : public ::testing::Test {
     for (const char* chunk : chunks) request->didReceiveData(platform::Data(chunk));
   }
 
-  // The task ends with `response`, then the request hears of it.
   void completeAttempt(const std::shared_ptr<FakeTask>& task, std::shared_ptr<platform::HTTPURLResponse> response,
                        std::optional<WNError> error = std::nullopt) {
     task->complete(std::move(response));
     onQueue([&] { request->didCompleteTask(task, error); });
   }
 
-  // A whole attempt: response, body chunks, completion.
-  void runAttempt(int statusCode, const platform::HTTPHeaderFields& fields,
-                  std::initializer_list<const char*> chunks) {
+  void runAttempt(int status, const platform::HTTPHeaderFields& fields, std::initializer_list<const char*> chunks) {
     const auto task = startAttempt();
     receive(chunks);
-    completeAttempt(task, httpResponse(statusCode, fields));
+    completeAttempt(task, httpResponse(status, fields));
   }
 
   void onQueue(const std::function<void()>& step) {
@@ -103,7 +93,7 @@ class DataRequestFixture : public ::testing::Test {
   std::shared_ptr<FakeDelegate> delegate = std::make_shared<FakeDelegate>(log);
   std::shared_ptr<platform::DispatchQueue> underlying = testQueue("org.wendanet.test.underlying");
   platform::URLRequest urlRequest = makeURLRequest("http://example.com/x");
-  std::shared_ptr<DataRequest> request = makeDataRequest(std::make_shared<DataEventLog>(log));
+  std::shared_ptr<DataRequest> request = makeDataRequest();
 };
 
 }  // namespace wendanet::testing

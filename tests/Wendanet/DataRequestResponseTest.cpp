@@ -19,7 +19,6 @@ struct Foo {
   static constexpr auto codingFields() { return std::tuple{platform::field("name", &Foo::name)}; }
 };
 
-// Throws a foreign error.
 struct FailingSerializer {
   using SerializedObject = int;
   int serialize(const std::optional<platform::URLRequest>&, const std::shared_ptr<const platform::HTTPURLResponse>&,
@@ -35,7 +34,7 @@ const std::string cancelled = "failure(" + WNError::explicitlyCancelled().errorD
 
 class DataResponseFixture : public DataRequestFixture {
  protected:
-  // A completion that logs the outcome under `name`.
+  // A completion that logs the outcome under `name`, checking the queue.
   template <class Value>
   DataRequest::ResponseHandler<Value> logged(std::string name) {
     return [log = log, name](const DataResponse<Value>& response) {
@@ -44,109 +43,71 @@ class DataResponseFixture : public DataRequestFixture {
     };
   }
 
-  const std::shared_ptr<platform::DispatchQueue>& main = platform::DispatchQueue::main();
+  const std::shared_ptr<platform::DispatchQueue> mainQueue = platform::DispatchQueue::main();
 };
 
-TEST_F(DataResponseFixture, TheDataSerializerGivesEmptyDataWhereAnEmptyBodyIsAllowed) {
-  request->responseData(main, logged<platform::Data>("data"));
+TEST_F(DataResponseFixture, AnEmpty204IsEmptyDataAndAnEmpty200AFailureOfferedForARetryFirst) {
+  request->responseData(mainQueue, logged<platform::Data>("data"));
   runAttempt(204, {}, {});
   EXPECT_EQ(log->take(), (Lines{"didFinish", "parsed success(0 bytes)", "delegate cleanup", "data success(0 bytes)"}));
 
-  urlRequest.setHTTPMethod("HEAD");
-  request = makeDataRequest(std::make_shared<DataEventLog>(log));
-  request->responseData(main, logged<platform::Data>("data"));
-  runAttempt(200, {}, {});
-  EXPECT_EQ(log->take().back(), "data success(0 bytes)");
-}
-
-TEST_F(DataResponseFixture, AnEmpty200IsAFailureOfferedForARetryFirst) {
-  request->responseData(main, logged<platform::Data>("data"));
+  request = makeDataRequest();
+  request->responseData(mainQueue, logged<platform::Data>("data"));
   runAttempt(200, {}, {});
   EXPECT_EQ(log->take(), (Lines{"didFinish", "parsed failure(" + nilOrZeroLength + ")",
                                 "delegate retryResult " + nilOrZeroLength, "delegate cleanup",
                                 "data failure(" + nilOrZeroLength + ")"}));
 }
 
-TEST_F(DataResponseFixture, DecodingAnEmpty204NamesTheType) {
-  request->responseDecodable<Foo>(main, [&](const DataResponse<Foo>& response) {
-    ASSERT_TRUE(response.error());
-    log->add(errorText(response.error()));
-  });
-  runAttempt(204, {}, {});
-  EXPECT_EQ(log->take().back(),
-            "Empty response could not be serialized to type: Foo. Use Empty as the expected type for such responses.");
-}
-
 TEST_F(DataResponseFixture, TypedHandlersReadTheGatheredBodyAndCompleteInOrder) {
-  request->responseString(main, logged<std::string>("string"))
-      .responseString(main, logged<std::string>("latin1"), ResponseSerializer::defaultDataPreprocessor(),
+  request->responseString(mainQueue, logged<std::string>("string"))
+      .responseString(mainQueue, logged<std::string>("latin1"), ResponseSerializer::defaultDataPreprocessor(),
                       platform::TextEncoding::isoLatin1)
-      .responseJSON(main, logged<platform::JSONValue>("json"))
-      .responseDecodable<Foo>(main, [&](const DataResponse<Foo>& response) { log->add("foo " + response.value()->name); });
+      .responseJSON(mainQueue, logged<platform::JSONValue>("json"))
+      .responseDecodable<Foo>(mainQueue, [&](const auto& response) { log->add("foo " + response.value()->name); })
+      .response(mainQueue, FailingSerializer(), logged<int>("custom"));
   runAttempt(200, {}, {"{\"name\":", "\"\xC3\xA9\"}"});
   const auto lines = log->take();
-  EXPECT_EQ(Lines(lines.end() - 4, lines.end()),
+  EXPECT_EQ(Lines(lines.end() - 5, lines.end()),
             (Lines{R"(string success("{\"name\":\"é\"}"))", R"(latin1 success("{\"name\":\"Ã©\"}"))",
-                   R"(json success({"name":"é"}))", "foo é"}));
+                   R"(json success({"name":"é"}))", "foo é",
+                   "custom failure(Custom response serializer failed with error:\nSomething went wrong.)"}));
 }
 
-TEST_F(DataResponseFixture, TheUnserializedResponseHandsOnTheBodyOrTheStoredError) {
-  request->response(main, [&](const DataResponse<std::optional<platform::Data>>& response) {
+TEST_F(DataResponseFixture, TheUnserializedResponseHandsOnTheBodyOrTheStoredErrorWithoutARetry) {
+  request->response(mainQueue, [&](const DataResponse<std::optional<platform::Data>>& response) {
     EXPECT_EQ(response.serializationDuration(), 0);
-    EXPECT_EQ(response.response()->statusCode(), 200);
     log->add("response " + response.description());
   });
   runAttempt(200, {}, {});
   EXPECT_EQ(log->take(), (Lines{"didFinish", "parsed success(None)", "delegate cleanup", "response success(None)"}));
 
-  request = makeDataRequest(std::make_shared<DataEventLog>(log));
-  request->response(main, logged<std::optional<platform::Data>>("response"));
-  const auto task = startAttempt();
-  receive({"ab"});
-  completeAttempt(task, httpResponse(500), WNError::sessionTaskFailed(testError()));
-  const auto failure = "failure(" + errorText(WNError::sessionTaskFailed(testError())) + ")";
-  EXPECT_EQ(log->take(), (Lines{"delegate retryResult " + errorText(WNError::sessionTaskFailed(testError())),
-                                "didFinish", "parsed " + failure, "delegate cleanup", "response " + failure}));
-}
-
-TEST_F(DataResponseFixture, AForeignSerializerErrorIsACustomSerializationFailure) {
-  request->response(main, FailingSerializer(), [&](const DataResponse<int>& response) {
-    EXPECT_GE(response.serializationDuration(), 0);
-    EXPECT_EQ(response.data(), platform::Data("x"));
-    log->add(errorText(response.error()));
-  });
-  runAttempt(200, {}, {"x"});
-  EXPECT_EQ(log->take().back(), "Custom response serializer failed with error:\nSomething went wrong.");
+  request = makeDataRequest();
+  request->response(mainQueue, logged<std::optional<platform::Data>>("response"));
+  request->cancel();
+  settle();
+  EXPECT_EQ(log->take(), (Lines{"didCancel", "didFinish", "parsed " + cancelled, "delegate cleanup",
+                                "response " + cancelled}));
 }
 
 TEST_F(DataResponseFixture, ASerializerRetryRunsEveryHandlerAgainOnTheNextAttempt) {
   delegate->retryAnswer = RetryResult::retryWithDelay(2);
-  request->responseString(main, logged<std::string>("string")).responseData(main, logged<platform::Data>("data"));
+  request->responseString(mainQueue, logged<std::string>("string")).responseData(mainQueue, logged<platform::Data>("data"));
   runAttempt(200, {}, {});
   EXPECT_EQ(log->take().back(), "delegate retryRequest 2.000000");
 
-  delegate->retryAnswer = RetryResult::doNotRetry();
+  delegate->retryAnswer = RetryResult::doNotRetryWithError(platform::makeError(WNError::sessionDeinitialized()));
   onQueue([&] { request->prepareForRetry(); });
-  runAttempt(200, {}, {"ok"});
+  runAttempt(204, {}, {"ok"});
   const auto lines = log->take();
   EXPECT_EQ(Lines(lines.end() - 2, lines.end()), (Lines{R"(string success("ok"))", "data success(2 bytes)"}));
   EXPECT_TRUE(request->isFinished());
-}
 
-TEST_F(DataResponseFixture, ARefusalWithAnErrorIsDeliveredInPlaceOfTheSerializerError) {
-  const auto refusal = WNError::sessionTaskFailed(testError(8));
-  delegate->retryAnswer = RetryResult::doNotRetryWithError(platform::makeError(refusal));
-  request->responseData(main, logged<platform::Data>("data"));
+  // A refusal's own error replaces the serializer's.
+  request = makeDataRequest();
+  request->responseData(mainQueue, logged<platform::Data>("data"));
   runAttempt(200, {}, {});
-  EXPECT_EQ(log->take().back(), "data failure(" + errorText(refusal) + ")");
-}
-
-TEST_F(DataResponseFixture, ACancelledRequestDeliversItsFailureWithoutARetryDecision) {
-  request->responseData(main, logged<platform::Data>("data"));
-  request->cancel();
-  settle();
-  EXPECT_EQ(log->take(),
-            (Lines{"didCancel", "didFinish", "parsed " + cancelled, "delegate cleanup", "data " + cancelled}));
+  EXPECT_EQ(log->take().back(), "data failure(" + WNError::sessionDeinitialized().errorDescription() + ")");
 }
 
 // The session never retries a cancelled request, so a retry the serializer
@@ -156,8 +117,8 @@ TEST_F(DataResponseFixture, CancellingWhileASerializersRetryIsPendingStillDelive
   delegate->retryAnswer = RetryResult::retry();
   for (const bool answeredFirst : {true, false}) {
     delegate->holdsAnswers = !answeredFirst;
-    request = makeDataRequest(std::make_shared<DataEventLog>(log));
-    request->responseData(main, logged<platform::Data>("data"));
+    request = makeDataRequest();
+    request->responseData(mainQueue, logged<platform::Data>("data"));
     runAttempt(200, {}, {});
     EXPECT_EQ(log->take().back(),
               answeredFirst ? "delegate retryRequest now" : "delegate retryResult " + nilOrZeroLength);
@@ -171,10 +132,10 @@ TEST_F(DataResponseFixture, CancellingWhileASerializersRetryIsPendingStillDelive
 }
 
 TEST_F(DataResponseFixture, AHandlerAddedAfterFinishingRunsOnceOnTheGatheredBody) {
-  request->responseData(main, logged<platform::Data>("first"));
+  request->responseData(mainQueue, logged<platform::Data>("first"));
   runAttempt(200, {}, {"abc"});
   log->take();
-  request->responseData(main, logged<platform::Data>("late"));
+  request->responseData(mainQueue, logged<platform::Data>("late"));
   EXPECT_TRUE(request->isResumed());
   settle();
   EXPECT_EQ(log->take(), (Lines{"parsed success(3 bytes)", "delegate cleanup", "late success(3 bytes)"}));
@@ -186,6 +147,6 @@ using DataResponseDeathTest = DataResponseFixture;
 TEST_F(DataResponseDeathTest, ARefusalWithAForeignErrorStopsTheProcess) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   delegate->retryAnswer = RetryResult::doNotRetryWithError(testError());
-  request->responseData(main, logged<platform::Data>("data"));
+  request->responseData(mainQueue, logged<platform::Data>("data"));
   EXPECT_DEATH(runAttempt(200, {}, {}), "Received retryError was not already WNError");
 }

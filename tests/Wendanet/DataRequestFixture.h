@@ -39,7 +39,8 @@ class DataEventLog final : public EventMonitor {
   std::shared_ptr<Log> log_;
 };
 
-inline std::shared_ptr<platform::HTTPURLResponse> httpResponse(int status, const platform::HTTPHeaderFields& fields = {}) {
+inline std::shared_ptr<platform::HTTPURLResponse> httpResponse(int status,
+                                                               const platform::HTTPHeaderFields& fields = {}) {
   return platform::HTTPURLResponse::make(*platform::URL::string("http://example.com/x"), status, fields);
 }
 

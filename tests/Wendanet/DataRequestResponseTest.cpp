@@ -54,9 +54,9 @@ TEST_F(DataResponseFixture, AnEmpty204IsEmptyDataAndAnEmpty200AFailureOfferedFor
   request = makeDataRequest();
   request->responseData(mainQueue, logged<platform::Data>("data"));
   runAttempt(200, {}, {});
-  EXPECT_EQ(log->take(), (Lines{"didFinish", "parsed failure(" + nilOrZeroLength + ")",
-                                "delegate retryResult " + nilOrZeroLength, "delegate cleanup",
-                                "data failure(" + nilOrZeroLength + ")"}));
+  EXPECT_EQ(log->take(),
+            (Lines{"didFinish", "parsed failure(" + nilOrZeroLength + ")", "delegate retryResult " + nilOrZeroLength,
+                   "delegate cleanup", "data failure(" + nilOrZeroLength + ")"}));
 }
 
 TEST_F(DataResponseFixture, TypedHandlersReadTheGatheredBodyAndCompleteInOrder) {
@@ -86,13 +86,14 @@ TEST_F(DataResponseFixture, TheUnserializedResponseHandsOnTheBodyOrTheStoredErro
   request->response(mainQueue, logged<std::optional<platform::Data>>("response"));
   request->cancel();
   settle();
-  EXPECT_EQ(log->take(), (Lines{"didCancel", "didFinish", "parsed " + cancelled, "delegate cleanup",
-                                "response " + cancelled}));
+  EXPECT_EQ(log->take(),
+            (Lines{"didCancel", "didFinish", "parsed " + cancelled, "delegate cleanup", "response " + cancelled}));
 }
 
 TEST_F(DataResponseFixture, ASerializerRetryRunsEveryHandlerAgainOnTheNextAttempt) {
   delegate->retryAnswer = RetryResult::retryWithDelay(2);
-  request->responseString(mainQueue, logged<std::string>("string")).responseData(mainQueue, logged<platform::Data>("data"));
+  request->responseString(mainQueue, logged<std::string>("string"))
+      .responseData(mainQueue, logged<platform::Data>("data"));
   runAttempt(200, {}, {});
   EXPECT_EQ(log->take().back(), "delegate retryRequest 2.000000");
 

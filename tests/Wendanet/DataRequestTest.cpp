@@ -45,9 +45,9 @@ TEST_F(DataRequestFixture, ARetryDropsTheFirstAttemptsBytesAndProgress) {
   delegate->retryAnswer = RetryResult::retry();
   request->validate();
   runAttempt(503, {}, {"ab"});
-  EXPECT_EQ(log->take(), (Lines{"validated Response status code was unacceptable: 503.",
-                                "delegate retryResult Response status code was unacceptable: 503.",
-                                "delegate retryRequest now"}));
+  EXPECT_EQ(log->take(),
+            (Lines{"validated Response status code was unacceptable: 503.",
+                   "delegate retryResult Response status code was unacceptable: 503.", "delegate retryRequest now"}));
   onQueue([&] { request->prepareForRetry(); });
   EXPECT_EQ(request->data(), std::nullopt);
   EXPECT_EQ(request->downloadProgress()->completedUnitCount(), 0);

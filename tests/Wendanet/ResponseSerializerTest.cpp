@@ -93,9 +93,9 @@ TEST(GoogleXSSIPreprocessor, RemovesOneWholeGuardAndNothingElse) {
   EXPECT_EQ(preprocessed(")]}'"), ")]}'");
   EXPECT_EQ(preprocessed(")]}',{}"), ")]}',{}");
   EXPECT_EQ(preprocessed(")]}',\n)]}',\n{}"), ")]}',\n{}");
-  EXPECT_EQ(serialize(JSONResponseSerializer(std::make_shared<GoogleXSSIPreprocessor>()), "GET", 200,
-                      Data(")]}',\n[1]")),
-            JSONValue::array({1}));
+  EXPECT_EQ(
+      serialize(JSONResponseSerializer(std::make_shared<GoogleXSSIPreprocessor>()), "GET", 200, Data(")]}',\n[1]")),
+      JSONValue::array({1}));
 }
 
 TEST(StringResponseSerializer, ReadsUTF8UnlessAnEncodingOrCharsetSaysOtherwise) {
@@ -119,8 +119,9 @@ TEST(StringResponseSerializer, ReadsUTF8UnlessAnEncodingOrCharsetSaysOtherwise) 
 TEST(JSONResponseSerializer, ReadsAnyValueAndNullForAnAllowedEmptyBody) {
   EXPECT_EQ(serialize(JSONResponseSerializer(), "GET", 200, Data("42")), JSONValue(42));
   EXPECT_TRUE(serialize(JSONResponseSerializer(), "GET", 204).isNull());
-  EXPECT_TRUE(failureText([] { serialize(JSONResponseSerializer(), "GET", 200, Data("{")); })
-                  .starts_with("JSON could not be serialized because of error:\n"));
+  EXPECT_TRUE(failureText([] {
+                serialize(JSONResponseSerializer(), "GET", 200, Data("{"));
+              }).starts_with("JSON could not be serialized because of error:\n"));
 }
 
 TEST(DecodableResponseSerializer, DecodesTheBodyOrNamesTheTypeThatCannotBeEmpty) {
@@ -128,8 +129,9 @@ TEST(DecodableResponseSerializer, DecodesTheBodyOrNamesTheTypeThatCannotBeEmpty)
   EXPECT_EQ(serialize(foo, "GET", 200, Data(R"({"name":"x"})")).name, "x");
   EXPECT_EQ(failureText([&] { serialize(foo, "GET", 204); }),
             "Empty response could not be serialized to type: Foo. Use Empty as the expected type for such responses.");
-  EXPECT_TRUE(failureText([&] { serialize(foo, "GET", 200, Data("[]")); })
-                  .starts_with("Response could not be decoded because of error:\n"));
+  EXPECT_TRUE(failureText([&] {
+                serialize(foo, "GET", 200, Data("[]"));
+              }).starts_with("Response could not be decoded because of error:\n"));
 
   // Empty is what an allowed empty body, or anything the decoder reads, gives.
   EXPECT_EQ(serialize(DecodableResponseSerializer<Empty>(), "HEAD", 200), Empty());
@@ -157,6 +159,7 @@ TEST(ResponseSerializer, DownloadsAreReadFromTheirFileAndFollowTheBodyRules) {
   EXPECT_EQ(download(URLResponseSerializer(), missing), missing);
   EXPECT_EQ(failureText([&] { download(URLResponseSerializer(), std::nullopt); }), inputFileNil);
   EXPECT_TRUE(thrownError<WNError>([&] {
-                URLResponseSerializer().serializeDownload(std::nullopt, nullptr, missing, WNError::explicitlyCancelled());
+                URLResponseSerializer().serializeDownload(std::nullopt, nullptr, missing,
+                                                          WNError::explicitlyCancelled());
               })->isExplicitlyCancelled());
 }

@@ -49,9 +49,8 @@ void DataRequest::didReceiveResponse(const std::shared_ptr<const platform::HTTPU
                                      platform::ResponseCompletionHandler completion) {
   const auto stored = dataMutableState_.write([](const DataMutableState& state) { return state.httpResponseHandler; });
   if (!stored) {
-    underlyingQueue()->async([completion = std::move(completion)] {
-      completion(platform::URLSessionResponseDisposition::allow);
-    });
+    underlyingQueue()->async(
+        [completion = std::move(completion)] { completion(platform::URLSessionResponseDisposition::allow); });
     return;
   }
   stored->queue->async([self = self(), handler = stored->handler, response, completion = std::move(completion)] {
@@ -153,7 +152,7 @@ DataResponse<Value> DataRequest::makeResponse(double serializationDuration, Resu
   auto response = this->response();
   auto body = data();
   auto metrics = lastMetrics();
-  return {std::move(urlRequest), std::move(response),        std::move(body),
+  return {std::move(urlRequest), std::move(response),   std::move(body),
           std::move(metrics),    serializationDuration, std::move(result)};
 }
 
@@ -169,28 +168,28 @@ void DataRequest::deliverResponse(std::shared_ptr<platform::DispatchQueue> queue
 
 DataRequest& DataRequest::response(std::shared_ptr<platform::DispatchQueue> queue,
                                    ResponseHandler<std::optional<platform::Data>> completion) {
-  appendResponseSerializer([request = std::weak_ptr<DataRequest>(self()), queue = std::move(queue),
-                            completion = std::move(completion)] {
-    const auto self = request.lock();
-    if (!self) return;
-    const auto body = self->data();
-    const auto error = self->error();
-    Result<std::optional<platform::Data>> result = body;
-    if (error) result = std::unexpected(*error);
-    self->underlyingQueue()->async([self, result = std::move(result), queue, completion] {
-      auto response = self->makeResponse(0, result);
-      self->report(&EventMonitor::requestDidParseResponse, response);
-      self->deliverResponse(queue, completion, std::move(response));
-    });
-  });
+  appendResponseSerializer(
+      [request = std::weak_ptr<DataRequest>(self()), queue = std::move(queue), completion = std::move(completion)] {
+        const auto self = request.lock();
+        if (!self) return;
+        const auto body = self->data();
+        const auto error = self->error();
+        Result<std::optional<platform::Data>> result = body;
+        if (error) result = std::unexpected(*error);
+        self->underlyingQueue()->async([self, result = std::move(result), queue, completion] {
+          auto response = self->makeResponse(0, result);
+          self->report(&EventMonitor::requestDidParseResponse, response);
+          self->deliverResponse(queue, completion, std::move(response));
+        });
+      });
   return *this;
 }
 
 DataRequest& DataRequest::responseData(std::shared_ptr<platform::DispatchQueue> queue,
                                        ResponseHandler<platform::Data> completion,
                                        std::shared_ptr<const DataPreprocessor> dataPreprocessor,
-                                       wendanet::ResponseSerializer::EmptyResponseCodes emptyResponseCodes,
-                                       wendanet::ResponseSerializer::EmptyRequestMethods emptyRequestMethods) {
+                                       Serializers::EmptyResponseCodes emptyResponseCodes,
+                                       Serializers::EmptyRequestMethods emptyRequestMethods) {
   return response(std::move(queue),
                   DataResponseSerializer(std::move(dataPreprocessor), std::move(emptyResponseCodes),
                                          std::move(emptyRequestMethods)),
@@ -201,8 +200,8 @@ DataRequest& DataRequest::responseString(std::shared_ptr<platform::DispatchQueue
                                          ResponseHandler<std::string> completion,
                                          std::shared_ptr<const DataPreprocessor> dataPreprocessor,
                                          std::optional<platform::TextEncoding> encoding,
-                                         wendanet::ResponseSerializer::EmptyResponseCodes emptyResponseCodes,
-                                         wendanet::ResponseSerializer::EmptyRequestMethods emptyRequestMethods) {
+                                         Serializers::EmptyResponseCodes emptyResponseCodes,
+                                         Serializers::EmptyRequestMethods emptyRequestMethods) {
   return response(std::move(queue),
                   StringResponseSerializer(std::move(dataPreprocessor), encoding, std::move(emptyResponseCodes),
                                            std::move(emptyRequestMethods)),
@@ -212,8 +211,8 @@ DataRequest& DataRequest::responseString(std::shared_ptr<platform::DispatchQueue
 DataRequest& DataRequest::responseJSON(std::shared_ptr<platform::DispatchQueue> queue,
                                        ResponseHandler<platform::JSONValue> completion,
                                        std::shared_ptr<const DataPreprocessor> dataPreprocessor,
-                                       wendanet::ResponseSerializer::EmptyResponseCodes emptyResponseCodes,
-                                       wendanet::ResponseSerializer::EmptyRequestMethods emptyRequestMethods,
+                                       Serializers::EmptyResponseCodes emptyResponseCodes,
+                                       Serializers::EmptyRequestMethods emptyRequestMethods,
                                        platform::JSONReadingOptions options) {
   return response(std::move(queue),
                   JSONResponseSerializer(std::move(dataPreprocessor), std::move(emptyResponseCodes),
@@ -264,21 +263,21 @@ void DataRequest::finishResponseSerialization(double serializationDuration, cons
       self(), result.error(),
       [self = self(), serializationDuration, queue = std::move(queue), completion = std::move(completion),
        response = std::move(response)](RetryResult answer) mutable {
-        std::visit(Overloaded{
-                       [&](const RetryResult::Retry&) { self->retryThroughDelegate(std::nullopt); },
-                       [&](const RetryResult::RetryWithDelay& retry) { self->retryThroughDelegate(retry.seconds); },
-                       [&](const RetryResult::DoNotRetry&) {
-                         self->deliverResponse(std::move(queue), std::move(completion), std::move(response));
-                       },
-                       [&](const RetryResult::DoNotRetryWithError& refusal) {
-                         const WNError error = castToWNErrorOrFail(
-                             refusal.error, [] { return "Received retryError was not already WNError"; });
-                         self->deliverResponse(std::move(queue), std::move(completion),
-                                               self->makeResponse<AnyValue>(serializationDuration,
-                                                                            std::unexpected(error)));
-                       },
-                   },
-                   answer.value());
+        std::visit(
+            Overloaded{
+                [&](const RetryResult::Retry&) { self->retryThroughDelegate(std::nullopt); },
+                [&](const RetryResult::RetryWithDelay& retry) { self->retryThroughDelegate(retry.seconds); },
+                [&](const RetryResult::DoNotRetry&) {
+                  self->deliverResponse(std::move(queue), std::move(completion), std::move(response));
+                },
+                [&](const RetryResult::DoNotRetryWithError& refusal) {
+                  const WNError error =
+                      castToWNErrorOrFail(refusal.error, [] { return "Received retryError was not already WNError"; });
+                  self->deliverResponse(std::move(queue), std::move(completion),
+                                        self->makeResponse<AnyValue>(serializationDuration, std::unexpected(error)));
+                },
+            },
+            answer.value());
       });
 }
 

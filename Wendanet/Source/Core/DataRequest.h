@@ -45,6 +45,9 @@ class DataRequest : public Request {
                                                     const std::optional<platform::Data>&)>;
   template <class Value>
   using ResponseHandler = std::function<void(const DataResponse<Value>&)>;
+  // The body serializers' shared base, for its defaults (`ResponseSerializer`
+  // alone names a step of the base's serializer pipeline here).
+  using Serializers = wendanet::ResponseSerializer;
 
   static std::shared_ptr<DataRequest> make(BaseFields fields, std::shared_ptr<const URLRequestConvertible> convertible);
 
@@ -73,8 +76,7 @@ class DataRequest : public Request {
   // request's error (wrapped as customValidationFailed unless a WNError).
   DataRequest& validate(Validation validation);
   template <std::ranges::input_range Codes>
-    requires std::integral<std::ranges::range_value_t<Codes>>
-  DataRequest& validateStatusCode(Codes acceptableCodes) {
+  requires std::integral<std::ranges::range_value_t<Codes>> DataRequest& validateStatusCode(Codes acceptableCodes) {
     return validate([acceptableCodes = std::move(acceptableCodes)](const auto&, const auto& response, const auto&) {
       return wendanet::validateStatusCode(acceptableCodes, *response);
     });
@@ -102,36 +104,28 @@ class DataRequest : public Request {
                         ResponseHandler<typename Serializer::SerializedObject> completion);
   DataRequest& responseData(
       std::shared_ptr<platform::DispatchQueue> queue, ResponseHandler<platform::Data> completion,
-      std::shared_ptr<const DataPreprocessor> dataPreprocessor = wendanet::ResponseSerializer::defaultDataPreprocessor(),
-      wendanet::ResponseSerializer::EmptyResponseCodes emptyResponseCodes =
-          wendanet::ResponseSerializer::defaultEmptyResponseCodes(),
-      wendanet::ResponseSerializer::EmptyRequestMethods emptyRequestMethods =
-          wendanet::ResponseSerializer::defaultEmptyRequestMethods());
+      std::shared_ptr<const DataPreprocessor> dataPreprocessor = Serializers::defaultDataPreprocessor(),
+      Serializers::EmptyResponseCodes emptyResponseCodes = Serializers::defaultEmptyResponseCodes(),
+      Serializers::EmptyRequestMethods emptyRequestMethods = Serializers::defaultEmptyRequestMethods());
   DataRequest& responseString(
       std::shared_ptr<platform::DispatchQueue> queue, ResponseHandler<std::string> completion,
-      std::shared_ptr<const DataPreprocessor> dataPreprocessor = wendanet::ResponseSerializer::defaultDataPreprocessor(),
+      std::shared_ptr<const DataPreprocessor> dataPreprocessor = Serializers::defaultDataPreprocessor(),
       std::optional<platform::TextEncoding> encoding = std::nullopt,
-      wendanet::ResponseSerializer::EmptyResponseCodes emptyResponseCodes =
-          wendanet::ResponseSerializer::defaultEmptyResponseCodes(),
-      wendanet::ResponseSerializer::EmptyRequestMethods emptyRequestMethods =
-          wendanet::ResponseSerializer::defaultEmptyRequestMethods());
+      Serializers::EmptyResponseCodes emptyResponseCodes = Serializers::defaultEmptyResponseCodes(),
+      Serializers::EmptyRequestMethods emptyRequestMethods = Serializers::defaultEmptyRequestMethods());
   DataRequest& responseJSON(
       std::shared_ptr<platform::DispatchQueue> queue, ResponseHandler<platform::JSONValue> completion,
-      std::shared_ptr<const DataPreprocessor> dataPreprocessor = wendanet::ResponseSerializer::defaultDataPreprocessor(),
-      wendanet::ResponseSerializer::EmptyResponseCodes emptyResponseCodes =
-          wendanet::ResponseSerializer::defaultEmptyResponseCodes(),
-      wendanet::ResponseSerializer::EmptyRequestMethods emptyRequestMethods =
-          wendanet::ResponseSerializer::defaultEmptyRequestMethods(),
+      std::shared_ptr<const DataPreprocessor> dataPreprocessor = Serializers::defaultDataPreprocessor(),
+      Serializers::EmptyResponseCodes emptyResponseCodes = Serializers::defaultEmptyResponseCodes(),
+      Serializers::EmptyRequestMethods emptyRequestMethods = Serializers::defaultEmptyRequestMethods(),
       platform::JSONReadingOptions options = JSONResponseSerializer::defaultOptions);
   template <platform::Decodable T>
   DataRequest& responseDecodable(
       std::shared_ptr<platform::DispatchQueue> queue, ResponseHandler<T> completion,
-      std::shared_ptr<const DataPreprocessor> dataPreprocessor = wendanet::ResponseSerializer::defaultDataPreprocessor(),
+      std::shared_ptr<const DataPreprocessor> dataPreprocessor = Serializers::defaultDataPreprocessor(),
       std::shared_ptr<const DataDecoder> decoder = DecodableResponseSerializer<T>::defaultDecoder(),
-      wendanet::ResponseSerializer::EmptyResponseCodes emptyResponseCodes =
-          wendanet::ResponseSerializer::defaultEmptyResponseCodes(),
-      wendanet::ResponseSerializer::EmptyRequestMethods emptyRequestMethods =
-          wendanet::ResponseSerializer::defaultEmptyRequestMethods()) {
+      Serializers::EmptyResponseCodes emptyResponseCodes = Serializers::defaultEmptyResponseCodes(),
+      Serializers::EmptyRequestMethods emptyRequestMethods = Serializers::defaultEmptyRequestMethods()) {
     return response(std::move(queue),
                     DecodableResponseSerializer<T>(std::move(dataPreprocessor), std::move(decoder),
                                                    std::move(emptyResponseCodes), std::move(emptyRequestMethods)),
@@ -148,9 +142,9 @@ class DataRequest : public Request {
   };
 
   // A serializer with its value type erased: it may throw, as serializers do.
-  using SerializeBody = std::function<AnyValue(
-      const std::optional<platform::URLRequest>&, const std::shared_ptr<const platform::HTTPURLResponse>&,
-      const std::optional<platform::Data>&, const std::optional<WNError>&)>;
+  using SerializeBody = std::function<AnyValue(const std::optional<platform::URLRequest>&,
+                                               const std::shared_ptr<const platform::HTTPURLResponse>&,
+                                               const std::optional<platform::Data>&, const std::optional<WNError>&)>;
 
   std::shared_ptr<DataRequest> self() { return std::static_pointer_cast<DataRequest>(shared_from_this()); }
   void runValidator(const Validation& validation);
@@ -182,7 +176,9 @@ DataRequest& DataRequest::response(std::shared_ptr<platform::DispatchQueue> queu
       [serializer = std::make_shared<const Serializer>(std::move(serializer))](
           const std::optional<platform::URLRequest>& request,
           const std::shared_ptr<const platform::HTTPURLResponse>& response, const std::optional<platform::Data>& data,
-          const std::optional<WNError>& error) { return AnyValue(Value(serializer->serialize(request, response, data, error))); },
+          const std::optional<WNError>& error) {
+        return AnyValue(Value(serializer->serialize(request, response, data, error)));
+      },
       [completion = std::move(completion)](const DataResponse<AnyValue>& response) {
         completion(response.map([](const AnyValue& value) { return *value.get<Value>(); }));
       });

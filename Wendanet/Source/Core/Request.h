@@ -268,8 +268,7 @@ class Request : public std::enable_shared_from_this<Request> {
   // Calls `event` on the monitor, read under the lock and called after. A
   // kind reports its own events, which take the request as that kind.
   template <class Kind, class... Parameters, class... Arguments>
-  void report(void (EventMonitor::*event)(const std::shared_ptr<Kind>&, Parameters...),
-              const Arguments&... arguments) {
+  void report(void (EventMonitor::*event)(const std::shared_ptr<Kind>&, Parameters...), const Arguments&... arguments) {
     if (const auto monitor = eventMonitor()) {
       ((*monitor).*event)(std::static_pointer_cast<Kind>(shared_from_this()), arguments...);
     }

@@ -21,25 +21,27 @@ namespace wendanet {
 // into a value, or throws. A thrown error that is not a WNError reaches the
 // request's handlers as a custom serialization failure.
 template <class S>
-concept DataResponseSerializerProtocol =
-    requires(const S& serializer, const std::optional<platform::URLRequest>& request,
-             const std::shared_ptr<const platform::HTTPURLResponse>& response,
-             const std::optional<platform::Data>& data, const std::optional<WNError>& error) {
-      typename S::SerializedObject;
-      { serializer.serialize(request, response, data, error) } -> std::convertible_to<typename S::SerializedObject>;
-    };
+concept DataResponseSerializerProtocol = requires(const S& serializer,
+                                                  const std::optional<platform::URLRequest>& request,
+                                                  const std::shared_ptr<const platform::HTTPURLResponse>& response,
+                                                  const std::optional<platform::Data>& data,
+                                                  const std::optional<WNError>& error) {
+  typename S::SerializedObject;
+  { serializer.serialize(request, response, data, error) } -> std::convertible_to<typename S::SerializedObject>;
+};
 
 // The same for a download, with the downloaded file in place of the body.
 template <class S>
-concept DownloadResponseSerializerProtocol =
-    requires(const S& serializer, const std::optional<platform::URLRequest>& request,
-             const std::shared_ptr<const platform::HTTPURLResponse>& response,
-             const std::optional<platform::URL>& fileURL, const std::optional<WNError>& error) {
-      typename S::SerializedObject;
-      {
-        serializer.serializeDownload(request, response, fileURL, error)
-      } -> std::convertible_to<typename S::SerializedObject>;
-    };
+concept DownloadResponseSerializerProtocol = requires(const S& serializer,
+                                                      const std::optional<platform::URLRequest>& request,
+                                                      const std::shared_ptr<const platform::HTTPURLResponse>& response,
+                                                      const std::optional<platform::URL>& fileURL,
+                                                      const std::optional<WNError>& error) {
+  typename S::SerializedObject;
+  {
+    serializer.serializeDownload(request, response, fileURL, error)
+    } -> std::convertible_to<typename S::SerializedObject>;
+};
 
 // Throws the error handed to a serializer, if there is one.
 inline void throwIfPresent(const std::optional<WNError>& error) {
@@ -87,8 +89,8 @@ class ResponseSerializer {
   template <class Decode, class MakeEmpty>
   auto serializeBody(const std::optional<platform::URLRequest>& request,
                      const std::shared_ptr<const platform::HTTPURLResponse>& response,
-                     const std::optional<platform::Data>& data, const std::optional<WNError>& error,
-                     Decode&& decode, MakeEmpty&& makeEmpty) const {
+                     const std::optional<platform::Data>& data, const std::optional<WNError>& error, Decode&& decode,
+                     MakeEmpty&& makeEmpty) const {
     throwIfPresent(error);
     if (data && !data->empty()) return std::forward<Decode>(decode)(dataPreprocessor_->preprocess(*data));
     if (emptyResponseAllowed(request, response)) return std::forward<MakeEmpty>(makeEmpty)();

@@ -9,9 +9,9 @@ namespace wendanet {
 namespace {
 
 bool isWhiteSpaceOrNewline(char32_t scalar) {
-  return (scalar >= 0x09 && scalar <= 0x0D) || scalar == 0x20 || scalar == 0x85 || scalar == 0xA0 ||
-         scalar == 0x1680 || (scalar >= 0x2000 && scalar <= 0x200A) || scalar == 0x2028 || scalar == 0x2029 ||
-         scalar == 0x202F || scalar == 0x205F || scalar == 0x3000;
+  return (scalar >= 0x09 && scalar <= 0x0D) || scalar == 0x20 || scalar == 0x85 || scalar == 0xA0 || scalar == 0x1680 ||
+         (scalar >= 0x2000 && scalar <= 0x200A) || scalar == 0x2028 || scalar == 0x2029 || scalar == 0x202F ||
+         scalar == 0x205F || scalar == 0x3000;
 }
 
 // Whether the scalar at `position` is white space; `position` moves past it.

@@ -46,8 +46,8 @@ std::vector<std::string> acceptableContentTypes(const std::optional<platform::UR
 // Fails with unacceptableStatusCode unless `acceptableCodes` holds the
 // response's status code.
 template <std::ranges::input_range Codes>
-  requires std::integral<std::ranges::range_value_t<Codes>>
-ValidationResult validateStatusCode(const Codes& acceptableCodes, const platform::HTTPURLResponse& response) {
+requires std::integral<std::ranges::range_value_t<Codes>> ValidationResult
+validateStatusCode(const Codes& acceptableCodes, const platform::HTTPURLResponse& response) {
   const int code = response.statusCode();
   if (std::ranges::find(acceptableCodes, code) != std::ranges::end(acceptableCodes)) return {};
   return std::unexpected(platform::makeError(

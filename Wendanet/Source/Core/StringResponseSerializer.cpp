@@ -27,7 +27,8 @@ std::string StringResponseSerializer::serialize(const std::optional<platform::UR
         platform::isValidUTF8(body.view()) ? platform::TextEncoding::utf8 : platform::TextEncoding::isoLatin1);
     auto text = encoding.decode(body);
     if (!text) {
-      throw WNError::responseSerializationFailed(ResponseSerializationFailureReason::stringSerializationFailed(encoding));
+      throw WNError::responseSerializationFailed(
+          ResponseSerializationFailureReason::stringSerializationFailed(encoding));
     }
     return *std::move(text);
   };

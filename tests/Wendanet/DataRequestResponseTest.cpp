@@ -132,17 +132,6 @@ TEST_F(DataResponseFixture, CancellingWhileASerializersRetryIsPendingStillDelive
   }
 }
 
-TEST_F(DataResponseFixture, AHandlerAddedAfterFinishingRunsOnceOnTheGatheredBody) {
-  request->responseData(mainQueue, logged<platform::Data>("first"));
-  runAttempt(200, {}, {"abc"});
-  log->take();
-  request->responseData(mainQueue, logged<platform::Data>("late"));
-  EXPECT_TRUE(request->isResumed());
-  settle();
-  EXPECT_EQ(log->take(), (Lines{"parsed success(3 bytes)", "delegate cleanup", "late success(3 bytes)"}));
-  EXPECT_TRUE(request->isFinished());
-}
-
 using DataResponseDeathTest = DataResponseFixture;
 
 TEST_F(DataResponseDeathTest, ARefusalWithAForeignErrorStopsTheProcess) {

@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <thread>
-
 #include "Platform/Security/SecTrust.h"
 #include "Platform/URLLoading/Engine/ServerTrustAnswer.h"
-#include "Platform/URLLoading/Engine/ServerTrustChallenge.h"
 #include "Platform/URLLoading/Engine/ServerTrustHook.h"
 #include "tests/Platform/Security/SecurityTestSupport.h"
 
@@ -49,20 +46,6 @@ class ServerTrustAnswers : public testing::Test {
 
 }  // namespace
 
-TEST_F(ServerTrustAnswers, OnlyACredentialFromTheChallengesOwnTrustAcceptsTheServer) {
-  URLCredential own;
-  own.serverTrust = space.serverTrust;
-  EXPECT_EQ(codeOf(serverTrustRefusal({Disposition::useCredential, own}, space, serverURL)), 0);
-
-  URLCredential other;
-  other.serverTrust = spacePresenting({leaf}).serverTrust;
-  EXPECT_EQ(codeOf(serverTrustRefusal({Disposition::useCredential, other}, space, serverURL)), -1202);
-  EXPECT_EQ(codeOf(serverTrustRefusal({Disposition::useCredential, URLCredential()}, space, serverURL)), -1202);
-  EXPECT_EQ(codeOf(serverTrustRefusal({Disposition::useCredential, std::nullopt}, space, serverURL)), -1202);
-  EXPECT_EQ(codeOf(serverTrustRefusal({Disposition::rejectProtectionSpace, own}, space, serverURL)), -1202);
-  EXPECT_EQ(codeOf(serverTrustRefusal({Disposition::cancelAuthenticationChallenge, own}, space, serverURL)), -999);
-}
-
 TEST_F(ServerTrustAnswers, DefaultHandlingJudgesAfreshAgainstTheSystemsAnchors) {
   // What a delegate did to the challenge's trust does not count.
   space.serverTrust->setAnchorCertificates({secCertificate(ca)});
@@ -106,24 +89,4 @@ TEST(ServerTrustHook, TheProtectionSpaceHasTheHostInLowerCaseAndTheDefaultPort) 
   const auto bracketed = ServerTrustHook::protectionSpace(*URL::string("https://[::1]:8443/"));
   EXPECT_EQ(bracketed.host, "::1");
   EXPECT_EQ(bracketed.port, 8443);
-}
-
-TEST(ServerTrustChallenge, TheFirstAnswerCountsFromAnyThread) {
-  ServerTrustChallenge challenge;
-  std::thread answering([&] {
-    challenge.answer({Disposition::performDefaultHandling, std::nullopt});
-    challenge.cancel();
-  });
-  const auto answer = challenge.wait(std::nullopt);
-  answering.join();
-  ASSERT_TRUE(answer);
-  EXPECT_EQ(answer->disposition, Disposition::performDefaultHandling);
-}
-
-TEST(ServerTrustChallenge, AWaitPastItsDeadlineHasNoAnswer) {
-  ServerTrustChallenge challenge;
-  EXPECT_FALSE(challenge.wait(ServerTrustChallenge::Clock::now() + std::chrono::milliseconds(20)));
-  challenge.cancel();
-  EXPECT_EQ(challenge.wait(ServerTrustChallenge::Clock::now())->disposition,
-            Disposition::cancelAuthenticationChallenge);
 }

@@ -86,6 +86,8 @@ void URLSessionTask::cancel() {
     state_ = State::canceling;
   }
   postToEngine(&SessionEngine::cancelTask);
+  // The engine thread takes no command while it waits for a trust answer.
+  engine_->cancelTrustChallenge(taskIdentifier_);
 }
 
 // An engine stops taking commands only once every task of its session has

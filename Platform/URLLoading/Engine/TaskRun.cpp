@@ -7,6 +7,7 @@
 #include "Platform/Foundation/URLError.h"
 #include "Platform/URLLoading/Engine/OnceReply.h"
 #include "Platform/URLLoading/Engine/RequestHeaderLines.h"
+#include "Platform/URLLoading/Engine/ServerTrustChallenge.h"
 #include "Platform/URLLoading/Engine/SessionEngine.h"
 #include "Platform/URLLoading/InvalidRequestError.h"
 #include "Platform/URLLoading/URLSessionDataTask.h"
@@ -249,6 +250,34 @@ void TaskRun::transferEnded(CURLcode result) {
   finish(std::move(error));
 }
 
+AnyError TaskRun::transferReceivedServerTrust(const URLProtectionSpace& space, const URL& url) {
+  if (!engine_.delegate().hasDelegate()) return defaultServerTrustRefusal(space, url);
+  auto challenge = std::make_shared<ServerTrustChallenge>();
+  auto reply = makeOnceReply<ServerTrustAnswer>(
+      [challenge](ServerTrustAnswer answer) { challenge->answer(std::move(answer)); }, ServerTrustAnswer());
+  URLAuthenticationChallenge asked;
+  asked.protectionSpace = space;
+  postToDelegate([task = task_, asked = std::move(asked), reply = std::move(reply)](
+                     URLSessionDelegate& delegate, const std::shared_ptr<URLSession>& session) {
+    delegate.didReceiveChallenge(
+        session, task, asked,
+        [reply](URLSessionAuthChallengeDisposition disposition, std::optional<URLCredential> credential) {
+          reply(ServerTrustAnswer{disposition, std::move(credential)});
+        });
+  });
+  // The loop that would hand the call over is the one waiting here.
+  engine_.delegate().send();
+  engine_.beginTrustChallenge(identifier_, challenge);
+  // A cancel made before the engine knew of the wait found nothing to end.
+  if (task_->state() == URLSessionTask::State::canceling) challenge->cancel();
+  const auto answer = challenge->wait(timeLimit(Clock::now()));
+  engine_.endTrustChallenge();
+  // The time the delegate took is not the server's.
+  idleSince_ = Clock::now();
+  if (!answer) return failure(URLError::Code::timedOut);
+  return serverTrustRefusal(*answer, space, url);
+}
+
 // Runs on the engine thread or on the thread that answers: it touches
 // nothing of the run, only what it took along.
 ResponseGate::Ending TaskRun::makeEnding() {
@@ -269,9 +298,13 @@ std::optional<TaskRun::Clock::time_point> TaskRun::deadline() const {
   if (phase_ != Phase::transferring || suspended_ || !transfer_ || responseState_ == ResponseState::waitingForAnswer) {
     return std::nullopt;
   }
+  return timeLimit(std::max(idleSince_, transfer_->lastActivity()));
+}
+
+std::optional<TaskRun::Clock::time_point> TaskRun::timeLimit(Clock::time_point idleFrom) const {
   auto deadline = resourceDeadline_;
   if (idleTimeout_ > 0) {
-    const auto idle = std::max(idleSince_, transfer_->lastActivity()) + seconds(idleTimeout_);
+    const auto idle = idleFrom + seconds(idleTimeout_);
     deadline = deadline ? std::min(*deadline, idle) : idle;
   }
   return deadline;

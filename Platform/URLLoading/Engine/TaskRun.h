@@ -56,6 +56,9 @@ class TaskRun final : public TransferListener {
   bool transferReceivedBody(const char* bytes, std::size_t count) override;
   void transferSentBody(std::size_t count) override;
   void transferEnded(CURLcode result) override;
+  // Asks the delegate, and waits for its answer here, on the engine thread:
+  // the handshake cannot go on without it.
+  AnyError transferReceivedServerTrust(const URLProtectionSpace& space, const URL& url) override;
 
  private:
   // `handedOff`: the transfer ended before the response was answered, and
@@ -74,6 +77,9 @@ class TaskRun final : public TransferListener {
   static std::vector<DelegateChannel::Call> endingCalls(const std::shared_ptr<URLSessionDataTask>& task, Data data,
                                                         std::vector<URLSessionTaskTransactionMetrics> transactions,
                                                         AnyError error);
+  // The earlier of the resource deadline and the idle time-out counted
+  // from `idleFrom`; none when neither applies.
+  std::optional<Clock::time_point> timeLimit(Clock::time_point idleFrom) const;
   AnyError failure(URLError::Code code) const;
   void markForFlush();
   void postToDelegate(DelegateChannel::Call call);

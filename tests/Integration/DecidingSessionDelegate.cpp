@@ -1,0 +1,103 @@
+#include "tests/Integration/DecidingSessionDelegate.h"
+
+using namespace platform;
+
+DecidingSessionDelegate::DecidingSessionDelegate()
+    : redirectAnswer_([](const HTTPURLResponse&, const URLRequest& request) { return request; }),
+      challengeAnswer_([](const URLAuthenticationChallenge&) {
+        return std::pair{URLSessionAuthChallengeDisposition::performDefaultHandling, std::optional<URLCredential>()};
+      }),
+      cacheAnswer_([](const std::shared_ptr<CachedURLResponse>& proposed) { return proposed; }) {}
+
+void DecidingSessionDelegate::answerRedirectsWith(RedirectAnswer answer) {
+  std::lock_guard lock(mutex_);
+  redirectAnswer_ = std::move(answer);
+}
+
+void DecidingSessionDelegate::answerChallengesWith(ChallengeAnswer answer) {
+  std::lock_guard lock(mutex_);
+  challengeAnswer_ = std::move(answer);
+}
+
+void DecidingSessionDelegate::answerCacheOffersWith(CacheAnswer answer) {
+  std::lock_guard lock(mutex_);
+  cacheAnswer_ = std::move(answer);
+}
+
+std::vector<DecidingSessionDelegate::Redirect> DecidingSessionDelegate::redirects() const {
+  std::lock_guard lock(mutex_);
+  return redirects_;
+}
+
+std::vector<URLAuthenticationChallenge> DecidingSessionDelegate::challenges() const {
+  std::lock_guard lock(mutex_);
+  return challenges_;
+}
+
+std::vector<std::shared_ptr<CachedURLResponse>> DecidingSessionDelegate::cacheOffers() const {
+  std::lock_guard lock(mutex_);
+  return cacheOffers_;
+}
+
+std::vector<std::string> DecidingSessionDelegate::decisions() const {
+  std::lock_guard lock(mutex_);
+  return decisions_;
+}
+
+void DecidingSessionDelegate::note(const std::string& decision) {
+  std::lock_guard lock(mutex_);
+  decisions_.push_back(decision);
+}
+
+void DecidingSessionDelegate::willPerformHTTPRedirection(SessionRef, const std::shared_ptr<URLSessionTask>&,
+                                                         const std::shared_ptr<HTTPURLResponse>& response,
+                                                         const URLRequest& newRequest,
+                                                         RedirectCompletionHandler completionHandler) {
+  RedirectAnswer answer;
+  {
+    std::lock_guard lock(mutex_);
+    redirects_.push_back({response->statusCode(), newRequest});
+    decisions_.emplace_back("redirect");
+    answer = redirectAnswer_;
+  }
+  completionHandler(answer(*response, newRequest));
+}
+
+void DecidingSessionDelegate::didReceiveChallenge(SessionRef, const std::shared_ptr<URLSessionTask>&,
+                                                  const URLAuthenticationChallenge& challenge,
+                                                  ChallengeCompletionHandler completionHandler) {
+  ChallengeAnswer answer;
+  {
+    std::lock_guard lock(mutex_);
+    challenges_.push_back(challenge);
+    decisions_.emplace_back("challenge");
+    answer = challengeAnswer_;
+  }
+  auto [disposition, credential] = answer(challenge);
+  completionHandler(disposition, std::move(credential));
+}
+
+void DecidingSessionDelegate::willCacheResponse(SessionRef, const std::shared_ptr<URLSessionDataTask>&,
+                                                const std::shared_ptr<CachedURLResponse>& proposedResponse,
+                                                CacheCompletionHandler completionHandler) {
+  CacheAnswer answer;
+  {
+    std::lock_guard lock(mutex_);
+    cacheOffers_.push_back(proposedResponse);
+    decisions_.emplace_back("willCache");
+    answer = cacheAnswer_;
+  }
+  completionHandler(answer(proposedResponse));
+}
+
+void DecidingSessionDelegate::didReceiveData(SessionRef session, const std::shared_ptr<URLSessionDataTask>& task,
+                                             const Data& data) {
+  note("data");
+  RecordingSessionDelegate::didReceiveData(session, task, data);
+}
+
+void DecidingSessionDelegate::didFinishCollectingMetrics(SessionRef session, const std::shared_ptr<URLSessionTask>& task,
+                                                         const std::shared_ptr<const URLSessionTaskMetrics>& metrics) {
+  note("metrics");
+  RecordingSessionDelegate::didFinishCollectingMetrics(session, task, metrics);
+}

@@ -134,7 +134,7 @@ bool HTTPCookie::isSentTo(const URL& url) const {
 }
 
 std::vector<HTTPCookie> HTTPCookie::cookiesWithResponseHeaderFields(const HTTPHeaderFields& fields, const URL& url,
-                                                                     Date now) {
+                                                                    Date now) {
   std::vector<HTTPCookie> cookies;
   const auto host = asciiLowercased(url.host().value_or(""));
   if (host.empty()) return cookies;

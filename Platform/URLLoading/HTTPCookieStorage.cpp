@@ -54,7 +54,8 @@ void HTTPCookieStorage::setCookie(const HTTPCookie& cookie) {
   const auto now = Date::now();
   std::lock_guard lock(mutex_);
   removeExpiredLocked(now);
-  const auto existing = std::ranges::find_if(entries_, [&](const Entry& entry) { return sameCookie(entry.cookie, cookie); });
+  const auto existing =
+      std::ranges::find_if(entries_, [&](const Entry& entry) { return sameCookie(entry.cookie, cookie); });
   if (cookie.isExpired(now)) {
     if (existing != entries_.end()) entries_.erase(existing);
     return;

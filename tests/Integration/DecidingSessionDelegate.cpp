@@ -96,7 +96,8 @@ void DecidingSessionDelegate::didReceiveData(SessionRef session, const std::shar
   RecordingSessionDelegate::didReceiveData(session, task, data);
 }
 
-void DecidingSessionDelegate::didFinishCollectingMetrics(SessionRef session, const std::shared_ptr<URLSessionTask>& task,
+void DecidingSessionDelegate::didFinishCollectingMetrics(SessionRef session,
+                                                         const std::shared_ptr<URLSessionTask>& task,
                                                          const std::shared_ptr<const URLSessionTaskMetrics>& metrics) {
   note("metrics");
   RecordingSessionDelegate::didFinishCollectingMetrics(session, task, metrics);

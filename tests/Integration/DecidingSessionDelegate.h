@@ -18,9 +18,9 @@ class DecidingSessionDelegate : public RecordingSessionDelegate {
  public:
   using RedirectAnswer =
       std::function<std::optional<platform::URLRequest>(const platform::HTTPURLResponse&, const platform::URLRequest&)>;
-  using ChallengeAnswer = std::function<std::pair<platform::URLSessionAuthChallengeDisposition,
-                                                  std::optional<platform::URLCredential>>(
-      const platform::URLAuthenticationChallenge&)>;
+  using ChallengeAnswer =
+      std::function<std::pair<platform::URLSessionAuthChallengeDisposition, std::optional<platform::URLCredential>>(
+          const platform::URLAuthenticationChallenge&)>;
   using CacheAnswer =
       std::function<std::shared_ptr<platform::CachedURLResponse>(const std::shared_ptr<platform::CachedURLResponse>&)>;
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "Platform/Foundation/HTTPURLResponse.h"

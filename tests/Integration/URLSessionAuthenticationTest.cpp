@@ -17,8 +17,10 @@ namespace {
 using URLSessionAuthentication = DecidingSessionTest;
 
 URLCredential credential(const std::string& user, const std::string& password) {
-  return URLCredential{
-      .user = user, .password = password, .persistence = URLCredential::Persistence::forSession, .serverTrust = nullptr};
+  return URLCredential{.user = user,
+                       .password = password,
+                       .persistence = URLCredential::Persistence::forSession,
+                       .serverTrust = nullptr};
 }
 
 DecidingSessionDelegate::ChallengeAnswer always(Disposition disposition,
@@ -32,7 +34,8 @@ const std::string basicUserPasswd = "Basic dXNlcjpwYXNzd2Q=";
 
 TEST_F(URLSessionAuthentication, AWrongPasswordIsChallengedAgainWithOneFailure) {
   delegate->answerChallengesWith([](const URLAuthenticationChallenge& challenge) {
-    if (challenge.previousFailureCount == 0) return std::pair{Disposition::useCredential, std::optional(credential("user", "wrong"))};
+    if (challenge.previousFailureCount == 0)
+      return std::pair{Disposition::useCredential, std::optional(credential("user", "wrong"))};
     return std::pair{Disposition::rejectProtectionSpace, std::optional<URLCredential>()};
   });
   const auto record = run(httpbinRequest("/basic-auth/user/passwd"));
@@ -97,13 +100,13 @@ TEST_F(URLSessionAuthentication, DispositionsOtherThanACredential) {
 TEST_F(URLSessionAuthentication, AFailingDefaultCredentialIsNotTriedForever) {
   auto configuration = URLSessionConfiguration::ephemeralConfiguration();
   configuration->urlCredentialStorage()->setDefaultCredential(
-      credential("user", "wrong"), URLProtectionSpace{.host = "127.0.0.1",
-                                                      .port = HttpbinServer::shared().port(),
-                                                      .protocol = "http",
-                                                      .realm = "Fake Realm",
-                                                      .authenticationMethod = std::string(
-                                                          URLProtectionSpace::authenticationMethodHTTPBasic),
-                                                      .serverTrust = nullptr});
+      credential("user", "wrong"),
+      URLProtectionSpace{.host = "127.0.0.1",
+                         .port = HttpbinServer::shared().port(),
+                         .protocol = "http",
+                         .realm = "Fake Realm",
+                         .authenticationMethod = std::string(URLProtectionSpace::authenticationMethodHTTPBasic),
+                         .serverTrust = nullptr});
   remakeSession(configuration);
   const auto record = run(httpbinRequest("/basic-auth/user/passwd"));
   EXPECT_EQ(statusCode(record), 401);

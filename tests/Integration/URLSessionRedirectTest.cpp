@@ -40,7 +40,8 @@ TEST_F(URLSessionRedirect, ThreeRedirectsAreThreeCallbacksAndFourTransactions) {
   const auto redirects = delegate->redirects();
   ASSERT_EQ(redirects.size(), 3u);
   for (const auto& redirect : redirects) EXPECT_EQ(redirect.statusCode, 302);
-  EXPECT_EQ(redirects[0].newRequest.url()->absoluteString(), HttpbinServer::shared().baseURL() + "/relative-redirect/2");
+  EXPECT_EQ(redirects[0].newRequest.url()->absoluteString(),
+            HttpbinServer::shared().baseURL() + "/relative-redirect/2");
   EXPECT_EQ(redirects[2].newRequest.url()->absoluteString(), HttpbinServer::shared().baseURL() + "/get");
 
   ASSERT_TRUE(record.metrics);

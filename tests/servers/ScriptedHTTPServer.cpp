@@ -30,7 +30,8 @@ namespace {
 bool sameName(std::string_view left, std::string_view right) {
   if (left.size() != right.size()) return false;
   for (std::size_t index = 0; index < left.size(); ++index) {
-    if (std::tolower(static_cast<unsigned char>(left[index])) != std::tolower(static_cast<unsigned char>(right[index]))) {
+    if (std::tolower(static_cast<unsigned char>(left[index])) !=
+        std::tolower(static_cast<unsigned char>(right[index]))) {
       return false;
     }
   }
@@ -63,10 +64,12 @@ class Reader {
     while (lineStart != std::string::npos) {
       const auto start = lineStart + 2;
       lineStart = head.find("\r\n", start);
-      const auto line = std::string_view(head).substr(start, lineStart == std::string::npos ? lineStart : lineStart - start);
+      const auto line =
+          std::string_view(head).substr(start, lineStart == std::string::npos ? lineStart : lineStart - start);
       const auto colon = line.find(':');
       if (colon == std::string_view::npos) continue;
-      request.fields.emplace_back(std::string(trimmed(line.substr(0, colon))), std::string(trimmed(line.substr(colon + 1))));
+      request.fields.emplace_back(std::string(trimmed(line.substr(0, colon))),
+                                  std::string(trimmed(line.substr(colon + 1))));
     }
     if (const auto length = request.field("Content-Length")) {
       std::size_t count = 0;

@@ -122,8 +122,7 @@ bool isFresh(const HTTPURLResponse& response, Date storedDate, Date now) {
 CacheUse cacheUse(const URLRequest& request, const std::optional<URLCache::Entry>& entry, Date now) {
   using Policy = URLRequest::CachePolicy;
   if (!isGET(request)) return CacheUse::load;
-  const auto* response =
-      entry ? dynamic_cast<const HTTPURLResponse*>(entry->response->response().get()) : nullptr;
+  const auto* response = entry ? dynamic_cast<const HTTPURLResponse*>(entry->response->response().get()) : nullptr;
   switch (request.cachePolicy()) {
     case Policy::returnCacheDataElseLoad: return response ? CacheUse::useStored : CacheUse::load;
     case Policy::returnCacheDataDontLoad: return response ? CacheUse::useStored : CacheUse::fail;

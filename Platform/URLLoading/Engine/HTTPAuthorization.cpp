@@ -1,8 +1,7 @@
 #include "Platform/URLLoading/Engine/HTTPAuthorization.h"
 
-#include <openssl/evp.h>
-
 #include <fmt/format.h>
+#include <openssl/evp.h>
 
 #include "Platform/Foundation/ASCIICase.h"
 #include "Platform/Foundation/Base64.h"
@@ -124,9 +123,9 @@ std::optional<std::string> digestAuthorization(const HTTPAuthenticationChallenge
   if (algorithm->session) secret = hash(fmt::format("{}:{}:{}", secret, *nonce, clientNonce));
   const auto requestHash = hash(fmt::format("{}:{}", method, requestTarget));
   const auto count = fmt::format("{:08x}", nonceCount);
-  const auto response = *qop ? hash(fmt::format("{}:{}:{}:{}:{}:{}", secret, *nonce, count, clientNonce, **qop,
-                                                requestHash))
-                             : hash(fmt::format("{}:{}:{}", secret, *nonce, requestHash));
+  const auto response =
+      *qop ? hash(fmt::format("{}:{}:{}:{}:{}:{}", secret, *nonce, count, clientNonce, **qop, requestHash))
+           : hash(fmt::format("{}:{}:{}", secret, *nonce, requestHash));
 
   auto field = fmt::format("Digest username={}, realm={}, nonce={}, uri={}", quoted(user), quoted(realm),
                            quoted(*nonce), quoted(requestTarget));

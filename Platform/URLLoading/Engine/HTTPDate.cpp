@@ -106,8 +106,8 @@ std::optional<Date> parseHTTPDate(std::string_view text) {
       time->second > 59) {
     return std::nullopt;
   }
-  const auto seconds = daysSinceEpoch(fullYear, *month, *day) * 86400 + time->hour * 3600 + time->minute * 60 +
-                       time->second;
+  const auto seconds =
+      daysSinceEpoch(fullYear, *month, *day) * 86400 + time->hour * 3600 + time->minute * 60 + time->second;
   return Date{static_cast<double>(seconds)};
 }
 

@@ -1,11 +1,10 @@
 #include "Platform/URLLoading/Engine/RedirectRequest.h"
 
 #include <curl/curl.h>
+#include <fmt/format.h>
 
 #include <array>
 #include <memory>
-
-#include <fmt/format.h>
 
 #include "Platform/Foundation/ASCIICase.h"
 
@@ -14,8 +13,8 @@ namespace platform {
 namespace {
 
 bool needsEscaping(unsigned char character) {
-  return character <= 0x20 || character >= 0x7F || std::string_view("\"<>\\^`{|}").find(static_cast<char>(character)) !=
-                                                        std::string_view::npos;
+  return character <= 0x20 || character >= 0x7F ||
+         std::string_view("\"<>\\^`{|}").find(static_cast<char>(character)) != std::string_view::npos;
 }
 
 std::string escaped(std::string_view text) {
@@ -85,9 +84,8 @@ std::optional<RedirectRequest> redirectRequest(const URLRequest& request, const 
     next.request.setHTTPMethod("GET");
     next.request.setHTTPBody(std::nullopt);
     next.request.setHTTPBodyStream(nullptr);
-    static constexpr std::array<std::string_view, 5> bodyFields = {"Content-Type", "Content-Length",
-                                                                   "Content-Encoding", "Content-Language",
-                                                                   "Content-Location"};
+    static constexpr std::array<std::string_view, 5> bodyFields = {"Content-Type", "Content-Length", "Content-Encoding",
+                                                                   "Content-Language", "Content-Location"};
     for (const auto name : bodyFields) next.request.setValueForHTTPHeaderField(std::nullopt, name);
   }
   return next;

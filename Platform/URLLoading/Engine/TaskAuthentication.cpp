@@ -44,8 +44,8 @@ bool TaskAuthentication::useCredential(const URLCredential& credential) {
 std::optional<URLCredential> TaskAuthentication::defaultCredential(const URLCredentialStorage* storage) const {
   if (!pending_ || !storage) return std::nullopt;
   auto credential = storage->defaultCredential(pending_->space);
-  const bool justFailed = credential && authorization_ && hopSpace_ == pending_->space &&
-                          authorization_->credential() == *credential;
+  const bool justFailed =
+      credential && authorization_ && hopSpace_ == pending_->space && authorization_->credential() == *credential;
   if (justFailed) return std::nullopt;
   return credential;
 }

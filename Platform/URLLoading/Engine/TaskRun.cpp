@@ -449,8 +449,8 @@ std::optional<CacheOffer> TaskRun::cacheOffer() {
 // nothing of the run, only what it took along.
 ResponseGate::Ending TaskRun::makeEnding() {
   return [task = task_, body = std::exchange(heldBody_, Data()), transactions = std::move(transactions_),
-          redirectCount = redirectCount_, offer = cacheOffer(), delegate = engine_.delegate().target(),
-          engine = engine_.weak_from_this(), identifier = identifier_](URLSessionResponseDisposition disposition) mutable {
+          redirectCount = redirectCount_, delegate = engine_.delegate().target(), engine = engine_.weak_from_this(),
+          offer = cacheOffer(), identifier = identifier_](URLSessionResponseDisposition disposition) mutable {
     const bool allowed = disposition == URLSessionResponseDisposition::allow;
     auto error = allowed ? nullptr : makeError(URLError(URLError::Code::cancelled, task->currentRequest()->url()));
     delegate.send(endingCalls(task, allowed ? std::move(body) : Data(), std::move(transactions), redirectCount,
@@ -524,8 +524,8 @@ void TaskRun::finish(AnyError error, std::optional<CacheOffer> offer) {
   flush();
   // Without a delegate to ask, what is offered is stored.
   if (offer && !engine_.delegate().hasDelegate()) std::exchange(offer, std::nullopt)->store();
-  for (auto& call : endingCalls(task_, Data(), std::move(transactions_), redirectCount_, std::move(error),
-                                std::move(offer))) {
+  for (auto& call :
+       endingCalls(task_, Data(), std::move(transactions_), redirectCount_, std::move(error), std::move(offer))) {
     engine_.delegate().post(std::move(call));
   }
   engine_.runEnded(identifier_);

@@ -1,6 +1,6 @@
-#include "Platform/URLLoading/Engine/CacheRules.h"
-
 #include <gtest/gtest.h>
+
+#include "Platform/URLLoading/Engine/CacheRules.h"
 
 using namespace platform;
 
@@ -50,8 +50,8 @@ TEST(CacheRules, FreshWhileTheLifetimeExceedsTheAge) {
   EXPECT_TRUE(isFresh(*maxAge, stored, stored.addingTimeInterval(59)));
   EXPECT_FALSE(isFresh(*maxAge, stored, stored.addingTimeInterval(60)));
   // Age the response already had when it came counts too.
-  EXPECT_FALSE(isFresh(*response({{"Cache-Control", "max-age=60"}, {"Age", "50"}}), stored,
-                       stored.addingTimeInterval(10)));
+  EXPECT_FALSE(
+      isFresh(*response({{"Cache-Control", "max-age=60"}, {"Age", "50"}}), stored, stored.addingTimeInterval(10)));
   // Expires counts from the response's own Date, max-age wins over it.
   const auto expires = response({{"Date", storedText}, {"Expires", "Sun, 09 Sep 2001 01:47:40 GMT"}});
   EXPECT_TRUE(isFresh(*expires, stored, stored.addingTimeInterval(30)));
@@ -82,8 +82,7 @@ TEST(CacheRules, TheRequestsPolicyDecidesWhatIsUsed) {
   EXPECT_EQ(cacheUse(withPolicy(Policy::useProtocolCachePolicy), std::nullopt, now), CacheUse::load);
   EXPECT_EQ(cacheUse(withPolicy(Policy::useProtocolCachePolicy, {{"Cache-Control", "no-cache"}}), fresh, now),
             CacheUse::load);
-  EXPECT_EQ(cacheUse(withPolicy(Policy::useProtocolCachePolicy, {{"Pragma", "no-cache"}}), fresh, now),
-            CacheUse::load);
+  EXPECT_EQ(cacheUse(withPolicy(Policy::useProtocolCachePolicy, {{"Pragma", "no-cache"}}), fresh, now), CacheUse::load);
   EXPECT_EQ(cacheUse(withPolicy(Policy::reloadIgnoringLocalCacheData), fresh, now), CacheUse::load);
   EXPECT_EQ(cacheUse(withPolicy(Policy::returnCacheDataElseLoad), stale, now), CacheUse::useStored);
   EXPECT_EQ(cacheUse(withPolicy(Policy::returnCacheDataElseLoad), std::nullopt, now), CacheUse::load);

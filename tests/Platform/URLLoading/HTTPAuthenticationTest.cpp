@@ -28,8 +28,10 @@ std::string rfcAnswer(const Challenge& challenge) {
 }
 
 URLCredential credential(const std::string& user, const std::string& password) {
-  return URLCredential{
-      .user = user, .password = password, .persistence = URLCredential::Persistence::forSession, .serverTrust = nullptr};
+  return URLCredential{.user = user,
+                       .password = password,
+                       .persistence = URLCredential::Persistence::forSession,
+                       .serverTrust = nullptr};
 }
 
 URLRequest request(const std::string& url) { return URLRequest(URL::string(url)); }
@@ -47,12 +49,14 @@ TEST(HTTPAuthenticationChallenge, ReadsSeveralChallengesWithQuotedAndOpaqueParts
       R"(Negotiate abc==, Digest realm="a \"quoted\", realm", NONCE=xyz, qop="auth,auth-int", Basic, Bearer realm=x)");
   ASSERT_EQ(challenges.size(), 4u);
   EXPECT_EQ(challenges[0], (Challenge{"Negotiate", {}}));
-  EXPECT_EQ(challenges[1], (Challenge{"Digest", {{"realm", "a \"quoted\", realm"}, {"nonce", "xyz"}, {"qop", "auth,auth-int"}}}));
+  EXPECT_EQ(challenges[1],
+            (Challenge{"Digest", {{"realm", "a \"quoted\", realm"}, {"nonce", "xyz"}, {"qop", "auth,auth-int"}}}));
   EXPECT_EQ(challenges[2], (Challenge{"Basic", {}}));
   EXPECT_EQ(challenges[3], (Challenge{"Bearer", {{"realm", "x"}}}));
   EXPECT_TRUE(Challenge::parse(" , ,").empty());
   EXPECT_EQ(Challenge::parse("Basic realm=").size(), 1u);
-  EXPECT_EQ(Challenge::challengesInFields({{"www-authenticate", "Basic"}, {"X", "Digest"}, {"WWW-Authenticate", "Digest nonce=1"}})
+  EXPECT_EQ(Challenge::challengesInFields(
+                {{"www-authenticate", "Basic"}, {"X", "Digest"}, {"WWW-Authenticate", "Digest nonce=1"}})
                 .size(),
             2u);
 }
@@ -63,15 +67,17 @@ TEST(HTTPAuthorization, DigestMatchesTheSpecificationsExamples) {
             "nonce=\"7ypf/xlj9XXwfDPEoM4URrv/xwf94BcCAzFZH4GiTo0v\", uri=\"/dir/index.html\", "
             "response=\"8ca523f5e9506fed4657c9700eebdbec\", opaque=\"FQhe/qaU925kfnzjCev0ciny7QMkPqMAFRtzCUYo5tdS\", "
             "qop=auth, nc=00000001, cnonce=\"f2/wE4q74E6zIJEtWaHKaf5wv/H5QzzpXusqGemxURZJ\"");
-  EXPECT_NE(rfcAnswer(withAlgorithm(rfcDigest, "SHA-256"))
-                .find("algorithm=SHA-256, response=\"753927fa0e85d155564e2e272a28d1802ca10daf4496794697cf8db5856cb6c1\""),
-            std::string::npos);
+  EXPECT_NE(
+      rfcAnswer(withAlgorithm(rfcDigest, "SHA-256"))
+          .find("algorithm=SHA-256, response=\"753927fa0e85d155564e2e272a28d1802ca10daf4496794697cf8db5856cb6c1\""),
+      std::string::npos);
   // Without qop, the older form of the answer.
   const Challenge legacy{"Digest", {{"realm", "testrealm@host.com"}, {"nonce", "dcd98b7102dd2f0e8b11d0f600bfb0c093"}}};
   const auto answer = *digestAuthorization(legacy, "Mufasa", "Circle Of Life", "GET", "/dir/index.html", 1, "c");
   EXPECT_NE(answer.find("response=\"670fd8c2df070c60b045671b8b24ff02\""), std::string::npos);
   EXPECT_EQ(answer.find("qop"), std::string::npos);
-  const Challenge session{"Digest", {{"realm", "testrealm@host.com"}, {"nonce", "n"}, {"qop", "auth"}, {"algorithm", "MD5-sess"}}};
+  const Challenge session{
+      "Digest", {{"realm", "testrealm@host.com"}, {"nonce", "n"}, {"qop", "auth"}, {"algorithm", "MD5-sess"}}};
   EXPECT_NE(digestAuthorization(session, "Mufasa", "Circle Of Life", "GET", "/dir/index.html", 2, "c")
                 ->find("response=\"c1356ef675d81d20f31a80e14e30aef8\", qop=auth, nc=00000002"),
             std::string::npos);
@@ -118,8 +124,8 @@ TEST(TaskAuthentication, CountsFailuresOfTheCredentialTheHopCarried) {
   const auto storage = URLCredentialStorage::make();
   const auto protectedURL = request("http://example.com/p");
   authentication.authorizeHop(protectedURL);
-  auto challenge = authentication.receiveChallenge(protectedURL, unauthorized("http://example.com/p"), basicRealm,
-                                                   storage.get());
+  auto challenge =
+      authentication.receiveChallenge(protectedURL, unauthorized("http://example.com/p"), basicRealm, storage.get());
   ASSERT_TRUE(challenge);
   EXPECT_EQ(challenge->previousFailureCount, 0);
   EXPECT_EQ(challenge->protectionSpace.realm, "R");
@@ -127,8 +133,8 @@ TEST(TaskAuthentication, CountsFailuresOfTheCredentialTheHopCarried) {
   ASSERT_TRUE(authentication.useCredential(credential("u", "wrong")));
 
   EXPECT_EQ(authentication.authorizeHop(protectedURL), basicAuthorization("u", "wrong"));
-  challenge = authentication.receiveChallenge(protectedURL, unauthorized("http://example.com/p"), basicRealm,
-                                              storage.get());
+  challenge =
+      authentication.receiveChallenge(protectedURL, unauthorized("http://example.com/p"), basicRealm, storage.get());
   EXPECT_EQ(challenge->previousFailureCount, 1);
   // The hop to another server carried nothing, so its challenge is a first.
   const auto elsewhere = request("http://other.com/p");
@@ -145,16 +151,16 @@ TEST(TaskAuthentication, TheDefaultCredentialIsNotOfferedAgainRightAfterItFailed
   TaskAuthentication authentication;
   const auto storage = URLCredentialStorage::make();
   const auto protectedURL = request("http://example.com/p");
-  auto challenge = authentication.receiveChallenge(protectedURL, unauthorized("http://example.com/p"), basicRealm,
-                                                   storage.get());
+  auto challenge =
+      authentication.receiveChallenge(protectedURL, unauthorized("http://example.com/p"), basicRealm, storage.get());
   EXPECT_FALSE(authentication.defaultCredential(storage.get()));
   storage->setDefaultCredential(credential("u", "stored"), challenge->protectionSpace);
   const auto stored = authentication.defaultCredential(storage.get());
   ASSERT_EQ(stored, credential("u", "stored"));
   authentication.useCredential(*stored);
   authentication.authorizeHop(protectedURL);
-  challenge = authentication.receiveChallenge(protectedURL, unauthorized("http://example.com/p"), basicRealm,
-                                              storage.get());
+  challenge =
+      authentication.receiveChallenge(protectedURL, unauthorized("http://example.com/p"), basicRealm, storage.get());
   EXPECT_EQ(challenge->proposedCredential, credential("u", "stored"));
   EXPECT_FALSE(authentication.defaultCredential(storage.get()));
 }

@@ -1,7 +1,6 @@
-#include "Platform/URLLoading/HTTPCookie.h"
-
 #include <gtest/gtest.h>
 
+#include "Platform/URLLoading/HTTPCookie.h"
 #include "Platform/URLLoading/HTTPCookieStorage.h"
 
 using namespace platform;
@@ -36,8 +35,9 @@ std::vector<std::string> names(const std::optional<std::vector<HTTPCookie>>& coo
 }  // namespace
 
 TEST(HTTPCookie, ReadsEveryAttribute) {
-  const auto full = parsed(" id = a3fWa ; Expires=Wed, 21 Oct 2015 07:28:00 GMT; Domain=.Example.com; Path=/docs; "
-                           "Secure; HttpOnly; Unknown=1");
+  const auto full = parsed(
+      " id = a3fWa ; Expires=Wed, 21 Oct 2015 07:28:00 GMT; Domain=.Example.com; Path=/docs; "
+      "Secure; HttpOnly; Unknown=1");
   ASSERT_TRUE(full);
   EXPECT_EQ(full->name, "id");
   EXPECT_EQ(full->value, "a3fWa");

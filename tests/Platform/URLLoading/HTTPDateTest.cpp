@@ -1,6 +1,6 @@
-#include "Platform/URLLoading/Engine/HTTPDate.h"
-
 #include <gtest/gtest.h>
+
+#include "Platform/URLLoading/Engine/HTTPDate.h"
 
 using namespace platform;
 
@@ -28,8 +28,9 @@ TEST(HTTPDate, TwoDigitYearsAndLeapDays) {
 }
 
 TEST(HTTPDate, RefusesWhatIsNoDate) {
-  for (const char* text : {"", "0", "-1", "Sun, 06 Nov 1994", "30 Feb 2001 00:00:00", "29 Feb 1900 00:00:00",
-                           "06 Nov 1600 08:49:37", "06 Nov 1994 24:00:00", "06 Nov 1994 08:60:00", "106 Nov 1994 1:2:3"}) {
+  for (const char* text :
+       {"", "0", "-1", "Sun, 06 Nov 1994", "30 Feb 2001 00:00:00", "29 Feb 1900 00:00:00", "06 Nov 1600 08:49:37",
+        "06 Nov 1994 24:00:00", "06 Nov 1994 08:60:00", "106 Nov 1994 1:2:3"}) {
     EXPECT_FALSE(parseHTTPDate(text)) << text;
   }
 }

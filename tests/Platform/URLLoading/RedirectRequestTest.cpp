@@ -1,8 +1,7 @@
-#include "Platform/URLLoading/Engine/RedirectRequest.h"
-
 #include <gtest/gtest.h>
 
 #include "Platform/Streams/InputStream.h"
+#include "Platform/URLLoading/Engine/RedirectRequest.h"
 
 using namespace platform;
 

@@ -1,8 +1,7 @@
-#include "Platform/URLLoading/URLCache.h"
-
 #include <gtest/gtest.h>
 
 #include "Platform/Foundation/HTTPURLResponse.h"
+#include "Platform/URLLoading/URLCache.h"
 
 using namespace platform;
 
@@ -10,8 +9,8 @@ namespace {
 
 URLRequest request(const std::string& url) { return URLRequest(URL::string(url)); }
 
-std::shared_ptr<CachedURLResponse> cached(std::size_t bodySize, CachedURLResponse::StoragePolicy policy =
-                                                                    CachedURLResponse::StoragePolicy::allowed) {
+std::shared_ptr<CachedURLResponse> cached(
+    std::size_t bodySize, CachedURLResponse::StoragePolicy policy = CachedURLResponse::StoragePolicy::allowed) {
   return CachedURLResponse::make(HTTPURLResponse::make(*URL::string("http://example.com/"), 200, {}),
                                  Data(std::string(bodySize, 'x')), policy);
 }

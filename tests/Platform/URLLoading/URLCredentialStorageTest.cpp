@@ -1,6 +1,6 @@
-#include "Platform/URLLoading/URLCredentialStorage.h"
-
 #include <gtest/gtest.h>
+
+#include "Platform/URLLoading/URLCredentialStorage.h"
 
 using namespace platform;
 
@@ -15,8 +15,8 @@ URLProtectionSpace space(const std::string& host = "example.com", std::optional<
                             .serverTrust = nullptr};
 }
 
-URLCredential credential(const std::string& user, URLCredential::Persistence persistence =
-                                                      URLCredential::Persistence::forSession) {
+URLCredential credential(const std::string& user,
+                         URLCredential::Persistence persistence = URLCredential::Persistence::forSession) {
   return URLCredential{.user = user, .password = "secret", .persistence = persistence, .serverTrust = nullptr};
 }
 

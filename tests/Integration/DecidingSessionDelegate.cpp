@@ -39,14 +39,9 @@ std::vector<std::shared_ptr<CachedURLResponse>> DecidingSessionDelegate::cacheOf
   return cacheOffers_;
 }
 
-std::vector<std::string> DecidingSessionDelegate::decisions() const {
+std::vector<std::string> DecidingSessionDelegate::eventsBeforeCacheOffer() const {
   std::lock_guard lock(mutex_);
-  return decisions_;
-}
-
-void DecidingSessionDelegate::note(const std::string& decision) {
-  std::lock_guard lock(mutex_);
-  decisions_.push_back(decision);
+  return eventsBeforeCacheOffer_;
 }
 
 void DecidingSessionDelegate::willPerformHTTPRedirection(SessionRef, const std::shared_ptr<URLSessionTask>&,
@@ -57,7 +52,6 @@ void DecidingSessionDelegate::willPerformHTTPRedirection(SessionRef, const std::
   {
     std::lock_guard lock(mutex_);
     redirects_.push_back({response->statusCode(), newRequest});
-    decisions_.emplace_back("redirect");
     answer = redirectAnswer_;
   }
   completionHandler(answer(*response, newRequest));
@@ -70,7 +64,6 @@ void DecidingSessionDelegate::didReceiveChallenge(SessionRef, const std::shared_
   {
     std::lock_guard lock(mutex_);
     challenges_.push_back(challenge);
-    decisions_.emplace_back("challenge");
     answer = challengeAnswer_;
   }
   auto [disposition, credential] = answer(challenge);
@@ -80,25 +73,13 @@ void DecidingSessionDelegate::didReceiveChallenge(SessionRef, const std::shared_
 void DecidingSessionDelegate::willCacheResponse(SessionRef, const std::shared_ptr<URLSessionDataTask>&,
                                                 const std::shared_ptr<CachedURLResponse>& proposedResponse,
                                                 CacheCompletionHandler completionHandler) {
+  const auto latest = records().back().events;
   CacheAnswer answer;
   {
     std::lock_guard lock(mutex_);
     cacheOffers_.push_back(proposedResponse);
-    decisions_.emplace_back("willCache");
+    eventsBeforeCacheOffer_ = latest;
     answer = cacheAnswer_;
   }
   completionHandler(answer(proposedResponse));
-}
-
-void DecidingSessionDelegate::didReceiveData(SessionRef session, const std::shared_ptr<URLSessionDataTask>& task,
-                                             const Data& data) {
-  note("data");
-  RecordingSessionDelegate::didReceiveData(session, task, data);
-}
-
-void DecidingSessionDelegate::didFinishCollectingMetrics(SessionRef session,
-                                                         const std::shared_ptr<URLSessionTask>& task,
-                                                         const std::shared_ptr<const URLSessionTaskMetrics>& metrics) {
-  note("metrics");
-  RecordingSessionDelegate::didFinishCollectingMetrics(session, task, metrics);
 }

@@ -10,10 +10,9 @@
 #include "tests/Integration/RecordingSessionDelegate.h"
 
 // A recording delegate that is also asked about redirects, authentication
-// challenges and what to cache, records what it was asked in the order
-// asked (among the data and metrics callbacks), and answers as the test
-// says. Unless told otherwise it follows redirects, handles challenges by
-// default and caches what is proposed.
+// challenges and what to cache, records what it was asked, and answers as
+// the test says. Unless told otherwise it follows redirects, handles
+// challenges by default and caches what is proposed.
 class DecidingSessionDelegate : public RecordingSessionDelegate {
  public:
   using RedirectAnswer =
@@ -38,8 +37,8 @@ class DecidingSessionDelegate : public RecordingSessionDelegate {
   std::vector<Redirect> redirects() const;
   std::vector<platform::URLAuthenticationChallenge> challenges() const;
   std::vector<std::shared_ptr<platform::CachedURLResponse>> cacheOffers() const;
-  // "redirect", "challenge", "willCache", "data" and "metrics", as they came.
-  std::vector<std::string> decisions() const;
+  // The events of the latest task when the latest cache offer came.
+  std::vector<std::string> eventsBeforeCacheOffer() const;
 
   void willPerformHTTPRedirection(SessionRef session, const std::shared_ptr<platform::URLSessionTask>& task,
                                   const std::shared_ptr<platform::HTTPURLResponse>& response,
@@ -51,14 +50,8 @@ class DecidingSessionDelegate : public RecordingSessionDelegate {
   void willCacheResponse(SessionRef session, const std::shared_ptr<platform::URLSessionDataTask>& task,
                          const std::shared_ptr<platform::CachedURLResponse>& proposedResponse,
                          platform::CacheCompletionHandler completionHandler) override;
-  void didReceiveData(SessionRef session, const std::shared_ptr<platform::URLSessionDataTask>& task,
-                      const platform::Data& data) override;
-  void didFinishCollectingMetrics(SessionRef session, const std::shared_ptr<platform::URLSessionTask>& task,
-                                  const std::shared_ptr<const platform::URLSessionTaskMetrics>& metrics) override;
 
  private:
-  void note(const std::string& decision);
-
   mutable std::mutex mutex_;
   RedirectAnswer redirectAnswer_;
   ChallengeAnswer challengeAnswer_;
@@ -66,5 +59,5 @@ class DecidingSessionDelegate : public RecordingSessionDelegate {
   std::vector<Redirect> redirects_;
   std::vector<platform::URLAuthenticationChallenge> challenges_;
   std::vector<std::shared_ptr<platform::CachedURLResponse>> cacheOffers_;
-  std::vector<std::string> decisions_;
+  std::vector<std::string> eventsBeforeCacheOffer_;
 };

@@ -54,9 +54,8 @@ TEST_F(URLSessionCache, AFreshResponseIsOfferedOnceAndThenServedFromTheCache) {
   ASSERT_EQ(first.errorCode(), 0);
   ASSERT_EQ(delegate->cacheOffers().size(), 1u);
   // After the last data, before the metrics.
-  const auto decisions = delegate->decisions();
-  EXPECT_EQ(std::vector<std::string>(decisions.end() - 2, decisions.end()),
-            (std::vector<std::string>{"willCache", "metrics"}));
+  EXPECT_EQ(delegate->eventsBeforeCacheOffer(), std::vector<std::string>(first.events.begin(), first.events.end() - 2));
+  EXPECT_EQ(first.events.back(), "complete");
   EXPECT_EQ(delegate->cacheOffers()[0]->data(), first.data);
   EXPECT_EQ(fetchType(first), FetchType::networkLoad);
 

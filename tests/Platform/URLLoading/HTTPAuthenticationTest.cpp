@@ -146,21 +146,3 @@ TEST(TaskAuthentication, CountsFailuresOfTheCredentialTheHopCarried) {
                                                {{"WWW-Authenticate", "Bearer"}}, storage.get()));
   EXPECT_FALSE(authentication.useCredential(credential("u", "p")));
 }
-
-TEST(TaskAuthentication, TheDefaultCredentialIsNotOfferedAgainRightAfterItFailed) {
-  TaskAuthentication authentication;
-  const auto storage = URLCredentialStorage::make();
-  const auto protectedURL = request("http://example.com/p");
-  auto challenge =
-      authentication.receiveChallenge(protectedURL, unauthorized("http://example.com/p"), basicRealm, storage.get());
-  EXPECT_FALSE(authentication.defaultCredential(storage.get()));
-  storage->setDefaultCredential(credential("u", "stored"), challenge->protectionSpace);
-  const auto stored = authentication.defaultCredential(storage.get());
-  ASSERT_EQ(stored, credential("u", "stored"));
-  authentication.useCredential(*stored);
-  authentication.authorizeHop(protectedURL);
-  challenge =
-      authentication.receiveChallenge(protectedURL, unauthorized("http://example.com/p"), basicRealm, storage.get());
-  EXPECT_EQ(challenge->proposedCredential, credential("u", "stored"));
-  EXPECT_FALSE(authentication.defaultCredential(storage.get()));
-}

@@ -100,7 +100,7 @@ TEST(HTTPCookie, EverySetCookieFieldCountsAndOneCookieFieldSendsThemAll) {
   EXPECT_TRUE(HTTPCookie::requestHeaderFieldsWithCookies({}).empty());
 }
 
-TEST(HTTPCookieStorage, ReplacesInPlaceRemovesWithExpiredAndOrdersByPath) {
+TEST(HTTPCookieStorage, ReplacesInPlaceRemovesWithExpiredOrdersByPathAndHasNoneForOtherSchemes) {
   const auto storage = HTTPCookieStorage::make();
   storage->setCookie(cookie("first", "example.com"));
   storage->setCookie(cookie("deep", "example.com", "/a/b"));
@@ -118,11 +118,6 @@ TEST(HTTPCookieStorage, ReplacesInPlaceRemovesWithExpiredAndOrdersByPath) {
   EXPECT_EQ(names(storage->cookies(url("http://example.com/a/b/c"))), (std::vector<std::string>{"deep", "first"}));
   storage->deleteCookie(cookie("deep", "example.com", "/a/b"));
   EXPECT_EQ(storage->cookies().size(), 1u);
-}
-
-TEST(HTTPCookieStorage, AbsentForURLsNoCookieCanBeFor) {
-  const auto storage = HTTPCookieStorage::make();
-  EXPECT_TRUE(storage->cookies(url("http://example.com/")).has_value());
   EXPECT_FALSE(storage->cookies(url("file:///tmp/x")));
   EXPECT_FALSE(storage->cookies(url("ftp://example.com/")));
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "Platform/Streams/InputStream.h"
 #include "Platform/URLLoading/Engine/RedirectRequest.h"
 
 using namespace platform;
@@ -41,28 +40,16 @@ TEST(RedirectRequest, ResolvesLocationsAsLinks) {
   EXPECT_EQ(resolved("unknown://x"), "none");
 }
 
-TEST(RedirectRequest, TurnsIntoGETWithoutBodyWhereTheStatusSays) {
-  for (const int status : {301, 302, 303}) {
-    const auto next = redirected(post(), status, "/next");
-    ASSERT_TRUE(next) << status;
-    EXPECT_TRUE(next->dropsBody);
-    EXPECT_EQ(next->request.httpMethod(), "GET");
-    EXPECT_FALSE(next->request.httpBody());
-    EXPECT_FALSE(next->request.valueForHTTPHeaderField("Content-Type"));
-    EXPECT_EQ(next->request.valueForHTTPHeaderField("X-Other"), "kept");
-    EXPECT_EQ(next->request.url()->absoluteString(), "http://example.com:8080/next#frag");
-  }
-  for (const int status : {307, 308}) {
-    const auto next = redirected(post(), status, "/next");
-    EXPECT_FALSE(next->dropsBody);
-    EXPECT_EQ(next->request.httpMethod(), "POST");
-    EXPECT_EQ(next->request.httpBody(), Data("body"));
-    EXPECT_EQ(next->request.valueForHTTPHeaderField("Content-Type"), "text/plain");
-  }
+// Which statuses change POST is shown against httpbin; other methods here.
+TEST(RedirectRequest, OnlySeeOtherTurnsOtherMethodsIntoGETAndHEADStays) {
   auto put = post();
   put.setHTTPMethod("PUT");
   EXPECT_EQ(redirected(put, 302, "/next")->request.httpMethod(), "PUT");
-  EXPECT_EQ(redirected(put, 303, "/next")->request.httpMethod(), "GET");
+  const auto turned = redirected(put, 303, "/next");
+  EXPECT_EQ(turned->request.httpMethod(), "GET");
+  EXPECT_TRUE(turned->dropsBody);
+  EXPECT_FALSE(turned->request.httpBody() || turned->request.valueForHTTPHeaderField("Content-Type"));
+  EXPECT_EQ(turned->request.valueForHTTPHeaderField("X-Other"), "kept");
   auto head = URLRequest(base);
   head.setHTTPMethod("HEAD");
   EXPECT_EQ(redirected(head, 303, "/next")->request.httpMethod(), "HEAD");

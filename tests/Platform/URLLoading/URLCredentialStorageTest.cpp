@@ -37,25 +37,20 @@ TEST(URLCredentialStorage, AbsentUntilSomethingWasStoredThenEmptyOnceRemoved) {
   EXPECT_TRUE(storage->credentials(space())->empty());
 }
 
-TEST(URLCredentialStorage, SpacesDifferByRealmPortAndMethod) {
+TEST(URLCredentialStorage, SpacesDifferByRealmPortAndMethodAndKeepOnlyCredentialsWithAUser) {
   const auto storage = URLCredentialStorage::make();
   storage->setCredential(credential("a"), space());
-  EXPECT_FALSE(storage->credentials(space("example.com", "Other")));
-  EXPECT_FALSE(storage->credentials(space("example.com", std::nullopt)));
   auto digest = space();
   digest.authenticationMethod = URLProtectionSpace::authenticationMethodHTTPDigest;
-  EXPECT_FALSE(storage->credentials(digest));
   auto plain = space();
   plain.port = 80;
+  for (const auto& other : {space("example.com", "Other"), space("example.com", std::nullopt), digest, plain}) {
+    EXPECT_FALSE(storage->credentials(other));
+  }
+  EXPECT_FALSE(storage->setCredential(URLCredential{}, plain));
+  EXPECT_FALSE(storage->setDefaultCredential(credential("a", URLCredential::Persistence::none), plain));
   EXPECT_FALSE(storage->credentials(plain));
-}
-
-TEST(URLCredentialStorage, KeepsNothingWithoutAUserOrForNoPersistence) {
-  const auto storage = URLCredentialStorage::make();
-  EXPECT_FALSE(storage->setCredential(URLCredential{}, space()));
-  EXPECT_FALSE(storage->setDefaultCredential(credential("a", URLCredential::Persistence::none), space()));
-  EXPECT_FALSE(storage->credentials(space()));
-  EXPECT_FALSE(storage->defaultCredential(space()));
+  EXPECT_FALSE(storage->defaultCredential(plain));
 }
 
 TEST(URLCredentialStorage, TheDefaultIsStoredReplacedAndGoesWithItsCredential) {

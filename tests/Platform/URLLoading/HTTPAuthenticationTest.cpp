@@ -10,7 +10,7 @@ namespace {
 
 using Challenge = HTTPAuthenticationChallenge;
 
-// The worked example of the Digest specification.
+// The worked example of RFC 7616.
 const Challenge rfcDigest{"Digest",
                           {{"realm", "http-auth@example.org"},
                            {"qop", "auth, auth-int"},
@@ -61,7 +61,7 @@ TEST(HTTPAuthenticationChallenge, ReadsSeveralChallengesWithQuotedAndOpaqueParts
             2u);
 }
 
-TEST(HTTPAuthorization, DigestMatchesTheSpecificationsExamples) {
+TEST(HTTPAuthorization, DigestMatchesTheRFCExamples) {
   EXPECT_EQ(rfcAnswer(rfcDigest),
             "Digest username=\"Mufasa\", realm=\"http-auth@example.org\", "
             "nonce=\"7ypf/xlj9XXwfDPEoM4URrv/xwf94BcCAzFZH4GiTo0v\", uri=\"/dir/index.html\", "

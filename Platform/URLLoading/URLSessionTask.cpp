@@ -102,6 +102,11 @@ std::string URLSessionTask::description() const {
                      request.description());
 }
 
+void URLSessionTask::setCurrentRequest(URLRequest request) {
+  std::lock_guard lock(mutex_);
+  currentRequest_ = std::move(request);
+}
+
 void URLSessionTask::setResponse(std::shared_ptr<URLResponse> response, std::int64_t expectedLength) {
   std::lock_guard lock(mutex_);
   response_ = std::move(response);

@@ -142,6 +142,11 @@ std::int64_t Transfer::expectedBodyLength() const {
   return body_->length().value_or(-1);
 }
 
+const HTTPHeaderFields& Transfer::receivedFields() const {
+  static const HTTPHeaderFields none;
+  return response_ ? headerParser_.fields() : none;
+}
+
 bool Transfer::hasStreamBody() const { return body_ && !body_->length(); }
 
 void Transfer::holdReceiving(bool hold) {

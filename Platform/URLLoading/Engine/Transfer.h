@@ -62,6 +62,10 @@ class Transfer {
 
   TransferListener& listener() const { return listener_; }
   const URLRequest& request() const { return request_; }
+  // The response's fields as received, a repeated field once per line (as
+  // Set-Cookie and WWW-Authenticate must be read); empty before the
+  // response.
+  const HTTPHeaderFields& receivedFields() const;
   // When bytes last moved, or the hop started.
   Clock::time_point lastActivity() const { return lastActivity_; }
   // The body size, or -1 for a stream; 0 without a body.

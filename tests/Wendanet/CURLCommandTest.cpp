@@ -130,8 +130,13 @@ TEST_F(RequestFixture, StoredCredentialsAndCookiesOfTheSessionShow) {
   credentials->setCredential(credential("bob", "two"), space);
   delegate->configuration->setURLCredentialStorage(credentials);
   const auto cookies = platform::HTTPCookieStorage::make();
-  cookies->setCookie({.name = "a", .value = "1", .domain = "example.com"});
-  cookies->setCookie({.name = "b", .value = "2", .domain = "example.com"});
+  for (const auto& [name, value] : {std::pair{"a", "1"}, std::pair{"b", "2"}}) {
+    platform::HTTPCookie cookie;
+    cookie.name = name;
+    cookie.value = value;
+    cookie.domain = "example.com";
+    cookies->setCookie(cookie);
+  }
   delegate->configuration->setHTTPCookieStorage(cookies);
   delegate->configuration->setHTTPShouldSetCookies(true);
   // The storage's answer wins over the request's own credential.

@@ -2,12 +2,17 @@
 
 #include <sys/socket.h>
 
+// The request parser's optional length sets off a false alarm in some
+// optimised builds.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/ssl.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <boost/beast/websocket.hpp>
 #include <boost/beast/websocket/ssl.hpp>
+#pragma GCC diagnostic pop
 #include <charconv>
 #include <condition_variable>
 #include <deque>

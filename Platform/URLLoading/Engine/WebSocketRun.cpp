@@ -388,7 +388,9 @@ void WebSocketRun::finish() {
   calls.emplace_back([task = task_, error = ending_->taskError](Delegate& delegate, Delegate::SessionRef session) {
     delegate.didCompleteWithError(session, task, error);
   });
-  delegate_.send(std::move(calls));
+  // The session and its delegate are let go of with the task: a task kept
+  // by its owner keeps neither.
+  std::exchange(delegate_, {}).send(std::move(calls));
   // After the last delegate call, so that the invalidation comes later.
   if (const auto engine = engine_.lock()) {
     engine->post([identifier = identifier_](SessionEngine& engine) { engine.webSocketRunEnded(identifier); });

@@ -208,3 +208,70 @@ TEST(URLSessionSecureWebSocket, ServerTheSystemDoesNotTrustIsRefusedBeforeTheUpg
   session->finishTasksAndInvalidate();
   recorder->waitFor("invalid");
 }
+
+namespace {
+
+// Tasks that never reach a server: nothing listens on port 9.
+class URLSessionWebSocketUnreached : public testing::Test {
+ protected:
+  void TearDown() override {
+    session->invalidateAndCancel();
+    recorder->waitFor("invalid");
+  }
+
+  std::shared_ptr<URLSessionWebSocketTask> task(const std::string& scheme = "ws") {
+    return session->webSocketTaskWithRequest(URLRequest(URL::string(scheme + "://127.0.0.1:9/")));
+  }
+
+  std::shared_ptr<WebSocketRecorder> recorder = std::make_shared<WebSocketRecorder>();
+  std::shared_ptr<URLSession> session = makeRecordedSession(recorder);
+};
+
+}  // namespace
+
+TEST_F(URLSessionWebSocketUnreached, StartsSuspendedWithTheDefaultMaximumAndNoCloseCode) {
+  const auto socket = task();
+  EXPECT_EQ(socket->state(), URLSessionTask::State::suspended);
+  EXPECT_EQ(socket->maximumMessageSize(), 1048576);
+  EXPECT_EQ(socket->closeCode(), CloseCode::invalid);
+  EXPECT_EQ(socket->closeReason(), std::nullopt);
+  EXPECT_EQ(socket->description(), "URLSessionWebSocketTask <1> GET ws://127.0.0.1:9/");
+  session->invalidateAndCancel();
+  EXPECT_EQ(recorder->waitFor("invalid"), (std::vector<std::string>{"metrics", "complete -999", "invalid"}));
+}
+
+TEST_F(URLSessionWebSocketUnreached, CloseBeforeTheConnectionOpensCancelsAndAnswersWhatWaited) {
+  const auto socket = task();
+  socket->send(std::string("queued"), recorder->sent("queued"));
+  socket->receive(recorder->received());
+  socket->sendPing(recorder->pong("queued"));
+  socket->cancelWithCloseCode(CloseCode::normalClosure, Data("bye"));
+  EXPECT_EQ(recorder->waitFor("complete -999"), (std::vector<std::string>{"received error -999", "sent queued -999",
+                                                                          "pong queued -999", "metrics", "complete -999"}));
+  EXPECT_TRUE(recorder->lastMetrics()->transactionMetrics.empty());
+  EXPECT_EQ(socket->closeCode(), CloseCode::invalid);
+  EXPECT_TRUE(recorder->everyNoteOnDelegateQueue());
+}
+
+TEST_F(URLSessionWebSocketUnreached, RefusedConnectionsAndOtherSchemesFailTheTask) {
+  task()->resume();
+  recorder->waitFor("complete -1004");
+  EXPECT_EQ(recorder->lastMetrics()->transactionMetrics.size(), 1u);
+  const auto unsupported = task("http");
+  unsupported->resume();
+  recorder->waitFor("complete -1002");
+  EXPECT_EQ(urlErrorCode(unsupported->error()), -1002);
+}
+
+TEST_F(URLSessionWebSocketUnreached, TaskOfAnInvalidatedSessionAnswersEveryHandlerWithCancelled) {
+  session->invalidateAndCancel();
+  recorder->waitFor("invalid");
+  const auto socket = task();
+  EXPECT_EQ(socket->state(), URLSessionTask::State::completed);
+  socket->resume();
+  socket->send(Data("x"), recorder->sent("late"));
+  socket->receive(recorder->received());
+  socket->sendPing(recorder->pong("late"));
+  EXPECT_EQ(recorder->waitFor("pong late -999"),
+            (std::vector<std::string>{"invalid", "sent late -999", "received error -999", "pong late -999"}));
+}

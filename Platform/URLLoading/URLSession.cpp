@@ -1,5 +1,7 @@
 #include "Platform/URLLoading/URLSession.h"
 
+#include <type_traits>
+
 #include "Platform/Dispatch/OperationQueue.h"
 #include "Platform/Foundation/URLError.h"
 #include "Platform/URLLoading/Engine/DelegateChannel.h"
@@ -76,7 +78,8 @@ std::shared_ptr<URLSessionWebSocketTask> URLSession::webSocketTaskWithRequest(UR
 // Under the lock, before the task is registered or handed out.
 std::shared_ptr<WebSocketRun> URLSession::makeWebSocketRun(const std::shared_ptr<URLSessionWebSocketTask>& task) {
   if (!webSocketLoop_) webSocketLoop_ = WebSocketLoop::make();
-  auto refusal = invalidated_ ? makeError(URLError(URLError::Code::cancelled, task->originalRequest()->url())) : nullptr;
+  auto refusal =
+      invalidated_ ? makeError(URLError(URLError::Code::cancelled, task->originalRequest()->url())) : nullptr;
   return std::make_shared<WebSocketRun>(task, webSocketLoop_, delegateQueue_, configuration_, std::move(refusal));
 }
 

@@ -246,8 +246,9 @@ TEST_F(URLSessionWebSocketUnreached, CloseBeforeTheConnectionOpensCancelsAndAnsw
   socket->receive(recorder->received());
   socket->sendPing(recorder->pong("queued"));
   socket->cancelWithCloseCode(CloseCode::normalClosure, Data("bye"));
-  EXPECT_EQ(recorder->waitFor("complete -999"), (std::vector<std::string>{"received error -999", "sent queued -999",
-                                                                          "pong queued -999", "metrics", "complete -999"}));
+  EXPECT_EQ(recorder->waitFor("complete -999"),
+            (std::vector<std::string>{"received error -999", "sent queued -999", "pong queued -999", "metrics",
+                                      "complete -999"}));
   EXPECT_TRUE(recorder->lastMetrics()->transactionMetrics.empty());
   EXPECT_EQ(socket->closeCode(), CloseCode::invalid);
   EXPECT_TRUE(recorder->everyNoteOnDelegateQueue());

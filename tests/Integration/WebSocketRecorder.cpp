@@ -80,8 +80,8 @@ void WebSocketRecorder::didOpenWithProtocol(SessionRef, const std::shared_ptr<Ta
   note("open " + protocol.value_or("-"));
 }
 
-void WebSocketRecorder::didCloseWithCode(SessionRef, const std::shared_ptr<Task>&, URLSessionWebSocketCloseCode closeCode,
-                                         const std::optional<Data>& reason) {
+void WebSocketRecorder::didCloseWithCode(SessionRef, const std::shared_ptr<Task>&,
+                                         URLSessionWebSocketCloseCode closeCode, const std::optional<Data>& reason) {
   note("close " + std::to_string(static_cast<int>(closeCode)) + " " + (reason ? reason->toString() : "-"));
 }
 

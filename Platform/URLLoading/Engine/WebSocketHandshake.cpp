@@ -11,15 +11,12 @@ namespace platform {
 
 namespace {
 
-constexpr std::array handshakeFields{"Host",
-                                     "Connection",
-                                     "Upgrade",
-                                     "Sec-WebSocket-Key",
-                                     "Sec-WebSocket-Version",
-                                     "Sec-WebSocket-Extensions"};
+constexpr std::array handshakeFields{
+    "Host", "Connection", "Upgrade", "Sec-WebSocket-Key", "Sec-WebSocket-Version", "Sec-WebSocket-Extensions"};
 
 bool writtenByHandshake(std::string_view name) {
-  return std::ranges::any_of(handshakeFields, [&](std::string_view field) { return equalsIgnoringASCIICase(name, field); });
+  return std::ranges::any_of(handshakeFields,
+                             [&](std::string_view field) { return equalsIgnoringASCIICase(name, field); });
 }
 
 std::string_view trimmed(std::string_view text) {
@@ -53,8 +50,8 @@ std::expected<WebSocketEndpoint, AnyError> webSocketEndpoint(const std::optional
   return endpoint;
 }
 
-std::expected<HTTPHeaderFields, AnyError> upgradeHeaderFields(const URLRequest& request,
-                                                              const std::optional<HTTPHeaderFields>& additionalHeaders) {
+std::expected<HTTPHeaderFields, AnyError> upgradeHeaderFields(
+    const URLRequest& request, const std::optional<HTTPHeaderFields>& additionalHeaders) {
   auto fields = mergedHeaderFields(request, additionalHeaders);
   if (fields) std::erase_if(*fields, [](const HTTPHeaderField& field) { return writtenByHandshake(field.first); });
   return fields;

@@ -183,9 +183,9 @@ void WebSocketRun::secured(Result result) {
 void WebSocketRun::decideServerTrust(const std::shared_ptr<SecTrust>& trust) {
   if (!trust) return serverTrustDecided(urlError(URLError::Code::secureConnectionFailed));
   const auto evaluated = trust->evaluateWithError();
-  serverTrustDecided(evaluated ? nullptr
-                               : makeError(URLError(URLError::Code::serverCertificateUntrusted, url_,
-                                                    makeError(evaluated.error()))));
+  serverTrustDecided(
+      evaluated ? nullptr
+                : makeError(URLError(URLError::Code::serverCertificateUntrusted, url_, makeError(evaluated.error()))));
 }
 
 void WebSocketRun::serverTrustDecided(AnyError refusal) {
@@ -245,9 +245,7 @@ void WebSocketRun::pump() {
 void WebSocketRun::readDone(Result result) {
   reading_ = false;
   switch (result) {
-    case Result::done:
-      deliver(stream_->takeMessage());
-      return pump();
+    case Result::done: deliver(stream_->takeMessage()); return pump();
     case Result::closedByPeer: {
       // When this side closed first, the close frame is already decided.
       const auto reason = stream_->peerCloseReason();

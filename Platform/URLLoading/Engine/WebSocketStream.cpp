@@ -97,8 +97,8 @@ class BeastStream final : public WebSocketStream {
 
   void connect(Duration timeout, Completion completion) override {
     expireAfter(timeout);
-    lowest().async_connect(addresses_, [completion = std::move(completion)](
-                                           const ErrorCode& error, const net::ip::tcp::endpoint&) mutable {
+    lowest().async_connect(addresses_, [completion = std::move(completion)](const ErrorCode& error,
+                                                                            const net::ip::tcp::endpoint&) mutable {
       completion(stepResult(error, Result::cannotConnect));
     });
   }
@@ -174,10 +174,9 @@ class BeastStream final : public WebSocketStream {
   }
 
   void ping(std::string payload, Completion completion) override {
-    socket_->async_ping(websocket::ping_data(payload.data(), payload.size()),
-                        [completion = std::move(completion)](const ErrorCode& error) mutable {
-                          completion(frameResult(error));
-                        });
+    socket_->async_ping(
+        websocket::ping_data(payload.data(), payload.size()),
+        [completion = std::move(completion)](const ErrorCode& error) mutable { completion(frameResult(error)); });
   }
 
   void close(std::optional<std::uint16_t> status, std::string reason, Completion completion) override {

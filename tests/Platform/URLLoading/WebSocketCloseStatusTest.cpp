@@ -1,6 +1,6 @@
-#include "Platform/URLLoading/Engine/WebSocketCloseStatus.h"
-
 #include <gtest/gtest.h>
+
+#include "Platform/URLLoading/Engine/WebSocketCloseStatus.h"
 
 using namespace platform;
 using Code = URLSessionWebSocketCloseCode;
@@ -18,7 +18,8 @@ TEST(WebSocketCloseStatus, ReceivedStatusesMapToTheListedCodesOnly) {
 TEST(WebSocketCloseStatus, CodesThatOnlyDescribeAnEndingAreNeverSent) {
   EXPECT_EQ(statusForCloseCode(Code::normalClosure), 1000);
   EXPECT_EQ(statusForCloseCode(Code::messageTooBig), 1009);
-  for (const auto unsendable : {Code::invalid, Code::noStatusReceived, Code::abnormalClosure, Code::tlsHandshakeFailure}) {
+  for (const auto unsendable :
+       {Code::invalid, Code::noStatusReceived, Code::abnormalClosure, Code::tlsHandshakeFailure}) {
     EXPECT_EQ(statusForCloseCode(unsendable), std::nullopt) << static_cast<int>(unsendable);
   }
 }

@@ -1,8 +1,7 @@
-#include "Platform/URLLoading/Engine/WebSocketHandshake.h"
-
 #include <gtest/gtest.h>
 
 #include "Platform/Foundation/URLError.h"
+#include "Platform/URLLoading/Engine/WebSocketHandshake.h"
 #include "Platform/URLLoading/InvalidRequestError.h"
 
 using namespace platform;

@@ -1,9 +1,13 @@
 #include "Platform/URLLoading/URLSession.h"
 
+#include <type_traits>
+
 #include "Platform/Dispatch/OperationQueue.h"
 #include "Platform/Foundation/URLError.h"
 #include "Platform/URLLoading/Engine/DelegateChannel.h"
 #include "Platform/URLLoading/Engine/SessionEngine.h"
+#include "Platform/URLLoading/Engine/WebSocketLoop.h"
+#include "Platform/URLLoading/Engine/WebSocketRun.h"
 
 namespace platform {
 
@@ -38,6 +42,7 @@ std::shared_ptr<Task> URLSession::makeTask(URLRequest request, TaskBody body) {
   const auto url = request.url();
   auto task = std::make_shared<Task>(URLSessionTask::Passkey(), nextTaskIdentifier_++, std::move(request),
                                      std::move(body), engine_);
+  if constexpr (std::is_same_v<Task, URLSessionWebSocketTask>) task->run_ = makeWebSocketRun(task);
   if (invalidated_) {
     task->complete(makeError(URLError(URLError::Code::cancelled, url)));
   } else {
@@ -64,6 +69,18 @@ std::shared_ptr<URLSessionUploadTask> URLSession::uploadTaskWithRequestFromFile(
 
 std::shared_ptr<URLSessionUploadTask> URLSession::uploadTaskWithStreamedRequest(URLRequest request) {
   return makeTask<URLSessionUploadTask>(std::move(request), TaskBody{TaskBody::FromDelegate{}});
+}
+
+std::shared_ptr<URLSessionWebSocketTask> URLSession::webSocketTaskWithRequest(URLRequest request) {
+  return makeTask<URLSessionWebSocketTask>(std::move(request), TaskBody{});
+}
+
+// Under the lock, before the task is registered or handed out.
+std::shared_ptr<WebSocketRun> URLSession::makeWebSocketRun(const std::shared_ptr<URLSessionWebSocketTask>& task) {
+  if (!webSocketLoop_) webSocketLoop_ = WebSocketLoop::make();
+  auto refusal =
+      invalidated_ ? makeError(URLError(URLError::Code::cancelled, task->originalRequest()->url())) : nullptr;
+  return std::make_shared<WebSocketRun>(task, webSocketLoop_, delegateQueue_, configuration_, std::move(refusal));
 }
 
 void URLSession::finishTasksAndInvalidate() { invalidate(false); }

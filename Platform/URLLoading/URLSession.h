@@ -12,12 +12,15 @@
 #include "Platform/URLLoading/URLSessionDataTask.h"
 #include "Platform/URLLoading/URLSessionDelegate.h"
 #include "Platform/URLLoading/URLSessionUploadTask.h"
+#include "Platform/URLLoading/URLSessionWebSocketTask.h"
 
 namespace platform {
 
 class DelegateChannel;
 class OperationQueue;
 class SessionEngine;
+class WebSocketLoop;
+class WebSocketRun;
 
 // Makes and runs URL tasks for one configuration, reporting to one delegate
 // on one delegate queue. Each session runs its tasks on an engine thread of
@@ -54,6 +57,8 @@ class URLSession : public std::enable_shared_from_this<URLSession> {
   std::shared_ptr<URLSessionUploadTask> uploadTaskWithRequestFromFile(URLRequest request, URL fileURL);
   // The body comes from the stream the delegate hands over when asked.
   std::shared_ptr<URLSessionUploadTask> uploadTaskWithStreamedRequest(URLRequest request);
+  // A ws or wss URL; the request's header fields go with the upgrade.
+  std::shared_ptr<URLSessionWebSocketTask> webSocketTaskWithRequest(URLRequest request);
 
   // No new task runs; the tasks made so far go on until they complete,
   // then the delegate hears of the invalidation.
@@ -67,6 +72,7 @@ class URLSession : public std::enable_shared_from_this<URLSession> {
   template <class Task>
   std::shared_ptr<Task> makeTask(URLRequest request, TaskBody body);
   void invalidate(bool cancelTasks);
+  std::shared_ptr<WebSocketRun> makeWebSocketRun(const std::shared_ptr<URLSessionWebSocketTask>& task);
   void releaseDelegate();
 
   const std::shared_ptr<const URLSessionConfiguration> configuration_;
@@ -77,6 +83,8 @@ class URLSession : public std::enable_shared_from_this<URLSession> {
   std::shared_ptr<URLSessionDelegate> delegate_;
   std::uint64_t nextTaskIdentifier_ = 1;
   bool invalidated_ = false;
+  // Made with the first WebSocket task.
+  std::shared_ptr<WebSocketLoop> webSocketLoop_;
 };
 
 }  // namespace platform

@@ -76,6 +76,7 @@ class URLSessionTask : public std::enable_shared_from_this<URLSessionTask> {
  private:
   friend class TaskRun;
   friend class URLSession;
+  friend class WebSocketRun;
 
   // Engine side.
   const TaskBody& body() const { return body_; }

@@ -28,8 +28,8 @@ bool leftToLibrary(std::string_view name) { return equalsIgnoringASCIICase(name,
 
 bool isHTTPToken(std::string_view text) { return !text.empty() && std::ranges::all_of(text, isTokenCharacter); }
 
-std::expected<std::vector<std::string>, AnyError> requestHeaderLines(
-    const URLRequest& request, const std::optional<HTTPHeaderFields>& additionalHeaders) {
+std::expected<HTTPHeaderFields, AnyError> mergedHeaderFields(const URLRequest& request,
+                                                             const std::optional<HTTPHeaderFields>& additionalHeaders) {
   HTTPHeaderFields fields = additionalHeaders.value_or(HTTPHeaderFields{});
   for (const auto& field : request.allHTTPHeaderFields().value_or(HTTPHeaderFields{})) {
     if (const auto index = indexOfHeaderField(fields, field.first)) {
@@ -38,8 +38,6 @@ std::expected<std::vector<std::string>, AnyError> requestHeaderLines(
       fields.push_back(field);
     }
   }
-  std::vector<std::string> lines;
-  lines.reserve(fields.size() + 1);
   for (const auto& [name, value] : fields) {
     if (!isHTTPToken(name)) {
       return std::unexpected(
@@ -49,13 +47,24 @@ std::expected<std::vector<std::string>, AnyError> requestHeaderLines(
       return std::unexpected(makeError(InvalidRequestError(
           fmt::format("the value of the header field \"{}\" holds a line break or a NUL character.", name))));
     }
+  }
+  return fields;
+}
+
+std::expected<std::vector<std::string>, AnyError> requestHeaderLines(
+    const URLRequest& request, const std::optional<HTTPHeaderFields>& additionalHeaders) {
+  auto fields = mergedHeaderFields(request, additionalHeaders);
+  if (!fields) return std::unexpected(fields.error());
+  std::vector<std::string> lines;
+  lines.reserve(fields->size() + 1);
+  for (const auto& [name, value] : *fields) {
     if (leftToLibrary(name)) continue;
     // "Name;" is how the library is told to send a field with no value.
     lines.push_back(value.empty() ? name + ";" : name + ": " + value);
   }
   // The library would otherwise add this on its own for large bodies and
   // hold the body back waiting for an interim answer.
-  if (!indexOfHeaderField(fields, "Expect")) lines.emplace_back("Expect:");
+  if (!indexOfHeaderField(*fields, "Expect")) lines.emplace_back("Expect:");
   return lines;
 }
 

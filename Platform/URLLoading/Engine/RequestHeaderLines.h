@@ -15,13 +15,18 @@ namespace platform {
 // True for a non-empty HTTP token: what a method or field name may be.
 bool isHTTPToken(std::string_view text);
 
+// The header fields a request goes out with: the configuration's
+// additional fields with the request's own over them (a request field
+// replaces one of the same name in any letter case). Fails with
+// InvalidRequestError for a name that is no token or a value holding CR,
+// LF or NUL, which could otherwise smuggle fields or a second request onto
+// the connection.
+std::expected<HTTPHeaderFields, AnyError> mergedHeaderFields(const URLRequest& request,
+                                                             const std::optional<HTTPHeaderFields>& additionalHeaders);
+
 // The header lines a request goes out with, as the transfer library takes
-// them: the configuration's additional fields with the request's own over
-// them (a request field replaces one of the same name in any letter case),
-// an empty value written so that it is still sent. Content-Length is left
-// to the library, which knows the body. Fails with InvalidRequestError for
-// a name that is no token or a value holding CR, LF or NUL, which could
-// otherwise smuggle fields or a second request onto the connection.
+// them: the merged fields, an empty value written so that it is still
+// sent. Content-Length is left to the library, which knows the body.
 std::expected<std::vector<std::string>, AnyError> requestHeaderLines(
     const URLRequest& request, const std::optional<HTTPHeaderFields>& additionalHeaders);
 

@@ -6,8 +6,10 @@
 #include "Platform/Fatal.h"
 #include "Platform/URLLoading/Engine/ServerTrustChallenge.h"
 #include "Platform/URLLoading/Engine/TaskRun.h"
+#include "Platform/URLLoading/Engine/WebSocketRun.h"
 #include "Platform/URLLoading/URLSessionDataTask.h"
 #include "Platform/URLLoading/URLSessionDelegate.h"
+#include "Platform/URLLoading/URLSessionWebSocketTask.h"
 
 namespace platform {
 
@@ -56,6 +58,9 @@ bool SessionEngine::post(Command command) {
 }
 
 void SessionEngine::registerTask(std::shared_ptr<URLSessionTask> task) {
+  if (const auto* webSocketTask = dynamic_cast<const URLSessionWebSocketTask*>(task.get())) {
+    return registerWebSocketTask(*webSocketTask);
+  }
   auto dataTask = std::dynamic_pointer_cast<URLSessionDataTask>(task);
   if (!dataTask) fatal("The session engine was given a task of a kind it does not run.");
   const auto identifier = dataTask->taskIdentifier();
@@ -64,14 +69,17 @@ void SessionEngine::registerTask(std::shared_ptr<URLSessionTask> task) {
 
 void SessionEngine::resumeTask(std::uint64_t identifier) {
   if (auto* found = run(identifier)) found->resume();
+  if (auto* webSocket = webSocketRun(identifier)) webSocket->resume();
 }
 
 void SessionEngine::suspendTask(std::uint64_t identifier) {
   if (auto* found = run(identifier)) found->suspend();
+  if (auto* webSocket = webSocketRun(identifier)) webSocket->suspend();
 }
 
 void SessionEngine::cancelTask(std::uint64_t identifier) {
   if (auto* found = run(identifier)) found->cancel();
+  if (auto* webSocket = webSocketRun(identifier)) webSocket->cancel();
 }
 
 void SessionEngine::invalidate(bool cancelTasks) {
@@ -80,6 +88,7 @@ void SessionEngine::invalidate(bool cancelTasks) {
   std::vector<TaskRun*> running;
   for (auto& [identifier, entry] : runs_) running.push_back(entry.get());
   for (auto* entry : running) entry->cancel();
+  for (auto& [identifier, webSocket] : webSocketRuns_) webSocket->cancel();
 }
 
 void SessionEngine::cancelTrustChallenge(std::uint64_t identifier) {
@@ -104,6 +113,18 @@ void SessionEngine::endTrustChallenge() {
   std::lock_guard lock(mutex_);
   challenge_.reset();
 }
+
+void SessionEngine::registerWebSocketTask(const URLSessionWebSocketTask& task) {
+  task.run_->attach(delegate_.target(), weak_from_this());
+  webSocketRuns_.emplace(task.taskIdentifier(), task.run_);
+}
+
+WebSocketRun* SessionEngine::webSocketRun(std::uint64_t identifier) {
+  const auto found = webSocketRuns_.find(identifier);
+  return found == webSocketRuns_.end() ? nullptr : found->second.get();
+}
+
+void SessionEngine::webSocketRunEnded(std::uint64_t identifier) { webSocketRuns_.erase(identifier); }
 
 TaskRun* SessionEngine::run(std::uint64_t identifier) {
   const auto found = runs_.find(identifier);

@@ -19,6 +19,8 @@ namespace platform {
 class ServerTrustChallenge;
 class TaskRun;
 class URLSessionTask;
+class URLSessionWebSocketTask;
+class WebSocketRun;
 
 // The thread that moves a session's bytes: it runs the transfer library's
 // multi loop and posts what happens to the delegate queue. Everything
@@ -72,6 +74,9 @@ class SessionEngine : public std::enable_shared_from_this<SessionEngine> {
   // The run has something to hand to the delegate at the end of this turn.
   void needsFlush(TaskRun& run);
   void runEnded(std::uint64_t identifier);
+  // WebSocket tasks run on a loop of their own; the engine only hands them
+  // their controls and waits for them before it ends.
+  void webSocketRunEnded(std::uint64_t identifier);
 
  private:
   void loop();
@@ -80,7 +85,9 @@ class SessionEngine : public std::enable_shared_from_this<SessionEngine> {
   void expireDeadlines();
   void flush();
   int pollTimeout() const;
-  bool finished() const { return invalidating_ && runs_.empty(); }
+  bool finished() const { return invalidating_ && runs_.empty() && webSocketRuns_.empty(); }
+  void registerWebSocketTask(const URLSessionWebSocketTask& task);
+  WebSocketRun* webSocketRun(std::uint64_t identifier);
   void stop();
 
   const std::shared_ptr<const URLSessionConfiguration> configuration_;
@@ -100,6 +107,7 @@ class SessionEngine : public std::enable_shared_from_this<SessionEngine> {
   // theirs can be on the stack.
   std::vector<std::unique_ptr<TaskRun>> endedRuns_;
   std::vector<TaskRun*> runsToFlush_;
+  std::unordered_map<std::uint64_t, std::shared_ptr<WebSocketRun>> webSocketRuns_;
   bool invalidating_ = false;
 };
 

@@ -6,6 +6,7 @@
 #include "Platform/Fatal.h"
 #include "Platform/URLLoading/Engine/TaskRun.h"
 #include "Platform/URLLoading/URLSessionDataTask.h"
+#include "Platform/URLLoading/URLSessionDownloadTask.h"
 #include "Platform/URLLoading/URLSessionDelegate.h"
 
 namespace platform {
@@ -55,10 +56,11 @@ bool SessionEngine::post(Command command) {
 }
 
 void SessionEngine::registerTask(std::shared_ptr<URLSessionTask> task) {
-  auto dataTask = std::dynamic_pointer_cast<URLSessionDataTask>(task);
-  if (!dataTask) fatal("The session engine was given a task of a kind it does not run.");
-  const auto identifier = dataTask->taskIdentifier();
-  runs_.emplace(identifier, std::make_unique<TaskRun>(*this, std::move(dataTask)));
+  if (!std::dynamic_pointer_cast<URLSessionDataTask>(task) && !std::dynamic_pointer_cast<URLSessionDownloadTask>(task)) {
+    fatal("The session engine was given a task of a kind it does not run.");
+  }
+  const auto identifier = task->taskIdentifier();
+  runs_.emplace(identifier, std::make_unique<TaskRun>(*this, std::move(task)));
 }
 
 void SessionEngine::resumeTask(std::uint64_t identifier) {

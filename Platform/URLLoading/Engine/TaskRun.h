@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "Platform/Foundation/Error.h"
 #include "Platform/Foundation/URLError.h"
 #include "Platform/URLLoading/Engine/DelegateChannel.h"
+#include "Platform/URLLoading/Engine/DownloadSink.h"
 #include "Platform/URLLoading/Engine/ResponseGate.h"
 #include "Platform/URLLoading/Engine/Transfer.h"
 #include "Platform/URLLoading/URLSessionDelegate.h"
@@ -20,8 +22,10 @@ namespace platform {
 class InputStream;
 class SessionEngine;
 class URLSessionDataTask;
+class URLSessionDownloadTask;
+class URLSessionTask;
 
-// A data or upload task as the engine thread drives it: from its first
+// A data, upload or download task as the engine thread drives it: from its first
 // resume through one hop per exchange to the metrics and the completion,
 // which it hands to the delegate exactly once whatever way the task ends.
 //
@@ -29,12 +33,15 @@ class URLSessionDataTask;
 // Meanwhile up to `holdLimit` bytes are held back and the transfer is
 // paused beyond that, so a small response usually ends while the answer is
 // awaited, and the answer then ends the task at once (see ResponseGate).
+// A download task's body goes to its file instead, without an answer.
 class TaskRun final : public TransferListener {
  public:
   using Clock = std::chrono::steady_clock;
   static constexpr std::size_t holdLimit = 256 * 1024;
 
-  TaskRun(SessionEngine& engine, std::shared_ptr<URLSessionDataTask> task);
+  using ResumeDataReply = std::function<void(std::optional<Data>)>;
+
+  TaskRun(SessionEngine& engine, std::shared_ptr<URLSessionTask> task);
   ~TaskRun() override;
 
   void resume();
@@ -43,6 +50,9 @@ class TaskRun final : public TransferListener {
   void answerResponse(URLSessionResponseDisposition disposition);
   void answerBodyStream(std::shared_ptr<InputStream> stream);
   void bodyBytesAvailable();
+  // A download task: when the task ends, `reply` gets the data to resume it
+  // from, or none.
+  void answerWithResumeData(ResumeDataReply reply);
 
   // When the task times out unless something happens first; none while it
   // is suspended or waits for its delegate.
@@ -71,7 +81,7 @@ class TaskRun final : public TransferListener {
   ResponseGate::Ending makeEnding();
   // Completes the task and gives its last callbacks (metrics, then the
   // completion), after the body bytes still to deliver.
-  static std::vector<DelegateChannel::Call> endingCalls(const std::shared_ptr<URLSessionDataTask>& task, Data data,
+  static std::vector<DelegateChannel::Call> endingCalls(const std::shared_ptr<URLSessionTask>& task, Data data,
                                                         std::vector<URLSessionTaskTransactionMetrics> transactions,
                                                         AnyError error);
   AnyError failure(URLError::Code code) const;
@@ -81,9 +91,22 @@ class TaskRun final : public TransferListener {
   // identifier, so a late answer for an ended task goes nowhere.
   template <class Answer>
   std::function<void(Answer)> makeReply(void (TaskRun::*answer)(Answer), Answer fallback);
+  std::shared_ptr<URLSessionDataTask> dataTask() const;
+
+  // Download tasks.
+  std::shared_ptr<URLSessionDownloadTask> downloadTask() const;
+  void receiveDownloadResponse(const std::shared_ptr<HTTPURLResponse>& response);
+  bool writeDownloadBody(const char* bytes, std::size_t count);
+  // Ends the task with the file's failure at the next turn, out of the
+  // transfer library's callbacks.
+  void failDownloadSoon();
+  void reportWrittenBytes();
+  // Hands a complete file to the delegate, or keeps the partial one for
+  // resume data; the error the task ends with.
+  AnyError finishDownload(AnyError error);
 
   SessionEngine& engine_;
-  const std::shared_ptr<URLSessionDataTask> task_;
+  const std::shared_ptr<URLSessionTask> task_;
   const std::uint64_t identifier_;
   Phase phase_ = Phase::notStarted;
   bool suspended_ = true;
@@ -100,6 +123,10 @@ class TaskRun final : public TransferListener {
   std::int64_t totalSent_ = 0;
   std::int64_t expectedToSend_ = 0;
   bool markedForFlush_ = false;
+
+  // Download tasks only.
+  std::unique_ptr<DownloadSink> download_;
+  ResumeDataReply resumeDataReply_;
 
   double idleTimeout_ = 0;
   std::optional<Clock::time_point> resourceDeadline_;

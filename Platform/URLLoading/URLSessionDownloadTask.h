@@ -21,13 +21,14 @@ class URLSessionDownloadTask : public URLSessionTask {
   using ResumeOrigin = std::expected<DownloadResumeData, AnyError>;
 
   URLSessionDownloadTask(Passkey passkey, std::uint64_t taskIdentifier, URLRequest request, TaskBody body,
-                         std::shared_ptr<SessionEngine> engine, std::optional<ResumeOrigin> resumeOrigin = std::nullopt);
+                         std::shared_ptr<SessionEngine> engine,
+                         std::optional<ResumeOrigin> resumeOrigin = std::nullopt);
 
   // Cancels the task like `cancel`, keeping the partial file. The handler
   // receives the data to resume the download from, or none when it cannot
   // go on later (the task had ended, or the server gave nothing to tell
   // whether the resource changed). It is called once, on a queue of the
-  // session's own, never on the delegate queue.
+  // loading system's own, never on the delegate queue.
   void cancelByProducingResumeData(ResumeDataHandler completionHandler);
 
  protected:

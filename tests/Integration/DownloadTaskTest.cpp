@@ -1,3 +1,4 @@
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -8,8 +9,6 @@
 #include <future>
 #include <map>
 #include <set>
-
-#include <fmt/format.h>
 
 #include "Platform/Dispatch/OperationQueue.h"
 #include "Platform/Files/FileError.h"
@@ -55,8 +54,12 @@ class DownloadDelegate : public URLSessionDelegate {
   using Action = std::function<void(const std::shared_ptr<URLSessionDownloadTask>&)>;
 
   // Runs on the delegate queue after each written-data callback.
-  void onWrite(Action action) { locked([&] { writeAction_ = std::move(action); }); }
-  void moveFilesTo(fs::path directory) { locked([&] { moveDirectory_ = std::move(directory); }); }
+  void onWrite(Action action) {
+    locked([&] { writeAction_ = std::move(action); });
+  }
+  void moveFilesTo(fs::path directory) {
+    locked([&] { moveDirectory_ = std::move(directory); });
+  }
 
   DownloadRecord waitForCompletion(const URLSessionTask& task) {
     std::unique_lock lock(mutex_);
@@ -172,7 +175,8 @@ class DownloadTasks : public testing::Test {
   }
 
   // Cancels the download with resume data once its first bytes are written.
-  std::pair<ResumeDataAnswer, DownloadRecord> cancelAfterFirstWrite(const std::shared_ptr<URLSessionDownloadTask>& task) {
+  std::pair<ResumeDataAnswer, DownloadRecord> cancelAfterFirstWrite(
+      const std::shared_ptr<URLSessionDownloadTask>& task) {
     std::promise<ResumeDataAnswer> answered;
     std::once_flag once;
     delegate->onWrite([&](const std::shared_ptr<URLSessionDownloadTask>& written) {

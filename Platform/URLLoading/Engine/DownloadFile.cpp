@@ -1,12 +1,11 @@
 #include "Platform/URLLoading/Engine/DownloadFile.h"
 
 #include <fcntl.h>
+#include <fmt/format.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <utility>
-
-#include <fmt/format.h>
 
 #include "Platform/Fatal.h"
 #include "Platform/Files/FileError.h"
@@ -95,7 +94,8 @@ std::expected<DownloadFile, AnyError> DownloadFile::adopt(const fs::path& partia
 
 std::expected<void, AnyError> DownloadFile::append(const char* bytes, std::size_t count) {
   if (!descriptor_) fatal("A download file was written after it was closed.");
-  if (auto written = descriptor_->writeAll(bytes, count); !written) return fileFailure("write to", path_, written.error());
+  if (auto written = descriptor_->writeAll(bytes, count); !written)
+    return fileFailure("write to", path_, written.error());
   length_ += static_cast<std::int64_t>(count);
   return {};
 }

@@ -18,7 +18,9 @@ constexpr std::string_view lastModifiedKey = "lastModified";
 constexpr std::string_view temporaryPathKey = "temporaryPath";
 constexpr std::string_view offsetKey = "offset";
 
-std::unexpected<AnyError> invalid(std::string reason) { return std::unexpected(makeError(ResumeDataError(std::move(reason)))); }
+std::unexpected<AnyError> invalid(std::string reason) {
+  return std::unexpected(makeError(ResumeDataError(std::move(reason))));
+}
 
 // A validator goes out as a header value, so it must not break the line.
 bool fitsHeaderValue(std::string_view value) {
@@ -29,8 +31,10 @@ std::expected<std::optional<std::string>, AnyError> optionalText(const JSONObjec
   const auto* value = object.find(key);
   if (value == nullptr) return std::nullopt;
   const auto* text = value->as<std::string>();
-  if (text == nullptr) return invalid(fmt::format("the resume data's {} is {}, not text.", key, value->kindDescription()));
-  if (!fitsHeaderValue(*text)) return invalid(fmt::format("the resume data's {} holds a line break or a NUL character.", key));
+  if (text == nullptr)
+    return invalid(fmt::format("the resume data's {} is {}, not text.", key, value->kindDescription()));
+  if (!fitsHeaderValue(*text))
+    return invalid(fmt::format("the resume data's {} holds a line break or a NUL character.", key));
   return *text;
 }
 
@@ -120,7 +124,8 @@ std::expected<DownloadResumeData, AnyError> DownloadResumeData::decode(const Dat
   if (offset == nullptr || *offset < 0) return invalid("the resume data has no byte count for the partial file.");
 
   DownloadResumeData result{*url, std::move(*entityTag), std::move(*lastModified), std::move(*path), *offset};
-  if (!result.rangeValidator()) return invalid("the resume data holds nothing that tells whether the resource changed.");
+  if (!result.rangeValidator())
+    return invalid("the resume data holds nothing that tells whether the resource changed.");
   return result;
 }
 

@@ -67,7 +67,7 @@ std::expected<void, AnyError> DownloadSink::prepare() {
 }
 
 std::expected<std::optional<DownloadSink::Resumption>, AnyError> DownloadSink::begin(const URLRequest& request,
-                                                                                   const HTTPURLResponse& response) {
+                                                                                     const HTTPURLResponse& response) {
   if (failure_) return std::unexpected(failure_);
   url_ = response.url();
   const auto continuedTotal = continuation(response);

@@ -41,8 +41,7 @@ class DownloadSink {
   // Before the first request: takes over the partial file of the resume data.
   std::expected<void, AnyError> prepare();
   // The final response of a hop, whose body the file is to hold.
-  std::expected<std::optional<Resumption>, AnyError> begin(const URLRequest& request,
-                                                           const HTTPURLResponse& response);
+  std::expected<std::optional<Resumption>, AnyError> begin(const URLRequest& request, const HTTPURLResponse& response);
   std::expected<void, AnyError> write(const char* bytes, std::size_t count);
 
   const AnyError& failure() const { return failure_; }

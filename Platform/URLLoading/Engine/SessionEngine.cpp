@@ -6,8 +6,8 @@
 #include "Platform/Fatal.h"
 #include "Platform/URLLoading/Engine/TaskRun.h"
 #include "Platform/URLLoading/URLSessionDataTask.h"
-#include "Platform/URLLoading/URLSessionDownloadTask.h"
 #include "Platform/URLLoading/URLSessionDelegate.h"
+#include "Platform/URLLoading/URLSessionDownloadTask.h"
 
 namespace platform {
 
@@ -56,7 +56,8 @@ bool SessionEngine::post(Command command) {
 }
 
 void SessionEngine::registerTask(std::shared_ptr<URLSessionTask> task) {
-  if (!std::dynamic_pointer_cast<URLSessionDataTask>(task) && !std::dynamic_pointer_cast<URLSessionDownloadTask>(task)) {
+  if (!std::dynamic_pointer_cast<URLSessionDataTask>(task) &&
+      !std::dynamic_pointer_cast<URLSessionDownloadTask>(task)) {
     fatal("The session engine was given a task of a kind it does not run.");
   }
   const auto identifier = task->taskIdentifier();

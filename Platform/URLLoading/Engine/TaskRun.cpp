@@ -399,11 +399,11 @@ void TaskRun::reportWrittenBytes() {
   const auto written = download_->takeUnreported();
   if (written == 0) return;
   task_->addTransferredBytes(0, written);
-  engine_.delegate().post([task = downloadTask(), written, total = download_->totalWritten(),
-                           expected = download_->expectedTotal()](URLSessionDelegate& delegate,
-                                                                  const std::shared_ptr<URLSession>& session) {
-    delegate.didWriteData(session, task, written, total, expected);
-  });
+  engine_.delegate().post(
+      [task = downloadTask(), written, total = download_->totalWritten(), expected = download_->expectedTotal()](
+          URLSessionDelegate& delegate, const std::shared_ptr<URLSession>& session) {
+        delegate.didWriteData(session, task, written, total, expected);
+      });
 }
 
 AnyError TaskRun::finishDownload(AnyError error) {
@@ -432,7 +432,8 @@ AnyError TaskRun::finishDownload(AnyError error) {
   if (!resumeData) return error;
   auto userInfo = urlError->userInfo();
   userInfo.insert_or_assign(std::string(URLError::resumeDataKey), *resumeData);
-  return makeError(URLError(urlError->code(), urlError->failingURL(), urlError->underlyingError(), std::move(userInfo)));
+  return makeError(
+      URLError(urlError->code(), urlError->failingURL(), urlError->underlyingError(), std::move(userInfo)));
 }
 
 }  // namespace platform

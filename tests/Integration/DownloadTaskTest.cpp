@@ -116,16 +116,21 @@ std::set<fs::path> downloadFiles(const fs::path& directory = FileManager::defaul
 
 URL httpbinURL(const std::string& path) { return *URL::string(HttpbinServer::shared().baseURL() + path); }
 
-std::optional<Data> cancelForResumeData(URLSessionDownloadTask& task) {
-  std::promise<std::optional<Data>> answered;
-  task.cancelByProducingResumeData([&](std::optional<Data> data) { answered.set_value(std::move(data)); });
-  return answered.get_future().get();
-}
-
+// What a cancellation that asked for resume data was answered, and whether
+// the answer came on the delegate queue.
 struct ResumeDataAnswer {
   std::optional<Data> data;
   bool onDelegateQueue = false;
 };
+
+std::future<ResumeDataAnswer> cancelForResumeData(URLSessionDownloadTask& task,
+                                                  const std::shared_ptr<DispatchQueue>& delegateQueue) {
+  auto answered = std::make_shared<std::promise<ResumeDataAnswer>>();
+  task.cancelByProducingResumeData([answered, delegateQueue](std::optional<Data> data) {
+    answered->set_value({std::move(data), delegateQueue->isCurrent()});
+  });
+  return answered->get_future();
+}
 
 class DownloadTasks : public testing::Test {
  protected:
@@ -142,23 +147,18 @@ class DownloadTasks : public testing::Test {
   // Cancels the download with resume data once its first bytes are written.
   std::pair<ResumeDataAnswer, DownloadRecord> cancelAfterFirstWrite(
       const std::shared_ptr<URLSessionDownloadTask>& task) {
-    std::promise<ResumeDataAnswer> answered;
-    std::once_flag once;
+    std::future<ResumeDataAnswer> answer;
     delegate->onWrite([&](const std::shared_ptr<URLSessionDownloadTask>& written) {
-      std::call_once(once, [&] {
-        written->cancelByProducingResumeData([&, queue = delegate->queue()](std::optional<Data> data) {
-          answered.set_value({std::move(data), queue->isCurrent()});
-        });
-      });
+      if (!answer.valid()) answer = cancelForResumeData(*written, delegate->queue());
     });
     const auto record = run(task);
     delegate->onWrite(nullptr);
-    auto answer = answered.get_future();
-    if (answer.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
-      ADD_FAILURE() << "The resume data handler was not called.";
-      return {{}, record};
-    }
-    return {answer.get(), record};
+    if (!answer.valid()) ADD_FAILURE() << "Nothing was written before the download ended.";
+    return {answer.valid() ? answer.get() : ResumeDataAnswer{}, record};
+  }
+
+  std::optional<Data> resumeDataOf(URLSessionDownloadTask& task) {
+    return cancelForResumeData(task, delegate->queue()).get().data;
   }
 
   const std::set<fs::path> filesBefore = downloadFiles();
@@ -265,7 +265,7 @@ TEST_F(DownloadTasks, ResumeDataIsHandedBackUntilOneTaskTakesItsPartialFile) {
 
   const auto unstarted = session->downloadTaskWithResumeData(original.encoded());
   EXPECT_EQ(unstarted->currentRequest()->valueForHTTPHeaderField("Range"), "bytes=3-");
-  const auto handedBack = cancelForResumeData(*unstarted);
+  const auto handedBack = resumeDataOf(*unstarted);
   ASSERT_TRUE(handedBack);
   EXPECT_EQ(DownloadResumeData::decode(*handedBack)->temporaryPath, original.temporaryPath);
 
@@ -276,7 +276,7 @@ TEST_F(DownloadTasks, ResumeDataIsHandedBackUntilOneTaskTakesItsPartialFile) {
   const auto moved = DownloadResumeData::decode(*failed.resumeData());
   EXPECT_NE(moved->temporaryPath, original.temporaryPath);
   EXPECT_EQ(moved->offset, 3);
-  EXPECT_EQ(cancelForResumeData(*first), std::nullopt) << "an ended task has nothing to hand back";
+  EXPECT_EQ(resumeDataOf(*first), std::nullopt) << "an ended task has nothing to hand back";
 
   EXPECT_EQ(run(session->downloadTaskWithResumeData(original.encoded())).task.errorCode(), -3001);
   EXPECT_TRUE(fs::remove(moved->temporaryPath));

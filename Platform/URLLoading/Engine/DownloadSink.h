@@ -5,6 +5,7 @@
 #include <expected>
 #include <filesystem>
 #include <optional>
+#include <utility>
 
 #include "Platform/Foundation/Data.h"
 #include "Platform/Foundation/Error.h"

@@ -35,4 +35,9 @@ fi
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
 fi
-cmake --build "$build"
+# Sanitizer builds of the larger sources take about a gigabyte each, so the
+# job count follows the memory as well as the cores.
+memory_gb=$(awk '/MemAvailable/ {print int($2 / 1048576)}' /proc/meminfo)
+jobs=$(nproc)
+if ((memory_gb / 2 < jobs)); then jobs=$((memory_gb / 2 > 0 ? memory_gb / 2 : 1)); fi
+cmake --build "$build" -j "$jobs"

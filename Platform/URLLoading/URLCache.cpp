@@ -1,10 +1,88 @@
 #include "Platform/URLLoading/URLCache.h"
 
+#include "Platform/Foundation/HTTPURLResponse.h"
+
 namespace platform {
 
+namespace {
+
+std::optional<std::string> cacheKey(const URLRequest& request) {
+  if (!request.url()) return std::nullopt;
+  const auto& text = request.url()->absoluteString();
+  return text.substr(0, text.find('#'));
+}
+
+std::size_t costOf(const std::string& key, const CachedURLResponse& cached) {
+  std::size_t cost = key.size() + cached.data().size();
+  if (const auto* http = dynamic_cast<const HTTPURLResponse*>(cached.response().get())) {
+    for (const auto& [name, value] : http->allHeaderFields()) cost += name.size() + value.size();
+  }
+  return cost;
+}
+
+}  // namespace
+
 const std::shared_ptr<URLCache>& URLCache::shared() {
-  static const auto storage = make();
-  return storage;
+  static const auto cache = make();
+  return cache;
+}
+
+std::size_t URLCache::currentMemoryUsage() const {
+  std::lock_guard lock(mutex_);
+  return usage_;
+}
+
+std::shared_ptr<CachedURLResponse> URLCache::cachedResponse(const URLRequest& request) const {
+  const auto found = entry(request);
+  return found ? found->response : nullptr;
+}
+
+std::optional<URLCache::Entry> URLCache::entry(const URLRequest& request) const {
+  const auto key = cacheKey(request);
+  if (!key) return std::nullopt;
+  std::lock_guard lock(mutex_);
+  const auto found = index_.find(*key);
+  if (found == index_.end()) return std::nullopt;
+  nodes_.splice(nodes_.begin(), nodes_, found->second);
+  return found->second->entry;
+}
+
+void URLCache::storeCachedResponse(std::shared_ptr<CachedURLResponse> cachedResponse, const URLRequest& request) {
+  const auto key = cacheKey(request);
+  if (!key || !cachedResponse) return;
+  const auto cost = costOf(*key, *cachedResponse);
+  std::lock_guard lock(mutex_);
+  removeLocked(*key);
+  if (cachedResponse->storagePolicy() == CachedURLResponse::StoragePolicy::notAllowed || cost > memoryCapacity_) return;
+  nodes_.push_front({*key, {std::move(cachedResponse), Date::now()}, cost});
+  index_.emplace(*key, nodes_.begin());
+  usage_ += cost;
+  while (usage_ > memoryCapacity_) {
+    const std::string leastRecentlyUsed = nodes_.back().key;
+    removeLocked(leastRecentlyUsed);
+  }
+}
+
+void URLCache::removeCachedResponse(const URLRequest& request) {
+  const auto key = cacheKey(request);
+  if (!key) return;
+  std::lock_guard lock(mutex_);
+  removeLocked(*key);
+}
+
+void URLCache::removeAllCachedResponses() {
+  std::lock_guard lock(mutex_);
+  nodes_.clear();
+  index_.clear();
+  usage_ = 0;
+}
+
+void URLCache::removeLocked(const std::string& key) {
+  const auto found = index_.find(key);
+  if (found == index_.end()) return;
+  usage_ -= found->second->cost;
+  nodes_.erase(found->second);
+  index_.erase(found);
 }
 
 }  // namespace platform

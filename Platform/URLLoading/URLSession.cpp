@@ -92,6 +92,7 @@ void URLSession::invalidate(bool cancelTasks) {
   std::lock_guard lock(mutex_);
   invalidated_ = true;
   engine_->post([cancelTasks](SessionEngine& engine) { engine.invalidate(cancelTasks); });
+  if (cancelTasks) engine_->cancelTrustChallenges();
 }
 
 void URLSession::releaseDelegate() {

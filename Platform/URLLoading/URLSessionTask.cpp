@@ -86,6 +86,8 @@ void URLSessionTask::cancel() {
     state_ = State::canceling;
   }
   postToEngine(&SessionEngine::cancelTask);
+  // The engine thread takes no command while it waits for a trust answer.
+  engine_->cancelTrustChallenge(taskIdentifier_);
 }
 
 // An engine stops taking commands only once every task of its session has
@@ -98,6 +100,11 @@ std::string URLSessionTask::description() const {
   const auto& request = *originalRequest_;
   return fmt::format("{} <{}> {} {}", kindName(), taskIdentifier_, request.httpMethod().value_or("GET"),
                      request.description());
+}
+
+void URLSessionTask::setCurrentRequest(URLRequest request) {
+  std::lock_guard lock(mutex_);
+  currentRequest_ = std::move(request);
 }
 
 void URLSessionTask::setResponse(std::shared_ptr<URLResponse> response, std::int64_t expectedLength) {

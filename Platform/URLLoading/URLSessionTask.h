@@ -82,6 +82,8 @@ class URLSessionTask : public std::enable_shared_from_this<URLSessionTask> {
   // Engine side.
   const TaskBody& body() const { return body_; }
   Date creationDate() const { return creationDate_; }
+  // A redirect makes the next hop's request the current one.
+  void setCurrentRequest(URLRequest request);
   void setResponse(std::shared_ptr<URLResponse> response, std::int64_t expectedLength);
   void setExpectedToSend(std::int64_t count);
   void addTransferredBytes(std::int64_t sent, std::int64_t received);

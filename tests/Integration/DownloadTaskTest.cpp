@@ -186,6 +186,20 @@ TEST_F(DownloadTasks, BytesLandInAFileThatIsGoneOnceTheDelegateReturns) {
   EXPECT_TRUE(record.everyCallbackOnDelegateQueue && record.task.everyCallbackOnDelegateQueue);
 }
 
+TEST_F(DownloadTasks, FollowsARedirectAndOnlyTheFinalBodyLandsInTheFile) {
+  const auto task = session->downloadTaskWithURL(httpbinURL("/redirect-to?url=/bytes/1000"));
+  const auto record = run(task);
+  EXPECT_EQ(record.task.errorCode(), 0);
+  EXPECT_EQ(record.finishes, 1);
+  ASSERT_TRUE(record.contents);
+  EXPECT_EQ(record.contents->size(), 1000u);
+  EXPECT_EQ(record.sumOfBytesWritten, 1000);
+  ASSERT_TRUE(record.task.metrics);
+  EXPECT_EQ(record.task.metrics->redirectCount, 1);
+  EXPECT_EQ(record.task.metrics->transactionMetrics.size(), 2u);
+  EXPECT_EQ(task->currentRequest()->url()->path(), "/bytes/1000");
+}
+
 TEST_F(DownloadTasks, CancelledSlowRangeResumesPastZeroAndEndsLikeADirectDownload) {
   const auto direct = run(session->downloadTaskWithURL(httpbinURL("/range/102400")));
   ASSERT_TRUE(direct.contents);

@@ -293,12 +293,6 @@ TEST_F(URLSessionHttpbin, HeadRequestEndsWithoutABody) {
   EXPECT_EQ(std::dynamic_pointer_cast<HTTPURLResponse>(record.response)->statusCode(), 200);
 }
 
-TEST_F(URLSessionHttpbin, RedirectIsDeliveredAsTheResponseForNow) {
-  const auto record = run(session->dataTaskWithRequest(httpbinRequest("/redirect/1")));
-  EXPECT_EQ(record.errorCode(), 0);
-  EXPECT_EQ(std::dynamic_pointer_cast<HTTPURLResponse>(record.response)->statusCode(), 302);
-}
-
 TEST_F(URLSessionHttpbin, SuspendedTaskResumesAndCompletes) {
   const auto task = session->dataTaskWithRequest(httpbinRequest("/bytes/100000"));
   delegate->onData([](const std::shared_ptr<URLSessionDataTask>& running) {

@@ -114,3 +114,35 @@ TEST_F(RequestFixture, TheCURLCommandShowsWhatTheSessionAdds) {
             "$ curl -v \\\n\t-X GET \\\n\t-u user:pass \\\n\t-H \"X-Session: s\" \\\n\t"
             "-H \"Accept: text/plain\" \\\n\t\"http://example.com/x\"");
 }
+
+TEST_F(RequestFixture, StoredCredentialsAndCookiesOfTheSessionShow) {
+  delegate->configuration = platform::URLSessionConfiguration::ephemeralConfiguration();
+  delegate->configuration->setHTTPAdditionalHeaders(std::nullopt);
+  const auto credentials = platform::URLCredentialStorage::make();
+  const platform::URLProtectionSpace space{.host = "example.com",
+                                           .port = 0,
+                                           .protocol = "http",
+                                           .realm = "example.com",
+                                           .authenticationMethod =
+                                               std::string(platform::URLProtectionSpace::authenticationMethodHTTPBasic),
+                                           .serverTrust = nullptr};
+  credentials->setCredential(credential("ann", "one"), space);
+  credentials->setCredential(credential("bob", "two"), space);
+  delegate->configuration->setURLCredentialStorage(credentials);
+  const auto cookies = platform::HTTPCookieStorage::make();
+  for (const auto& [name, value] : {std::pair{"a", "1"}, std::pair{"b", "2"}}) {
+    platform::HTTPCookie cookie;
+    cookie.name = name;
+    cookie.value = value;
+    cookie.domain = "example.com";
+    cookies->setCookie(cookie);
+  }
+  delegate->configuration->setHTTPCookieStorage(cookies);
+  delegate->configuration->setHTTPShouldSetCookies(true);
+  // The storage's answer wins over the request's own credential.
+  request->authenticateWithUsername("own", "secret", URLCredential::Persistence::forSession);
+  onQueue([&] { request->didCreateInitialURLRequest(makeURLRequest("http://example.com/x")); });
+  EXPECT_EQ(request->makeCURLCommand(),
+            "$ curl -v \\\n\t-X GET \\\n\t-u ann:one \\\n\t-u bob:two \\\n\t-b \"a=1;b=2\" \\\n\t"
+            "\"http://example.com/x\"");
+}

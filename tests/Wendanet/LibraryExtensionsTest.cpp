@@ -5,7 +5,9 @@
 #include "Wendanet/Source/Core/WNError.h"
 #include "Wendanet/Source/Core/WNInfo.h"
 #include "Wendanet/Source/Support/CharacterSetExtensions.h"
+#include "Wendanet/Source/Core/HTTPHeaders.h"
 #include "Wendanet/Source/Support/ResultExtensions.h"
+#include "Wendanet/Source/Support/SessionConfigurations.h"
 #include "Wendanet/Source/Support/WendanetExtension.h"
 #include "tests/Wendanet/TestErrors.h"
 
@@ -95,4 +97,23 @@ TEST(afURLQueryAllowed, HoldsExactlyTheUnreservedCharactersAndSlashAndQuestionMa
   EXPECT_EQ(members, "-./0123456789?ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrstuvwxyz~");
   EXPECT_FALSE(allowed.contains(U'é'));
   EXPECT_EQ(&allowed, &afURLQueryAllowed());
+}
+
+TEST(SessionConfigurations, EachCallGivesANewConfigurationWithTheDefaultHeaders) {
+  const auto first = SessionConfigurations::makeDefault();
+  const auto second = SessionConfigurations::makeDefault();
+  ASSERT_NE(first, second);
+  EXPECT_EQ(getHeaders(*first), HTTPHeaders::defaultHeaders());
+  EXPECT_EQ(getHeaders(*first), getHeaders(*second));
+  EXPECT_TRUE(getHeaders(*first).findValue("User-Agent"));
+
+  setHeaders(*first, HTTPHeaders{{"X-Only", "first"}});
+  EXPECT_EQ(getHeaders(*second), HTTPHeaders::defaultHeaders());
+  EXPECT_EQ(getHeaders(*SessionConfigurations::makeEphemeral()), HTTPHeaders::defaultHeaders());
+}
+
+TEST(SessionConfigurations, AbsentAdditionalHeadersGiveNoHeaders) {
+  const auto plain = platform::URLSessionConfiguration::defaultConfiguration();
+  plain->setHTTPAdditionalHeaders(std::nullopt);
+  EXPECT_TRUE(getHeaders(*plain).empty());
 }

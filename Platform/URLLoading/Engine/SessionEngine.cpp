@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "Platform/Fatal.h"
+#include "Platform/URLLoading/Engine/ServerTrustChallenge.h"
 #include "Platform/URLLoading/Engine/TaskRun.h"
 #include "Platform/URLLoading/URLSessionDataTask.h"
 #include "Platform/URLLoading/URLSessionDelegate.h"
@@ -82,6 +83,29 @@ void SessionEngine::invalidate(bool cancelTasks) {
   std::vector<TaskRun*> running;
   for (auto& [identifier, entry] : runs_) running.push_back(entry.get());
   for (auto* entry : running) entry->cancel();
+}
+
+void SessionEngine::cancelTrustChallenge(std::uint64_t identifier) {
+  std::lock_guard lock(mutex_);
+  if (challenge_ && challengedTask_ == identifier) challenge_->cancel();
+}
+
+void SessionEngine::cancelTrustChallenges() {
+  std::lock_guard lock(mutex_);
+  challengesCancelled_ = true;
+  if (challenge_) challenge_->cancel();
+}
+
+void SessionEngine::beginTrustChallenge(std::uint64_t identifier, std::shared_ptr<ServerTrustChallenge> challenge) {
+  std::lock_guard lock(mutex_);
+  challengedTask_ = identifier;
+  challenge_ = std::move(challenge);
+  if (challengesCancelled_) challenge_->cancel();
+}
+
+void SessionEngine::endTrustChallenge() {
+  std::lock_guard lock(mutex_);
+  challenge_.reset();
 }
 
 TaskRun* SessionEngine::run(std::uint64_t identifier) {

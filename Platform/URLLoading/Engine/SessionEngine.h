@@ -16,6 +16,7 @@
 
 namespace platform {
 
+class ServerTrustChallenge;
 class TaskRun;
 class URLSessionTask;
 
@@ -52,6 +53,17 @@ class SessionEngine : public std::enable_shared_from_this<SessionEngine> {
   // when asked to.
   void invalidate(bool cancelTasks);
 
+  // While a delegate decides on a server's trust, the engine thread waits
+  // inside the TLS handshake and takes no command; a cancel reaches that
+  // wait through these instead, as a cancel of the challenge. Any thread.
+  void cancelTrustChallenge(std::uint64_t identifier);
+  // Of every challenge from now on: the tasks are being cancelled anyway.
+  void cancelTrustChallenges();
+  // Engine thread: the challenge a cancel of the task answers, from now
+  // until endTrustChallenge.
+  void beginTrustChallenge(std::uint64_t identifier, std::shared_ptr<ServerTrustChallenge> challenge);
+  void endTrustChallenge();
+
   // For the task runs, on the engine thread.
   TaskRun* run(std::uint64_t identifier);
   CURLM* multi() const { return multi_; }
@@ -78,6 +90,9 @@ class SessionEngine : public std::enable_shared_from_this<SessionEngine> {
   std::mutex mutex_;
   std::vector<Command> commands_;
   bool accepting_ = true;
+  std::uint64_t challengedTask_ = 0;
+  std::shared_ptr<ServerTrustChallenge> challenge_;
+  bool challengesCancelled_ = false;
 
   // Engine thread only.
   std::unordered_map<std::uint64_t, std::unique_ptr<TaskRun>> runs_;

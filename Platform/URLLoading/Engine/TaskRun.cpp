@@ -6,9 +6,12 @@
 #include "Platform/Files/FileManager.h"
 #include "Platform/Foundation/ASCIICase.h"
 #include "Platform/Foundation/URLError.h"
+#include "Platform/URLLoading/Engine/CacheRules.h"
 #include "Platform/URLLoading/Engine/OnceReply.h"
 #include "Platform/URLLoading/Engine/RequestHeaderLines.h"
+#include "Platform/URLLoading/Engine/ServerTrustChallenge.h"
 #include "Platform/URLLoading/Engine/SessionEngine.h"
+#include "Platform/URLLoading/HTTPCookie.h"
 #include "Platform/URLLoading/InvalidRequestError.h"
 #include "Platform/URLLoading/URLSessionDataTask.h"
 #include "Platform/URLLoading/URLSessionDownloadTask.h"
@@ -51,12 +54,14 @@ TaskRun::~TaskRun() = default;
 
 std::vector<DelegateChannel::Call> TaskRun::endingCalls(const std::shared_ptr<URLSessionTask>& task, Data data,
                                                         std::vector<URLSessionTaskTransactionMetrics> transactions,
-                                                        AnyError error) {
+                                                        int redirectCount, AnyError error,
+                                                        std::optional<CacheOffer> offer) {
   task->addTransferredBytes(0, static_cast<std::int64_t>(data.size()));
   task->complete(error);
   auto metrics = std::make_shared<URLSessionTaskMetrics>();
   metrics->transactionMetrics = std::move(transactions);
   metrics->taskInterval = {task->creationDate(), Date::now().timeIntervalSince(task->creationDate())};
+  metrics->redirectCount = redirectCount;
   std::vector<DelegateChannel::Call> calls;
   if (!data.empty()) {
     calls.emplace_back([task = std::static_pointer_cast<URLSessionDataTask>(task), data = std::move(data)](
@@ -64,6 +69,7 @@ std::vector<DelegateChannel::Call> TaskRun::endingCalls(const std::shared_ptr<UR
       delegate.didReceiveData(session, task, data);
     });
   }
+  if (offer) calls.push_back(std::move(*offer).willCacheCall(std::static_pointer_cast<URLSessionDataTask>(task)));
   calls.emplace_back([task, metrics = std::shared_ptr<const URLSessionTaskMetrics>(std::move(metrics))](
                          URLSessionDelegate& delegate, URLSessionDelegate::SessionRef session) {
     delegate.didFinishCollectingMetrics(session, task, metrics);
@@ -95,7 +101,10 @@ void TaskRun::resume() {
   if (phase_ == Phase::notStarted) {
     const double resourceTimeout = engine_.configuration().timeoutIntervalForResource();
     if (resourceTimeout > 0) resourceDeadline_ = now + seconds(resourceTimeout);
-    start();
+    if (download_) {
+      if (auto prepared = download_->prepare(); !prepared) return finish(prepared.error());
+    }
+    startHop();
     return;
   }
   // A suspended task is not timed.
@@ -116,41 +125,86 @@ void TaskRun::cancel() {
   if (auto ending = gate_->reclaim()) ending(URLSessionResponseDisposition::cancel);
 }
 
-void TaskRun::start() {
-  if (download_) {
-    if (auto prepared = download_->prepare(); !prepared) return finish(prepared.error());
-  }
+void TaskRun::startHop() {
+  hopResponse_.reset();
+  hopError_ = nullptr;
+  cacheBody_.reset();
+  heldBody_ = Data();
   const auto request = *task_->currentRequest();
   if (!request.url()) return finish(makeError(URLError(URLError::Code::badURL)));
   if (!isHTTPScheme(*request.url())) return finish(failure(URLError::Code::unsupportedURL));
   if (request.httpMethod() && !isHTTPToken(*request.httpMethod())) {
     return finish(makeError(InvalidRequestError("the method \"" + *request.httpMethod() + "\" is not a valid token.")));
   }
-  auto lines = requestHeaderLines(request, engine_.configuration().httpAdditionalHeaders());
+  if (answerFromCache(request)) return;
+  auto lines = hopHeaderLines(request);
   if (!lines) return finish(lines.error());
   headerLines_ = std::move(*lines);
 
-  struct BodyChoice {
-    TaskRun& run;
-    const URLRequest& request;
-    std::expected<std::unique_ptr<BodySource>, AnyError> operator()(TaskBody::FromRequest) const {
-      if (request.httpBody()) return BodySource::fromData(*request.httpBody());
-      if (request.httpBodyStream()) return run.streamBody(request.httpBodyStream());
-      return nullptr;
+  const auto& source = task_->body().source;
+  if (std::holds_alternative<TaskBody::FromRequest>(source)) {
+    if (request.httpBody()) return startTransfer(BodySource::fromData(*request.httpBody()));
+    if (!request.httpBodyStream()) return startTransfer(nullptr);
+    // A stream read once cannot be read again: later hops ask for another.
+    if (bodyStreamUsed_) return askForBodyStream();
+    return startTransfer(streamBody(request.httpBodyStream()));
+  }
+  if (taskBodyDropped_) return startTransfer(nullptr);
+  if (const auto* data = std::get_if<Data>(&source)) return startTransfer(BodySource::fromData(*data));
+  if (const auto* file = std::get_if<URL>(&source)) {
+    if (!file->isFileURL()) return finish(makeError(URLError(URLError::Code::fileDoesNotExist, *file)));
+    auto body = BodySource::fromFile(file->path());
+    if (!body) return finish(body.error());
+    return startTransfer(std::move(*body));
+  }
+  askForBodyStream();
+}
+
+// Cookies and credentials are the engine's to add; the request's own
+// Cookie field is left alone, while a credential the delegate gave
+// replaces the request's own Authorization.
+std::expected<std::vector<std::string>, AnyError> TaskRun::hopHeaderLines(const URLRequest& request) {
+  URLRequest sent = request;
+  const auto& configuration = engine_.configuration();
+  const auto& cookieStorage = configuration.httpCookieStorage();
+  if (configuration.httpShouldSetCookies() && cookieStorage && !request.valueForHTTPHeaderField("Cookie")) {
+    if (const auto cookies = cookieStorage->cookies(*request.url())) {
+      for (auto& [name, value] : HTTPCookie::requestHeaderFieldsWithCookies(*cookies)) {
+        sent.setValueForHTTPHeaderField(std::move(value), name);
+      }
     }
-    std::expected<std::unique_ptr<BodySource>, AnyError> operator()(const Data& data) const {
-      return BodySource::fromData(data);
-    }
-    std::expected<std::unique_ptr<BodySource>, AnyError> operator()(const URL& file) const {
-      if (!file.isFileURL()) return std::unexpected(makeError(URLError(URLError::Code::fileDoesNotExist, file)));
-      return BodySource::fromFile(file.path());
-    }
-    std::expected<std::unique_ptr<BodySource>, AnyError> operator()(TaskBody::FromDelegate) const { return nullptr; }
-  };
-  if (std::holds_alternative<TaskBody::FromDelegate>(task_->body().source)) return askForBodyStream();
-  auto body = std::visit(BodyChoice{*this, request}, task_->body().source);
-  if (!body) return finish(body.error());
-  startTransfer(std::move(*body));
+  }
+  if (auto authorization = authentication_.authorizeHop(request)) {
+    sent.setValueForHTTPHeaderField(std::move(*authorization), "Authorization");
+  }
+  return requestHeaderLines(sent, configuration.httpAdditionalHeaders());
+}
+
+// A download's body is for its file, never handed over from the cache.
+bool TaskRun::answerFromCache(const URLRequest& request) {
+  if (download_) return false;
+  if (!std::holds_alternative<TaskBody::FromRequest>(task_->body().source)) return false;
+  const auto& cache = engine_.configuration().urlCache();
+  const auto entry = cache ? cache->entry(request) : std::nullopt;
+  const auto now = Date::now();
+  switch (cacheUse(request, entry, now)) {
+    case CacheUse::load: return false;
+    case CacheUse::fail: finish(failure(URLError::Code::resourceUnavailable)); return true;
+    case CacheUse::useStored: break;
+  }
+  phase_ = Phase::transferring;
+  hopResponse_ = std::dynamic_pointer_cast<HTTPURLResponse>(entry->response->response());
+  URLSessionTaskTransactionMetrics transaction;
+  transaction.request = request;
+  transaction.response = hopResponse_;
+  transaction.resourceFetchType = URLSessionTaskTransactionMetrics::ResourceFetchType::localCache;
+  transaction.fetchStartDate = transaction.requestStartDate = transaction.requestEndDate =
+      transaction.responseStartDate = transaction.responseEndDate = now;
+  transactions_.push_back(std::move(transaction));
+  heldBody_ = entry->response->data();
+  presentResponse();
+  completeResponse();
+  return true;
 }
 
 std::unique_ptr<BodySource> TaskRun::streamBody(std::shared_ptr<InputStream> stream) {
@@ -161,12 +215,16 @@ std::unique_ptr<BodySource> TaskRun::streamBody(std::shared_ptr<InputStream> str
       });
     }
   };
+  bodyStreamUsed_ = true;
   return BodySource::fromStream(std::move(stream), std::move(bytesAvailable));
 }
 
 void TaskRun::startTransfer(std::unique_ptr<BodySource> body) {
   phase_ = Phase::transferring;
   responseState_ = ResponseState::none;
+  // Send progress counts anew for every hop that sends the body.
+  flush();
+  totalSent_ = 0;
   expectedToSend_ = body ? body->length().value_or(URLSessionTask::transferSizeUnknown) : 0;
   task_->setExpectedToSend(expectedToSend_);
   transfer_ =
@@ -195,10 +253,44 @@ void TaskRun::bodyBytesAvailable() {
 }
 
 void TaskRun::transferReceivedResponse(const std::shared_ptr<HTTPURLResponse>& response) {
-  task_->setResponse(response, response->expectedContentLength());
+  hopResponse_ = response;
+  const auto request = *task_->currentRequest();
+  const auto& configuration = engine_.configuration();
+  const auto& fields = transfer_->receivedFields();
+  storeCookies(response->url(), fields);
+  proposedRedirect_ = redirectRequest(request, *response);
+  if (!proposedRedirect_) {
+    pendingChallenge_ =
+        authentication_.receiveChallenge(request, response, fields, configuration.urlCredentialStorage().get());
+  }
+  if (proposedRedirect_ || pendingChallenge_) {
+    responseState_ = ResponseState::deciding;
+    return later(&TaskRun::decideHop);
+  }
   if (download_) return receiveDownloadResponse(response);
+  if (configuration.urlCache() && std::holds_alternative<TaskBody::FromRequest>(task_->body().source) &&
+      isCacheable(request, *response)) {
+    cacheBody_.emplace();
+  }
+  presentResponse();
+}
+
+void TaskRun::storeCookies(const URL& url, const HTTPHeaderFields& receivedFields) {
+  const auto& storage = engine_.configuration().httpCookieStorage();
+  if (!storage) return;
+  for (const auto& cookie : HTTPCookie::cookiesWithResponseHeaderFields(receivedFields, url, Date::now())) {
+    storage->setCookie(cookie);
+  }
+}
+
+void TaskRun::presentResponse() {
+  task_->setResponse(hopResponse_, hopResponse_->expectedContentLength());
   if (!engine_.delegate().hasDelegate()) {
     responseState_ = ResponseState::allowed;
+    if (heldBody_.empty()) return;
+    pendingData_.append(std::exchange(heldBody_, Data()));
+    markForFlush();
+    if (transfer_) transfer_->holdReceiving(false);
     return;
   }
   responseState_ = ResponseState::waitingForAnswer;
@@ -213,11 +305,95 @@ void TaskRun::transferReceivedResponse(const std::shared_ptr<HTTPURLResponse>& r
     }
   };
   postToDelegate(
-      [task = dataTask(), response,
+      [task = dataTask(), response = std::shared_ptr<URLResponse>(hopResponse_),
        reply = makeOnceReply<URLSessionResponseDisposition>(std::move(deliver), URLSessionResponseDisposition::cancel)](
           URLSessionDelegate& delegate, const std::shared_ptr<URLSession>& session) {
         delegate.didReceiveResponse(session, task, response, reply);
       });
+}
+
+void TaskRun::decideHop() {
+  if (phase_ != Phase::transferring || responseState_ != ResponseState::deciding) return;
+  const bool hasDelegate = engine_.delegate().hasDelegate();
+  if (proposedRedirect_) {
+    if (redirectCount_ >= maximumRedirects) return finish(failure(URLError::Code::httpTooManyRedirects));
+    if (!hasDelegate) return answerRedirect(proposedRedirect_->request);
+    return postToDelegate([task = task_, response = hopResponse_, request = proposedRedirect_->request,
+                           reply = makeReply(&TaskRun::answerRedirect, std::optional<URLRequest>())](
+                              URLSessionDelegate& delegate, const std::shared_ptr<URLSession>& session) {
+      delegate.willPerformHTTPRedirection(session, task, response, request, reply);
+    });
+  }
+  using Disposition = URLSessionAuthChallengeDisposition;
+  if (!hasDelegate) return answerChallenge({Disposition::performDefaultHandling, std::nullopt});
+  postToDelegate([task = task_, challenge = *pendingChallenge_,
+                  reply = makeReply(&TaskRun::answerChallenge,
+                                    ChallengeAnswer{Disposition::cancelAuthenticationChallenge, std::nullopt})](
+                     URLSessionDelegate& delegate, const std::shared_ptr<URLSession>& session) {
+    delegate.didReceiveChallenge(session, task, challenge,
+                                 [reply](Disposition disposition, std::optional<URLCredential> credential) {
+                                   reply(ChallengeAnswer{disposition, std::move(credential)});
+                                 });
+  });
+}
+
+void TaskRun::answerRedirect(std::optional<URLRequest> request) {
+  if (phase_ != Phase::transferring || responseState_ != ResponseState::deciding || !proposedRedirect_) return;
+  const bool dropsBody = std::exchange(proposedRedirect_, std::nullopt)->dropsBody;
+  if (!request) return deliverHopResponse();
+  ++redirectCount_;
+  taskBodyDropped_ = taskBodyDropped_ || dropsBody;
+  abandonHop();
+  task_->setCurrentRequest(std::move(*request));
+  startHop();
+}
+
+void TaskRun::answerChallenge(ChallengeAnswer answer) {
+  if (phase_ != Phase::transferring || responseState_ != ResponseState::deciding || !pendingChallenge_) return;
+  pendingChallenge_.reset();
+  using Disposition = URLSessionAuthChallengeDisposition;
+  switch (answer.disposition) {
+    case Disposition::cancelAuthenticationChallenge: return finish(failure(URLError::Code::cancelled));
+    case Disposition::useCredential:
+      if (answer.credential && authentication_.useCredential(*answer.credential)) return retryHop();
+      break;
+    case Disposition::performDefaultHandling: {
+      const auto credential = authentication_.defaultCredential(engine_.configuration().urlCredentialStorage().get());
+      if (credential && authentication_.useCredential(*credential)) return retryHop();
+      break;
+    }
+    // The server asked for nothing else the engine could offer.
+    case Disposition::rejectProtectionSpace: break;
+  }
+  deliverHopResponse();
+}
+
+void TaskRun::retryHop() {
+  abandonHop();
+  startHop();
+}
+
+void TaskRun::deliverHopResponse() {
+  if (hopError_) return finish(std::exchange(hopError_, nullptr));
+  if (download_) {
+    receiveDownloadResponse(hopResponse_);
+  } else {
+    presentResponse();
+  }
+  // Otherwise the rest of the body is still on its way.
+  if (!transfer_) completeResponse();
+}
+
+void TaskRun::abandonHop() {
+  if (!transfer_) return;
+  transactions_.push_back(transfer_->transactionMetrics(false));
+  transfer_.reset();
+}
+
+void TaskRun::later(void (TaskRun::*step)()) {
+  engine_.post([identifier = identifier_, step](SessionEngine& engine) {
+    if (auto* run = engine.run(identifier)) (run->*step)();
+  });
 }
 
 void TaskRun::answerResponse(URLSessionResponseDisposition disposition) {
@@ -231,15 +407,25 @@ void TaskRun::answerResponse(URLSessionResponseDisposition disposition) {
 }
 
 bool TaskRun::transferReceivedBody(const char* bytes, std::size_t count) {
-  if (download_) return writeDownloadBody(bytes, count);
   if (responseState_ == ResponseState::allowed) {
+    if (download_) return writeDownloadBody(bytes, count);
     pendingData_.append(bytes, count);
+    keepForCache(bytes, count);
     markForFlush();
     return true;
   }
   if (heldBody_.size() + count > holdLimit) return false;
   heldBody_.append(bytes, count);
+  keepForCache(bytes, count);
   return true;
+}
+
+// No single response takes more than a twentieth of the cache, so one
+// large download cannot push out everything else.
+void TaskRun::keepForCache(const char* bytes, std::size_t count) {
+  if (!cacheBody_) return;
+  cacheBody_->append(bytes, count);
+  if (cacheBody_->size() > engine_.configuration().urlCache()->memoryCapacity() / 20) cacheBody_.reset();
 }
 
 void TaskRun::transferSentBody(std::size_t count) {
@@ -254,9 +440,20 @@ void TaskRun::transferEnded(CURLcode result) {
   // A body read from a stream cannot be read again when the library must
   // send the request anew (a kept-alive connection the server had closed):
   // the delegate is asked for a fresh stream instead.
-  const bool needsFreshStream = result == CURLE_SEND_FAIL_REWIND && transfer_->hasStreamBody() && !task_->response();
+  const bool needsFreshStream = result == CURLE_SEND_FAIL_REWIND && transfer_->hasStreamBody() && !hopResponse_;
   transfer_.reset();
-  if (succeeded && responseState_ == ResponseState::waitingForAnswer) {
+  if (needsFreshStream) return askForBodyStream();
+  // The decision goes on without the transfer.
+  if (responseState_ == ResponseState::deciding) {
+    hopError_ = std::move(error);
+    return;
+  }
+  if (error) return finish(std::move(error));
+  completeResponse();
+}
+
+void TaskRun::completeResponse() {
+  if (responseState_ == ResponseState::waitingForAnswer) {
     phase_ = Phase::handedOff;
     // The ending may run on another thread as soon as it is parked: all
     // that came before it must be on the delegate queue by then.
@@ -264,19 +461,54 @@ void TaskRun::transferEnded(CURLcode result) {
     engine_.delegate().send();
     return gate_->park(makeEnding());
   }
-  if (needsFreshStream) return askForBodyStream();
-  finish(std::move(error));
+  finish(nullptr, cacheOffer());
+}
+
+std::optional<CacheOffer> TaskRun::cacheOffer() {
+  if (!cacheBody_) return std::nullopt;
+  auto body = *std::exchange(cacheBody_, std::nullopt);
+  return CacheOffer{engine_.configuration().urlCache(), *task_->currentRequest(),
+                    CachedURLResponse::make(hopResponse_, std::move(body))};
+}
+
+AnyError TaskRun::transferReceivedServerTrust(const URLProtectionSpace& space, const URL& url) {
+  if (!engine_.delegate().hasDelegate()) return defaultServerTrustRefusal(space, url);
+  auto challenge = std::make_shared<ServerTrustChallenge>();
+  auto reply = makeOnceReply<ServerTrustAnswer>(
+      [challenge](ServerTrustAnswer answer) { challenge->answer(std::move(answer)); }, ServerTrustAnswer());
+  URLAuthenticationChallenge asked;
+  asked.protectionSpace = space;
+  postToDelegate([task = task_, asked = std::move(asked), reply = std::move(reply)](
+                     URLSessionDelegate& delegate, const std::shared_ptr<URLSession>& session) {
+    delegate.didReceiveChallenge(
+        session, task, asked,
+        [reply](URLSessionAuthChallengeDisposition disposition, std::optional<URLCredential> credential) {
+          reply(ServerTrustAnswer{disposition, std::move(credential)});
+        });
+  });
+  // The loop that would hand the call over is the one waiting here.
+  engine_.delegate().send();
+  engine_.beginTrustChallenge(identifier_, challenge);
+  // A cancel made before the engine knew of the wait found nothing to end.
+  if (task_->state() == URLSessionTask::State::canceling) challenge->cancel();
+  const auto answer = challenge->wait(timeLimit(Clock::now()));
+  engine_.endTrustChallenge();
+  // The time the delegate took is not the server's.
+  idleSince_ = Clock::now();
+  if (!answer) return failure(URLError::Code::timedOut);
+  return serverTrustRefusal(*answer, space, url);
 }
 
 // Runs on the engine thread or on the thread that answers: it touches
 // nothing of the run, only what it took along.
 ResponseGate::Ending TaskRun::makeEnding() {
   return [task = task_, body = std::exchange(heldBody_, Data()), transactions = std::move(transactions_),
-          delegate = engine_.delegate().target(), engine = engine_.weak_from_this(),
-          identifier = identifier_](URLSessionResponseDisposition disposition) mutable {
+          redirectCount = redirectCount_, delegate = engine_.delegate().target(), engine = engine_.weak_from_this(),
+          offer = cacheOffer(), identifier = identifier_](URLSessionResponseDisposition disposition) mutable {
     const bool allowed = disposition == URLSessionResponseDisposition::allow;
     auto error = allowed ? nullptr : makeError(URLError(URLError::Code::cancelled, task->currentRequest()->url()));
-    delegate.send(endingCalls(task, allowed ? std::move(body) : Data(), std::move(transactions), std::move(error)));
+    delegate.send(endingCalls(task, allowed ? std::move(body) : Data(), std::move(transactions), redirectCount,
+                              std::move(error), allowed ? std::move(offer) : std::nullopt));
     if (const auto strong = engine.lock()) {
       strong->post([identifier](SessionEngine& engine) { engine.runEnded(identifier); });
     }
@@ -285,12 +517,17 @@ ResponseGate::Ending TaskRun::makeEnding() {
 
 std::optional<TaskRun::Clock::time_point> TaskRun::deadline() const {
   // Time spent waiting for the delegate is the delegate's, not the server's.
-  if (phase_ != Phase::transferring || suspended_ || !transfer_ || responseState_ == ResponseState::waitingForAnswer) {
+  if (phase_ != Phase::transferring || suspended_ || !transfer_ || responseState_ == ResponseState::waitingForAnswer ||
+      responseState_ == ResponseState::deciding) {
     return std::nullopt;
   }
+  return timeLimit(std::max(idleSince_, transfer_->lastActivity()));
+}
+
+std::optional<TaskRun::Clock::time_point> TaskRun::timeLimit(Clock::time_point idleFrom) const {
   auto deadline = resourceDeadline_;
   if (idleTimeout_ > 0) {
-    const auto idle = std::max(idleSince_, transfer_->lastActivity()) + seconds(idleTimeout_);
+    const auto idle = idleFrom + seconds(idleTimeout_);
     deadline = deadline ? std::min(*deadline, idle) : idle;
   }
   return deadline;
@@ -339,16 +576,16 @@ AnyError TaskRun::failure(URLError::Code code) const {
   return makeError(URLError(code, task_->currentRequest()->url()));
 }
 
-void TaskRun::finish(AnyError error) {
+void TaskRun::finish(AnyError error, std::optional<CacheOffer> offer) {
   if (phase_ == Phase::finished || phase_ == Phase::handedOff) return;
   phase_ = Phase::finished;
-  if (transfer_) {
-    transactions_.push_back(transfer_->transactionMetrics(false));
-    transfer_.reset();
-  }
+  abandonHop();
   flush();
   if (download_) error = finishDownload(std::move(error));
-  for (auto& call : endingCalls(task_, Data(), std::move(transactions_), std::move(error))) {
+  // Without a delegate to ask, what is offered is stored.
+  if (offer && !engine_.delegate().hasDelegate()) std::exchange(offer, std::nullopt)->store();
+  for (auto& call :
+       endingCalls(task_, Data(), std::move(transactions_), redirectCount_, std::move(error), std::move(offer))) {
     engine_.delegate().post(std::move(call));
   }
   engine_.runEnded(identifier_);
@@ -369,14 +606,21 @@ void TaskRun::answerWithResumeData(ResumeDataReply reply) { resumeDataReply_ = s
 // A download's delegate is not asked about the response: the body goes to
 // the file as it comes.
 void TaskRun::receiveDownloadResponse(const std::shared_ptr<HTTPURLResponse>& response) {
+  task_->setResponse(response, response->expectedContentLength());
   responseState_ = ResponseState::allowed;
   const auto resumption = download_->begin(*task_->currentRequest(), *response);
   if (!resumption) return failDownloadSoon();
-  if (!*resumption) return;
-  postToDelegate([task = downloadTask(), resumed = **resumption](URLSessionDelegate& delegate,
-                                                                 const std::shared_ptr<URLSession>& session) {
-    delegate.didResumeAtOffset(session, task, resumed.offset, resumed.expectedTotal);
-  });
+  if (*resumption) {
+    postToDelegate([task = downloadTask(), resumed = **resumption](URLSessionDelegate& delegate,
+                                                                   const std::shared_ptr<URLSession>& session) {
+      delegate.didResumeAtOffset(session, task, resumed.offset, resumed.expectedTotal);
+    });
+  }
+  // What came while a redirect or a challenge was being decided on.
+  const auto held = std::exchange(heldBody_, Data());
+  if (held.empty()) return;
+  if (!writeDownloadBody(reinterpret_cast<const char*>(held.bytes()), held.size())) return;
+  if (transfer_) transfer_->holdReceiving(false);
 }
 
 bool TaskRun::writeDownloadBody(const char* bytes, std::size_t count) {

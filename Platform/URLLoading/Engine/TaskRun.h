@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <expected>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -10,9 +11,12 @@
 #include "Platform/Foundation/Data.h"
 #include "Platform/Foundation/Error.h"
 #include "Platform/Foundation/URLError.h"
+#include "Platform/URLLoading/Engine/CacheOffer.h"
 #include "Platform/URLLoading/Engine/DelegateChannel.h"
 #include "Platform/URLLoading/Engine/DownloadSink.h"
+#include "Platform/URLLoading/Engine/RedirectRequest.h"
 #include "Platform/URLLoading/Engine/ResponseGate.h"
+#include "Platform/URLLoading/Engine/TaskAuthentication.h"
 #include "Platform/URLLoading/Engine/Transfer.h"
 #include "Platform/URLLoading/URLSessionDelegate.h"
 #include "Platform/URLLoading/URLSessionTaskTransactionMetrics.h"
@@ -33,11 +37,21 @@ class URLSessionTask;
 // Meanwhile up to `holdLimit` bytes are held back and the transfer is
 // paused beyond that, so a small response usually ends while the answer is
 // awaited, and the answer then ends the task at once (see ResponseGate).
-// A download task's body goes to its file instead, without an answer.
+//
+// A redirect or an authentication challenge is put to the delegate before
+// its response counts as the task's: following the redirect, or answering
+// the challenge with a credential, starts the next hop; otherwise the
+// response is delivered like any other. Every hop stores the cookies it
+// receives and sends those its URL gets. A fresh response in the session's
+// cache answers a GET without a hop on the network.
+//
+// A download task's final response goes to its file instead, without an
+// answer; the cache neither answers nor keeps it.
 class TaskRun final : public TransferListener {
  public:
   using Clock = std::chrono::steady_clock;
   static constexpr std::size_t holdLimit = 256 * 1024;
+  static constexpr int maximumRedirects = 16;
 
   using ResumeDataReply = std::function<void(std::optional<Data>)>;
 
@@ -49,6 +63,12 @@ class TaskRun final : public TransferListener {
   void cancel();
   void answerResponse(URLSessionResponseDisposition disposition);
   void answerBodyStream(std::shared_ptr<InputStream> stream);
+  void answerRedirect(std::optional<URLRequest> request);
+  struct ChallengeAnswer {
+    URLSessionAuthChallengeDisposition disposition;
+    std::optional<URLCredential> credential;
+  };
+  void answerChallenge(ChallengeAnswer answer);
   void bodyBytesAvailable();
   // A download task: when the task ends, `reply` gets the data to resume it
   // from, or none.
@@ -66,24 +86,54 @@ class TaskRun final : public TransferListener {
   bool transferReceivedBody(const char* bytes, std::size_t count) override;
   void transferSentBody(std::size_t count) override;
   void transferEnded(CURLcode result) override;
+  // Asks the delegate, and waits for its answer here, on the engine thread:
+  // the handshake cannot go on without it.
+  AnyError transferReceivedServerTrust(const URLProtectionSpace& space, const URL& url) override;
 
  private:
   // `handedOff`: the transfer ended before the response was answered, and
   // the gate holds the ending.
   enum class Phase { notStarted, waitingForBodyStream, transferring, handedOff, finished };
-  enum class ResponseState { none, waitingForAnswer, allowed };
+  // `deciding`: the response is a redirect or a challenge the delegate is
+  // asked about; it becomes the task's response only if the delegate lets
+  // it.
+  enum class ResponseState { none, deciding, waitingForAnswer, allowed };
 
-  void start();
+  // Sends the current request, or answers it from the cache.
+  void startHop();
   void startTransfer(std::unique_ptr<BodySource> body);
+  std::expected<std::vector<std::string>, AnyError> hopHeaderLines(const URLRequest& request);
+  bool answerFromCache(const URLRequest& request);
+  void keepForCache(const char* bytes, std::size_t count);
   std::unique_ptr<BodySource> streamBody(std::shared_ptr<InputStream> stream);
   void askForBodyStream();
-  void finish(AnyError error);
+  void storeCookies(const URL& url, const HTTPHeaderFields& receivedFields);
+  void decideHop();
+  void retryHop();
+  // Ends the hop's transfer, if it is still going, keeping its metrics.
+  void abandonHop();
+  // Makes the hop's response the task's and tells the delegate.
+  void presentResponse();
+  // The same, for a response the delegate was asked about.
+  void deliverHopResponse();
+  // The task's response has been read in full.
+  void completeResponse();
+  std::optional<CacheOffer> cacheOffer();
+  void finish(AnyError error, std::optional<CacheOffer> offer = std::nullopt);
   ResponseGate::Ending makeEnding();
   // Completes the task and gives its last callbacks (metrics, then the
-  // completion), after the body bytes still to deliver.
+  // completion), after the body bytes still to deliver and the question
+  // whether to cache the response.
   static std::vector<DelegateChannel::Call> endingCalls(const std::shared_ptr<URLSessionTask>& task, Data data,
                                                         std::vector<URLSessionTaskTransactionMetrics> transactions,
-                                                        AnyError error);
+                                                        int redirectCount, AnyError error,
+                                                        std::optional<CacheOffer> offer);
+  // The earlier of the resource deadline and the idle time-out counted
+  // from `idleFrom`; none when neither applies.
+  std::optional<Clock::time_point> timeLimit(Clock::time_point idleFrom) const;
+  // Runs the step on the engine thread's next turn, outside every callback
+  // of the transfer library.
+  void later(void (TaskRun::*step)());
   AnyError failure(URLError::Code code) const;
   void markForFlush();
   void postToDelegate(DelegateChannel::Call call);
@@ -116,6 +166,22 @@ class TaskRun final : public TransferListener {
   std::unique_ptr<Transfer> transfer_;
   std::vector<URLSessionTaskTransactionMetrics> transactions_;
   std::optional<std::vector<std::string>> headerLines_;
+
+  // The hop under way.
+  std::shared_ptr<HTTPURLResponse> hopResponse_;
+  std::optional<RedirectRequest> proposedRedirect_;
+  std::optional<URLAuthenticationChallenge> pendingChallenge_;
+  // Why a hop failed while its response was being decided on: the task's
+  // failure should that response become the task's.
+  AnyError hopError_;
+  // The body as read so far, while the response may still go to the cache.
+  std::optional<Data> cacheBody_;
+
+  // Across hops.
+  int redirectCount_ = 0;
+  bool taskBodyDropped_ = false;
+  bool bodyStreamUsed_ = false;
+  TaskAuthentication authentication_;
 
   // Gathered during a turn, handed over at its end.
   Data pendingData_;

@@ -6,6 +6,7 @@
 #include "Platform/Fatal.h"
 #include "Platform/Foundation/ASCIICase.h"
 #include "Platform/Foundation/URLError.h"
+#include "Platform/URLLoading/Engine/ServerTrustAnswer.h"
 #include "Platform/URLLoading/Engine/URLErrorMapping.h"
 
 namespace platform {
@@ -44,6 +45,10 @@ std::int64_t infoOffset(CURL* handle, CURLINFO info) {
 }
 
 }  // namespace
+
+AnyError TransferListener::transferReceivedServerTrust(const URLProtectionSpace& space, const URL& url) {
+  return defaultServerTrustRefusal(space, url);
+}
 
 Transfer::Transfer(TransferListener& listener, CURLM* multi, URLRequest request, std::vector<std::string> headerLines,
                    std::unique_ptr<BodySource> body)
@@ -101,6 +106,11 @@ void Transfer::configure() {
   setOption(handle_, CURLOPT_WRITEDATA, this);
   setOption(handle_, CURLOPT_PREREQFUNCTION, &Transfer::onPrerequest);
   setOption(handle_, CURLOPT_PREREQDATA, this);
+  trustHook_.install(handle_, *request_.url(), [this](const URLProtectionSpace& space) {
+    auto refusal = listener_.transferReceivedServerTrust(space, *request_.url());
+    if (refusal) fail(refusal);
+    return refusal;
+  });
   configureMethodAndBody();
 }
 
@@ -130,6 +140,11 @@ void Transfer::configureMethodAndBody() {
 std::int64_t Transfer::expectedBodyLength() const {
   if (!body_) return 0;
   return body_->length().value_or(-1);
+}
+
+const HTTPHeaderFields& Transfer::receivedFields() const {
+  static const HTTPHeaderFields none;
+  return response_ ? headerParser_.fields() : none;
 }
 
 bool Transfer::hasStreamBody() const { return body_ && !body_->length(); }

@@ -15,6 +15,7 @@
 #include "Platform/URLLoading/Engine/BodySource.h"
 #include "Platform/URLLoading/Engine/HopTimings.h"
 #include "Platform/URLLoading/Engine/ResponseHeaderParser.h"
+#include "Platform/URLLoading/Engine/ServerTrustHook.h"
 #include "Platform/URLLoading/URLSessionTaskTransactionMetrics.h"
 
 namespace platform {
@@ -33,6 +34,11 @@ class TransferListener {
   virtual void transferSentBody(std::size_t count) = 0;
   // The library is done with the transfer, well or not.
   virtual void transferEnded(CURLcode result) = 0;
+  // The server of a new TLS connection for `url` presented the trust
+  // `space` carries: null goes on with it, an error refuses it and ends
+  // the transfer with that error. Judged as the system would unless a
+  // listener knows better.
+  virtual AnyError transferReceivedServerTrust(const URLProtectionSpace& space, const URL& url);
 };
 
 // One request-response exchange on the transfer library's multi handle:
@@ -56,6 +62,10 @@ class Transfer {
 
   TransferListener& listener() const { return listener_; }
   const URLRequest& request() const { return request_; }
+  // The response's fields as received, a repeated field once per line (as
+  // Set-Cookie and WWW-Authenticate must be read); empty before the
+  // response.
+  const HTTPHeaderFields& receivedFields() const;
   // When bytes last moved, or the hop started.
   Clock::time_point lastActivity() const { return lastActivity_; }
   // The body size, or -1 for a stream; 0 without a body.
@@ -111,6 +121,7 @@ class Transfer {
   Clock::time_point lastActivity_;
   AnyError callbackError_;
   char errorBuffer_[CURL_ERROR_SIZE] = {};
+  ServerTrustHook trustHook_;
 };
 
 }  // namespace platform

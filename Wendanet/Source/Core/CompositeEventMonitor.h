@@ -6,6 +6,7 @@
 
 #include "Platform/Dispatch/DispatchQueue.h"
 #include "Wendanet/Source/Core/EventMonitor.h"
+#include "Wendanet/Source/Core/EventMonitorEvents.h"
 #include "Wendanet/Source/Core/Protected.h"
 
 namespace wendanet {
@@ -26,111 +27,9 @@ class CompositeEventMonitor final : public EventMonitor {
   std::shared_ptr<platform::DispatchQueue> queue() const override;
   std::vector<std::shared_ptr<EventMonitor>> monitors() const;
 
-  void sessionDidBecomeInvalidWithError(const std::shared_ptr<platform::URLSession>& session,
-                                        const platform::AnyError& error) override;
-  void taskDidReceiveChallenge(const std::shared_ptr<platform::URLSession>& session,
-                               const std::shared_ptr<platform::URLSessionTask>& task,
-                               const std::shared_ptr<const platform::URLAuthenticationChallenge>& challenge) override;
-  void taskDidSendBodyData(const std::shared_ptr<platform::URLSession>& session,
-                           const std::shared_ptr<platform::URLSessionTask>& task, std::int64_t bytesSent,
-                           std::int64_t totalBytesSent, std::int64_t totalBytesExpectedToSend) override;
-  void taskNeedNewBodyStream(const std::shared_ptr<platform::URLSession>& session,
-                             const std::shared_ptr<platform::URLSessionTask>& task) override;
-  void taskWillPerformHTTPRedirection(const std::shared_ptr<platform::URLSession>& session,
-                                      const std::shared_ptr<platform::URLSessionTask>& task,
-                                      const std::shared_ptr<const platform::HTTPURLResponse>& response,
-                                      const platform::URLRequest& newRequest) override;
-  void taskDidFinishCollectingMetrics(const std::shared_ptr<platform::URLSession>& session,
-                                      const std::shared_ptr<platform::URLSessionTask>& task,
-                                      const std::shared_ptr<const platform::URLSessionTaskMetrics>& metrics) override;
-  void taskDidComplete(const std::shared_ptr<platform::URLSession>& session,
-                       const std::shared_ptr<platform::URLSessionTask>& task, const platform::AnyError& error) override;
-  void taskIsWaitingForConnectivity(const std::shared_ptr<platform::URLSession>& session,
-                                    const std::shared_ptr<platform::URLSessionTask>& task) override;
-  void dataTaskDidReceiveResponse(const std::shared_ptr<platform::URLSession>& session,
-                                  const std::shared_ptr<platform::URLSessionDataTask>& dataTask,
-                                  const std::shared_ptr<const platform::URLResponse>& response) override;
-  void dataTaskDidReceiveData(const std::shared_ptr<platform::URLSession>& session,
-                              const std::shared_ptr<platform::URLSessionDataTask>& dataTask,
-                              const platform::Data& data) override;
-  void dataTaskWillCacheResponse(const std::shared_ptr<platform::URLSession>& session,
-                                 const std::shared_ptr<platform::URLSessionDataTask>& dataTask,
-                                 const std::shared_ptr<const platform::CachedURLResponse>& proposedResponse) override;
-  void downloadTaskDidResumeAtOffset(const std::shared_ptr<platform::URLSession>& session,
-                                     const std::shared_ptr<platform::URLSessionDownloadTask>& downloadTask,
-                                     std::int64_t fileOffset, std::int64_t expectedTotalBytes) override;
-  void downloadTaskDidWriteData(const std::shared_ptr<platform::URLSession>& session,
-                                const std::shared_ptr<platform::URLSessionDownloadTask>& downloadTask,
-                                std::int64_t bytesWritten, std::int64_t totalBytesWritten,
-                                std::int64_t totalBytesExpectedToWrite) override;
-  void downloadTaskDidFinishDownloadingToURL(const std::shared_ptr<platform::URLSession>& session,
-                                             const std::shared_ptr<platform::URLSessionDownloadTask>& downloadTask,
-                                             const platform::URL& location) override;
-  void requestDidCreateInitialURLRequest(const std::shared_ptr<Request>& request,
-                                         const platform::URLRequest& urlRequest) override;
-  void requestDidFailToCreateURLRequestWithError(const std::shared_ptr<Request>& request,
-                                                 const WNError& error) override;
-  void requestDidAdaptInitialRequestToAdaptedRequest(const std::shared_ptr<Request>& request,
-                                                     const platform::URLRequest& initialRequest,
-                                                     const platform::URLRequest& adaptedRequest) override;
-  void requestDidFailToAdaptURLRequestWithError(const std::shared_ptr<Request>& request,
-                                                const platform::URLRequest& urlRequest, const WNError& error) override;
-  void requestDidCreateURLRequest(const std::shared_ptr<Request>& request,
-                                  const platform::URLRequest& urlRequest) override;
-  void requestDidCreateTask(const std::shared_ptr<Request>& request,
-                            const std::shared_ptr<platform::URLSessionTask>& task) override;
-  void requestDidGatherMetrics(const std::shared_ptr<Request>& request,
-                               const std::shared_ptr<const platform::URLSessionTaskMetrics>& metrics) override;
-  void requestDidFailTaskEarlyWithError(const std::shared_ptr<Request>& request,
-                                        const std::shared_ptr<platform::URLSessionTask>& task,
-                                        const WNError& error) override;
-  void requestDidCompleteTaskWithError(const std::shared_ptr<Request>& request,
-                                       const std::shared_ptr<platform::URLSessionTask>& task,
-                                       const std::optional<WNError>& error) override;
-  void requestIsRetrying(const std::shared_ptr<Request>& request) override;
-  void requestDidFinish(const std::shared_ptr<Request>& request) override;
-  void requestDidResume(const std::shared_ptr<Request>& request) override;
-  void requestDidResumeTask(const std::shared_ptr<Request>& request,
-                            const std::shared_ptr<platform::URLSessionTask>& task) override;
-  void requestDidSuspend(const std::shared_ptr<Request>& request) override;
-  void requestDidSuspendTask(const std::shared_ptr<Request>& request,
-                             const std::shared_ptr<platform::URLSessionTask>& task) override;
-  void requestDidCancel(const std::shared_ptr<Request>& request) override;
-  void requestDidCancelTask(const std::shared_ptr<Request>& request,
-                            const std::shared_ptr<platform::URLSessionTask>& task) override;
-  void requestDidValidateRequestResponseDataWithResult(const std::shared_ptr<DataRequest>& request,
-                                                       const std::optional<platform::URLRequest>& urlRequest,
-                                                       const std::shared_ptr<const platform::HTTPURLResponse>& response,
-                                                       const std::optional<platform::Data>& data,
-                                                       const ValidationResult& result) override;
-  void requestDidParseResponse(const std::shared_ptr<DataRequest>& request,
-                               const DataResponse<std::optional<platform::Data>>& response) override;
-  void requestDidParseSerializedResponse(const std::shared_ptr<DataRequest>& request,
-                                         const DataResponse<AnyValue>& response) override;
-  void requestDidValidateRequestResponseWithResult(const std::shared_ptr<DataStreamRequest>& request,
-                                                   const std::optional<platform::URLRequest>& urlRequest,
-                                                   const std::shared_ptr<const platform::HTTPURLResponse>& response,
-                                                   const ValidationResult& result) override;
-  void requestDidParseStream(const std::shared_ptr<DataStreamRequest>& request,
-                             const Result<AnyValue>& result) override;
-  void requestDidCreateUploadable(const std::shared_ptr<UploadRequest>& request, const Uploadable& uploadable) override;
-  void requestDidFailToCreateUploadableWithError(const std::shared_ptr<UploadRequest>& request,
-                                                 const WNError& error) override;
-  void requestDidProvideInputStream(const std::shared_ptr<UploadRequest>& request,
-                                    const std::shared_ptr<platform::InputStream>& stream) override;
-  void requestDidFinishDownloadingUsingTaskWithResult(const std::shared_ptr<DownloadRequest>& request,
-                                                      const std::shared_ptr<platform::URLSessionTask>& task,
-                                                      const Result<platform::URL>& result) override;
-  void requestDidCreateDestinationURL(const std::shared_ptr<DownloadRequest>& request,
-                                      const platform::URL& url) override;
-  void requestDidValidateRequestResponseFileURLWithResult(
-      const std::shared_ptr<DownloadRequest>& request, const std::optional<platform::URLRequest>& urlRequest,
-      const std::shared_ptr<const platform::HTTPURLResponse>& response, const std::optional<platform::URL>& fileURL,
-      const ValidationResult& result) override;
-  void requestDidParseDownloadResponse(const std::shared_ptr<DownloadRequest>& request,
-                                       const DownloadResponse<std::optional<platform::URL>>& response) override;
-  void requestDidParseSerializedDownloadResponse(const std::shared_ptr<DownloadRequest>& request,
-                                                 const DownloadResponse<AnyValue>& response) override;
+#define WENDANET_OVERRIDE_EVENT(name, parameters, arguments) void name parameters override;
+  WENDANET_EVENT_MONITOR_EVENTS(WENDANET_OVERRIDE_EVENT, WENDANET_OVERRIDE_EVENT)
+#undef WENDANET_OVERRIDE_EVENT
 
  private:
   using Event = std::function<void(EventMonitor&)>;

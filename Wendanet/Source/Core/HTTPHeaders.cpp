@@ -101,6 +101,15 @@ void setHeaders(platform::URLRequest& request, const HTTPHeaders& headers) {
   request.setAllHTTPHeaderFields(headers.makeDictionary());
 }
 
+HTTPHeaders getHeaders(const platform::URLSessionConfiguration& configuration) {
+  const auto& fields = configuration.httpAdditionalHeaders();
+  return fields ? HTTPHeaders(*fields) : HTTPHeaders();
+}
+
+void setHeaders(platform::URLSessionConfiguration& configuration, const HTTPHeaders& headers) {
+  configuration.setHTTPAdditionalHeaders(headers.makeDictionary());
+}
+
 HTTPHeaders getHeaders(const platform::HTTPURLResponse& response) { return HTTPHeaders(response.allHeaderFields()); }
 
 }  // namespace wendanet

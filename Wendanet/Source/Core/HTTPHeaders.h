@@ -11,6 +11,7 @@
 #include "Platform/Foundation/HTTPHeaderFields.h"
 #include "Platform/Foundation/HTTPURLResponse.h"
 #include "Platform/Foundation/URLRequest.h"
+#include "Platform/URLLoading/URLSessionConfiguration.h"
 #include "Wendanet/Source/Core/HTTPHeader.h"
 
 namespace wendanet {
@@ -67,6 +68,10 @@ HTTPHeaders getHeaders(const platform::URLRequest& request);
 // Replaces every header field of the request.
 void setHeaders(platform::URLRequest& request, const HTTPHeaders& headers);
 HTTPHeaders getHeaders(const platform::HTTPURLResponse& response);
+// Absent additional headers give no headers.
+HTTPHeaders getHeaders(const platform::URLSessionConfiguration& configuration);
+// Replaces the configuration's additional headers.
+void setHeaders(platform::URLSessionConfiguration& configuration, const HTTPHeaders& headers);
 
 }  // namespace wendanet
 

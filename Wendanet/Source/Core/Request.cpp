@@ -364,10 +364,21 @@ void Request::reset() {
 void Request::updateUploadProgress(std::int64_t totalBytesSent, std::int64_t totalBytesExpectedToSend) {
   uploadProgress_->setTotalUnitCount(totalBytesExpectedToSend);
   uploadProgress_->setCompletedUnitCount(totalBytesSent);
-  const auto stored = uploadProgressHandler();
-  if (!stored) return;
-  stored->queue->async([self = shared_from_this()] {
-    if (const auto current = self->uploadProgressHandler()) current->handler(*self->uploadProgress_);
+  notifyProgressHandler(&MutableState::uploadProgressHandler, uploadProgress_);
+}
+
+void Request::notifyDownloadProgressHandler() {
+  notifyProgressHandler(&MutableState::downloadProgressHandler, downloadProgress_);
+}
+
+void Request::notifyProgressHandler(std::optional<QueuedHandler<ProgressHandler>> MutableState::*handler,
+                                    const std::shared_ptr<platform::Progress>& progress) {
+  // An empty handler counts as none: setting one removes the handler.
+  const auto stored = read(handler);
+  if (!stored || !stored->handler) return;
+  stored->queue->async([self = shared_from_this(), handler, progress] {
+    const auto current = self->read(handler);
+    if (current && current->handler) current->handler(*progress);
   });
 }
 

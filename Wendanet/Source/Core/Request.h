@@ -265,12 +265,18 @@ class Request : public std::enable_shared_from_this<Request> {
   // delegate is gone cannot be retried: it goes on to finish instead.
   void retryThroughDelegate(std::optional<double> delay);
 
-  // Calls `event` on the monitor, read under the lock and called after.
-  template <class... Parameters, class... Arguments>
-  void report(void (EventMonitor::*event)(const std::shared_ptr<Request>&, Parameters...),
-              const Arguments&... arguments) {
-    if (const auto monitor = eventMonitor()) ((*monitor).*event)(shared_from_this(), arguments...);
+  // Calls `event` on the monitor, read under the lock and called after. A
+  // kind reports its own events, which take the request as that kind.
+  template <class Kind, class... Parameters, class... Arguments>
+  void report(void (EventMonitor::*event)(const std::shared_ptr<Kind>&, Parameters...), const Arguments&... arguments) {
+    if (const auto monitor = eventMonitor()) {
+      ((*monitor).*event)(std::static_pointer_cast<Kind>(shared_from_this()), arguments...);
+    }
   }
+
+  // Queues the download-progress handler, read again when it runs, so that
+  // a handler removed meanwhile is not called.
+  void notifyDownloadProgressHandler();
 
   // Reads take the lock too, from const members.
   mutable Protected<MutableState> mutableState_;
@@ -289,6 +295,8 @@ class Request : public std::enable_shared_from_this<Request> {
   void deliverPendingCURLText();
   // Goes on without the retry that can no longer happen.
   void abandonRetry();
+  void notifyProgressHandler(std::optional<QueuedHandler<ProgressHandler>> MutableState::*handler,
+                             const std::shared_ptr<platform::Progress>& progress);
 
   const platform::UUID id_;
   const std::shared_ptr<platform::DispatchQueue> underlyingQueue_;

@@ -1,5 +1,8 @@
 #include "Wendanet/Source/Support/CURLCommand.h"
 
+#include "Platform/URLLoading/HTTPCookieStorage.h"
+#include "Platform/URLLoading/URLCredentialStorage.h"
+
 #include <algorithm>
 
 #include "Platform/Foundation/UTF8.h"
@@ -73,16 +76,23 @@ platform::URLProtectionSpace cURLProtectionSpace(const platform::URL& url) {
           .serverTrust = nullptr};
 }
 
-// The storages keep nothing that can be looked up yet: they answer nothing
-// for every protection space and every URL.
-std::optional<std::vector<platform::URLCredential>> storedCredentials(const platform::URLCredentialStorage&,
-                                                                      const platform::URLProtectionSpace&) {
-  return std::nullopt;
+// In the storage's order: by user name.
+std::optional<std::vector<platform::URLCredential>> storedCredentials(const platform::URLCredentialStorage& storage,
+                                                                      const platform::URLProtectionSpace& space) {
+  auto byUser = storage.credentials(space);
+  if (!byUser) return std::nullopt;
+  std::vector<platform::URLCredential> credentials;
+  for (auto& [user, credential] : *byUser) credentials.push_back(std::move(credential));
+  return credentials;
 }
 
-std::optional<std::vector<std::pair<std::string, std::string>>> storedCookies(const platform::HTTPCookieStorage&,
-                                                                              const platform::URL&) {
-  return std::nullopt;
+std::optional<std::vector<std::pair<std::string, std::string>>> storedCookies(const platform::HTTPCookieStorage& storage,
+                                                                              const platform::URL& url) {
+  auto cookies = storage.cookies(url);
+  if (!cookies) return std::nullopt;
+  std::vector<std::pair<std::string, std::string>> pairs;
+  for (auto& cookie : *cookies) pairs.emplace_back(std::move(cookie.name), std::move(cookie.value));
+  return pairs;
 }
 
 }  // namespace

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "Platform/Foundation/Date.h"
+#include "Platform/Foundation/HTTPURLResponse.h"
+#include "Platform/Foundation/URLRequest.h"
+#include "Platform/URLLoading/URLCache.h"
+
+namespace platform {
+
+// The directives of a Cache-Control field, names in lower case, values
+// unquoted; a directive without a value maps to none.
+std::map<std::string, std::optional<std::string>> cacheControlDirectives(std::string_view fieldValue);
+
+// Whether a response to `request`, once read in full, may be offered to a
+// cache: a GET answered 200 or 203, with no-store on neither side. A
+// response that varies with request fields is not offered either, since
+// entries are found by URL alone.
+bool isCacheable(const URLRequest& request, const HTTPURLResponse& response);
+
+// Whether a response stored at `storedDate` may still answer without
+// asking the server: its max-age, or else its Expires, is not yet reached
+// by its age. A response marked no-cache never is.
+bool isFresh(const HTTPURLResponse& response, Date storedDate, Date now);
+
+enum class CacheUse { load, useStored, fail };
+
+// What the request's cache policy makes of what the cache holds for it:
+// only a GET is answered from the cache, a fresh entry under the protocol's
+// policy unless the request asks for a fresh copy (no-cache), any entry
+// when the request prefers cached data. `fail` when the request must not
+// load and nothing is stored.
+CacheUse cacheUse(const URLRequest& request, const std::optional<URLCache::Entry>& entry, Date now);
+
+}  // namespace platform

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <curl/curl.h>
+#include <openssl/types.h>
+
+#include <functional>
+
+#include "Platform/Foundation/Error.h"
+#include "Platform/Foundation/URL.h"
+#include "Platform/URLLoading/URLProtectionSpace.h"
+
+namespace platform {
+
+// Puts the server of every new TLS connection a transfer makes before a
+// judge. In the handshake the chain the server presents becomes a trust,
+// carried by a server-trust protection space for the URL's host; the judge
+// decides on the engine thread, and an error from it refuses the
+// connection. Nothing else checks the server: the transfer library's own
+// host check is off, and TLS sessions are never resumed, so no connection
+// skips the judge.
+class ServerTrustHook {
+ public:
+  // Null to go on; the error the transfer fails with otherwise.
+  using Judge = std::function<AnyError(const URLProtectionSpace& space)>;
+
+  ServerTrustHook() = default;
+  ServerTrustHook(const ServerTrustHook&) = delete;
+  ServerTrustHook& operator=(const ServerTrustHook&) = delete;
+
+  // The hook must outlive the handle's connections' handshakes, which only
+  // happen while the transfer runs.
+  void install(CURL* handle, const URL& url, Judge judge);
+
+  // The protection space for a server chain presented for `url`: host in
+  // lower case, the port (443 unless the URL says otherwise), "https".
+  static URLProtectionSpace protectionSpace(const URL& url);
+
+ private:
+  static CURLcode onSSLContext(CURL* handle, void* sslContext, void* self);
+  static int onVerifyChain(X509_STORE_CTX* context, void* self);
+  int verifyChain(X509_STORE_CTX* context);
+
+  URLProtectionSpace space_;
+  Judge judge_;
+};
+
+}  // namespace platform

@@ -1,0 +1,284 @@
+#include "Wendanet/Source/Core/DataRequest.h"
+
+#include <variant>
+
+#include "Platform/Foundation/ProcessInfo.h"
+#include "Platform/URLLoading/URLSession.h"
+#include "Wendanet/Source/Core/TaggedUnion.h"
+#include "Wendanet/Source/Core/WNErrorCasts.h"
+
+namespace wendanet {
+
+std::shared_ptr<DataRequest> DataRequest::make(BaseFields fields,
+                                               std::shared_ptr<const URLRequestConvertible> convertible) {
+  return std::shared_ptr<DataRequest>(new DataRequest(std::move(fields), std::move(convertible)));
+}
+
+DataRequest::DataRequest(BaseFields fields, std::shared_ptr<const URLRequestConvertible> convertible)
+    : Request(std::move(fields)), convertible_(std::move(convertible)) {}
+
+std::optional<platform::Data> DataRequest::data() const {
+  return dataMutableState_.write([](const DataMutableState& state) { return state.data; });
+}
+
+// Receiving.
+
+void DataRequest::didReceiveData(const platform::Data& chunk) {
+  dataMutableState_.write([&](DataMutableState& state) {
+    if (state.data) {
+      state.data->append(chunk);
+    } else {
+      state.data = chunk;
+    }
+  });
+  updateDownloadProgress();
+}
+
+void DataRequest::updateDownloadProgress() {
+  const auto completed = dataMutableState_.write(
+      [](const DataMutableState& state) { return static_cast<std::int64_t>(state.data ? state.data->size() : 0); });
+  const auto task = lastTask();
+  const auto received = task ? task->response() : nullptr;
+  downloadProgress()->setTotalUnitCount(received ? received->expectedContentLength()
+                                                 : platform::URLResponse::unknownLength);
+  downloadProgress()->setCompletedUnitCount(completed);
+  notifyDownloadProgressHandler();
+}
+
+void DataRequest::didReceiveResponse(const std::shared_ptr<const platform::HTTPURLResponse>& response,
+                                     platform::ResponseCompletionHandler completion) {
+  const auto stored = dataMutableState_.write([](const DataMutableState& state) { return state.httpResponseHandler; });
+  if (!stored) {
+    underlyingQueue()->async(
+        [completion = std::move(completion)] { completion(platform::URLSessionResponseDisposition::allow); });
+    return;
+  }
+  stored->queue->async([self = self(), handler = stored->handler, response, completion = std::move(completion)] {
+    handler(response, [self, completion](ResponseDisposition disposition) {
+      self->applyResponseDisposition(disposition, completion);
+    });
+  });
+}
+
+void DataRequest::applyResponseDisposition(ResponseDisposition disposition,
+                                           const platform::ResponseCompletionHandler& completion) {
+  if (disposition == ResponseDisposition::cancel) {
+    mutableState_.write([](MutableState& state) {
+      state.state = State::cancelled;
+      if (!state.error) state.error = WNError::explicitlyCancelled();
+    });
+  }
+  const auto answer = disposition == ResponseDisposition::allow ? platform::URLSessionResponseDisposition::allow
+                                                                : platform::URLSessionResponseDisposition::cancel;
+  underlyingQueue()->async([completion, answer] { completion(answer); });
+}
+
+std::shared_ptr<platform::URLSessionTask> DataRequest::createTask(
+    const platform::URLRequest& urlRequest, const std::shared_ptr<platform::URLSession>& session) {
+  return session->dataTaskWithRequest(urlRequest);
+}
+
+void DataRequest::reset() {
+  Request::reset();
+  dataMutableState_.write([](DataMutableState& state) { state.data.reset(); });
+}
+
+// Validation.
+
+DataRequest& DataRequest::validate(Validation validation) {
+  validators_.write([&](std::vector<Validator>& validators) {
+    validators.push_back([request = std::weak_ptr<DataRequest>(self()), validation = std::move(validation)] {
+      if (const auto self = request.lock()) self->runValidator(validation);
+    });
+  });
+  return *this;
+}
+
+void DataRequest::runValidator(const Validation& validation) {
+  if (error()) return;
+  const auto response = this->response();
+  if (!response) return;
+  const auto urlRequest = lastRequest();
+  const auto body = data();
+  const ValidationResult result = validation(urlRequest, response, body);
+  if (!result) {
+    const WNError error = castToWNErrorOrDefault(result.error(), [&] {
+      return WNError::responseValidationFailed(ResponseValidationFailureReason::customValidationFailed(result.error()));
+    });
+    mutableState_.write([&](MutableState& state) { state.error = error; });
+  }
+  report(&EventMonitor::requestDidValidateRequestResponseDataWithResult, lastRequest(), response, data(), result);
+}
+
+DataRequest& DataRequest::validateContentType(std::function<std::vector<std::string>()> acceptableTypes) {
+  return validate([acceptableTypes = std::move(acceptableTypes)](const auto&, const auto& response, const auto& body) {
+    return validateDataContentType(acceptableTypes(), *response, body);
+  });
+}
+
+DataRequest& DataRequest::validate() {
+  validateStatusCode(std::views::iota(200, 300));
+  // The "Accept" header of the URL request sent last, after adaptation and
+  // retries, which is the one the validator is given.
+  return validate([](const auto& urlRequest, const auto& response, const auto& body) {
+    return validateDataContentType(acceptableContentTypes(urlRequest), *response, body);
+  });
+}
+
+// Answering the HTTP response.
+
+DataRequest& DataRequest::onHTTPResponseWithDisposition(std::shared_ptr<platform::DispatchQueue> queue,
+                                                        HTTPResponseDispositionHandler handler) {
+  dataMutableState_.write([&](DataMutableState& state) {
+    state.httpResponseHandler = QueuedHandler<HTTPResponseDispositionHandler>{std::move(queue), std::move(handler)};
+  });
+  return *this;
+}
+
+DataRequest& DataRequest::onHTTPResponse(std::shared_ptr<platform::DispatchQueue> queue, HTTPResponseHandler handler) {
+  return onHTTPResponseWithDisposition(
+      std::move(queue), [handler = std::move(handler)](const auto& response, const DispositionCompletion& completion) {
+        handler(response);
+        completion(ResponseDisposition::allow);
+      });
+}
+
+// Response handlers.
+
+template <class Value>
+DataResponse<Value> DataRequest::makeResponse(double serializationDuration, Result<Value> result) const {
+  // One lock at a time, in this order.
+  auto urlRequest = lastRequest();
+  auto response = this->response();
+  auto body = data();
+  auto metrics = lastMetrics();
+  return {std::move(urlRequest), std::move(response),   std::move(body),
+          std::move(metrics),    serializationDuration, std::move(result)};
+}
+
+template <class Value>
+void DataRequest::deliverResponse(std::shared_ptr<platform::DispatchQueue> queue, ResponseHandler<Value> completion,
+                                  DataResponse<Value> response) {
+  appendResponseSerializerCompletion(
+      [queue = std::move(queue), completion = std::move(completion), response = std::move(response)] {
+        queue->async([completion, response] { completion(response); });
+      });
+  processNextResponseSerializer();
+}
+
+DataRequest& DataRequest::response(std::shared_ptr<platform::DispatchQueue> queue,
+                                   ResponseHandler<std::optional<platform::Data>> completion) {
+  appendResponseSerializer(
+      [request = std::weak_ptr<DataRequest>(self()), queue = std::move(queue), completion = std::move(completion)] {
+        const auto self = request.lock();
+        if (!self) return;
+        const auto body = self->data();
+        const auto error = self->error();
+        Result<std::optional<platform::Data>> result = body;
+        if (error) result = std::unexpected(*error);
+        self->underlyingQueue()->async([self, result = std::move(result), queue, completion] {
+          auto response = self->makeResponse(0, result);
+          self->report(&EventMonitor::requestDidParseResponse, response);
+          self->deliverResponse(queue, completion, std::move(response));
+        });
+      });
+  return *this;
+}
+
+DataRequest& DataRequest::responseData(std::shared_ptr<platform::DispatchQueue> queue,
+                                       ResponseHandler<platform::Data> completion,
+                                       std::shared_ptr<const DataPreprocessor> dataPreprocessor,
+                                       Serializers::EmptyResponseCodes emptyResponseCodes,
+                                       Serializers::EmptyRequestMethods emptyRequestMethods) {
+  return response(std::move(queue),
+                  DataResponseSerializer(std::move(dataPreprocessor), std::move(emptyResponseCodes),
+                                         std::move(emptyRequestMethods)),
+                  std::move(completion));
+}
+
+DataRequest& DataRequest::responseString(std::shared_ptr<platform::DispatchQueue> queue,
+                                         ResponseHandler<std::string> completion,
+                                         std::shared_ptr<const DataPreprocessor> dataPreprocessor,
+                                         std::optional<platform::TextEncoding> encoding,
+                                         Serializers::EmptyResponseCodes emptyResponseCodes,
+                                         Serializers::EmptyRequestMethods emptyRequestMethods) {
+  return response(std::move(queue),
+                  StringResponseSerializer(std::move(dataPreprocessor), encoding, std::move(emptyResponseCodes),
+                                           std::move(emptyRequestMethods)),
+                  std::move(completion));
+}
+
+DataRequest& DataRequest::responseJSON(std::shared_ptr<platform::DispatchQueue> queue,
+                                       ResponseHandler<platform::JSONValue> completion,
+                                       std::shared_ptr<const DataPreprocessor> dataPreprocessor,
+                                       Serializers::EmptyResponseCodes emptyResponseCodes,
+                                       Serializers::EmptyRequestMethods emptyRequestMethods,
+                                       platform::JSONReadingOptions options) {
+  return response(std::move(queue),
+                  JSONResponseSerializer(std::move(dataPreprocessor), std::move(emptyResponseCodes),
+                                         std::move(emptyRequestMethods), options),
+                  std::move(completion));
+}
+
+void DataRequest::appendSerializingResponseHandler(std::shared_ptr<platform::DispatchQueue> queue,
+                                                   SerializeBody serialize, ResponseHandler<AnyValue> completion) {
+  appendResponseSerializer([request = std::weak_ptr<DataRequest>(self()), queue = std::move(queue),
+                            serialize = std::move(serialize), completion = std::move(completion)] {
+    const auto self = request.lock();
+    if (!self) return;
+    const auto& processInfo = platform::ProcessInfo::processInfo();
+    const double start = processInfo.systemUptime();
+    auto result = self->serializeCurrentState(serialize);
+    const double end = processInfo.systemUptime();
+    self->underlyingQueue()->async([self, duration = end - start, result = std::move(result), queue, completion] {
+      self->finishResponseSerialization(duration, result, queue, completion);
+    });
+  });
+}
+
+Result<AnyValue> DataRequest::serializeCurrentState(const SerializeBody& serialize) const {
+  // One lock at a time, in this order.
+  const auto urlRequest = lastRequest();
+  const auto response = this->response();
+  const auto body = data();
+  const auto error = this->error();
+  try {
+    return serialize(urlRequest, response, body, error);
+  } catch (const WNError& failure) {
+    return std::unexpected(failure);
+  } catch (const platform::Error& failure) {
+    return std::unexpected(WNError::responseSerializationFailed(
+        ResponseSerializationFailureReason::customSerializationFailed(failure.clone())));
+  }
+}
+
+void DataRequest::finishResponseSerialization(double serializationDuration, const Result<AnyValue>& result,
+                                              std::shared_ptr<platform::DispatchQueue> queue,
+                                              ResponseHandler<AnyValue> completion) {
+  auto response = makeResponse(serializationDuration, result);
+  report(&EventMonitor::requestDidParseSerializedResponse, response);
+  const auto delegate = this->delegate();
+  if (result || isCancelled() || !delegate) return deliverResponse(std::move(queue), std::move(completion), response);
+  delegate->retryResult(
+      self(), result.error(),
+      [self = self(), serializationDuration, queue = std::move(queue), completion = std::move(completion),
+       response = std::move(response)](RetryResult answer) mutable {
+        std::visit(
+            Overloaded{
+                [&](const RetryResult::Retry&) { self->retryThroughDelegate(std::nullopt); },
+                [&](const RetryResult::RetryWithDelay& retry) { self->retryThroughDelegate(retry.seconds); },
+                [&](const RetryResult::DoNotRetry&) {
+                  self->deliverResponse(std::move(queue), std::move(completion), std::move(response));
+                },
+                [&](const RetryResult::DoNotRetryWithError& refusal) {
+                  const WNError error =
+                      castToWNErrorOrFail(refusal.error, [] { return "Received retryError was not already WNError"; });
+                  self->deliverResponse(std::move(queue), std::move(completion),
+                                        self->makeResponse<AnyValue>(serializationDuration, std::unexpected(error)));
+                },
+            },
+            answer.value());
+      });
+}
+
+}  // namespace wendanet

@@ -36,12 +36,12 @@ std::shared_ptr<URLSessionDelegate> URLSession::delegate() const {
   return delegate_;
 }
 
-template <class Task>
-std::shared_ptr<Task> URLSession::makeTask(URLRequest request, TaskBody body) {
+template <class Task, class... Extra>
+std::shared_ptr<Task> URLSession::makeTask(URLRequest request, TaskBody body, Extra&&... extra) {
   std::lock_guard lock(mutex_);
   const auto url = request.url();
   auto task = std::make_shared<Task>(URLSessionTask::Passkey(), nextTaskIdentifier_++, std::move(request),
-                                     std::move(body), engine_);
+                                     std::move(body), engine_, std::forward<Extra>(extra)...);
   if constexpr (std::is_same_v<Task, URLSessionWebSocketTask>) task->run_ = makeWebSocketRun(task);
   if (invalidated_) {
     task->complete(makeError(URLError(URLError::Code::cancelled, url)));
@@ -81,6 +81,22 @@ std::shared_ptr<WebSocketRun> URLSession::makeWebSocketRun(const std::shared_ptr
   auto refusal =
       invalidated_ ? makeError(URLError(URLError::Code::cancelled, task->originalRequest()->url())) : nullptr;
   return std::make_shared<WebSocketRun>(task, webSocketLoop_, delegateQueue_, configuration_, std::move(refusal));
+}
+
+std::shared_ptr<URLSessionDownloadTask> URLSession::downloadTaskWithRequest(URLRequest request) {
+  return makeTask<URLSessionDownloadTask>(std::move(request), TaskBody{});
+}
+
+std::shared_ptr<URLSessionDownloadTask> URLSession::downloadTaskWithURL(URL url) {
+  return downloadTaskWithRequest(URLRequest(std::move(url)));
+}
+
+std::shared_ptr<URLSessionDownloadTask> URLSession::downloadTaskWithResumeData(const Data& resumeData) {
+  auto origin = DownloadResumeData::decode(resumeData);
+  // Data that cannot be read leaves the task without a URL to load.
+  auto request = origin ? origin->request() : URLRequest();
+  return makeTask<URLSessionDownloadTask>(std::move(request), TaskBody{},
+                                          std::optional<URLSessionDownloadTask::ResumeOrigin>(std::move(origin)));
 }
 
 void URLSession::finishTasksAndInvalidate() { invalidate(false); }

@@ -11,6 +11,7 @@
 #include "Platform/URLLoading/URLSessionConfiguration.h"
 #include "Platform/URLLoading/URLSessionDataTask.h"
 #include "Platform/URLLoading/URLSessionDelegate.h"
+#include "Platform/URLLoading/URLSessionDownloadTask.h"
 #include "Platform/URLLoading/URLSessionUploadTask.h"
 #include "Platform/URLLoading/URLSessionWebSocketTask.h"
 
@@ -59,6 +60,13 @@ class URLSession : public std::enable_shared_from_this<URLSession> {
   std::shared_ptr<URLSessionUploadTask> uploadTaskWithStreamedRequest(URLRequest request);
   // A ws or wss URL; the request's header fields go with the upgrade.
   std::shared_ptr<URLSessionWebSocketTask> webSocketTaskWithRequest(URLRequest request);
+  // The body goes to a temporary file that the delegate is handed when it
+  // is complete.
+  std::shared_ptr<URLSessionDownloadTask> downloadTaskWithRequest(URLRequest request);
+  std::shared_ptr<URLSessionDownloadTask> downloadTaskWithURL(URL url);
+  // Goes on from where the download that left `resumeData` stopped. Data
+  // that cannot be used fails the task when it is resumed.
+  std::shared_ptr<URLSessionDownloadTask> downloadTaskWithResumeData(const Data& resumeData);
 
   // No new task runs; the tasks made so far go on until they complete,
   // then the delegate hears of the invalidation.
@@ -69,8 +77,8 @@ class URLSession : public std::enable_shared_from_this<URLSession> {
  private:
   friend class DelegateChannel;
 
-  template <class Task>
-  std::shared_ptr<Task> makeTask(URLRequest request, TaskBody body);
+  template <class Task, class... Extra>
+  std::shared_ptr<Task> makeTask(URLRequest request, TaskBody body, Extra&&... extra);
   void invalidate(bool cancelTasks);
   std::shared_ptr<WebSocketRun> makeWebSocketRun(const std::shared_ptr<URLSessionWebSocketTask>& task);
   void releaseDelegate();

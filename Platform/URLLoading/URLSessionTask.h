@@ -72,6 +72,8 @@ class URLSessionTask : public std::enable_shared_from_this<URLSessionTask> {
   URLSessionTask(std::uint64_t taskIdentifier, URLRequest request);
 
   virtual std::string_view kindName() const = 0;
+  // For commands of a kind of task's own; null for a stand-in.
+  const std::shared_ptr<SessionEngine>& engine() const { return engine_; }
 
  private:
   friend class TaskRun;

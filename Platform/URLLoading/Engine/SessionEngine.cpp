@@ -10,6 +10,7 @@
 #include "Platform/URLLoading/URLSessionDataTask.h"
 #include "Platform/URLLoading/URLSessionDelegate.h"
 #include "Platform/URLLoading/URLSessionWebSocketTask.h"
+#include "Platform/URLLoading/URLSessionDownloadTask.h"
 
 namespace platform {
 
@@ -61,10 +62,12 @@ void SessionEngine::registerTask(std::shared_ptr<URLSessionTask> task) {
   if (const auto* webSocketTask = dynamic_cast<const URLSessionWebSocketTask*>(task.get())) {
     return registerWebSocketTask(*webSocketTask);
   }
-  auto dataTask = std::dynamic_pointer_cast<URLSessionDataTask>(task);
-  if (!dataTask) fatal("The session engine was given a task of a kind it does not run.");
-  const auto identifier = dataTask->taskIdentifier();
-  runs_.emplace(identifier, std::make_unique<TaskRun>(*this, std::move(dataTask)));
+  if (!std::dynamic_pointer_cast<URLSessionDataTask>(task) &&
+      !std::dynamic_pointer_cast<URLSessionDownloadTask>(task)) {
+    fatal("The session engine was given a task of a kind it does not run.");
+  }
+  const auto identifier = task->taskIdentifier();
+  runs_.emplace(identifier, std::make_unique<TaskRun>(*this, std::move(task)));
 }
 
 void SessionEngine::resumeTask(std::uint64_t identifier) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "Platform/Files/FileManager.h"
 #include "Platform/Foundation/ASCIICase.h"
 #include "Platform/Foundation/URLError.h"
 #include "Platform/URLLoading/Engine/CacheRules.h"
@@ -13,6 +14,7 @@
 #include "Platform/URLLoading/HTTPCookie.h"
 #include "Platform/URLLoading/InvalidRequestError.h"
 #include "Platform/URLLoading/URLSessionDataTask.h"
+#include "Platform/URLLoading/URLSessionDownloadTask.h"
 #include "Platform/URLLoading/URLSessionTaskMetrics.h"
 
 namespace platform {
@@ -28,17 +30,29 @@ bool isHTTPScheme(const URL& url) {
   return scheme == "http" || scheme == "https";
 }
 
+// Download files need an absolute path: the delegate gets a file URL.
+std::filesystem::path downloadDirectory() {
+  const auto directory = FileManager::defaultManager()->temporaryDirectory();
+  std::error_code ignored;
+  const auto absolute = std::filesystem::absolute(directory, ignored);
+  return absolute.empty() ? directory : absolute;
+}
+
 }  // namespace
 
-TaskRun::TaskRun(SessionEngine& engine, std::shared_ptr<URLSessionDataTask> task)
+TaskRun::TaskRun(SessionEngine& engine, std::shared_ptr<URLSessionTask> task)
     : engine_(engine),
       task_(std::move(task)),
       identifier_(task_->taskIdentifier()),
-      idleTimeout_(engine.configuration().effectiveTimeoutInterval(task_->originalRequest()->timeoutInterval())) {}
+      idleTimeout_(engine.configuration().effectiveTimeoutInterval(task_->originalRequest()->timeoutInterval())) {
+  if (const auto download = downloadTask()) {
+    download_ = std::make_unique<DownloadSink>(download->resumeOrigin(), downloadDirectory());
+  }
+}
 
 TaskRun::~TaskRun() = default;
 
-std::vector<DelegateChannel::Call> TaskRun::endingCalls(const std::shared_ptr<URLSessionDataTask>& task, Data data,
+std::vector<DelegateChannel::Call> TaskRun::endingCalls(const std::shared_ptr<URLSessionTask>& task, Data data,
                                                         std::vector<URLSessionTaskTransactionMetrics> transactions,
                                                         int redirectCount, AnyError error,
                                                         std::optional<CacheOffer> offer) {
@@ -50,12 +64,12 @@ std::vector<DelegateChannel::Call> TaskRun::endingCalls(const std::shared_ptr<UR
   metrics->redirectCount = redirectCount;
   std::vector<DelegateChannel::Call> calls;
   if (!data.empty()) {
-    calls.emplace_back(
-        [task, data = std::move(data)](URLSessionDelegate& delegate, URLSessionDelegate::SessionRef session) {
-          delegate.didReceiveData(session, task, data);
-        });
+    calls.emplace_back([task = std::static_pointer_cast<URLSessionDataTask>(task), data = std::move(data)](
+                           URLSessionDelegate& delegate, URLSessionDelegate::SessionRef session) {
+      delegate.didReceiveData(session, task, data);
+    });
   }
-  if (offer) calls.push_back(std::move(*offer).willCacheCall(task));
+  if (offer) calls.push_back(std::move(*offer).willCacheCall(std::static_pointer_cast<URLSessionDataTask>(task)));
   calls.emplace_back([task, metrics = std::shared_ptr<const URLSessionTaskMetrics>(std::move(metrics))](
                          URLSessionDelegate& delegate, URLSessionDelegate::SessionRef session) {
     delegate.didFinishCollectingMetrics(session, task, metrics);
@@ -87,6 +101,9 @@ void TaskRun::resume() {
   if (phase_ == Phase::notStarted) {
     const double resourceTimeout = engine_.configuration().timeoutIntervalForResource();
     if (resourceTimeout > 0) resourceDeadline_ = now + seconds(resourceTimeout);
+    if (download_) {
+      if (auto prepared = download_->prepare(); !prepared) return finish(prepared.error());
+    }
     startHop();
     return;
   }
@@ -163,7 +180,9 @@ std::expected<std::vector<std::string>, AnyError> TaskRun::hopHeaderLines(const 
   return requestHeaderLines(sent, configuration.httpAdditionalHeaders());
 }
 
+// A download's body is for its file, never handed over from the cache.
 bool TaskRun::answerFromCache(const URLRequest& request) {
+  if (download_) return false;
   if (!std::holds_alternative<TaskBody::FromRequest>(task_->body().source)) return false;
   const auto& cache = engine_.configuration().urlCache();
   const auto entry = cache ? cache->entry(request) : std::nullopt;
@@ -248,6 +267,7 @@ void TaskRun::transferReceivedResponse(const std::shared_ptr<HTTPURLResponse>& r
     responseState_ = ResponseState::deciding;
     return later(&TaskRun::decideHop);
   }
+  if (download_) return receiveDownloadResponse(response);
   if (configuration.urlCache() && std::holds_alternative<TaskBody::FromRequest>(task_->body().source) &&
       isCacheable(request, *response)) {
     cacheBody_.emplace();
@@ -285,7 +305,7 @@ void TaskRun::presentResponse() {
     }
   };
   postToDelegate(
-      [task = task_, response = std::shared_ptr<URLResponse>(hopResponse_),
+      [task = dataTask(), response = std::shared_ptr<URLResponse>(hopResponse_),
        reply = makeOnceReply<URLSessionResponseDisposition>(std::move(deliver), URLSessionResponseDisposition::cancel)](
           URLSessionDelegate& delegate, const std::shared_ptr<URLSession>& session) {
         delegate.didReceiveResponse(session, task, response, reply);
@@ -355,7 +375,11 @@ void TaskRun::retryHop() {
 
 void TaskRun::deliverHopResponse() {
   if (hopError_) return finish(std::exchange(hopError_, nullptr));
-  presentResponse();
+  if (download_) {
+    receiveDownloadResponse(hopResponse_);
+  } else {
+    presentResponse();
+  }
   // Otherwise the rest of the body is still on its way.
   if (!transfer_) completeResponse();
 }
@@ -384,6 +408,7 @@ void TaskRun::answerResponse(URLSessionResponseDisposition disposition) {
 
 bool TaskRun::transferReceivedBody(const char* bytes, std::size_t count) {
   if (responseState_ == ResponseState::allowed) {
+    if (download_) return writeDownloadBody(bytes, count);
     pendingData_.append(bytes, count);
     keepForCache(bytes, count);
     markForFlush();
@@ -533,11 +558,12 @@ void TaskRun::flush() {
   if (!pendingData_.empty()) {
     auto data = std::exchange(pendingData_, Data());
     task_->addTransferredBytes(0, static_cast<std::int64_t>(data.size()));
-    engine_.delegate().post([task = task_, data = std::move(data)](URLSessionDelegate& delegate,
-                                                                   const std::shared_ptr<URLSession>& session) {
+    engine_.delegate().post([task = dataTask(), data = std::move(data)](URLSessionDelegate& delegate,
+                                                                        const std::shared_ptr<URLSession>& session) {
       delegate.didReceiveData(session, task, data);
     });
   }
+  if (download_) reportWrittenBytes();
 }
 
 void TaskRun::postToDelegate(DelegateChannel::Call call) {
@@ -555,6 +581,7 @@ void TaskRun::finish(AnyError error, std::optional<CacheOffer> offer) {
   phase_ = Phase::finished;
   abandonHop();
   flush();
+  if (download_) error = finishDownload(std::move(error));
   // Without a delegate to ask, what is offered is stored.
   if (offer && !engine_.delegate().hasDelegate()) std::exchange(offer, std::nullopt)->store();
   for (auto& call :
@@ -562,6 +589,95 @@ void TaskRun::finish(AnyError error, std::optional<CacheOffer> offer) {
     engine_.delegate().post(std::move(call));
   }
   engine_.runEnded(identifier_);
+}
+
+// Only data and upload tasks are asked about their response and handed
+// their body.
+std::shared_ptr<URLSessionDataTask> TaskRun::dataTask() const {
+  return std::static_pointer_cast<URLSessionDataTask>(task_);
+}
+
+std::shared_ptr<URLSessionDownloadTask> TaskRun::downloadTask() const {
+  return std::dynamic_pointer_cast<URLSessionDownloadTask>(task_);
+}
+
+void TaskRun::answerWithResumeData(ResumeDataReply reply) { resumeDataReply_ = std::move(reply); }
+
+// A download's delegate is not asked about the response: the body goes to
+// the file as it comes.
+void TaskRun::receiveDownloadResponse(const std::shared_ptr<HTTPURLResponse>& response) {
+  task_->setResponse(response, response->expectedContentLength());
+  responseState_ = ResponseState::allowed;
+  const auto resumption = download_->begin(*task_->currentRequest(), *response);
+  if (!resumption) return failDownloadSoon();
+  if (*resumption) {
+    postToDelegate([task = downloadTask(), resumed = **resumption](URLSessionDelegate& delegate,
+                                                                   const std::shared_ptr<URLSession>& session) {
+      delegate.didResumeAtOffset(session, task, resumed.offset, resumed.expectedTotal);
+    });
+  }
+  // What came while a redirect or a challenge was being decided on.
+  const auto held = std::exchange(heldBody_, Data());
+  if (held.empty()) return;
+  if (!writeDownloadBody(reinterpret_cast<const char*>(held.bytes()), held.size())) return;
+  if (transfer_) transfer_->holdReceiving(false);
+}
+
+bool TaskRun::writeDownloadBody(const char* bytes, std::size_t count) {
+  if (!download_->write(bytes, count)) {
+    failDownloadSoon();
+    // Held: nothing more is received before the task ends.
+    return false;
+  }
+  markForFlush();
+  return true;
+}
+
+void TaskRun::failDownloadSoon() {
+  engine_.post([identifier = identifier_](SessionEngine& engine) {
+    if (auto* run = engine.run(identifier)) run->finish(run->download_->failure());
+  });
+}
+
+void TaskRun::reportWrittenBytes() {
+  const auto written = download_->takeUnreported();
+  if (written == 0) return;
+  task_->addTransferredBytes(0, written);
+  engine_.delegate().post(
+      [task = downloadTask(), written, total = download_->totalWritten(), expected = download_->expectedTotal()](
+          URLSessionDelegate& delegate, const std::shared_ptr<URLSession>& session) {
+        delegate.didWriteData(session, task, written, total, expected);
+      });
+}
+
+AnyError TaskRun::finishDownload(AnyError error) {
+  // A file that failed ends the task with its own error, whatever the
+  // transfer made of being held.
+  if (download_->failure()) error = download_->failure();
+  auto reply = std::exchange(resumeDataReply_, nullptr);
+  if (!error) {
+    if (auto file = download_->takeFile()) {
+      engine_.delegate().post([task = downloadTask(), file = std::move(*file)](
+                                  URLSessionDelegate& delegate, const std::shared_ptr<URLSession>& session) mutable {
+        delegate.didFinishDownloadingToURL(session, task, URL::fileURL(file.path().string()));
+        // Whatever the delegate did not move away goes now.
+        file.remove();
+      });
+    }
+    if (reply) reply(std::nullopt);
+    return nullptr;
+  }
+  // A plain cancellation wants no resume data; any other failure of the
+  // transfer leaves some when it can.
+  const auto* urlError = errorAs<URLError>(error);
+  const bool wanted = urlError && (reply || urlError->code() != URLError::Code::cancelled);
+  auto resumeData = wanted ? download_->keepForResuming() : std::nullopt;
+  if (reply) reply(resumeData);
+  if (!resumeData) return error;
+  auto userInfo = urlError->userInfo();
+  userInfo.insert_or_assign(std::string(URLError::resumeDataKey), *resumeData);
+  return makeError(
+      URLError(urlError->code(), urlError->failingURL(), urlError->underlyingError(), std::move(userInfo)));
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <expected>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "Platform/Foundation/URLError.h"
 #include "Platform/URLLoading/Engine/CacheOffer.h"
 #include "Platform/URLLoading/Engine/DelegateChannel.h"
+#include "Platform/URLLoading/Engine/DownloadSink.h"
 #include "Platform/URLLoading/Engine/RedirectRequest.h"
 #include "Platform/URLLoading/Engine/ResponseGate.h"
 #include "Platform/URLLoading/Engine/TaskAuthentication.h"
@@ -24,8 +26,10 @@ namespace platform {
 class InputStream;
 class SessionEngine;
 class URLSessionDataTask;
+class URLSessionDownloadTask;
+class URLSessionTask;
 
-// A data or upload task as the engine thread drives it: from its first
+// A data, upload or download task as the engine thread drives it: from its first
 // resume through one hop per exchange to the metrics and the completion,
 // which it hands to the delegate exactly once whatever way the task ends.
 //
@@ -40,13 +44,18 @@ class URLSessionDataTask;
 // response is delivered like any other. Every hop stores the cookies it
 // receives and sends those its URL gets. A fresh response in the session's
 // cache answers a GET without a hop on the network.
+//
+// A download task's final response goes to its file instead, without an
+// answer; the cache neither answers nor keeps it.
 class TaskRun final : public TransferListener {
  public:
   using Clock = std::chrono::steady_clock;
   static constexpr std::size_t holdLimit = 256 * 1024;
   static constexpr int maximumRedirects = 16;
 
-  TaskRun(SessionEngine& engine, std::shared_ptr<URLSessionDataTask> task);
+  using ResumeDataReply = std::function<void(std::optional<Data>)>;
+
+  TaskRun(SessionEngine& engine, std::shared_ptr<URLSessionTask> task);
   ~TaskRun() override;
 
   void resume();
@@ -61,6 +70,9 @@ class TaskRun final : public TransferListener {
   };
   void answerChallenge(ChallengeAnswer answer);
   void bodyBytesAvailable();
+  // A download task: when the task ends, `reply` gets the data to resume it
+  // from, or none.
+  void answerWithResumeData(ResumeDataReply reply);
 
   // When the task times out unless something happens first; none while it
   // is suspended or waits for its delegate.
@@ -112,7 +124,7 @@ class TaskRun final : public TransferListener {
   // Completes the task and gives its last callbacks (metrics, then the
   // completion), after the body bytes still to deliver and the question
   // whether to cache the response.
-  static std::vector<DelegateChannel::Call> endingCalls(const std::shared_ptr<URLSessionDataTask>& task, Data data,
+  static std::vector<DelegateChannel::Call> endingCalls(const std::shared_ptr<URLSessionTask>& task, Data data,
                                                         std::vector<URLSessionTaskTransactionMetrics> transactions,
                                                         int redirectCount, AnyError error,
                                                         std::optional<CacheOffer> offer);
@@ -129,9 +141,22 @@ class TaskRun final : public TransferListener {
   // identifier, so a late answer for an ended task goes nowhere.
   template <class Answer>
   std::function<void(Answer)> makeReply(void (TaskRun::*answer)(Answer), Answer fallback);
+  std::shared_ptr<URLSessionDataTask> dataTask() const;
+
+  // Download tasks.
+  std::shared_ptr<URLSessionDownloadTask> downloadTask() const;
+  void receiveDownloadResponse(const std::shared_ptr<HTTPURLResponse>& response);
+  bool writeDownloadBody(const char* bytes, std::size_t count);
+  // Ends the task with the file's failure at the next turn, out of the
+  // transfer library's callbacks.
+  void failDownloadSoon();
+  void reportWrittenBytes();
+  // Hands a complete file to the delegate, or keeps the partial one for
+  // resume data; the error the task ends with.
+  AnyError finishDownload(AnyError error);
 
   SessionEngine& engine_;
-  const std::shared_ptr<URLSessionDataTask> task_;
+  const std::shared_ptr<URLSessionTask> task_;
   const std::uint64_t identifier_;
   Phase phase_ = Phase::notStarted;
   bool suspended_ = true;
@@ -164,6 +189,10 @@ class TaskRun final : public TransferListener {
   std::int64_t totalSent_ = 0;
   std::int64_t expectedToSend_ = 0;
   bool markedForFlush_ = false;
+
+  // Download tasks only.
+  std::unique_ptr<DownloadSink> download_;
+  ResumeDataReply resumeDataReply_;
 
   double idleTimeout_ = 0;
   std::optional<Clock::time_point> resourceDeadline_;

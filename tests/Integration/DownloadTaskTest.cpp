@@ -298,7 +298,8 @@ TEST_F(DownloadTasks, ResumeDataIsHandedBackUntilOneTaskTakesItsPartialFile) {
 
 // Faults that need the process's environment or limits changed run in a
 // child process of their own, which reports how its download ended.
-[[noreturn]] void downloadInChild(URLRequest request, const fs::path& directory) {
+// A private `directory` is removed before the child exits.
+[[noreturn]] void downloadInChild(URLRequest request, const fs::path& directory, bool privateDirectory = false) {
   testservers::LoopbackHTTPServer server;
   request.setURL(URL::string(server.baseURL() + request.url()->path()));
   const auto delegate = std::make_shared<DownloadDelegate>();
@@ -311,6 +312,7 @@ TEST_F(DownloadTasks, ResumeDataIsHandedBackUntilOneTaskTakesItsPartialFile) {
              fileError ? fileError->description() : "no file error",
              downloadFiles(directory) == before ? "no" : "some");
   std::fflush(stderr);
+  if (privateDirectory) fs::remove_all(directory);
   std::_Exit(0);
 }
 
@@ -327,7 +329,11 @@ TEST_F(DownloadTasks, ResumeDataIsHandedBackUntilOneTaskTakesItsPartialFile) {
   URLRequest request(URL::string("http://127.0.0.1/echo"));
   request.setHTTPMethod("POST");
   request.setHTTPBody(Data(std::string(64 * 1024, 'b')));
-  downloadInChild(request, FileManager::defaultManager()->temporaryDirectory());
+  // A directory of its own, so downloads of other runs cannot change the count.
+  char directory[] = "/tmp/wendalore-download-test-XXXXXX";
+  if (::mkdtemp(directory) == nullptr) std::_Exit(1);
+  ::setenv("TMPDIR", directory, 1);
+  downloadInChild(request, directory, true);
 }
 
 TEST(DownloadFaults, AnUnwritableTemporaryDirectoryOrAFullDiskFailsTheTaskAndLeavesNoFile) {

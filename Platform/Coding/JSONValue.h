@@ -8,6 +8,7 @@
 #include <variant>
 #include <vector>
 
+#include "Platform/Coding/StoredInteger.h"
 #include "Platform/Coding/detail/OrderedDictionary.h"
 
 namespace platform {
@@ -30,7 +31,7 @@ class JSONValue {
   JSONValue(bool value) : storage_(value) {}
   template <std::integral Integer>
     requires(!std::same_as<Integer, bool>)
-  JSONValue(Integer value) : storage_(storedInteger(value)) {}
+  JSONValue(Integer value) : storage_(platform::storedInteger<Storage>(value)) {}
   JSONValue(double value) : storage_(value) {}
   JSONValue(std::string value) : storage_(std::move(value)) {}
   JSONValue(std::string_view value) : storage_(std::string(value)) {}
@@ -59,14 +60,6 @@ class JSONValue {
   friend bool operator==(const JSONValue&, const JSONValue&) = default;
 
  private:
-  template <class Integer>
-  static Storage storedInteger(Integer value) {
-    if constexpr (std::is_unsigned_v<Integer>) {
-      if (value > static_cast<std::uint64_t>(INT64_MAX)) return static_cast<std::uint64_t>(value);
-    }
-    return static_cast<std::int64_t>(value);
-  }
-
   Storage storage_;
 };
 

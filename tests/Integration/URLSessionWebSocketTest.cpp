@@ -195,20 +195,6 @@ TEST_F(URLSessionWebSocket, InvalidatingCancelsAnOpenConnectionBeforeTheInvalida
   EXPECT_EQ(positionOf(events, "complete -999") + 1, positionOf(events, "invalid"));
 }
 
-TEST(URLSessionSecureWebSocket, ServerTheSystemDoesNotTrustIsRefusedBeforeTheUpgrade) {
-  WebSocketEchoServer server(WebSocketEchoServer::Transport::tls);
-  const auto recorder = std::make_shared<WebSocketRecorder>();
-  const auto session = makeRecordedSession(recorder);
-  const auto socket = session->webSocketTaskWithRequest(URLRequest(URL::string(server.baseURL() + "/")));
-  socket->resume();
-  recorder->waitFor("complete -1202");
-  EXPECT_EQ(server.requestCount(), 0u);
-  const auto& handshake = recorder->lastMetrics()->transactionMetrics.at(0);
-  EXPECT_TRUE(handshake.secureConnectionStartDate && handshake.secureConnectionEndDate);
-  session->finishTasksAndInvalidate();
-  recorder->waitFor("invalid");
-}
-
 namespace {
 
 // Tasks that never reach a server: nothing listens on port 9.

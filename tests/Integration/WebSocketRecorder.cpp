@@ -47,6 +47,11 @@ WebSocketRecorder::Task::PongReceiveHandler WebSocketRecorder::pong(std::string 
   return [this, label](const AnyError& error) { note("pong " + label + " " + std::to_string(urlErrorCode(error))); };
 }
 
+void WebSocketRecorder::answerChallengesWith(ChallengeAnswer answer) {
+  std::lock_guard lock(mutex_);
+  challengeAnswer_ = std::move(answer);
+}
+
 std::vector<std::string> WebSocketRecorder::waitFor(const std::string& event, std::chrono::seconds timeout) {
   std::unique_lock lock(mutex_);
   if (!changed_.wait_for(lock, timeout, [&] { return std::ranges::find(events_, event) != events_.end(); })) {
@@ -70,9 +75,29 @@ std::shared_ptr<const URLSessionTaskMetrics> WebSocketRecorder::lastMetrics() co
   return lastMetrics_;
 }
 
+std::optional<URLAuthenticationChallenge> WebSocketRecorder::lastChallenge() const {
+  std::lock_guard lock(mutex_);
+  return lastChallenge_;
+}
+
 bool WebSocketRecorder::everyNoteOnDelegateQueue() const {
   std::lock_guard lock(mutex_);
   return everyNoteOnDelegateQueue_;
+}
+
+void WebSocketRecorder::didReceiveChallenge(SessionRef session, const std::shared_ptr<URLSessionTask>& task,
+                                            const URLAuthenticationChallenge& challenge,
+                                            ChallengeCompletionHandler completionHandler) {
+  ChallengeAnswer answer;
+  {
+    std::lock_guard lock(mutex_);
+    lastChallenge_ = challenge;
+    answer = challengeAnswer_;
+  }
+  const auto& space = challenge.protectionSpace;
+  note("challenge " + space.host + ":" + std::to_string(space.port));
+  if (!answer) return URLSessionDelegate::didReceiveChallenge(session, task, challenge, std::move(completionHandler));
+  answer(challenge, std::move(completionHandler));
 }
 
 void WebSocketRecorder::didOpenWithProtocol(SessionRef, const std::shared_ptr<Task>&,

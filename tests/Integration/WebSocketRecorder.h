@@ -2,12 +2,15 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "Platform/Dispatch/DispatchQueue.h"
+#include "Platform/URLLoading/URLAuthenticationChallenge.h"
 #include "Platform/URLLoading/URLSession.h"
 #include "Platform/URLLoading/URLSessionDelegate.h"
 #include "Platform/URLLoading/URLSessionWebSocketTask.h"
@@ -18,10 +21,12 @@
 //   "complete <URLError code, 0 for none>", "invalid",
 //   "sent <label> <code>", "pong <label> <code>",
 //   "received text <text>", "received data <byte count>",
-//   "received error <code>".
+//   "received error <code>", "challenge <host>:<port>".
 class WebSocketRecorder : public platform::URLSessionDelegate {
  public:
   using Task = platform::URLSessionWebSocketTask;
+  using ChallengeAnswer =
+      std::function<void(const platform::URLAuthenticationChallenge&, platform::ChallengeCompletionHandler)>;
 
   WebSocketRecorder();
 
@@ -31,6 +36,9 @@ class WebSocketRecorder : public platform::URLSessionDelegate {
   Task::SendCompletionHandler sent(std::string label);
   Task::ReceiveCompletionHandler received();
   Task::PongReceiveHandler pong(std::string label);
+  // How challenges are answered from now on; without one, as every
+  // delegate does by default.
+  void answerChallengesWith(ChallengeAnswer answer);
 
   // Waits until `event` has been noted; fails the test after `timeout`.
   std::vector<std::string> waitFor(const std::string& event, std::chrono::seconds timeout = std::chrono::seconds(20));
@@ -38,8 +46,12 @@ class WebSocketRecorder : public platform::URLSessionDelegate {
   // The bytes of the received data messages, in order.
   std::vector<platform::Data> receivedData() const;
   std::shared_ptr<const platform::URLSessionTaskMetrics> lastMetrics() const;
+  std::optional<platform::URLAuthenticationChallenge> lastChallenge() const;
   bool everyNoteOnDelegateQueue() const;
 
+  void didReceiveChallenge(SessionRef session, const std::shared_ptr<platform::URLSessionTask>& task,
+                           const platform::URLAuthenticationChallenge& challenge,
+                           platform::ChallengeCompletionHandler completionHandler) override;
   void didOpenWithProtocol(SessionRef session, const std::shared_ptr<Task>& task,
                            const std::optional<std::string>& protocol) override;
   void didCloseWithCode(SessionRef session, const std::shared_ptr<Task>& task,
@@ -60,6 +72,8 @@ class WebSocketRecorder : public platform::URLSessionDelegate {
   std::vector<std::string> events_;
   std::vector<platform::Data> receivedData_;
   std::shared_ptr<const platform::URLSessionTaskMetrics> lastMetrics_;
+  ChallengeAnswer challengeAnswer_;
+  std::optional<platform::URLAuthenticationChallenge> lastChallenge_;
   bool everyNoteOnDelegateQueue_ = true;
 };
 

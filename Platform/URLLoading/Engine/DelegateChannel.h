@@ -24,6 +24,7 @@ class DelegateChannel {
   class Target {
    public:
     void send(std::vector<Call> calls) const;
+    bool hasDelegate() const { return delegate_ != nullptr; }
 
    private:
     friend class DelegateChannel;
@@ -37,7 +38,7 @@ class DelegateChannel {
 
   // False for a session without a delegate: calls go nowhere and the engine
   // answers for the delegate itself.
-  bool hasDelegate() const { return target_.delegate_ != nullptr; }
+  bool hasDelegate() const { return target_.hasDelegate(); }
   void post(Call call);
   // Hands the calls posted so far to the delegate queue.
   void send();

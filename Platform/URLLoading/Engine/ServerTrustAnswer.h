@@ -1,11 +1,14 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <optional>
 
 #include "Platform/Foundation/Error.h"
 #include "Platform/Foundation/URL.h"
 #include "Platform/Foundation/URLError.h"
 #include "Platform/Security/SecTrustError.h"
+#include "Platform/URLLoading/Engine/DelegateChannel.h"
 #include "Platform/URLLoading/URLCredential.h"
 #include "Platform/URLLoading/URLProtectionSpace.h"
 #include "Platform/URLLoading/URLSessionDelegate.h"
@@ -17,6 +20,17 @@ struct ServerTrustAnswer {
   URLSessionAuthChallengeDisposition disposition = URLSessionAuthChallengeDisposition::cancelAuthenticationChallenge;
   std::optional<URLCredential> credential;
 };
+
+// The protection space for a server chain presented for `url`: host in
+// lower case, the port (443 unless the URL says otherwise), "https".
+URLProtectionSpace serverTrustProtectionSpace(const URL& url);
+
+// The delegate call that puts the server-trust challenge about `space` to
+// the delegate for `task`. Its answer goes to `deliver` once, from
+// whichever thread gives it; a handler the delegate drops unanswered
+// delivers a cancel.
+DelegateChannel::Call serverTrustChallengeCall(std::shared_ptr<URLSessionTask> task, URLProtectionSpace space,
+                                               std::move_only_function<void(ServerTrustAnswer)> deliver);
 
 // What the answer to the challenge about `space` (which carries the
 // server's trust) means for the connection to `url`: null to go on with

@@ -3,19 +3,13 @@
 #include <openssl/ssl.h>
 #include <openssl/x509_vfy.h>
 
-#include "Platform/Foundation/ASCIICase.h"
 #include "Platform/Security/SecTrust.h"
+#include "Platform/URLLoading/Engine/ServerTrustAnswer.h"
 
 namespace platform {
 
-namespace {
-
-constexpr int httpsPort = 443;
-
-}  // namespace
-
 void ServerTrustHook::install(CURL* handle, const URL& url, Judge judge) {
-  space_ = protectionSpace(url);
+  space_ = serverTrustProtectionSpace(url);
   judge_ = std::move(judge);
   curl_easy_setopt(handle, CURLOPT_SSL_SESSIONID_CACHE, 0L);
   curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 0L);
@@ -25,15 +19,6 @@ void ServerTrustHook::install(CURL* handle, const URL& url, Judge judge) {
   curl_easy_setopt(handle, CURLOPT_CAPATH, nullptr);
   curl_easy_setopt(handle, CURLOPT_SSL_CTX_FUNCTION, &ServerTrustHook::onSSLContext);
   curl_easy_setopt(handle, CURLOPT_SSL_CTX_DATA, this);
-}
-
-URLProtectionSpace ServerTrustHook::protectionSpace(const URL& url) {
-  URLProtectionSpace space;
-  space.host = asciiLowercased(url.host().value_or(""));
-  space.port = url.port().value_or(httpsPort);
-  space.protocol = "https";
-  space.authenticationMethod = URLProtectionSpace::authenticationMethodServerTrust;
-  return space;
 }
 
 // Called for each new connection, with a context of its own.

@@ -31,10 +31,6 @@ class ServerTrustHook {
   // happen while the transfer runs.
   void install(CURL* handle, const URL& url, Judge judge);
 
-  // The protection space for a server chain presented for `url`: host in
-  // lower case, the port (443 unless the URL says otherwise), "https".
-  static URLProtectionSpace protectionSpace(const URL& url);
-
  private:
   static CURLcode onSSLContext(CURL* handle, void* sslContext, void* self);
   static int onVerifyChain(X509_STORE_CTX* context, void* self);

@@ -474,18 +474,8 @@ std::optional<CacheOffer> TaskRun::cacheOffer() {
 AnyError TaskRun::transferReceivedServerTrust(const URLProtectionSpace& space, const URL& url) {
   if (!engine_.delegate().hasDelegate()) return defaultServerTrustRefusal(space, url);
   auto challenge = std::make_shared<ServerTrustChallenge>();
-  auto reply = makeOnceReply<ServerTrustAnswer>(
-      [challenge](ServerTrustAnswer answer) { challenge->answer(std::move(answer)); }, ServerTrustAnswer());
-  URLAuthenticationChallenge asked;
-  asked.protectionSpace = space;
-  postToDelegate([task = task_, asked = std::move(asked), reply = std::move(reply)](
-                     URLSessionDelegate& delegate, const std::shared_ptr<URLSession>& session) {
-    delegate.didReceiveChallenge(
-        session, task, asked,
-        [reply](URLSessionAuthChallengeDisposition disposition, std::optional<URLCredential> credential) {
-          reply(ServerTrustAnswer{disposition, std::move(credential)});
-        });
-  });
+  postToDelegate(serverTrustChallengeCall(
+      task_, space, [challenge](ServerTrustAnswer answer) { challenge->answer(std::move(answer)); }));
   // The loop that would hand the call over is the one waiting here.
   engine_.delegate().send();
   engine_.beginTrustChallenge(identifier_, challenge);

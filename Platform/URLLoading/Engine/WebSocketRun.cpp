@@ -5,8 +5,10 @@
 #include <chrono>
 #include <utility>
 
+#include "Platform/Dispatch/DispatchQueue.h"
 #include "Platform/Dispatch/OperationQueue.h"
 #include "Platform/Security/SecTrust.h"
+#include "Platform/URLLoading/Engine/ServerTrustAnswer.h"
 #include "Platform/URLLoading/Engine/SessionEngine.h"
 #include "Platform/URLLoading/Engine/WebSocketCloseStatus.h"
 #include "Platform/URLLoading/Engine/WebSocketHandshake.h"
@@ -182,10 +184,34 @@ void WebSocketRun::secured(Result result) {
 
 void WebSocketRun::decideServerTrust(const std::shared_ptr<SecTrust>& trust) {
   if (!trust) return serverTrustDecided(urlError(URLError::Code::secureConnectionFailed));
-  const auto evaluated = trust->evaluateWithError();
-  serverTrustDecided(
-      evaluated ? nullptr
-                : makeError(URLError(URLError::Code::serverCertificateUntrusted, url_, makeError(evaluated.error()))));
+  auto space = serverTrustProtectionSpace(*url_);
+  space.serverTrust = trust;
+  if (!delegate_.hasDelegate()) return serverTrustDecided(defaultServerTrustRefusal(space, *url_));
+  // Not an operation under way: a cancel while the delegate thinks ends the
+  // task at once, and an answer that comes later finds it ended.
+  awaitingTrust_ = true;
+  std::vector<DelegateChannel::Call> calls;
+  calls.push_back(serverTrustChallengeCall(
+      task_, space, [self = shared_from_this(), space](ServerTrustAnswer answer) mutable {
+        self->onLoop([answer = std::move(answer), space = std::move(space)](WebSocketRun& run) {
+          if (!std::exchange(run.awaitingTrust_, false)) return;
+          run.serverTrustDecided(serverTrustRefusal(answer, space, *run.url_));
+        });
+      }));
+  delegate_.send(std::move(calls));
+  // A delegate that keeps the challenge unanswered is given the time the
+  // request allows, as the server would be.
+  if (timeout_ <= WebSocketStream::Duration::zero()) return;
+  DispatchQueue::global()->asyncAfter(std::chrono::steady_clock::now() + timeout_,
+                                      [run = weak_from_this()] {
+                                        const auto strong = run.lock();
+                                        if (!strong) return;
+                                        strong->onLoop([](WebSocketRun& run) {
+                                          if (std::exchange(run.awaitingTrust_, false)) {
+                                            run.fail(run.urlError(URLError::Code::timedOut));
+                                          }
+                                        });
+                                      });
 }
 
 void WebSocketRun::serverTrustDecided(AnyError refusal) {

@@ -98,10 +98,10 @@ class WebSocketRun : public std::enable_shared_from_this<WebSocketRun> {
   void connected(Result result);
   void secured(Result result);
   // The one place where a wss connection's server trust is decided, after
-  // the TLS handshake and before any byte of the upgrade request: for now
-  // by evaluating the trust against the system's anchors. It answers
-  // through `serverTrustDecided`, which may come later, from a post to the
-  // loop.
+  // the TLS handshake and before any byte of the upgrade request: by the
+  // delegate's answer to a server-trust challenge (the system's judgement
+  // without a delegate). The answer comes through `serverTrustDecided`,
+  // later, from a post to the loop: the loop never waits for it.
   void decideServerTrust(const std::shared_ptr<SecTrust>& trust);
   void serverTrustDecided(AnyError refusal);
   void sendUpgrade();
@@ -142,6 +142,9 @@ class WebSocketRun : public std::enable_shared_from_this<WebSocketRun> {
   std::unique_ptr<WebSocketStream> stream_;
   HTTPHeaderFields upgradeFields_;
   bool secure_ = false;
+  // Between the challenge and its answer, or the time-out: whichever comes
+  // first clears it, and the other then does nothing.
+  bool awaitingTrust_ = false;
   WebSocketStream::Duration timeout_{};
   URLSessionTaskTransactionMetrics transaction_;
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Platform/Coding/JSONValue.h"
+#include "Platform/Coding/StoredInteger.h"
 #include "Platform/Coding/detail/OrderedDictionary.h"
 #include "Platform/Foundation/Date.h"
 
@@ -32,7 +33,8 @@ class ParameterValue {
   ParameterValue(std::nullptr_t = nullptr) {}
   ParameterValue(bool value) : storage_(value) {}
   template <std::integral Integer>
-  requires(!std::same_as<Integer, bool>) ParameterValue(Integer value) : storage_(storedInteger(value)) {}
+    requires(!std::same_as<Integer, bool>)
+  ParameterValue(Integer value) : storage_(platform::storedInteger<Storage>(value)) {}
   ParameterValue(double value) : storage_(value) {}
   ParameterValue(std::string value) : storage_(std::move(value)) {}
   ParameterValue(std::string_view value) : storage_(std::string(value)) {}
@@ -53,14 +55,6 @@ class ParameterValue {
   friend bool operator==(const ParameterValue&, const ParameterValue&) = default;
 
  private:
-  template <class Integer>
-  static Storage storedInteger(Integer value) {
-    if constexpr (std::is_unsigned_v<Integer>) {
-      if (value > static_cast<std::uint64_t>(INT64_MAX)) return static_cast<std::uint64_t>(value);
-    }
-    return static_cast<std::int64_t>(value);
-  }
-
   Storage storage_;
 };
 

@@ -2,7 +2,6 @@
 
 #include "Platform/Security/SecTrust.h"
 #include "Platform/URLLoading/Engine/ServerTrustAnswer.h"
-#include "Platform/URLLoading/Engine/ServerTrustHook.h"
 #include "tests/Platform/Security/SecurityTestSupport.h"
 
 using namespace platform;
@@ -19,7 +18,7 @@ const URL serverURL = *URL::string("https://localhost:8443/get");
 class ServerTrustAnswers : public testing::Test {
  protected:
   URLProtectionSpace spacePresenting(SecTrust::Certificates presented) const {
-    auto space = ServerTrustHook::protectionSpace(serverURL);
+    auto space = serverTrustProtectionSpace(serverURL);
     space.serverTrust = SecTrust::make(std::move(presented), {SecPolicy::makeSSL(true, space.host)});
     return space;
   }
@@ -78,15 +77,15 @@ TEST_F(ServerTrustAnswers, RefusalsOfDatesAndNamesHaveTheirOwnCodes) {
   EXPECT_EQ(urlErrorCode(wrongHost->evaluateWithError().error()), URLError::Code::serverCertificateUntrusted);
 }
 
-TEST(ServerTrustHook, TheProtectionSpaceHasTheHostInLowerCaseAndTheDefaultPort) {
-  const auto space = ServerTrustHook::protectionSpace(*URL::string("https://Example.ORG/path"));
+TEST(ServerTrustProtectionSpace, HasTheHostInLowerCaseAndTheDefaultPort) {
+  const auto space = serverTrustProtectionSpace(*URL::string("https://Example.ORG/path"));
   EXPECT_EQ(space.host, "example.org");
   EXPECT_EQ(space.port, 443);
   EXPECT_EQ(space.protocol, "https");
   EXPECT_EQ(space.authenticationMethod, URLProtectionSpace::authenticationMethodServerTrust);
   EXPECT_FALSE(space.serverTrust);
 
-  const auto bracketed = ServerTrustHook::protectionSpace(*URL::string("https://[::1]:8443/"));
+  const auto bracketed = serverTrustProtectionSpace(*URL::string("https://[::1]:8443/"));
   EXPECT_EQ(bracketed.host, "::1");
   EXPECT_EQ(bracketed.port, 8443);
 }

@@ -83,16 +83,6 @@ TEST_F(UploadRequestHttpbin, EachKindOfBodyIsSentByTheTaskMadeForIt) {
   EXPECT_EQ(send(request)["data"], "from a stream");
 }
 
-TEST_F(UploadRequestHttpbin, ARetrySendsTheBodyMadeForTheNewAttempt) {
-  const auto request = makeRequest(std::make_shared<PostUpload>());
-  onQueue([&] {
-    request->didCreateUploadable(Uploadable::data(platform::Data("first")));
-    request->prepareForRetry();
-    request->didCreateUploadable(Uploadable::data(platform::Data("second")));
-  });
-  EXPECT_EQ(send(request)["data"], "second");
-}
-
 TEST_F(UploadRequestHttpbin, AMultipartFormWrittenToAFileArrivesWholeAndTheFileGoesAtCleanUp) {
   const auto form = MultipartFormData::make();
   form->append(platform::Data("John"), "name");

@@ -13,10 +13,8 @@
 #include "Platform/Files/FileError.h"
 #include "Platform/Streams/InputStream.h"
 #include "Wendanet/Source/Support/MultipartUpload.h"
-#include "tests/Wendanet/TestErrors.h"
 
 using namespace wendanet;
-using namespace wendanet::testing;
 namespace fs = std::filesystem;
 
 namespace {
@@ -43,11 +41,6 @@ class SandboxFileManager final : public platform::FileManager {
 
  private:
   fs::path root_;
-};
-
-class FailingRequest final : public URLRequestConvertible {
- public:
-  platform::URLRequest asURLRequest() const override { throw TestError(3); }
 };
 
 std::string fileText(const fs::path& path) {
@@ -105,16 +98,6 @@ TEST_F(MultipartUploadTest, TheURLRequestCarriesTheFormsContentTypeUnderItsExact
   EXPECT_EQ(result.httpMethod(), "PUT");
   EXPECT_EQ(result.timeoutInterval(), 5);
   EXPECT_EQ(result.url(), request.url());
-}
-
-TEST_F(MultipartUploadTest, ARequestThatCannotBeMadeFailsWithItsOwnError) {
-  const auto upload = MultipartUpload::make(10, std::make_shared<FailingRequest>(), tenByteForm());
-  try {
-    upload->asURLRequest();
-    FAIL() << "no failure";
-  } catch (const TestError& error) {
-    EXPECT_EQ(error.code(), 3);
-  }
 }
 
 TEST_F(MultipartUploadTest, ABodyBelowTheThresholdStaysInMemoryAndOneAtItGoesToAnOwnedFile) {

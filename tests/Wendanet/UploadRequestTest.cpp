@@ -109,12 +109,6 @@ class UploadRequestFixture : public DataRequestFixture {
   std::shared_ptr<UploadRequest> upload;
 };
 
-TEST_F(UploadRequestFixture, TheUploadIsAlsoTheRequestsURLRequestSource) {
-  EXPECT_EQ(upload->convertible(), upload->upload());
-  EXPECT_EQ(upload->convertible()->asURLRequest().url(), urlRequest.url());
-  EXPECT_FALSE(upload->uploadable().has_value());
-}
-
 TEST_F(UploadRequestFixture, AStreamIsHandedOutAsTheSameObjectAndReportedOnEveryCall) {
   const auto stream = platform::InputStream::fromData(platform::Data("abc"));
   give(Uploadable::stream(stream));
@@ -180,12 +174,6 @@ TEST_F(UploadRequestFixture, AFailedBodyFailsTheRequestAfterAskingForARetryWitho
                                 "delegate retryResult " + text, "delegate cleanup", "response " + text}));
   EXPECT_TRUE(upload->tasks().empty());
   EXPECT_EQ(upload->error()->errorDescription(), text);
-}
-
-TEST_F(UploadRequestFixture, ARetriedFailureGoesBackToTheSession) {
-  delegate->retryAnswer = RetryResult::retry();
-  onQueue([&] { upload->didFailToCreateUploadable(WNError::createUploadableFailed(testError())); });
-  EXPECT_EQ(log->take().back(), "delegate retryRequest now");
 }
 
 using UploadRequestDeathTest = UploadRequestFixture;

@@ -93,9 +93,25 @@ std::size_t AttributedString::splitAt(std::size_t position) {
 void AttributedString::replaceRuns(TextRange range, std::vector<Run> replacement) {
   const auto first = splitAt(range.location);
   const auto last = splitAt(range.end());
+  const auto count = replacement.size();
   const auto at = runs_.erase(runs_.begin() + static_cast<std::ptrdiff_t>(first),
                               runs_.begin() + static_cast<std::ptrdiff_t>(last));
   runs_.insert(at, std::make_move_iterator(replacement.begin()), std::make_move_iterator(replacement.end()));
+  coalesce(first, first + count);
+}
+
+void AttributedString::coalesce(std::size_t first, std::size_t last) {
+  std::size_t index = first > 0 ? first - 1 : 0;
+  std::size_t end = std::min(last + 1, runs_.size());
+  while (index + 1 < end) {
+    if (runs_[index].attributes == runs_[index + 1].attributes) {
+      runs_[index].range.length += runs_[index + 1].range.length;
+      runs_.erase(runs_.begin() + static_cast<std::ptrdiff_t>(index) + 1);
+      --end;
+    } else {
+      ++index;
+    }
+  }
 }
 
 void AttributedString::replaceCharacters(TextRange range, std::u16string_view characters) {
@@ -115,6 +131,7 @@ void AttributedString::replaceCharacters(TextRange range, std::u16string_view ch
   for (auto run = at; run != runs_.end(); ++run) run->range.location = run->range.location - range.length + characters.size();
   if (!characters.empty()) runs_.insert(at, Run{{range.location, characters.size()}, std::move(attributes)});
   characters_.replace(range.location, range.length, characters);
+  coalesce(first, first + 1);
 }
 
 void AttributedString::setAttributes(const TextAttributes& attributes, TextRange range) {

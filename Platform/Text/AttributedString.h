@@ -60,6 +60,9 @@ class AttributedString {
   std::size_t splitAt(std::size_t position);
   // Replaces the runs over `range` by `replacement` (already positioned).
   void replaceRuns(TextRange range, std::vector<Run> replacement);
+  // Joins runs of equal attributes from the one before `first` to the one
+  // after `last`.
+  void coalesce(std::size_t first, std::size_t last);
 
   std::u16string characters_;
   std::vector<Run> runs_;

@@ -34,10 +34,16 @@ void TextStorage::edited(TextStorageEditActions actions, TextRange range, std::p
   if (editedMask_ == TextStorageEditActions::none) {
     editedRange_ = after;
   } else {
-    // The earlier range moves with the text when this edit lies before it.
+    // The earlier range moves with the text when this edit lies before it,
+    // and stretches when the edit lies inside it.
     TextRange earlier = editedRange_;
-    if (range.location < earlier.location) {
-      earlier.location = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(earlier.location) + changeInLength);
+    const auto shifted = [&](std::size_t position) {
+      return static_cast<std::size_t>(std::max<std::ptrdiff_t>(static_cast<std::ptrdiff_t>(position) + changeInLength, 0));
+    };
+    if (range.end() <= earlier.location) {
+      earlier.location = shifted(earlier.location);
+    } else if (range.location <= earlier.end()) {
+      earlier.length = shifted(earlier.end()) - std::min(earlier.location, shifted(earlier.end()));
     }
     const auto start = std::min(earlier.location, after.location);
     const auto end = std::max(earlier.end(), after.end());

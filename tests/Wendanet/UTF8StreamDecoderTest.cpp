@@ -8,7 +8,7 @@ using wendanet::UTF8StreamDecoder;
 
 namespace {
 
-// The text of `bytes` fed in two pieces split at `at`, then flushed.
+// The text of `bytes` fed in two fragments split at `at`, then flushed.
 std::string decodedSplitAt(const std::string& bytes, std::size_t at) {
   UTF8StreamDecoder decoder;
   std::string text = decoder.decode(std::string_view(bytes).substr(0, at));

@@ -52,8 +52,8 @@ std::size_t incompleteTailLength(std::string_view bytes) {
 
 }  // namespace
 
-std::string UTF8StreamDecoder::decode(std::string_view piece) {
-  pending_.append(piece);
+std::string UTF8StreamDecoder::decode(std::string_view fragment) {
+  pending_.append(fragment);
   const std::size_t complete = pending_.size() - incompleteTailLength(pending_);
   std::string text = platform::decodeUTF8Repairing(std::string_view(pending_).substr(0, complete));
   pending_.erase(0, complete);

@@ -147,7 +147,9 @@ class DataStreamRequest final : public Request {
   DataStreamRequest& responseStream(Serializer serializer, std::shared_ptr<platform::DispatchQueue> queue,
                                     Handler<typename Serializer::SerializedObject, WNError> stream);
   // The body as UTF-8 text, ill-formed bytes as U+FFFD. A character split
-  // between chunks is handed out whole with the chunk that completes it.
+  // between chunks is handed out whole with the chunk that completes it (a
+  // chunk holding nothing else gives empty text); one the body never
+  // completes comes as U+FFFD before the completion event.
   DataStreamRequest& responseStreamString(std::shared_ptr<platform::DispatchQueue> queue,
                                           Handler<std::string, Never> stream);
   template <platform::Decodable T>

@@ -118,8 +118,10 @@ void WebSocketRequest::fanOut(const IncomingEvent& event) {
 void WebSocketRequest::finish(const std::optional<WNError>& error) {
   Request::finish(error);
   cancelAutomaticPing();
-  auto unsent = socketMutableState_.write(
-      [](SocketMutableState& state) { return std::exchange(state.enqueuedSends, {}); });
+  auto unsent = socketMutableState_.write([](SocketMutableState& state) {
+    state.hasFinished = true;
+    return std::exchange(state.enqueuedSends, {});
+  });
   if (unsent.empty()) return;
   const auto failure = platform::makeError(unsentError());
   for (auto& send : unsent) failSend(send.queue, std::move(send.completion), failure);
@@ -130,13 +132,15 @@ void WebSocketRequest::finish(const std::optional<WNError>& error) {
 void WebSocketRequest::send(Message message, std::shared_ptr<platform::DispatchQueue> queue,
                             SendCompletion completion) {
   if (state() >= State::cancelled) return failSend(queue, std::move(completion), platform::makeError(unsentError()));
-  socketMutableState_.write([&](SocketMutableState& state) {
+  const bool sentOrQueued = socketMutableState_.write([&](SocketMutableState& state) {
     if (state.task) {
-      sendThroughTask(*state.task, std::move(message), std::move(queue), std::move(completion));
-    } else {
-      state.enqueuedSends.push_back({std::move(message), std::move(queue), std::move(completion)});
+      sendThroughTask(*state.task, std::move(message), queue, completion);
+    } else if (!state.hasFinished) {
+      state.enqueuedSends.push_back({std::move(message), queue, completion});
     }
+    return state.task || !state.hasFinished;
   });
+  if (!sentOrQueued) failSend(queue, std::move(completion), platform::makeError(unsentError()));
 }
 
 WNError WebSocketRequest::unsentError() const { return error().value_or(WNError::explicitlyCancelled()); }

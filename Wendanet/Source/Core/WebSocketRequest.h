@@ -216,6 +216,9 @@ class WebSocketRequest final : public Request {
     // The task sends go to once it exists; recorded in the same hold as the
     // queued sends are handed over, so that no send is lost or reordered.
     std::shared_ptr<platform::URLSessionWebSocketTask> task;
+    // Set when the request finishes: a send that read the state just
+    // before is failed, not queued for a task that will not come.
+    bool hasFinished = false;
   };
 
   WebSocketRequest(BaseFields fields, std::shared_ptr<const URLRequestConvertible> convertible,

@@ -171,8 +171,9 @@ TEST_F(WebSocketRequestOverTheNetwork, QueuedSendsGoFirstInOrderAndTheCloseCodeR
   const auto lines = notes.waitFor("completed");
   EXPECT_EQ(without(lines, "sent"), (Lines{"connected chat", "message text one", "message text two",
                                            "message text three", "disconnected 1000 bye", "completed none"}));
-  EXPECT_EQ(without(lines, "message").size(), 6u);
-  for (const char* name : {"one", "two", "three"}) EXPECT_NE(std::ranges::find(lines, std::string("sent ") + name), lines.end());
+  auto sends = without(without(lines, "message"), "connected");
+  std::ranges::sort(sends);
+  EXPECT_EQ(sends, (Lines{"completed none", "disconnected 1000 bye", "sent one", "sent three", "sent two"}));
   EXPECT_TRUE(socket->isCancelled());
   EXPECT_EQ(socket->error(), std::nullopt);
 }
@@ -192,30 +193,24 @@ TEST_F(WebSocketRequestOverTheNetwork, AServerCloseEndsTheStreamWithOneCompleted
   EXPECT_TRUE(socket->isFinished());
 }
 
-TEST_F(WebSocketRequestOverTheNetwork, APingIsAnsweredWithItsTiming) {
-  const auto socket = makeSocket(WebSocketRequest::Configuration::defaultValue());
+// Automatic pings every 20 ms neither disturb the connection nor keep the
+// ended request alive; a ping of the caller's own is answered with its
+// timing.
+TEST_F(WebSocketRequestOverTheNetwork, PingsAreAnsweredAndTheAutomaticOnesLetTheEndedRequestGo) {
+  auto socket = makeSocket(WebSocketRequest::Configuration::withPingInterval(0.02));
   record(*socket);
   notes.waitFor("connected");
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
   socket->sendPing(handlerQueue, [this](const WebSocketRequest::PingResponse& response) {
     const auto* pong = std::get_if<WebSocketRequest::Pong>(&response);
     notes.add(pong && pong->latency >= 0 && pong->end >= pong->start ? "pong" : "no pong");
   });
   EXPECT_EQ(notes.waitFor("pong").back(), "pong");
-  socket->cancel();
-  EXPECT_EQ(notes.waitFor("completed").back(), "completed explicitlyCancelled");
-}
-
-// Automatic pings run while the connection is open and end with it: the
-// finished request is released although its pings ran every 20 ms.
-TEST_F(WebSocketRequestOverTheNetwork, AutomaticPingsKeepTheConnectionAndLetTheEndedRequestGo) {
-  auto socket = makeSocket(WebSocketRequest::Configuration::withPingInterval(0.02));
-  record(*socket);
-  notes.waitFor("connected");
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
   socket->send(std::string("still open"), handlerQueue, sent("still open"));
   notes.waitFor("message text still open");
-  socket->cancelWithCloseCode(CloseCode::goingAway, std::nullopt);
-  notes.waitFor("completed");
+  socket->cancel();
+  EXPECT_EQ(notes.waitFor("completed").back(), "completed explicitlyCancelled");
+
   const std::weak_ptr<WebSocketRequest> released = socket;
   socket.reset();
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);

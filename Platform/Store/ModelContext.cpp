@@ -149,8 +149,7 @@ void ModelContext::deleteModel(const std::shared_ptr<PersistentModel>& model) {
   changes_.notify();
 }
 
-std::vector<StoreFile::Change> ModelContext::pendingChanges(
-    std::map<const PersistentModel*, nlohmann::json>& written) const {
+std::vector<StoreFile::Change> ModelContext::pendingChanges(std::map<const PersistentModel*, Written>& written) const {
   std::vector<StoreFile::Change> changes;
   for (const auto& [entity, entries] : deleted_) {
     for (const auto& [key, entry] : entries) changes.push_back({entity, key, std::nullopt, std::nullopt});
@@ -173,8 +172,8 @@ std::vector<StoreFile::Change> ModelContext::pendingChanges(
         auto value = document.find(*uniqueAttribute);
         if (value != document.end() && !value->is_null()) uniqueValue = value->dump();
       }
-      changes.push_back({entity, key, std::move(text), std::move(uniqueValue)});
-      written.emplace(entry.model.get(), std::move(document));
+      changes.push_back({entity, key, text, std::move(uniqueValue)});
+      written.emplace(entry.model.get(), Written{std::move(document), std::move(text)});
     }
   }
   return changes;
@@ -187,7 +186,7 @@ std::expected<void, AnyError> ModelContext::save() {
   }
   adoptReachable(std::move(held));
 
-  std::map<const PersistentModel*, nlohmann::json> written;
+  std::map<const PersistentModel*, Written> written;
   std::vector<StoreFile::Change> changes;
   try {
     changes = pendingChanges(written);
@@ -199,10 +198,10 @@ std::expected<void, AnyError> ModelContext::save() {
 
   for (auto& [entity, entries] : live_) {
     for (auto& [key, entry] : entries) {
-      auto document = written.find(entry.model.get());
-      if (document == written.end()) continue;
-      entry.document = std::move(document->second);
-      entry.savedText = entry.document.dump();
+      auto found = written.find(entry.model.get());
+      if (found == written.end()) continue;
+      entry.document = std::move(found->second.document);
+      entry.savedText = std::move(found->second.text);
     }
   }
   deleted_.clear();

@@ -85,7 +85,14 @@ class ModelContext : public std::enable_shared_from_this<ModelContext> {
   void adopt(const std::shared_ptr<PersistentModel>& model);
   void adoptReachable(std::vector<std::shared_ptr<PersistentModel>> starts);
   void restore(const std::shared_ptr<PersistentModel>& model);
-  std::vector<StoreFile::Change> pendingChanges(std::map<const PersistentModel*, nlohmann::json>& written) const;
+  // A document as a save writes it.
+  struct Written {
+    nlohmann::json document;
+    std::string text;
+  };
+  // The changes to write; `written` receives the new document of each
+  // object written. Throws StoreError for an object that cannot be written.
+  std::vector<StoreFile::Change> pendingChanges(std::map<const PersistentModel*, Written>& written) const;
   std::expected<std::vector<std::shared_ptr<PersistentModel>>, AnyError> fetchEntity(std::string_view entity) const;
   void modelDidChange() { changes_.notify(); }
 

@@ -166,6 +166,19 @@ TEST_F(ModelContextTest, AFailedSaveLeavesTheFileAsItWasAndKeepsTheChangesPendin
   EXPECT_EQ(fetchAll<Book>(*reopened).at(0)->title(), "Edited");
 }
 
+TEST_F(ModelContextTest, TextThatIsNotUTF8FailsTheSaveInsteadOfTheProgram) {
+  auto shelf = Shelf::make("A1");
+  context->insert(shelf);
+  ASSERT_TRUE(context->save());
+  shelf->setCode("A\xff");
+  auto failed = context->save();
+  ASSERT_FALSE(failed);
+  EXPECT_NE(failed.error()->description().find("Shelf row 1"), std::string::npos) << failed.error()->description();
+  EXPECT_EQ(storedDocument(file(), "Shelf", 1), R"({"books":[],"code":"A1"})");
+  shelf->setCode("A2");
+  EXPECT_TRUE(context->save());
+}
+
 TEST_F(ModelContextTest, ObserversHearOfFieldWritesAndContextChanges) {
   auto shelf = Shelf::make("A1");
   std::vector<std::string> fields;

@@ -2,7 +2,6 @@
 
 #include <fmt/format.h>
 
-#include <atomic>
 #include <unordered_set>
 
 #include "Platform/Fatal.h"
@@ -15,21 +14,6 @@ namespace {
 std::string describeRow(std::string_view entity, std::int64_t key) { return fmt::format("{} row {}", entity, key); }
 
 }  // namespace
-
-PersistentModel::PersistentModel() {
-  static std::atomic<std::int64_t> lastTemporaryKey{0};
-  temporaryKey_ = ++lastTemporaryKey;
-}
-
-PersistentIdentifier PersistentModel::persistentModelID() const {
-  if (primaryKey_ != 0) return {std::string(entity()), primaryKey_, false};
-  return {std::string(entity()), temporaryKey_, true};
-}
-
-void PersistentModel::didChange(std::string_view field) {
-  observers_.notify(field);
-  if (auto context = context_.lock(); context && context->holds(*this)) context->modelDidChange();
-}
 
 std::expected<std::shared_ptr<ModelContext>, AnyError> ModelContext::make(std::shared_ptr<StoreFile> store) {
   auto context = std::make_shared<ModelContext>(std::move(store));

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Platform/Coding/CodingKey.h"
 #include "Platform/Foundation/Date.h"
 #include "Platform/Foundation/UUID.h"
 #include "Platform/Store/PersistentModel.h"
@@ -79,6 +80,9 @@ class RecordReader {
   // `name` says which record this is in error messages.
   RecordReader(const nlohmann::json& document, Resolver resolve, std::string name)
       : document_(document), resolve_(std::move(resolve)), name_(std::move(name)) {}
+
+  // Where `field` lies, for decoding errors about its value.
+  CodingPath codingPath(std::string_view field) const { return {CodingKey(name_), CodingKey(field)}; }
 
   // A field the record lacks leaves `value` as it is; a field of another
   // type throws StoreError.

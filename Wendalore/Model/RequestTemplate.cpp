@@ -57,7 +57,7 @@ template <class Enum>
 void readRawValue(const platform::RecordReader& record, std::string_view field, Enum& value) {
   std::optional<std::string> text;
   record.read(field, text);
-  if (text) value = decodeRawValue<Enum>(*text, {platform::CodingKey(field)});
+  if (text) value = decodeRawValue<Enum>(*text, record.codingPath(field));
 }
 
 }  // namespace

@@ -212,6 +212,8 @@ TEST_F(RequestModelTest, KindsAreStoredAsTheirTextsAndUnknownTextsAreRefused) {
   const auto* decodingError = platform::errorAs<platform::DecodingError>(opened.error());
   ASSERT_NE(decodingError, nullptr) << opened.error()->description();
   EXPECT_EQ(decodingError->kind(), platform::DecodingError::Kind::dataCorrupted);
+  EXPECT_NE(decodingError->description().find("RequestTemplate row " + key), std::string::npos)
+      << decodingError->description();
 }
 
 TEST_F(RequestModelTest, TwoTemplatesMayNotShareAnId) {

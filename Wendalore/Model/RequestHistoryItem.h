@@ -1,0 +1,105 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "Platform/Foundation/Date.h"
+#include "Platform/Foundation/UUID.h"
+#include "Platform/Store/ObserverList.h"
+#include "Platform/URLLoading/URLSessionTaskMetrics.h"
+
+namespace wendalore {
+
+// Header names to values; names are unique as written.
+using HeaderDictionary = std::map<std::string, std::string>;
+
+// One send of a request, kept in memory only: what was sent, and once the
+// answer is in, what came back. Created pending; the fields that arrive with
+// the response tell their observers when they change to another value. Two
+// records are equal when their ids are. Used on the main thread only.
+class RequestHistoryItem {
+  struct Token {
+    explicit Token() = default;
+  };
+
+ public:
+  static std::shared_ptr<RequestHistoryItem> make(platform::Date timestamp, std::string method, std::string url,
+                                                  HeaderDictionary requestHeaders,
+                                                  std::optional<std::string> requestBody);
+  RequestHistoryItem(Token, platform::Date timestamp, std::string method, std::string url,
+                     HeaderDictionary requestHeaders, std::optional<std::string> requestBody);
+  RequestHistoryItem(const RequestHistoryItem&) = delete;
+  RequestHistoryItem& operator=(const RequestHistoryItem&) = delete;
+
+  const platform::UUID& id() const { return id_; }
+  platform::Date timestamp() const { return timestamp_; }
+  const std::string& method() const { return method_; }
+  const std::string& url() const { return url_; }
+  const HeaderDictionary& requestHeaders() const { return requestHeaders_; }
+  const std::optional<std::string>& requestBody() const { return requestBody_; }
+
+  int statusCode() const { return statusCode_; }
+  void setStatusCode(int code) { update("statusCode", statusCode_, code); }
+  double duration() const { return duration_; }
+  void setDuration(double seconds) { update("duration", duration_, seconds); }
+  const HeaderDictionary& responseHeaders() const { return responseHeaders_; }
+  void setResponseHeaders(HeaderDictionary headers) { update("responseHeaders", responseHeaders_, std::move(headers)); }
+  const std::string& responseBody() const { return responseBody_; }
+  void setResponseBody(std::string body) { update("responseBody", responseBody_, std::move(body)); }
+  // Shared with the response it came from; two are equal when they are the
+  // same object.
+  const std::shared_ptr<const platform::URLSessionTaskMetrics>& metrics() const { return metrics_; }
+  void setMetrics(std::shared_ptr<const platform::URLSessionTaskMetrics> metrics) {
+    update("metrics", metrics_, std::move(metrics));
+  }
+  bool isPending() const { return isPending_; }
+  void setIsPending(bool pending) { update("isPending", isPending_, pending); }
+
+  // Calls `observer` with the field's name after a field took a new value.
+  [[nodiscard]] platform::ObservationToken observe(std::function<void(std::string_view field)> observer) const {
+    return observers_.add(std::move(observer));
+  }
+
+  // The highlighter's language for the response body, from its content type.
+  std::string responseLanguage() const;
+
+  friend bool operator==(const RequestHistoryItem& left, const RequestHistoryItem& right) {
+    return left.id_ == right.id_;
+  }
+
+ private:
+  template <class Value>
+  void update(std::string_view field, Value& member, Value value) {
+    if (member == value) return;
+    member = std::move(value);
+    observers_.notify(field);
+  }
+
+  platform::UUID id_;
+  platform::Date timestamp_;
+  std::string method_;
+  std::string url_;
+  int statusCode_ = 0;
+  double duration_ = 0;
+  HeaderDictionary requestHeaders_;
+  HeaderDictionary responseHeaders_;
+  std::optional<std::string> requestBody_;
+  std::string responseBody_;
+  std::shared_ptr<const platform::URLSessionTaskMetrics> metrics_;
+  bool isPending_ = true;
+  platform::ObserverList<std::string_view> observers_;
+};
+
+}  // namespace wendalore
+
+template <>
+struct std::hash<wendalore::RequestHistoryItem> {
+  std::size_t operator()(const wendalore::RequestHistoryItem& item) const {
+    return std::hash<platform::UUID>{}(item.id());
+  }
+};

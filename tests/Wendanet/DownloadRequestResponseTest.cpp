@@ -95,19 +95,6 @@ TEST_F(DownloadResponseFixture, TheUnserializedResponseHandsOnTheFileOrTheStored
   EXPECT_EQ(log->take().back(), "response success(None)");
 }
 
-TEST_F(DownloadResponseFixture, AFailedMoveReachesEveryHandlerAsTheMoveError) {
-  destination = [&](const auto&, const auto&) {
-    return DownloadRequest::DestinationChoice{scratch.url("missing/file.bin"), {}};
-  };
-  request = makeDownloadRequest();
-  std::optional<DownloadResponse<platform::URL>> received;
-  request->responseURL(mainQueue, [&](const auto& response) { received = response; });
-  runAttempt(200, {}, "body");
-  ASSERT_TRUE(received && received->error());
-  EXPECT_TRUE(received->error()->isDownloadedFileMoveFailed());
-  EXPECT_EQ(received->fileURL(), std::nullopt);
-}
-
 TEST_F(DownloadResponseFixture, ASerializerRetryDeliversOnlyTheAttemptThatIsNotRetried) {
   delegate->retryAnswer = RetryResult::retry();
   request->responseString(mainQueue, logged<std::string>("string"));

@@ -147,8 +147,9 @@ TEST_F(DownloadRequestFixture, ProgressStartsAtTheResumeOffsetAndAddsEachWrite) 
 
 TEST_F(DownloadRequestFixture, ResumeDataFallsBackToTheErrorsAndAResetClearsTheWholeAttempt) {
   const platform::Data left("left over");
-  const auto failure = WNError::sessionTaskFailed(platform::makeError(platform::URLError(
-      platform::URLError::Code::networkConnectionLost, nullptr, {{std::string(platform::URLError::resumeDataKey), left}})));
+  const platform::URLError lost(platform::URLError::Code::networkConnectionLost, nullptr,
+                                {{std::string(platform::URLError::resumeDataKey), left}});
+  const auto failure = WNError::sessionTaskFailed(platform::makeError(lost));
   runAttempt(200, {}, "partial", failure);
   EXPECT_EQ(request->resumeData(), left);
   EXPECT_EQ(request->fileURL(), scratch.url("file.bin"));

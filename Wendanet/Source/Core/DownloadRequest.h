@@ -74,8 +74,8 @@ class DownloadRequest final : public Request {
   // Given the temporary file and the HTTP response, chooses the file's
   // place. It runs while the session waits, so it must be quick, and it
   // must not throw.
-  using Destination = std::function<DestinationChoice(const platform::URL& temporaryURL,
-                                                      const std::shared_ptr<const platform::HTTPURLResponse>& response)>;
+  using Destination = std::function<DestinationChoice(
+      const platform::URL& temporaryURL, const std::shared_ptr<const platform::HTTPURLResponse>& response)>;
 
   // What a download starts from.
   class Downloadable {

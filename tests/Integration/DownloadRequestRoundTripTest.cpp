@@ -14,7 +14,7 @@
 #include "Platform/URLLoading/URLSessionConfiguration.h"
 #include "Platform/URLLoading/URLSessionDelegate.h"
 #include "Wendanet/Source/Core/DownloadRequest.h"
-#include "tests/Wendanet/DownloadRequestFixture.h"
+#include "tests/Wendanet/ScratchDirectory.h"
 #include "tests/servers/HttpbinServer.h"
 
 using namespace wendanet;

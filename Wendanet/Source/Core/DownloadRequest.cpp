@@ -1,6 +1,8 @@
 #include "Wendanet/Source/Core/DownloadRequest.h"
 
 #include <cerrno>
+#include <filesystem>
+#include <string>
 
 #include "Platform/Files/FileError.h"
 #include "Platform/Foundation/URLError.h"

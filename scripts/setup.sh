@@ -11,7 +11,8 @@ shift || true
 packages=(
   cmake ninja-build g++ pkg-config git
   libfmt-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
+  qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core libfontconfig-dev
+  libjavascriptcoregtk-4.1-dev nodejs npm
   libcurl4-openssl-dev libssl-dev openssl libsqlite3-dev zlib1g-dev libboost-dev
   python3-httpbin gunicorn
   clang libclang-rt-14-dev
@@ -31,6 +32,13 @@ if ((${#missing[@]})); then
   $sudo apt-get update -q
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
 fi
+
+# Web assets come from npm, pinned by each folder's lockfile.
+for assets in "$root/Highlighter/Resources"; do
+  if [ ! -d "$assets/node_modules" ]; then
+    (cd "$assets" && npm ci --no-audit --no-fund)
+  fi
+done
 
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"

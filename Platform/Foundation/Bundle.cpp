@@ -1,21 +1,47 @@
 #include "Platform/Foundation/Bundle.h"
 
+#include <algorithm>
+#include <system_error>
+
 #include "Platform/Foundation/MainBundleInfo.h"
 
 namespace platform {
 
 std::shared_ptr<const Bundle> Bundle::make(InfoDictionary infoDictionary) {
-  return std::shared_ptr<const Bundle>(new Bundle(std::move(infoDictionary)));
+  return std::shared_ptr<const Bundle>(new Bundle(std::move(infoDictionary), std::nullopt));
+}
+
+namespace {
+
+std::optional<std::filesystem::path> executableDirectory() {
+  std::error_code error;
+  const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return std::nullopt;
+  return executable.parent_path();
+}
+
+bool isDirectory(const std::filesystem::path& path) {
+  std::error_code error;
+  return std::filesystem::is_directory(path, error);
+}
+
+}  // namespace
+
+std::shared_ptr<const Bundle> Bundle::atPath(const std::filesystem::path& path) {
+  if (!isDirectory(path)) return nullptr;
+  return std::shared_ptr<const Bundle>(new Bundle({}, path));
 }
 
 std::shared_ptr<const Bundle> Bundle::main() {
-  static const auto mainBundle = make({
+  static const auto mainBundle = std::shared_ptr<const Bundle>(new Bundle(
+      {
       {"CFBundleExecutable", mainBundleInfo::executable},
       {"CFBundleIdentifier", mainBundleInfo::identifier},
       {"CFBundleName", mainBundleInfo::name},
       {"CFBundleShortVersionString", mainBundleInfo::shortVersion},
       {"CFBundleVersion", mainBundleInfo::buildVersion},
-  });
+      },
+      executableDirectory()));
   return mainBundle;
 }
 
@@ -23,6 +49,41 @@ std::optional<std::string> Bundle::objectForInfoDictionaryKey(std::string_view k
   const auto found = infoDictionary_.find(key);
   if (found == infoDictionary_.end()) return std::nullopt;
   return found->second;
+}
+
+std::optional<std::filesystem::path> Bundle::resourceDirectory(std::string_view subdirectory) const {
+  if (!bundlePath_) return std::nullopt;
+  auto directory = subdirectory.empty() ? *bundlePath_ : *bundlePath_ / subdirectory;
+  if (!isDirectory(directory)) return std::nullopt;
+  return directory;
+}
+
+std::optional<std::filesystem::path> Bundle::pathForResource(std::string_view name, std::string_view type,
+                                                             std::string_view subdirectory) const {
+  const auto directory = resourceDirectory(subdirectory);
+  if (!directory || name.empty()) return std::nullopt;
+  std::string fileName(name);
+  if (!type.empty()) fileName += "." + std::string(type);
+  const auto path = *directory / fileName;
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+  return path;
+}
+
+std::vector<std::filesystem::path> Bundle::pathsForResources(std::string_view type, std::string_view subdirectory) const {
+  std::vector<std::filesystem::path> paths;
+  const auto directory = resourceDirectory(subdirectory);
+  if (!directory) return paths;
+  const std::string ending = "." + std::string(type);
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(*directory, error)) {
+    const auto fileName = entry.path().filename().string();
+    if (entry.is_regular_file(error) && fileName.size() > ending.size() && fileName.ends_with(ending)) {
+      paths.push_back(entry.path());
+    }
+  }
+  std::ranges::sort(paths);
+  return paths;
 }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -7,10 +8,12 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace platform {
 
-// A program's description: its information dictionary.
+// A program's description (its information dictionary) and the directory
+// its resources live in. Resources lie in the bundle directory itself.
 class Bundle {
  public:
   using InfoDictionary = std::map<std::string, std::string, std::less<>>;
@@ -19,16 +22,34 @@ class Bundle {
   // This program's bundle: "CFBundleExecutable", "CFBundleIdentifier",
   // "CFBundleName", "CFBundleShortVersionString" and "CFBundleVersion", set
   // by the build.
+  // Its directory is the one holding the executable.
   static std::shared_ptr<const Bundle> main();
+  // The bundle in the directory `path`, with an empty information
+  // dictionary; null when no directory is there.
+  static std::shared_ptr<const Bundle> atPath(const std::filesystem::path& path);
 
   const InfoDictionary& infoDictionary() const { return infoDictionary_; }
   // The value under `key`, absent when the dictionary has no such key.
   std::optional<std::string> objectForInfoDictionaryKey(std::string_view key) const;
 
+  // Absent for a bundle made from a dictionary alone.
+  const std::optional<std::filesystem::path>& bundlePath() const { return bundlePath_; }
+  const std::optional<std::filesystem::path>& resourcePath() const { return bundlePath_; }
+  // The regular file `name`.`type` (just `name` when `type` is empty) in the
+  // resource directory or its `subdirectory`; absent when there is none.
+  std::optional<std::filesystem::path> pathForResource(std::string_view name, std::string_view type,
+                                                       std::string_view subdirectory = {}) const;
+  // Every regular file whose name ends in ".`type`" there, in name order.
+  std::vector<std::filesystem::path> pathsForResources(std::string_view type, std::string_view subdirectory = {}) const;
+
  private:
-  explicit Bundle(InfoDictionary infoDictionary) : infoDictionary_(std::move(infoDictionary)) {}
+  Bundle(InfoDictionary infoDictionary, std::optional<std::filesystem::path> bundlePath)
+      : infoDictionary_(std::move(infoDictionary)), bundlePath_(std::move(bundlePath)) {}
+
+  std::optional<std::filesystem::path> resourceDirectory(std::string_view subdirectory) const;
 
   InfoDictionary infoDictionary_;
+  std::optional<std::filesystem::path> bundlePath_;
 };
 
 }  // namespace platform

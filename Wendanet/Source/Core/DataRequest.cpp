@@ -47,30 +47,8 @@ void DataRequest::updateDownloadProgress() {
 
 void DataRequest::didReceiveResponse(const std::shared_ptr<const platform::HTTPURLResponse>& response,
                                      platform::ResponseCompletionHandler completion) {
-  const auto stored = dataMutableState_.write([](const DataMutableState& state) { return state.httpResponseHandler; });
-  if (!stored) {
-    underlyingQueue()->async(
-        [completion = std::move(completion)] { completion(platform::URLSessionResponseDisposition::allow); });
-    return;
-  }
-  stored->queue->async([self = self(), handler = stored->handler, response, completion = std::move(completion)] {
-    handler(response, [self, completion](ResponseDisposition disposition) {
-      self->applyResponseDisposition(disposition, completion);
-    });
-  });
-}
-
-void DataRequest::applyResponseDisposition(ResponseDisposition disposition,
-                                           const platform::ResponseCompletionHandler& completion) {
-  if (disposition == ResponseDisposition::cancel) {
-    mutableState_.write([](MutableState& state) {
-      state.state = State::cancelled;
-      if (!state.error) state.error = WNError::explicitlyCancelled();
-    });
-  }
-  const auto answer = disposition == ResponseDisposition::allow ? platform::URLSessionResponseDisposition::allow
-                                                                : platform::URLSessionResponseDisposition::cancel;
-  underlyingQueue()->async([completion, answer] { completion(answer); });
+  answerResponse(dataMutableState_.write([](const DataMutableState& state) { return state.httpResponseHandler; }),
+                 response, std::move(completion));
 }
 
 std::shared_ptr<platform::URLSessionTask> DataRequest::createTask(
@@ -136,11 +114,7 @@ DataRequest& DataRequest::onHTTPResponseWithDisposition(std::shared_ptr<platform
 }
 
 DataRequest& DataRequest::onHTTPResponse(std::shared_ptr<platform::DispatchQueue> queue, HTTPResponseHandler handler) {
-  return onHTTPResponseWithDisposition(
-      std::move(queue), [handler = std::move(handler)](const auto& response, const DispositionCompletion& completion) {
-        handler(response);
-        completion(ResponseDisposition::allow);
-      });
+  return onHTTPResponseWithDisposition(std::move(queue), allowingAfter(std::move(handler)));
 }
 
 // Response handlers.

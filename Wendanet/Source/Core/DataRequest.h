@@ -33,12 +33,6 @@ namespace wendanet {
 // lock and its validators' lock; no operation holds two at once.
 class DataRequest : public Request {
  public:
-  using DispositionCompletion = std::function<void(ResponseDisposition)>;
-  // Answers the HTTP response before the body arrives, by calling the
-  // completion exactly once, from any thread.
-  using HTTPResponseDispositionHandler =
-      std::function<void(const std::shared_ptr<const platform::HTTPURLResponse>&, DispositionCompletion)>;
-  using HTTPResponseHandler = std::function<void(const std::shared_ptr<const platform::HTTPURLResponse>&)>;
   // Sees the last URL request, the response and the body gathered so far.
   using Validation = std::function<ValidationResult(const std::optional<platform::URLRequest>&,
                                                     const std::shared_ptr<const platform::HTTPURLResponse>&,
@@ -148,7 +142,6 @@ class DataRequest : public Request {
 
   std::shared_ptr<DataRequest> self() { return std::static_pointer_cast<DataRequest>(shared_from_this()); }
   void runValidator(const Validation& validation);
-  void applyResponseDisposition(ResponseDisposition disposition, const platform::ResponseCompletionHandler& completion);
   void appendSerializingResponseHandler(std::shared_ptr<platform::DispatchQueue> queue, SerializeBody serialize,
                                         ResponseHandler<AnyValue> completion);
   Result<AnyValue> serializeCurrentState(const SerializeBody& serialize) const;

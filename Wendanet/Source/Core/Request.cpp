@@ -412,6 +412,40 @@ void Request::deliverPendingCURLText() {
   });
 }
 
+// Answering the HTTP response.
+
+Request::HTTPResponseDispositionHandler Request::allowingAfter(HTTPResponseHandler handler) {
+  return [handler = std::move(handler)](const auto& response, const DispositionCompletion& completion) {
+    handler(response);
+    completion(ResponseDisposition::allow);
+  };
+}
+
+void Request::answerResponse(const std::optional<QueuedHandler<HTTPResponseDispositionHandler>>& handler,
+                             const std::shared_ptr<const platform::HTTPURLResponse>& response,
+                             platform::ResponseCompletionHandler completion) {
+  if (!handler) {
+    underlyingQueue_->async(
+        [completion = std::move(completion)] { completion(platform::URLSessionResponseDisposition::allow); });
+    return;
+  }
+  handler->queue->async(
+      [self = shared_from_this(), answer = handler->handler, response, completion = std::move(completion)] {
+        answer(response, [self, completion](ResponseDisposition disposition) {
+          if (disposition == ResponseDisposition::cancel) {
+            self->mutableState_.write([](MutableState& state) {
+              state.state = State::cancelled;
+              if (!state.error) state.error = WNError::explicitlyCancelled();
+            });
+          }
+          const auto platformAnswer = disposition == ResponseDisposition::allow
+                                          ? platform::URLSessionResponseDisposition::allow
+                                          : platform::URLSessionResponseDisposition::cancel;
+          self->underlyingQueue_->async([completion, platformAnswer] { completion(platformAnswer); });
+        });
+      });
+}
+
 std::shared_ptr<platform::URLSessionTask> Request::createTask(const platform::URLRequest&,
                                                               const std::shared_ptr<platform::URLSession>&) {
   platform::fatal("Subclasses must override.");

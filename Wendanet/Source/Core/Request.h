@@ -16,6 +16,7 @@
 #include "Platform/Foundation/UUID.h"
 #include "Platform/URLLoading/URLCredential.h"
 #include "Platform/URLLoading/URLSession.h"
+#include "Platform/URLLoading/URLSessionDelegate.h"
 #include "Platform/URLLoading/URLSessionTask.h"
 #include "Platform/URLLoading/URLSessionTaskMetrics.h"
 #include "Wendanet/Source/Core/CachedResponseHandler.h"
@@ -41,6 +42,12 @@ class Request : public std::enable_shared_from_this<Request> {
   enum class State : int { initialized = 0, resumed = 1, suspended = 2, cancelled = 3, finished = 4 };
   // A response handler's answer to a received HTTP response.
   enum class ResponseDisposition : int { allow = 0, cancel = 1 };
+  using DispositionCompletion = std::function<void(ResponseDisposition)>;
+  // Answers the HTTP response before the body arrives, by calling the
+  // completion exactly once, from any thread.
+  using HTTPResponseDispositionHandler =
+      std::function<void(const std::shared_ptr<const platform::HTTPURLResponse>&, DispositionCompletion)>;
+  using HTTPResponseHandler = std::function<void(const std::shared_ptr<const platform::HTTPURLResponse>&)>;
 
   // The names WendanetNotifications posts under.
   static constexpr std::string_view didResumeNotification = "org.wendanet.notification.name.request.didResume";
@@ -273,6 +280,17 @@ class Request : public std::enable_shared_from_this<Request> {
       ((*monitor).*event)(std::static_pointer_cast<Kind>(shared_from_this()), arguments...);
     }
   }
+
+  // A handler that answers allow once `handler` has seen the response.
+  static HTTPResponseDispositionHandler allowingAfter(HTTPResponseHandler handler);
+  // Without a handler the response is allowed at once, on
+  // `underlyingQueue`; with one, the handler decides on its queue. A
+  // `cancel` answer marks the request cancelled with explicitlyCancelled
+  // (unless an error is stored) and no cancel events: the URL loading
+  // system then cancels the task, which completes as usual.
+  void answerResponse(const std::optional<QueuedHandler<HTTPResponseDispositionHandler>>& handler,
+                      const std::shared_ptr<const platform::HTTPURLResponse>& response,
+                      platform::ResponseCompletionHandler completion);
 
   // Queues the download-progress handler, read again when it runs, so that
   // a handler removed meanwhile is not called.

@@ -8,11 +8,13 @@
 #include "Platform/Foundation/URL.h"
 #include "Platform/Streams/InputStream.h"
 #include "Wendanet/Source/Core/TaggedUnion.h"
+#include "Wendanet/Source/Core/UploadableConvertible.h"
 
 namespace wendanet {
 
 // Where an upload's body comes from: bytes in memory, a file, or a stream.
-class Uploadable {
+// A body already made is its own source.
+class Uploadable : public UploadableConvertible {
  public:
   struct Data {
     platform::Data data;
@@ -34,6 +36,8 @@ class Uploadable {
   template <AlternativeOf<Case> Alternative>
   Uploadable(Alternative value) : value_(std::move(value)) {}
   const Case& value() const { return value_; }
+
+  Uploadable createUploadable() const override { return *this; }
 
  private:
   Case value_;

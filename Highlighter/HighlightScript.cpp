@@ -1,0 +1,105 @@
+#include "Highlighter/HighlightScript.h"
+
+namespace highlighter {
+
+namespace {
+
+// Owns one engine string.
+class ScriptString {
+ public:
+  explicit ScriptString(const char* utf8) : string_(JSStringCreateWithUTF8CString(utf8)) {}
+  explicit ScriptString(std::u16string_view text)
+      : string_(JSStringCreateWithCharacters(reinterpret_cast<const JSChar*>(text.data()), text.size())) {}
+  ~ScriptString() { JSStringRelease(string_); }
+  ScriptString(const ScriptString&) = delete;
+  ScriptString& operator=(const ScriptString&) = delete;
+
+  JSStringRef get() const { return string_; }
+
+ private:
+  JSStringRef string_;
+};
+
+}  // namespace
+
+std::unique_ptr<HighlightScript> HighlightScript::load(std::u16string_view source) {
+  JSGlobalContextRef context = JSGlobalContextCreate(nullptr);
+  if (!context) return nullptr;
+  const ScriptString script(source);
+  JSEvaluateScript(context, script.get(), nullptr, nullptr, 1, nullptr);
+  const ScriptString name("hljs");
+  JSValueRef hljs = JSObjectGetProperty(context, JSContextGetGlobalObject(context), name.get(), nullptr);
+  if (!hljs || !JSValueIsObject(context, hljs)) {
+    JSGlobalContextRelease(context);
+    return nullptr;
+  }
+  JSValueProtect(context, hljs);
+  return std::unique_ptr<HighlightScript>(new HighlightScript(context, JSValueToObject(context, hljs, nullptr)));
+}
+
+HighlightScript::~HighlightScript() {
+  JSValueUnprotect(context_, hljs_);
+  JSGlobalContextRelease(context_);
+}
+
+JSValueRef HighlightScript::property(JSObjectRef object, const char* name) const {
+  const ScriptString key(name);
+  JSValueRef exception = nullptr;
+  JSValueRef value = JSObjectGetProperty(context_, object, key.get(), &exception);
+  return exception || !value ? JSValueMakeUndefined(context_) : value;
+}
+
+JSValueRef HighlightScript::invoke(const char* name, const std::vector<Argument>& arguments) const {
+  JSValueRef method = property(hljs_, name);
+  if (!JSValueIsObject(context_, method)) return JSValueMakeUndefined(context_);
+  JSObjectRef function = JSValueToObject(context_, method, nullptr);
+  if (!function || !JSObjectIsFunction(context_, function)) return JSValueMakeUndefined(context_);
+
+  std::vector<JSValueRef> values;
+  values.reserve(arguments.size());
+  for (const auto& argument : arguments) {
+    if (const auto* text = std::get_if<std::u16string_view>(&argument)) {
+      const ScriptString string(*text);
+      values.push_back(JSValueMakeString(context_, string.get()));
+    } else {
+      values.push_back(JSValueMakeBoolean(context_, std::get<bool>(argument)));
+    }
+  }
+  JSValueRef exception = nullptr;
+  JSValueRef result = JSObjectCallAsFunction(context_, function, hljs_, values.size(), values.data(), &exception);
+  return exception || !result ? JSValueMakeUndefined(context_) : result;
+}
+
+bool HighlightScript::isUndefined(JSValueRef value) const { return JSValueIsUndefined(context_, value); }
+
+std::optional<std::u16string> HighlightScript::text(JSValueRef value) const {
+  if (!value || !JSValueIsString(context_, value)) return std::nullopt;
+  JSStringRef string = JSValueToStringCopy(context_, value, nullptr);
+  if (!string) return std::nullopt;
+  std::u16string result(reinterpret_cast<const char16_t*>(JSStringGetCharactersPtr(string)), JSStringGetLength(string));
+  JSStringRelease(string);
+  return result;
+}
+
+std::optional<std::u16string> HighlightScript::stringProperty(JSValueRef value, const char* name) const {
+  if (!JSValueIsObject(context_, value)) return std::nullopt;
+  JSObjectRef object = JSValueToObject(context_, value, nullptr);
+  if (!object) return std::nullopt;
+  return text(property(object, name));
+}
+
+std::optional<std::vector<std::u16string>> HighlightScript::stringArray(JSValueRef value) const {
+  if (!JSValueIsArray(context_, value)) return std::nullopt;
+  JSObjectRef array = JSValueToObject(context_, value, nullptr);
+  if (!array) return std::nullopt;
+  const double count = JSValueToNumber(context_, property(array, "length"), nullptr);
+  std::vector<std::u16string> texts;
+  for (unsigned index = 0; index < count; ++index) {
+    auto element = text(JSObjectGetPropertyAtIndex(context_, array, index, nullptr));
+    if (!element) return std::nullopt;
+    texts.push_back(std::move(*element));
+  }
+  return texts;
+}
+
+}  // namespace highlighter

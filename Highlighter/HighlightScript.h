@@ -1,0 +1,51 @@
+#pragma once
+
+#include <JavaScriptCore/JavaScript.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace highlighter {
+
+// One JavaScript context with the highlight script evaluated in it and the
+// script's global "hljs" object kept alive. The engine serialises use of the
+// context, so calls may come from any thread.
+class HighlightScript {
+ public:
+  using Argument = std::variant<std::u16string_view, bool>;
+
+  // Absent when no context can be made or the script defines no "hljs"
+  // object. What evaluating the script returns or throws is not looked at.
+  static std::unique_ptr<HighlightScript> load(std::u16string_view source);
+
+  ~HighlightScript();
+  HighlightScript(const HighlightScript&) = delete;
+  HighlightScript& operator=(const HighlightScript&) = delete;
+
+  // The result of calling the method `name` of "hljs"; undefined when the
+  // method throws or does not exist.
+  JSValueRef invoke(const char* name, const std::vector<Argument>& arguments) const;
+
+  bool isUndefined(JSValueRef value) const;
+  // The text of the string property `name` of `value`; absent when `value`
+  // is no object or the property is no string.
+  std::optional<std::u16string> stringProperty(JSValueRef value, const char* name) const;
+  // The texts of an array of strings; absent when `value` is no array or
+  // holds anything but strings.
+  std::optional<std::vector<std::u16string>> stringArray(JSValueRef value) const;
+
+ private:
+  HighlightScript(JSGlobalContextRef context, JSObjectRef hljs) : context_(context), hljs_(hljs) {}
+
+  JSValueRef property(JSObjectRef object, const char* name) const;
+  std::optional<std::u16string> text(JSValueRef value) const;
+
+  JSGlobalContextRef context_;
+  JSObjectRef hljs_;
+};
+
+}  // namespace highlighter

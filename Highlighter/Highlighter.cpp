@@ -1,0 +1,165 @@
+#include "Highlighter/Highlighter.h"
+
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "Highlighter/HTMLSpanConverter.h"
+#include "Platform/Dispatch/DispatchQueue.h"
+#include "Highlighter/ResourceBundle.h"
+#include "Platform/Fatal.h"
+#include "Platform/Foundation/UTF8.h"
+#include "Platform/Text/HTMLImporter.h"
+#include "Platform/Text/UTF16.h"
+
+namespace highlighter {
+
+using platform::AttributedString;
+
+namespace {
+
+constexpr std::string_view bundleName = "Highlighter_Highlighter.bundle";
+
+// The whole file as text; absent when it cannot be read or is not UTF-8.
+std::optional<std::u16string> readText(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return std::nullopt;
+  std::ostringstream contents;
+  contents << file.rdbuf();
+  if (file.bad()) return std::nullopt;
+  const std::string bytes = std::move(contents).str();
+  if (!platform::isValidUTF8(bytes)) return std::nullopt;
+  return platform::utf16FromUTF8(bytes);
+}
+
+bool isMainThread() { return gettid() == getpid(); }
+
+// Runs `work` on the main thread: at once when already there, otherwise on
+// the main queue while the caller waits.
+template <class Work>
+auto safeMainSync(Work&& work) {
+  const auto& main = platform::DispatchQueue::main();
+  if (isMainThread() || main->isCurrent()) return work();
+  return main->sync(std::forward<Work>(work));
+}
+
+std::vector<std::string> toUTF8(const std::vector<std::u16string>& texts) {
+  std::vector<std::string> result;
+  result.reserve(texts.size());
+  for (const auto& text : texts) result.push_back(platform::utf8FromUTF16(text));
+  return result;
+}
+
+}  // namespace
+
+const std::shared_ptr<const platform::Bundle>& Highlighter::moduleBundle() {
+  static const auto bundle = findResourceBundle(bundleName);
+  return bundle;
+}
+
+Highlighter::Highlighter(std::unique_ptr<HighlightScript> hljs) : hljs_(std::move(hljs)), bundle_(moduleBundle()) {}
+
+std::shared_ptr<Highlighter> Highlighter::make(const std::optional<std::filesystem::path>& highlightPath) {
+  const auto& bundle = moduleBundle();
+  auto scriptPath = highlightPath ? highlightPath : bundle->pathForResource("highlight.min", "js");
+  if (!scriptPath) return nullptr;
+  const auto script = readText(*scriptPath);
+  if (!script) return nullptr;
+  auto hljs = HighlightScript::load(*script);
+  if (!hljs) return nullptr;
+  std::shared_ptr<Highlighter> highlighter(new Highlighter(std::move(hljs)));
+  if (!highlighter->setTheme(std::string("pojoaque"))) return nullptr;
+  return highlighter;
+}
+
+std::shared_ptr<Theme> Highlighter::theme() const {
+  std::scoped_lock lock(mutex_);
+  return theme_;
+}
+
+void Highlighter::setTheme(std::shared_ptr<Theme> theme) {
+  ThemeChanged callback;
+  {
+    std::scoped_lock lock(mutex_);
+    theme_ = theme;
+    callback = themeChanged_;
+  }
+  if (callback && theme) callback(theme);
+}
+
+bool Highlighter::setTheme(const std::string& to) {
+  const auto path = bundle_->pathForResource(to + ".min", "css");
+  if (!path) return false;
+  const auto text = readText(*path);
+  if (!text) return false;
+  setTheme(Theme::make(platform::utf8FromUTF16(*text)));
+  return true;
+}
+
+Highlighter::ThemeChanged Highlighter::themeChanged() const {
+  std::scoped_lock lock(mutex_);
+  return themeChanged_;
+}
+
+void Highlighter::setThemeChanged(ThemeChanged themeChanged) {
+  std::scoped_lock lock(mutex_);
+  themeChanged_ = std::move(themeChanged);
+}
+
+std::optional<AttributedString> Highlighter::highlight(std::string_view code, const std::optional<std::string>& as,
+                                                       bool fastRender) const {
+  return highlight(std::u16string_view(platform::utf16FromUTF8(code)), as, fastRender);
+}
+
+std::optional<AttributedString> Highlighter::highlight(std::u16string_view code, const std::optional<std::string>& as,
+                                                       bool fastRender) const {
+  JSValueRef result = nullptr;
+  if (as) {
+    const std::u16string language = platform::utf16FromUTF8(*as);
+    result = hljs_->invoke("highlight", {std::u16string_view(language), code, ignoreIllegals_.load()});
+  }
+  // The script throws for a language it does not know; it then guesses.
+  if (!result || hljs_->isUndefined(result)) result = hljs_->invoke("highlightAuto", {code});
+  const auto html = hljs_->stringProperty(result, "value");
+  if (!html) return std::nullopt;
+  if (fastRender) return processHTMLString(*html);
+
+  const auto theme = this->theme();
+  if (!theme) return std::nullopt;
+  const std::string document = "<style>" + theme->lightTheme().value_or("") + "</style><pre><code class=\"hljs\">" +
+                               platform::utf8FromUTF16(*html) + "</code></pre>";
+  return safeMainSync([&]() -> std::optional<AttributedString> {
+    try {
+      return platform::HTMLImporter::attributedString(document);
+    } catch (const platform::HTMLImportError&) {
+      return std::nullopt;
+    }
+  });
+}
+
+std::optional<AttributedString> Highlighter::processHTMLString(std::u16string_view html) const {
+  const auto theme = this->theme();
+  if (!theme) return std::nullopt;
+  return HTMLSpanConverter(*theme).convert(html);
+}
+
+std::vector<std::string> Highlighter::availableThemes() const {
+  std::vector<std::string> names;
+  for (const auto& path : bundle_->pathsForResources("css")) {
+    std::string name = path.filename().string();
+    for (auto found = name.find(".min.css"); found != std::string::npos; found = name.find(".min.css")) {
+      name.erase(found, 8);
+    }
+    names.push_back(std::move(name));
+  }
+  return names;
+}
+
+std::vector<std::string> Highlighter::supportedLanguages() const {
+  const auto languages = hljs_->stringArray(hljs_->invoke("listLanguages", {}));
+  if (!languages) return {};
+  return toUTF8(*languages);
+}
+
+}  // namespace highlighter

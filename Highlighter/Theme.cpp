@@ -1,0 +1,259 @@
+#include "Highlighter/Theme.h"
+
+#include <algorithm>
+#include <regex>
+
+#include "Platform/Fatal.h"
+
+namespace highlighter {
+
+using platform::AttributedString;
+using platform::Color;
+using platform::Font;
+using platform::TextAttributes;
+
+namespace {
+
+constexpr std::string_view compoundFunctionTitle = "hljs-function-hljs-title";
+constexpr std::string_view compoundClassTitle = "hljs-class-hljs-title";
+
+bool contains(const std::vector<std::string>& list, std::string_view value) {
+  return std::ranges::find(list, value) != list.end();
+}
+
+std::vector<std::string> splitAt(std::string_view text, char separator) {
+  std::vector<std::string> pieces;
+  std::size_t start = 0;
+  while (true) {
+    const auto end = text.find(separator, start);
+    pieces.emplace_back(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+    if (end == std::string_view::npos) return pieces;
+    start = end + 1;
+  }
+}
+
+// The leading hexadecimal digits of `piece` as a number; none give 0.
+unsigned scanHex(std::string_view piece) {
+  unsigned value = 0;
+  for (const char digit : piece) {
+    const int number = digit >= '0' && digit <= '9' ? digit - '0'
+                       : digit >= 'a' && digit <= 'f' ? digit - 'a' + 10
+                       : digit >= 'A' && digit <= 'F' ? digit - 'A' + 10
+                                                      : -1;
+    if (number < 0) break;
+    value = value * 16 + static_cast<unsigned>(number);
+  }
+  return value;
+}
+
+}  // namespace
+
+std::shared_ptr<Theme> Theme::make(std::string themeString) {
+  return std::shared_ptr<Theme>(new Theme(std::move(themeString)));
+}
+
+Theme::Theme(std::string themeString) : theme_(std::move(themeString)) {
+  const auto courier = Font::named("Courier", 14);
+  if (!courier) platform::fatal("Theme: the font catalogue has no font for \"Courier\".");
+  setCodeFont(*courier);
+  strippedTheme_ = stripTheme(theme_);
+  lightTheme_ = strippedThemeToString(*strippedTheme_);
+  themeDict_ = strippedThemeToTheme(*strippedTheme_);
+
+  const auto base = strippedTheme_->find(".hljs");
+  std::optional<std::string> background;
+  if (base != strippedTheme_->end()) {
+    if (const auto found = base->second.find("background"); found != base->second.end()) {
+      background = found->second;
+    } else if (const auto colour = base->second.find("background-color"); colour != base->second.end()) {
+      background = colour->second;
+    }
+  }
+  if (!background) {
+    themeBackgroundColor_ = Color::white();
+  } else if (*background == "white") {
+    themeBackgroundColor_ = Color::white();
+  } else if (*background == "black") {
+    themeBackgroundColor_ = Color::black();
+  } else {
+    // Without a "#" the whole value goes to the colour reader, which gives
+    // grey for what it does not know (a gradient, "none").
+    const auto hash = background->find('#');
+    themeBackgroundColor_ = colorWithHexString(hash == std::string::npos ? *background : background->substr(hash));
+  }
+}
+
+std::optional<std::string> Theme::lightTheme() const {
+  std::scoped_lock lock(mutex_);
+  return lightTheme_;
+}
+
+void Theme::setLightTheme(std::optional<std::string> lightTheme) {
+  std::scoped_lock lock(mutex_);
+  lightTheme_ = std::move(lightTheme);
+}
+
+std::optional<Color> Theme::themeBackgroundColor() const {
+  std::scoped_lock lock(mutex_);
+  return themeBackgroundColor_;
+}
+
+void Theme::setThemeBackgroundColor(std::optional<Color> color) {
+  std::scoped_lock lock(mutex_);
+  themeBackgroundColor_ = color;
+}
+
+std::optional<Font> Theme::codeFont() const {
+  std::scoped_lock lock(mutex_);
+  return codeFont_;
+}
+
+std::optional<Font> Theme::boldCodeFont() const {
+  std::scoped_lock lock(mutex_);
+  return boldCodeFont_;
+}
+
+std::optional<Font> Theme::italicCodeFont() const {
+  std::scoped_lock lock(mutex_);
+  return italicCodeFont_;
+}
+
+void Theme::setCodeFont(const Font& font) {
+  auto bold = Font::withFace(font.familyName, "Bold", font.pointSize);
+  auto italic = Font::withFace(font.familyName, "Italic", font.pointSize);
+  if (!italic || italic->familyName != font.familyName) italic = Font::withFace(font.familyName, "Oblique", font.pointSize);
+  std::scoped_lock lock(mutex_);
+  codeFont_ = font;
+  boldCodeFont_ = bold ? *bold : font;
+  italicCodeFont_ = italic ? *italic : font;
+  if (themeDict_ && strippedTheme_) themeDict_ = strippedThemeToTheme(*strippedTheme_);
+}
+
+AttributedString Theme::applyStyleToString(std::u16string_view text, const std::vector<std::string>& styleList) const {
+  std::scoped_lock lock(mutex_);
+  TextAttributes attributes;
+  attributes.font = codeFont_;
+  if (!styleList.empty() && themeDict_) {
+    const bool isTitle = contains(styleList, "hljs-title");
+    const bool functionTitle = isTitle && contains(styleList, "hljs-function") && themeDict_->contains(std::string(compoundFunctionTitle));
+    const bool classTitle = isTitle && contains(styleList, "hljs-class") && themeDict_->contains(std::string(compoundClassTitle));
+    for (const auto& style : styleList) {
+      std::string_view key = style;
+      if (functionTitle) key = compoundFunctionTitle;
+      if (classTitle) key = compoundClassTitle;
+      const auto found = themeDict_->find(std::string(key));
+      if (found == themeDict_->end()) continue;
+      const TextAttributes& entry = found->second;
+      if (entry.font) attributes.font = entry.font;
+      if (entry.foregroundColor) attributes.foregroundColor = entry.foregroundColor;
+      if (entry.backgroundColor) attributes.backgroundColor = entry.backgroundColor;
+    }
+  }
+  return AttributedString(std::u16string(text), std::move(attributes));
+}
+
+std::map<std::string, Theme::Properties> Theme::stripTheme(const std::string& themeString) {
+  static const std::regex rule(R"((?:(\.[a-zA-Z0-9\-_]*(?:[, ]\.[a-zA-Z0-9\-_]*)*)\{([^\}]*?)\}))",
+                               std::regex::ECMAScript | std::regex::icase);
+  std::map<std::string, Properties> rules;
+  for (auto match = std::sregex_iterator(themeString.begin(), themeString.end(), rule); match != std::sregex_iterator();
+       ++match) {
+    Properties properties;
+    for (const auto& declaration : splitAt((*match)[2].str(), ';')) {
+      const auto parts = splitAt(declaration, ':');
+      if (parts.size() == 2) properties[parts[0]] = parts[1];
+    }
+    if (!properties.empty()) rules[(*match)[1].str()] = std::move(properties);
+  }
+
+  std::map<std::string, Properties> result;
+  for (const auto& [selectors, properties] : rules) {
+    std::string list = selectors;
+    std::ranges::replace(list, ' ', ',');
+    const auto pieces = splitAt(list, ',');
+    const bool isTitle = contains(pieces, ".hljs-title");
+    for (const auto& piece : pieces) {
+      if (piece.empty()) continue;
+      std::string key = piece;
+      if (isTitle && contains(pieces, ".hljs-function")) key = compoundFunctionTitle;
+      if (isTitle && contains(pieces, ".hljs-class")) key = compoundClassTitle;
+      auto& entry = result[key];
+      for (const auto& [name, value] : properties) entry[name] = value;
+    }
+  }
+  return result;
+}
+
+std::string Theme::strippedThemeToString(const std::map<std::string, Properties>& strippedTheme) {
+  std::string text;
+  for (const auto& [selector, properties] : strippedTheme) {
+    text += selector + "{";
+    for (const auto& [name, value] : properties) {
+      if (selector == ".hljs") {
+        std::string lower = name;
+        std::ranges::transform(lower, lower.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (lower == "background" || lower == "background-color") continue;
+      }
+      text += name + ":" + value + ";";
+    }
+    text += "}";
+  }
+  return text;
+}
+
+std::map<std::string, TextAttributes> Theme::strippedThemeToTheme(
+    const std::map<std::string, Properties>& strippedTheme) const {
+  std::map<std::string, TextAttributes> result;
+  for (const auto& [selector, properties] : strippedTheme) {
+    TextAttributes attributes;
+    bool any = false;
+    // Properties come in name order, so a rule giving both "font-style" and
+    // "font-weight" ends with the weight's face.
+    for (const auto& [name, value] : properties) {
+      if (name == "color") {
+        attributes.foregroundColor = colorWithHexString(value);
+      } else if (name == "background-color") {
+        attributes.backgroundColor = colorWithHexString(value);
+      } else if (name == "font-weight" || name == "font-style") {
+        attributes.font = fontForCSSStyle(value);
+      } else {
+        continue;
+      }
+      any = true;
+    }
+    if (!any) continue;
+    std::string key = selector;
+    std::erase(key, '.');
+    result[key] = std::move(attributes);
+  }
+  return result;
+}
+
+std::optional<Font> Theme::fontForCSSStyle(std::string_view value) const {
+  if (value == "bold" || value == "bolder" || value == "600" || value == "700" || value == "800" || value == "900") {
+    return boldCodeFont_;
+  }
+  if (value == "italic" || value == "oblique") return italicCodeFont_;
+  return codeFont_;
+}
+
+Color Theme::colorWithHexString(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t\r\n\f\v");
+  text = first == std::string_view::npos ? std::string_view{} : text.substr(first, text.find_last_not_of(" \t\r\n\f\v") - first + 1);
+  if (!text.starts_with('#')) {
+    if (text == "white") return Color::white();
+    if (text == "black") return Color::black();
+    if (text == "red") return {1, 0, 0, 1};
+    if (text == "green") return {0, 1, 0, 1};
+    if (text == "blue") return {0, 0, 1, 1};
+    return Color::gray();
+  }
+  const auto digits = text.substr(1);
+  if (digits.size() != 6 && digits.size() != 3) return Color::gray();
+  const std::size_t width = digits.size() / 3;
+  const double divisor = width == 2 ? 255.0 : 15.0;
+  const auto component = [&](std::size_t index) { return scanHex(digits.substr(index * width, width)) / divisor; };
+  return {component(0), component(1), component(2), 1};
+}
+
+}  // namespace highlighter

@@ -295,6 +295,8 @@ class Request : public std::enable_shared_from_this<Request> {
   // Queues the download-progress handler, read again when it runs, so that
   // a handler removed meanwhile is not called.
   void notifyDownloadProgressHandler();
+  // Runs `work` on `underlyingQueue` later, keeping the request alive.
+  void enqueue(std::move_only_function<void(Request&)> work);
 
   // Reads take the lock too, from const members.
   mutable Protected<MutableState> mutableState_;
@@ -306,8 +308,6 @@ class Request : public std::enable_shared_from_this<Request> {
   Field read(Field MutableState::*field) const {
     return mutableState_.write([&](const MutableState& state) { return state.*field; });
   }
-  // Runs `work` on `underlyingQueue` later, keeping the request alive.
-  void enqueue(std::move_only_function<void(Request&)> work);
   void autoResumeIfNeeded();
   // Hands a waiting cURL handler the text, once.
   void deliverPendingCURLText();

@@ -79,12 +79,7 @@ void DataRequest::runValidator(const Validation& validation) {
   const auto urlRequest = lastRequest();
   const auto body = data();
   const ValidationResult result = validation(urlRequest, response, body);
-  if (!result) {
-    const WNError error = castToWNErrorOrDefault(result.error(), [&] {
-      return WNError::responseValidationFailed(ResponseValidationFailureReason::customValidationFailed(result.error()));
-    });
-    mutableState_.write([&](MutableState& state) { state.error = error; });
-  }
+  recordValidationResult(result);
   report(&EventMonitor::requestDidValidateRequestResponseDataWithResult, lastRequest(), response, data(), result);
 }
 
@@ -157,41 +152,6 @@ DataRequest& DataRequest::response(std::shared_ptr<platform::DispatchQueue> queu
         });
       });
   return *this;
-}
-
-DataRequest& DataRequest::responseData(std::shared_ptr<platform::DispatchQueue> queue,
-                                       ResponseHandler<platform::Data> completion,
-                                       std::shared_ptr<const DataPreprocessor> dataPreprocessor,
-                                       Serializers::EmptyResponseCodes emptyResponseCodes,
-                                       Serializers::EmptyRequestMethods emptyRequestMethods) {
-  return response(std::move(queue),
-                  DataResponseSerializer(std::move(dataPreprocessor), std::move(emptyResponseCodes),
-                                         std::move(emptyRequestMethods)),
-                  std::move(completion));
-}
-
-DataRequest& DataRequest::responseString(std::shared_ptr<platform::DispatchQueue> queue,
-                                         ResponseHandler<std::string> completion,
-                                         std::shared_ptr<const DataPreprocessor> dataPreprocessor,
-                                         std::optional<platform::TextEncoding> encoding,
-                                         Serializers::EmptyResponseCodes emptyResponseCodes,
-                                         Serializers::EmptyRequestMethods emptyRequestMethods) {
-  return response(std::move(queue),
-                  StringResponseSerializer(std::move(dataPreprocessor), encoding, std::move(emptyResponseCodes),
-                                           std::move(emptyRequestMethods)),
-                  std::move(completion));
-}
-
-DataRequest& DataRequest::responseJSON(std::shared_ptr<platform::DispatchQueue> queue,
-                                       ResponseHandler<platform::JSONValue> completion,
-                                       std::shared_ptr<const DataPreprocessor> dataPreprocessor,
-                                       Serializers::EmptyResponseCodes emptyResponseCodes,
-                                       Serializers::EmptyRequestMethods emptyRequestMethods,
-                                       platform::JSONReadingOptions options) {
-  return response(std::move(queue),
-                  JSONResponseSerializer(std::move(dataPreprocessor), std::move(emptyResponseCodes),
-                                         std::move(emptyRequestMethods), options),
-                  std::move(completion));
 }
 
 void DataRequest::appendSerializingResponseHandler(std::shared_ptr<platform::DispatchQueue> queue,

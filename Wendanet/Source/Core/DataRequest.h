@@ -22,6 +22,7 @@
 #include "Wendanet/Source/Core/Request.h"
 #include "Wendanet/Source/Core/ResponseSerializer.h"
 #include "Wendanet/Source/Core/ResponseValidation.h"
+#include "Wendanet/Source/Core/SerializedResponseShorthands.h"
 #include "Wendanet/Source/Core/StringResponseSerializer.h"
 #include "Wendanet/Source/Core/URLRequestConvertible.h"
 
@@ -31,7 +32,7 @@ namespace wendanet {
 // once the request has finished, to its response handlers through
 // serializers. The body has its own lock, apart from the request's state
 // lock and its validators' lock; no operation holds two at once.
-class DataRequest : public Request {
+class DataRequest : public Request, public SerializedResponseShorthands<DataRequest, DataResponse> {
  public:
   // Sees the last URL request, the response and the body gathered so far.
   using Validation = std::function<ValidationResult(const std::optional<platform::URLRequest>&,
@@ -96,35 +97,6 @@ class DataRequest : public Request {
   template <DataResponseSerializerProtocol Serializer>
   DataRequest& response(std::shared_ptr<platform::DispatchQueue> queue, Serializer serializer,
                         ResponseHandler<typename Serializer::SerializedObject> completion);
-  DataRequest& responseData(
-      std::shared_ptr<platform::DispatchQueue> queue, ResponseHandler<platform::Data> completion,
-      std::shared_ptr<const DataPreprocessor> dataPreprocessor = Serializers::defaultDataPreprocessor(),
-      Serializers::EmptyResponseCodes emptyResponseCodes = Serializers::defaultEmptyResponseCodes(),
-      Serializers::EmptyRequestMethods emptyRequestMethods = Serializers::defaultEmptyRequestMethods());
-  DataRequest& responseString(
-      std::shared_ptr<platform::DispatchQueue> queue, ResponseHandler<std::string> completion,
-      std::shared_ptr<const DataPreprocessor> dataPreprocessor = Serializers::defaultDataPreprocessor(),
-      std::optional<platform::TextEncoding> encoding = std::nullopt,
-      Serializers::EmptyResponseCodes emptyResponseCodes = Serializers::defaultEmptyResponseCodes(),
-      Serializers::EmptyRequestMethods emptyRequestMethods = Serializers::defaultEmptyRequestMethods());
-  DataRequest& responseJSON(
-      std::shared_ptr<platform::DispatchQueue> queue, ResponseHandler<platform::JSONValue> completion,
-      std::shared_ptr<const DataPreprocessor> dataPreprocessor = Serializers::defaultDataPreprocessor(),
-      Serializers::EmptyResponseCodes emptyResponseCodes = Serializers::defaultEmptyResponseCodes(),
-      Serializers::EmptyRequestMethods emptyRequestMethods = Serializers::defaultEmptyRequestMethods(),
-      platform::JSONReadingOptions options = JSONResponseSerializer::defaultOptions);
-  template <platform::Decodable T>
-  DataRequest& responseDecodable(
-      std::shared_ptr<platform::DispatchQueue> queue, ResponseHandler<T> completion,
-      std::shared_ptr<const DataPreprocessor> dataPreprocessor = Serializers::defaultDataPreprocessor(),
-      std::shared_ptr<const DataDecoder> decoder = DecodableResponseSerializer<T>::defaultDecoder(),
-      Serializers::EmptyResponseCodes emptyResponseCodes = Serializers::defaultEmptyResponseCodes(),
-      Serializers::EmptyRequestMethods emptyRequestMethods = Serializers::defaultEmptyRequestMethods()) {
-    return response(std::move(queue),
-                    DecodableResponseSerializer<T>(std::move(dataPreprocessor), std::move(decoder),
-                                                   std::move(emptyResponseCodes), std::move(emptyRequestMethods)),
-                    std::move(completion));
-  }
 
  protected:
   DataRequest(BaseFields fields, std::shared_ptr<const URLRequestConvertible> convertible);

@@ -270,12 +270,7 @@ void DataStreamRequest::runValidator(const Validation& validation) {
   const auto response = this->response();
   if (!response) return;
   const ValidationResult result = validation(lastRequest(), response);
-  if (!result) {
-    const WNError error = castToWNErrorOrDefault(result.error(), [&] {
-      return WNError::responseValidationFailed(ResponseValidationFailureReason::customValidationFailed(result.error()));
-    });
-    mutableState_.write([&](MutableState& state) { state.error = error; });
-  }
+  recordValidationResult(result);
   report(&EventMonitor::requestDidValidateRequestResponseWithResult, lastRequest(), response, result);
 }
 

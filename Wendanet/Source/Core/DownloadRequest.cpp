@@ -193,12 +193,7 @@ void DownloadRequest::runValidator(const Validation& validation) {
   const auto urlRequest = lastRequest();
   const auto file = fileURL();
   const ValidationResult result = validation(urlRequest, response, file);
-  if (!result) {
-    const WNError error = castToWNErrorOrDefault(result.error(), [&] {
-      return WNError::responseValidationFailed(ResponseValidationFailureReason::customValidationFailed(result.error()));
-    });
-    mutableState_.write([&](MutableState& state) { state.error = error; });
-  }
+  recordValidationResult(result);
   report(&EventMonitor::requestDidValidateRequestResponseFileURLWithResult, urlRequest, response, file, result);
 }
 

@@ -27,6 +27,7 @@
 #include "Wendanet/Source/Core/Request.h"
 #include "Wendanet/Source/Core/ResponseSerializer.h"
 #include "Wendanet/Source/Core/ResponseValidation.h"
+#include "Wendanet/Source/Core/SerializedResponseShorthands.h"
 #include "Wendanet/Source/Core/StringResponseSerializer.h"
 #include "Wendanet/Source/Core/TaggedUnion.h"
 #include "Wendanet/Source/Core/URLRequestConvertible.h"
@@ -40,7 +41,8 @@ namespace wendanet {
 // URL; a download cancelled for it keeps the data to resume from. The
 // download state has its own lock, apart from the request's state lock and
 // its validators' lock; no operation holds two at once.
-class DownloadRequest final : public Request {
+class DownloadRequest final : public Request,
+                              public SerializedResponseShorthands<DownloadRequest, DownloadResponse> {
  public:
   // How the downloaded file is put in place, as a set of bits.
   class Options {
@@ -196,35 +198,6 @@ class DownloadRequest final : public Request {
                             ResponseHandler<typename Serializer::SerializedObject> completion);
   DownloadRequest& responseURL(std::shared_ptr<platform::DispatchQueue> queue,
                                ResponseHandler<platform::URL> completion);
-  DownloadRequest& responseData(
-      std::shared_ptr<platform::DispatchQueue> queue, ResponseHandler<platform::Data> completion,
-      std::shared_ptr<const DataPreprocessor> dataPreprocessor = Serializers::defaultDataPreprocessor(),
-      Serializers::EmptyResponseCodes emptyResponseCodes = Serializers::defaultEmptyResponseCodes(),
-      Serializers::EmptyRequestMethods emptyRequestMethods = Serializers::defaultEmptyRequestMethods());
-  DownloadRequest& responseString(
-      std::shared_ptr<platform::DispatchQueue> queue, ResponseHandler<std::string> completion,
-      std::shared_ptr<const DataPreprocessor> dataPreprocessor = Serializers::defaultDataPreprocessor(),
-      std::optional<platform::TextEncoding> encoding = std::nullopt,
-      Serializers::EmptyResponseCodes emptyResponseCodes = Serializers::defaultEmptyResponseCodes(),
-      Serializers::EmptyRequestMethods emptyRequestMethods = Serializers::defaultEmptyRequestMethods());
-  DownloadRequest& responseJSON(
-      std::shared_ptr<platform::DispatchQueue> queue, ResponseHandler<platform::JSONValue> completion,
-      std::shared_ptr<const DataPreprocessor> dataPreprocessor = Serializers::defaultDataPreprocessor(),
-      Serializers::EmptyResponseCodes emptyResponseCodes = Serializers::defaultEmptyResponseCodes(),
-      Serializers::EmptyRequestMethods emptyRequestMethods = Serializers::defaultEmptyRequestMethods(),
-      platform::JSONReadingOptions options = JSONResponseSerializer::defaultOptions);
-  template <platform::Decodable T>
-  DownloadRequest& responseDecodable(
-      std::shared_ptr<platform::DispatchQueue> queue, ResponseHandler<T> completion,
-      std::shared_ptr<const DataPreprocessor> dataPreprocessor = Serializers::defaultDataPreprocessor(),
-      std::shared_ptr<const DataDecoder> decoder = DecodableResponseSerializer<T>::defaultDecoder(),
-      Serializers::EmptyResponseCodes emptyResponseCodes = Serializers::defaultEmptyResponseCodes(),
-      Serializers::EmptyRequestMethods emptyRequestMethods = Serializers::defaultEmptyRequestMethods()) {
-    return response(std::move(queue),
-                    DecodableResponseSerializer<T>(std::move(dataPreprocessor), std::move(decoder),
-                                                   std::move(emptyResponseCodes), std::move(emptyRequestMethods)),
-                    std::move(completion));
-  }
 
  private:
   DownloadRequest(BaseFields fields, Downloadable downloadable, Destination destination);

@@ -52,41 +52,6 @@ DownloadRequest& DownloadRequest::responseURL(std::shared_ptr<platform::Dispatch
   return response(std::move(queue), URLResponseSerializer(), std::move(completion));
 }
 
-DownloadRequest& DownloadRequest::responseData(std::shared_ptr<platform::DispatchQueue> queue,
-                                               ResponseHandler<platform::Data> completion,
-                                               std::shared_ptr<const DataPreprocessor> dataPreprocessor,
-                                               Serializers::EmptyResponseCodes emptyResponseCodes,
-                                               Serializers::EmptyRequestMethods emptyRequestMethods) {
-  return response(std::move(queue),
-                  DataResponseSerializer(std::move(dataPreprocessor), std::move(emptyResponseCodes),
-                                         std::move(emptyRequestMethods)),
-                  std::move(completion));
-}
-
-DownloadRequest& DownloadRequest::responseString(std::shared_ptr<platform::DispatchQueue> queue,
-                                                 ResponseHandler<std::string> completion,
-                                                 std::shared_ptr<const DataPreprocessor> dataPreprocessor,
-                                                 std::optional<platform::TextEncoding> encoding,
-                                                 Serializers::EmptyResponseCodes emptyResponseCodes,
-                                                 Serializers::EmptyRequestMethods emptyRequestMethods) {
-  return response(std::move(queue),
-                  StringResponseSerializer(std::move(dataPreprocessor), encoding, std::move(emptyResponseCodes),
-                                           std::move(emptyRequestMethods)),
-                  std::move(completion));
-}
-
-DownloadRequest& DownloadRequest::responseJSON(std::shared_ptr<platform::DispatchQueue> queue,
-                                               ResponseHandler<platform::JSONValue> completion,
-                                               std::shared_ptr<const DataPreprocessor> dataPreprocessor,
-                                               Serializers::EmptyResponseCodes emptyResponseCodes,
-                                               Serializers::EmptyRequestMethods emptyRequestMethods,
-                                               platform::JSONReadingOptions options) {
-  return response(std::move(queue),
-                  JSONResponseSerializer(std::move(dataPreprocessor), std::move(emptyResponseCodes),
-                                         std::move(emptyRequestMethods), options),
-                  std::move(completion));
-}
-
 void DownloadRequest::appendSerializingResponseHandler(std::shared_ptr<platform::DispatchQueue> queue,
                                                        SerializeDownload serialize,
                                                        ResponseHandler<AnyValue> completion) {

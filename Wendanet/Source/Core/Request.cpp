@@ -414,6 +414,14 @@ void Request::deliverPendingCURLText() {
 
 // Answering the HTTP response.
 
+void Request::recordValidationResult(const ValidationResult& result) {
+  if (result) return;
+  const WNError error = castToWNErrorOrDefault(result.error(), [&] {
+    return WNError::responseValidationFailed(ResponseValidationFailureReason::customValidationFailed(result.error()));
+  });
+  mutableState_.write([&](MutableState& state) { state.error = error; });
+}
+
 Request::HTTPResponseDispositionHandler Request::allowingAfter(HTTPResponseHandler handler) {
   return [handler = std::move(handler)](const auto& response, const DispositionCompletion& completion) {
     handler(response);

@@ -283,6 +283,9 @@ class Request : public std::enable_shared_from_this<Request> {
 
   // A handler that answers allow once `handler` has seen the response.
   static HTTPResponseDispositionHandler allowingAfter(HTTPResponseHandler handler);
+  // A failed validation becomes the request's error: the error itself when
+  // it is a WNError, otherwise wrapped as a custom validation failure.
+  void recordValidationResult(const ValidationResult& result);
   // Without a handler the response is allowed at once, on
   // `underlyingQueue`; with one, the handler decides on its queue. A
   // `cancel` answer marks the request cancelled with explicitlyCancelled

@@ -125,3 +125,22 @@ TEST_F(DownloadResponseFixture, ACancelledDownloadDeliversTheCancellationWithIts
   EXPECT_EQ(received->resumeData(), std::nullopt);
   EXPECT_EQ(log->take(), (Lines{"didCancel", "didFinish", "parsed " + cancelled, "delegate cleanup"}));
 }
+
+// The session never retries a cancelled request, so a retry a serializer
+// asked for must not keep the completion from being delivered, whether the
+// session answered before the cancel or after it.
+TEST_F(DownloadResponseFixture, CancellingWhileASerializersRetryIsPendingStillDeliversTheCompletion) {
+  delegate->retryAnswer = RetryResult::retry();
+  for (const bool answeredFirst : {true, false}) {
+    delegate->holdsAnswers = !answeredFirst;
+    request = makeDownloadRequest();
+    request->responseData(mainQueue, logged<platform::Data>("data"));
+    runAttempt(200, {}, std::nullopt);
+    log->take();
+    request->cancel();
+    if (!answeredFirst) delegate->answerHeld();
+    settle();
+    EXPECT_EQ(log->take().back(), "data " + cancelled) << "answered first: " << answeredFirst;
+    EXPECT_TRUE(request->isCancelled());
+  }
+}

@@ -2,7 +2,6 @@
 
 #include <variant>
 
-#include "Platform/Foundation/ProcessInfo.h"
 #include "Platform/URLLoading/URLSession.h"
 #include "Wendanet/Source/Core/TaggedUnion.h"
 #include "Wendanet/Source/Core/WNErrorCasts.h"
@@ -155,63 +154,36 @@ DataRequest& DataRequest::response(std::shared_ptr<platform::DispatchQueue> queu
 }
 
 void DataRequest::appendSerializingResponseHandler(std::shared_ptr<platform::DispatchQueue> queue,
-                                                   SerializeBody serialize, ResponseHandler<AnyValue> completion) {
+                                            SerializeBody serialize, ResponseHandler<AnyValue> completion) {
   appendResponseSerializer([request = std::weak_ptr<DataRequest>(self()), queue = std::move(queue),
                             serialize = std::move(serialize), completion = std::move(completion)] {
     const auto self = request.lock();
     if (!self) return;
-    const auto& processInfo = platform::ProcessInfo::processInfo();
-    const double start = processInfo.systemUptime();
-    auto result = self->serializeCurrentState(serialize);
-    const double end = processInfo.systemUptime();
-    self->underlyingQueue()->async([self, duration = end - start, result = std::move(result), queue, completion] {
+    // One lock at a time, in this order.
+    const auto urlRequest = self->lastRequest();
+    const auto response = self->response();
+    const auto body = self->data();
+    const auto error = self->error();
+    auto [result, duration] = runSerializer(serialize, urlRequest, response, body, error);
+    self->underlyingQueue()->async([self, duration, result = std::move(result), queue, completion] {
       self->finishResponseSerialization(duration, result, queue, completion);
     });
   });
 }
 
-Result<AnyValue> DataRequest::serializeCurrentState(const SerializeBody& serialize) const {
-  // One lock at a time, in this order.
-  const auto urlRequest = lastRequest();
-  const auto response = this->response();
-  const auto body = data();
-  const auto error = this->error();
-  try {
-    return serialize(urlRequest, response, body, error);
-  } catch (const WNError& failure) {
-    return std::unexpected(failure);
-  } catch (const platform::Error& failure) {
-    return std::unexpected(WNError::responseSerializationFailed(
-        ResponseSerializationFailureReason::customSerializationFailed(failure.clone())));
-  }
-}
-
 void DataRequest::finishResponseSerialization(double serializationDuration, const Result<AnyValue>& result,
-                                              std::shared_ptr<platform::DispatchQueue> queue,
-                                              ResponseHandler<AnyValue> completion) {
+                                      std::shared_ptr<platform::DispatchQueue> queue,
+                                      ResponseHandler<AnyValue> completion) {
   auto response = makeResponse(serializationDuration, result);
   report(&EventMonitor::requestDidParseSerializedResponse, response);
-  const auto delegate = this->delegate();
-  if (result || isCancelled() || !delegate) return deliverResponse(std::move(queue), std::move(completion), response);
-  delegate->retryResult(
-      self(), result.error(),
-      [self = self(), serializationDuration, queue = std::move(queue), completion = std::move(completion),
-       response = std::move(response)](RetryResult answer) mutable {
-        std::visit(
-            Overloaded{
-                [&](const RetryResult::Retry&) { self->retryThroughDelegate(std::nullopt); },
-                [&](const RetryResult::RetryWithDelay& retry) { self->retryThroughDelegate(retry.seconds); },
-                [&](const RetryResult::DoNotRetry&) {
-                  self->deliverResponse(std::move(queue), std::move(completion), std::move(response));
-                },
-                [&](const RetryResult::DoNotRetryWithError& refusal) {
-                  const WNError error =
-                      castToWNErrorOrFail(refusal.error, [] { return "Received retryError was not already WNError"; });
-                  self->deliverResponse(std::move(queue), std::move(completion),
-                                        self->makeResponse<AnyValue>(serializationDuration, std::unexpected(error)));
-                },
-            },
-            answer.value());
+  if (result) return deliverResponse(std::move(queue), std::move(completion), std::move(response));
+  retryOrDeliverSerializationFailure(
+      result.error(), [self = self(), serializationDuration, queue = std::move(queue),
+                       completion = std::move(completion),
+                       response = std::move(response)](std::optional<WNError> replaced) mutable {
+        if (!replaced) return self->deliverResponse(std::move(queue), std::move(completion), std::move(response));
+        self->deliverResponse(std::move(queue), std::move(completion),
+                              self->makeResponse<AnyValue>(serializationDuration, std::unexpected(*replaced)));
       });
 }
 

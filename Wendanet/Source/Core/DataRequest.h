@@ -116,7 +116,6 @@ class DataRequest : public Request, public SerializedResponseShorthands<DataRequ
   void runValidator(const Validation& validation);
   void appendSerializingResponseHandler(std::shared_ptr<platform::DispatchQueue> queue, SerializeBody serialize,
                                         ResponseHandler<AnyValue> completion);
-  Result<AnyValue> serializeCurrentState(const SerializeBody& serialize) const;
   void finishResponseSerialization(double serializationDuration, const Result<AnyValue>& result,
                                    std::shared_ptr<platform::DispatchQueue> queue,
                                    ResponseHandler<AnyValue> completion);

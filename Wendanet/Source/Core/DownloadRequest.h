@@ -221,7 +221,6 @@ class DownloadRequest final : public Request,
   void runValidator(const Validation& validation);
   void appendSerializingResponseHandler(std::shared_ptr<platform::DispatchQueue> queue, SerializeDownload serialize,
                                         ResponseHandler<AnyValue> completion);
-  Result<AnyValue> serializeCurrentState(const SerializeDownload& serialize) const;
   void finishResponseSerialization(double serializationDuration, const Result<AnyValue>& result,
                                    std::shared_ptr<platform::DispatchQueue> queue,
                                    ResponseHandler<AnyValue> completion);

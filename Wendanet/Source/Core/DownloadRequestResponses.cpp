@@ -1,6 +1,5 @@
 #include <variant>
 
-#include "Platform/Foundation/ProcessInfo.h"
 #include "Wendanet/Source/Core/DownloadRequest.h"
 #include "Wendanet/Source/Core/WNErrorCasts.h"
 
@@ -53,64 +52,36 @@ DownloadRequest& DownloadRequest::responseURL(std::shared_ptr<platform::Dispatch
 }
 
 void DownloadRequest::appendSerializingResponseHandler(std::shared_ptr<platform::DispatchQueue> queue,
-                                                       SerializeDownload serialize,
-                                                       ResponseHandler<AnyValue> completion) {
+                                            SerializeDownload serialize, ResponseHandler<AnyValue> completion) {
   appendResponseSerializer([request = std::weak_ptr<DownloadRequest>(self()), queue = std::move(queue),
                             serialize = std::move(serialize), completion = std::move(completion)] {
     const auto self = request.lock();
     if (!self) return;
-    const auto& processInfo = platform::ProcessInfo::processInfo();
-    const double start = processInfo.systemUptime();
-    auto result = self->serializeCurrentState(serialize);
-    const double end = processInfo.systemUptime();
-    self->underlyingQueue()->async([self, duration = end - start, result = std::move(result), queue, completion] {
+    // One lock at a time, in this order.
+    const auto urlRequest = self->lastRequest();
+    const auto response = self->response();
+    const auto file = self->fileURL();
+    const auto error = self->error();
+    auto [result, duration] = runSerializer(serialize, urlRequest, response, file, error);
+    self->underlyingQueue()->async([self, duration, result = std::move(result), queue, completion] {
       self->finishResponseSerialization(duration, result, queue, completion);
     });
   });
 }
 
-Result<AnyValue> DownloadRequest::serializeCurrentState(const SerializeDownload& serialize) const {
-  // One lock at a time, in this order.
-  const auto urlRequest = lastRequest();
-  const auto response = this->response();
-  const auto file = fileURL();
-  const auto error = this->error();
-  try {
-    return serialize(urlRequest, response, file, error);
-  } catch (const WNError& failure) {
-    return std::unexpected(failure);
-  } catch (const platform::Error& failure) {
-    return std::unexpected(WNError::responseSerializationFailed(
-        ResponseSerializationFailureReason::customSerializationFailed(failure.clone())));
-  }
-}
-
 void DownloadRequest::finishResponseSerialization(double serializationDuration, const Result<AnyValue>& result,
-                                                  std::shared_ptr<platform::DispatchQueue> queue,
-                                                  ResponseHandler<AnyValue> completion) {
+                                      std::shared_ptr<platform::DispatchQueue> queue,
+                                      ResponseHandler<AnyValue> completion) {
   auto response = makeResponse(serializationDuration, result);
   report(&EventMonitor::requestDidParseSerializedDownloadResponse, response);
-  const auto delegate = this->delegate();
-  if (result || !delegate) return deliverResponse(std::move(queue), std::move(completion), response);
-  delegate->retryResult(
-      self(), result.error(),
-      [self = self(), serializationDuration, queue = std::move(queue), completion = std::move(completion),
-       response = std::move(response)](RetryResult answer) mutable {
-        std::visit(
-            Overloaded{
-                [&](const RetryResult::Retry&) { self->retryThroughDelegate(std::nullopt); },
-                [&](const RetryResult::RetryWithDelay& retry) { self->retryThroughDelegate(retry.seconds); },
-                [&](const RetryResult::DoNotRetry&) {
-                  self->deliverResponse(std::move(queue), std::move(completion), std::move(response));
-                },
-                [&](const RetryResult::DoNotRetryWithError& refusal) {
-                  const WNError error =
-                      castToWNErrorOrFail(refusal.error, [] { return "Received retryError was not already WNError"; });
-                  self->deliverResponse(std::move(queue), std::move(completion),
-                                        self->makeResponse<AnyValue>(serializationDuration, std::unexpected(error)));
-                },
-            },
-            answer.value());
+  if (result) return deliverResponse(std::move(queue), std::move(completion), std::move(response));
+  retryOrDeliverSerializationFailure(
+      result.error(), [self = self(), serializationDuration, queue = std::move(queue),
+                       completion = std::move(completion),
+                       response = std::move(response)](std::optional<WNError> replaced) mutable {
+        if (!replaced) return self->deliverResponse(std::move(queue), std::move(completion), std::move(response));
+        self->deliverResponse(std::move(queue), std::move(completion),
+                              self->makeResponse<AnyValue>(serializationDuration, std::unexpected(*replaced)));
       });
 }
 

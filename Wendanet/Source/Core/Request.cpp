@@ -414,6 +414,27 @@ void Request::deliverPendingCURLText() {
 
 // Answering the HTTP response.
 
+void Request::retryOrDeliverSerializationFailure(const WNError& error,
+                                                 std::move_only_function<void(std::optional<WNError>)> deliver) {
+  const auto delegate = this->delegate();
+  if (isCancelled() || !delegate) return deliver(std::nullopt);
+  delegate->retryResult(
+      shared_from_this(), error,
+      [self = shared_from_this(), deliver = std::make_shared<decltype(deliver)>(std::move(deliver))](
+          RetryResult answer) {
+        std::visit(Overloaded{
+                       [&](const RetryResult::Retry&) { self->retryThroughDelegate(std::nullopt); },
+                       [&](const RetryResult::RetryWithDelay& retry) { self->retryThroughDelegate(retry.seconds); },
+                       [&](const RetryResult::DoNotRetry&) { (*deliver)(std::nullopt); },
+                       [&](const RetryResult::DoNotRetryWithError& refusal) {
+                         (*deliver)(castToWNErrorOrFail(refusal.error,
+                                                        [] { return "Received retryError was not already WNError"; }));
+                       },
+                   },
+                   answer.value());
+      });
+}
+
 void Request::recordValidationResult(const ValidationResult& result) {
   if (result) return;
   const WNError error = castToWNErrorOrDefault(result.error(), [&] {

@@ -7,10 +7,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "Platform/Dispatch/DispatchQueue.h"
 #include "Platform/Foundation/HTTPURLResponse.h"
+#include "Platform/Foundation/ProcessInfo.h"
 #include "Platform/Foundation/Progress.h"
 #include "Platform/Foundation/URLRequest.h"
 #include "Platform/Foundation/UUID.h"
@@ -19,12 +21,14 @@
 #include "Platform/URLLoading/URLSessionDelegate.h"
 #include "Platform/URLLoading/URLSessionTask.h"
 #include "Platform/URLLoading/URLSessionTaskMetrics.h"
+#include "Wendanet/Source/Core/AnyValue.h"
 #include "Wendanet/Source/Core/CachedResponseHandler.h"
 #include "Wendanet/Source/Core/EventMonitor.h"
 #include "Wendanet/Source/Core/Protected.h"
 #include "Wendanet/Source/Core/RedirectHandler.h"
 #include "Wendanet/Source/Core/RequestDelegate.h"
 #include "Wendanet/Source/Core/RequestInterceptor.h"
+#include "Wendanet/Source/Core/ResponseSerializationFailureReason.h"
 #include "Wendanet/Source/Core/WNError.h"
 
 namespace wendanet {
@@ -271,6 +275,33 @@ class Request : public std::enable_shared_from_this<Request> {
   // Hands a retry the request asked for to the delegate. A request whose
   // delegate is gone cannot be retried: it goes on to finish instead.
   void retryThroughDelegate(std::optional<double> delay);
+
+  // A serializer with its value type erased, run over the request's state
+  // and timed on the system's uptime clock. A thrown WNError is the failure
+  // as it is; any other error becomes a custom serialization failure.
+  template <class Serialize, class... State>
+  static std::pair<Result<AnyValue>, double> runSerializer(const Serialize& serialize, const State&... state) {
+    const auto& processInfo = platform::ProcessInfo::processInfo();
+    const double start = processInfo.systemUptime();
+    Result<AnyValue> result = [&]() -> Result<AnyValue> {
+      try {
+        return serialize(state...);
+      } catch (const WNError& failure) {
+        return std::unexpected(failure);
+      } catch (const platform::Error& failure) {
+        return std::unexpected(WNError::responseSerializationFailed(
+            ResponseSerializationFailureReason::customSerializationFailed(failure.clone())));
+      }
+    }();
+    return {std::move(result), processInfo.systemUptime() - start};
+  }
+  // After a serializer failed with `error`, the delegate decides whether the
+  // request is retried; a cancelled request or one without a delegate is
+  // not, so its handler is never left waiting. Unless it retries, `deliver`
+  // is called with the error the response must carry instead of the
+  // serializer's own, or with none to keep it.
+  void retryOrDeliverSerializationFailure(const WNError& error,
+                                          std::move_only_function<void(std::optional<WNError>)> deliver);
 
   // Calls `event` on the monitor, read under the lock and called after. A
   // kind reports its own events, which take the request as that kind.

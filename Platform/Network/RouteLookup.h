@@ -13,7 +13,7 @@ namespace platform {
 struct Route {
   enum class Kind { local, direct, viaGateway };
   Kind kind = Kind::direct;
-  std::optional<int> outputInterfaceIndex;
+  std::optional<int> outputInterfaceIndex = std::nullopt;
 
   friend bool operator==(const Route&, const Route&) = default;
 };

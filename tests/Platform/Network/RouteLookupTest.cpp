@@ -112,15 +112,6 @@ TEST(NetworkReachability, HostsAndAddressesOnThisMachine) {
             generalReachabilityFlags(currentNetworkInterfaces()));
 }
 
-TEST(NetworkReachability, CallbackIsInstalledOnlyWithAQueue) {
-  const auto reachability = NetworkReachability::createWithAddress(generic(ipv4("127.0.0.1")));
-  EXPECT_TRUE(reachability->setCallback([](NetworkReachability::Flags) {}));
-  EXPECT_TRUE(reachability->setDispatchQueue(DispatchQueue::make("org.wendanet.test.reachability")));
-  EXPECT_TRUE(reachability->hasCallback());
-  EXPECT_TRUE(reachability->setCallback(nullptr));
-  EXPECT_FALSE(reachability->hasCallback());
-}
-
 TEST(NetworkPathMonitor, TellsTheCurrentPathOnceWhenStartedAndNothingAfterCancel) {
   const auto queue = DispatchQueue::make("org.wendanet.test.path", DispatchQueue::Attributes::serial, DispatchQueue::main());
   const auto monitor = NetworkPathMonitor::make(NetworkInterfaceType::loopback);

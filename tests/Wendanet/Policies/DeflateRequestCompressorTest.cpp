@@ -111,13 +111,3 @@ TEST(DeflateRequestCompressor, ExistingEncodingInAnyCaseFailsByDefaultOrIsReplac
   EXPECT_EQ(names, std::vector<std::string>{"Content-Encoding: deflate"});
 }
 
-TEST(DeflateRequestCompressor, ThePredicateSeesTheBody) {
-  std::optional<std::string> seen;
-  const DeflateRequestCompressor compressor(Behavior::error, [&](const Data& body) {
-    seen = std::string(body.view());
-    return body.size() > 3;
-  });
-  EXPECT_EQ(*adaptNow(compressor, postWithBody(Data("abc")))->httpBody(), Data("abc"));
-  EXPECT_EQ(seen, "abc");
-  EXPECT_EQ(inflate(*adaptNow(compressor, postWithBody(Data("abcd")))->httpBody()), "abcd");
-}

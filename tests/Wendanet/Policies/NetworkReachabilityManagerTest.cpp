@@ -69,11 +69,6 @@ TEST(NetworkReachabilityManager, DescribesFlagsLetterByLetter) {
   EXPECT_EQ(Manager::describeFlags(gone), "nil");
 }
 
-TEST(NetworkReachabilityManager, CannotBeMadeWithoutAReachabilityObject) {
-  EXPECT_EQ(Manager::make(""), nullptr);
-  EXPECT_EQ(Manager::make(std::shared_ptr<NetworkReachability>()), nullptr);
-}
-
 TEST(NetworkReachabilityManager, LoopbackIsReachableDirectly) {
   const auto manager = Manager::make(loopbackReachability());
   const auto flags = manager->currentFlags();

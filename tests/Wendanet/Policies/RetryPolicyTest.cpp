@@ -74,15 +74,6 @@ TEST(RetryPolicy, URLErrorCodesAreFoundDirectlyOrInsideAWNError) {
   EXPECT_EQ(answer(*policy, {}, testError()), "doNotRetry");
 }
 
-TEST(RetryPolicy, DefaultURLErrorCodesAreTheTransientOnes) {
-  const auto& codes = RetryPolicy::defaultRetryableURLErrorCodes();
-  EXPECT_EQ(codes.size(), 18u);
-  for (Code code : {Code::cancelled, Code::badURL, Code::userAuthenticationRequired, Code::serverCertificateUntrusted,
-                    Code::cannotDecodeContentData}) {
-    EXPECT_FALSE(codes.contains(code)) << static_cast<int>(code);
-  }
-}
-
 TEST(ConnectionLostRetryPolicy, RetriesLostConnectionsOnlyUpToItsLimit) {
   const auto policy = ConnectionLostRetryPolicy::make();
   EXPECT_EQ(answer(*policy, {.retryCount = 0}, taskFailed(Code::networkConnectionLost)), "retryWithDelay 0.500000");

@@ -50,7 +50,7 @@ std::optional<Route> routeFromMessage(const nlmsghdr& header) {
 std::optional<Route> parseRouteReply(std::span<const std::uint8_t> reply) {
   // Netlink headers are 4-byte aligned; copy so the casts below are sound.
   alignas(nlmsghdr) std::array<std::uint8_t, 8192> buffer{};
-  if (reply.size() > buffer.size()) return std::nullopt;
+  if (reply.empty() || reply.size() > buffer.size()) return std::nullopt;
   std::memcpy(buffer.data(), reply.data(), reply.size());
   int remaining = static_cast<int>(reply.size());
   for (auto* header = reinterpret_cast<const nlmsghdr*>(buffer.data()); NLMSG_OK(header, remaining);

@@ -59,6 +59,13 @@ class OfflineRetrierTest : public ::testing::Test {
         });
   }
 
+  // Whoever still waits is answered when the retrier goes; the answer must
+  // arrive while the log still exists.
+  void TearDown() override {
+    retrier.reset();
+    drain();
+  }
+
   void retry(const std::string& name, const platform::AnyError& error = urlError(Code::notConnectedToInternet)) {
     retrier->retry(nullptr, nullptr, error, [this, name](RetryResult result) {
       std::lock_guard lock(mutex);

@@ -86,14 +86,15 @@ class NetworkReachabilityManager : public std::enable_shared_from_this<NetworkRe
   static std::string describeFlags(const std::weak_ptr<NetworkReachabilityManager>& manager);
   static std::string describeFlags(std::optional<Flags> flags);
 
+ protected:
+  explicit NetworkReachabilityManager(std::shared_ptr<platform::NetworkReachability> reachability);
+
  private:
   struct MutableState {
     Listener listener;
     std::shared_ptr<platform::DispatchQueue> listenerQueue;
     std::optional<NetworkReachabilityStatus> previousStatus;
   };
-
-  explicit NetworkReachabilityManager(std::shared_ptr<platform::NetworkReachability> reachability);
 
   const std::shared_ptr<platform::DispatchQueue> reachabilityQueue_;
   const std::shared_ptr<platform::NetworkReachability> reachability_;

@@ -12,7 +12,7 @@ packages=(
   cmake ninja-build g++ pkg-config git
   libfmt-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core libfontconfig-dev
-  libjavascriptcoregtk-4.1-dev nodejs npm
+  libjavascriptcoregtk-4.1-dev
   libcurl4-openssl-dev libssl-dev openssl libsqlite3-dev zlib1g-dev libboost-dev
   python3-httpbin gunicorn
   clang libclang-rt-14-dev
@@ -25,6 +25,9 @@ for package in "${packages[@]}"; do
     missing+=("$package")
   fi
 done
+# Node.js may come from elsewhere than Debian, with npm inside it; Debian's
+# own npm package would then conflict with it.
+if ! command -v npm >/dev/null; then missing+=(nodejs npm); fi
 if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
   sudo=""

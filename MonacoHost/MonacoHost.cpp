@@ -20,14 +20,14 @@ MonacoViewController* MonacoHost::makeViewController(QWidget* parent) const {
   return controller;
 }
 
-std::string MonacoHost::readText(MonacoViewController&) { return text_.get(); }
-std::optional<SyntaxHighlight> MonacoHost::readSyntax(MonacoViewController&) { return syntax_; }
-bool MonacoHost::readMinimap(MonacoViewController&) { return minimap_; }
-bool MonacoHost::readScrollbar(MonacoViewController&) { return scrollbar_; }
-bool MonacoHost::readSmoothCursor(MonacoViewController&) { return smoothCursor_; }
-CursorBlink MonacoHost::readCursorBlink(MonacoViewController&) { return cursorBlink_; }
-int MonacoHost::readFontSize(MonacoViewController&) { return fontSize_; }
-std::optional<Theme> MonacoHost::readTheme(MonacoViewController&) { return theme_; }
+std::string MonacoHost::readText(MonacoViewController&) const { return text_.get(); }
+std::optional<SyntaxHighlight> MonacoHost::readSyntax(MonacoViewController&) const { return syntax_; }
+bool MonacoHost::readMinimap(MonacoViewController&) const { return minimap_; }
+bool MonacoHost::readScrollbar(MonacoViewController&) const { return scrollbar_; }
+bool MonacoHost::readSmoothCursor(MonacoViewController&) const { return smoothCursor_; }
+CursorBlink MonacoHost::readCursorBlink(MonacoViewController&) const { return cursorBlink_; }
+int MonacoHost::readFontSize(MonacoViewController&) const { return fontSize_; }
+std::optional<Theme> MonacoHost::readTheme(MonacoViewController&) const { return theme_; }
 void MonacoHost::textChanged(MonacoViewController&, std::string text) { text_.set(std::move(text)); }
 
 }  // namespace monacohost

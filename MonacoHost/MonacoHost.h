@@ -37,14 +37,14 @@ class MonacoHost final : public MonacoViewControllerDelegate {
   // starts loading at once.
   MonacoViewController* makeViewController(QWidget* parent = nullptr) const;
 
-  std::string readText(MonacoViewController& controller) override;
-  std::optional<SyntaxHighlight> readSyntax(MonacoViewController& controller) override;
-  bool readMinimap(MonacoViewController& controller) override;
-  bool readScrollbar(MonacoViewController& controller) override;
-  bool readSmoothCursor(MonacoViewController& controller) override;
-  CursorBlink readCursorBlink(MonacoViewController& controller) override;
-  int readFontSize(MonacoViewController& controller) override;
-  std::optional<Theme> readTheme(MonacoViewController& controller) override;
+  std::string readText(MonacoViewController& controller) const override;
+  std::optional<SyntaxHighlight> readSyntax(MonacoViewController& controller) const override;
+  bool readMinimap(MonacoViewController& controller) const override;
+  bool readScrollbar(MonacoViewController& controller) const override;
+  bool readSmoothCursor(MonacoViewController& controller) const override;
+  CursorBlink readCursorBlink(MonacoViewController& controller) const override;
+  int readFontSize(MonacoViewController& controller) const override;
+  std::optional<Theme> readTheme(MonacoViewController& controller) const override;
   void textChanged(MonacoViewController& controller, std::string text) override;
 
  private:

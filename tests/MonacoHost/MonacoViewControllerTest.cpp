@@ -103,6 +103,16 @@ TEST(MonacoViewController, TextTravelsBothWaysUnchangedWithTheOptionsGiven) {
   const std::string large(300'000, 'x');
   page.editorValue("editor.getModel().setValue(" + PageSession::literal(large) + ")");
   EXPECT_TRUE(QTest::qWaitFor([&] { return editor.text == large; }, 10'000)) << editor.text.size();
+
+  // A reloaded page gets a new editor over the bound text of that moment,
+  // and its changes still come back.
+  editor.text = "[\"reloaded\"]";
+  editor.controller->webView()->reload();
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return page.evaluate("window.monaco && monaco.editor.getEditors().length === 1 && monaco.editor.getEditors()[0].getValue()").toString() == "[\"reloaded\"]"; },
+      60'000));
+  page.editorValue("editor.getModel().setValue('[]')");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return editor.text == "[]"; }, 10'000)) << editor.text;
 }
 
 TEST(MonacoViewController, FixedThemeGivesWayToTheSystemAppearanceAndFailuresAreReported) {

@@ -7,7 +7,13 @@
   'use strict';
 
   require.config({ paths: { vs: 'vs' } });
-  require(['vs/editor/editor.main'], function () {});
+  require(['vs/editor/editor.main'], function () {
+    // A page read from a file has no origin a worker could load its script
+    // from; refusing the worker at once makes the editor run that code here.
+    self.MonacoEnvironment.getWorker = function () {
+      throw new Error('The editor page runs without workers.');
+    };
+  });
 
   function textOfBytes(bytes) {
     return new TextDecoder().decode(Uint8Array.from(bytes, function (c) { return c.charCodeAt(0); }));

@@ -1,7 +1,5 @@
 #include "MonacoHost/MonacoViewController.h"
 
-#include <fmt/format.h>
-
 #include <QApplication>
 #include <QEvent>
 #include <QJsonArray>

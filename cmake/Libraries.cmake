@@ -22,9 +22,10 @@ endfunction()
 
 # One test executable per folder. Suites that need local servers run as one
 # process so the servers start once; the others are split per test case so
-# CTest can run them in parallel.
+# CTest can run them in parallel. A LAUNCHER is a command the whole suite
+# runs under, such as a virtual display.
 function(wendalore_test_suite name)
-  cmake_parse_arguments(ARG "WHOLE" "" "FOLDERS;DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "WHOLE" "" "FOLDERS;DEPENDS;LAUNCHER" ${ARGN})
   set(sources)
   foreach(folder IN LISTS ARG_FOLDERS)
     file(GLOB_RECURSE found CONFIGURE_DEPENDS "${folder}/*.cpp")
@@ -33,7 +34,9 @@ function(wendalore_test_suite name)
   add_executable(${name} ${sources})
   target_compile_options(${name} PRIVATE ${WENDALORE_WARNINGS})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gmock GTest::gtest_main)
-  if(ARG_WHOLE)
+  if(ARG_LAUNCHER)
+    add_test(NAME ${name} COMMAND ${ARG_LAUNCHER} $<TARGET_FILE:${name}>)
+  elseif(ARG_WHOLE)
     add_test(NAME ${name} COMMAND ${name})
   else()
     include(GoogleTest)

@@ -12,6 +12,7 @@ packages=(
   cmake ninja-build g++ pkg-config git
   libfmt-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core libfontconfig-dev
+  qt6-webengine-dev qt6-webchannel-dev
   libjavascriptcoregtk-4.1-dev
   libcurl4-openssl-dev libssl-dev openssl libsqlite3-dev zlib1g-dev libboost-dev
   python3-httpbin gunicorn
@@ -37,7 +38,7 @@ if ((${#missing[@]})); then
 fi
 
 # Web assets come from npm, pinned by each folder's lockfile.
-for assets in "$root/Highlighter/Resources"; do
+for assets in "$root/Highlighter/Resources" "$root/MonacoHost/Resources"; do
   if [ ! -d "$assets/node_modules" ]; then
     (cd "$assets" && npm ci --no-audit --no-fund)
   fi

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "Highlighter/SyntaxHighlight.h"
+#include "MonacoHost/SyntaxHighlight.h"
 #include "tests/Platform/ScratchDirectory.h"
 
-using highlighter::SyntaxHighlight;
+using monacohost::SyntaxHighlight;
 
 TEST(SyntaxHighlight, ReadyDefinitionsComeFromTheEditorBundle) {
   const std::pair<const SyntaxHighlight*, const char*> definitions[] = {

@@ -6,7 +6,7 @@
 
 #include "Platform/Foundation/Bundle.h"
 
-namespace highlighter {
+namespace monacohost {
 
 // A language definition for the code editor's tokenizer: a display title
 // and the JavaScript text of the definition, the body of a function that
@@ -24,8 +24,11 @@ struct SyntaxHighlight {
   static const SyntaxHighlight& cpp();
   static const SyntaxHighlight& systemVerilog();
 
-  // Found once per process; stops the process when it is missing.
+  // The module's resource bundle "MonacoHost_MonacoHost.bundle", which also
+  // holds the editor page. Found once per process, in the main bundle's
+  // resource directory or else its own directory; stops the process with
+  // "unable to find bundle named MonacoHost_MonacoHost" when it is missing.
   static const std::shared_ptr<const platform::Bundle>& moduleBundle();
 };
 
-}  // namespace highlighter
+}  // namespace monacohost

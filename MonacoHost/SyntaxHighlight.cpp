@@ -1,19 +1,29 @@
-#include "Highlighter/SyntaxHighlight.h"
+#include "MonacoHost/SyntaxHighlight.h"
 
 #include <fmt/format.h>
 
 #include <fstream>
 #include <sstream>
 
-#include "Highlighter/ResourceBundle.h"
 #include "Platform/Fatal.h"
 #include "Platform/Foundation/UTF8.h"
 
-namespace highlighter {
+namespace monacohost {
 
 namespace {
 
-constexpr std::string_view bundleName = "MonacoHost_MonacoHost.bundle";
+constexpr std::string_view bundleName = "MonacoHost_MonacoHost";
+
+std::shared_ptr<const platform::Bundle> findModuleBundle() {
+  // The module's code is linked into the executable, so the bundle holding
+  // it is the main bundle: its places are searched once each.
+  const auto main = platform::Bundle::main();
+  for (const auto& place : {main->resourcePath(), main->bundlePath()}) {
+    if (!place) continue;
+    if (auto found = platform::Bundle::atPath(*place / fmt::format("{}.bundle", bundleName))) return found;
+  }
+  platform::fatal(fmt::format("unable to find bundle named {}", bundleName));
+}
 
 SyntaxHighlight readyDefinition(std::string title, std::string_view fileName) {
   const auto url = SyntaxHighlight::moduleBundle()->pathForResource(fileName, "js", "Languages");
@@ -35,7 +45,7 @@ SyntaxHighlight::SyntaxHighlight(std::string title, const std::filesystem::path&
 }
 
 const std::shared_ptr<const platform::Bundle>& SyntaxHighlight::moduleBundle() {
-  static const auto bundle = findResourceBundle(bundleName);
+  static const auto bundle = findModuleBundle();
   return bundle;
 }
 
@@ -54,4 +64,4 @@ const SyntaxHighlight& SyntaxHighlight::systemVerilog() {
   return definition;
 }
 
-}  // namespace highlighter
+}  // namespace monacohost

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "MonacoHost/EditorScript.h"
+#include "MonacoHost/MonacoViewControllerDelegate.h"
+
+class QWebEngineView;
+
+namespace monacohost {
+
+// Shows the code editor page of the module's bundle in a web view, creates
+// the editor in it from the delegate's text and options each time the page
+// has loaded, follows the system's light or dark appearance, and hands every
+// text change of the page to the delegate.
+//
+// A widget: like every widget it belongs to its parent. Main thread only.
+class MonacoViewController : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit MonacoViewController(QWidget* parent = nullptr);
+
+  // Asked for text and options whenever the editor is created; set it
+  // before the view loads.
+  std::shared_ptr<MonacoViewControllerDelegate> delegate;
+
+  // Null until `loadView`.
+  QWebEngineView* webView() const { return webView_; }
+
+  // Builds the web view with the text message handler, and starts following
+  // the system's appearance.
+  void loadView();
+  // Requests the editor page.
+  void viewDidLoad();
+  void loadEditorPage();
+
+  // Runs the program that creates the editor with the delegate's values of
+  // this moment.
+  void createEditor();
+  // Switches the editor to the system's appearance.
+  void updateTheme();
+  // "vs-dark" when the application's palette is dark, otherwise "vs".
+  static std::string detectTheme();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  EditorOptions readOptions();
+  void navigationFinished(bool succeeded);
+  // Script failures are reported, never retried.
+  void evaluate(std::string script);
+  void showScriptError(const QString& error, const std::string& script);
+  void showError(const QString& informativeText);
+
+  QWebEngineView* webView_ = nullptr;
+};
+
+}  // namespace monacohost

@@ -1,0 +1,47 @@
+// The editor page's side of the host. The editor's modules are required
+// while the page loads, so the host finds `monaco` once loading has finished;
+// the host then calls `editor.create` with the options it was given, the
+// text as the Base64 of its UTF-8 bytes decoded by atob, one character per
+// byte. Every change of the text goes back to the host the same way.
+(function () {
+  'use strict';
+
+  require.config({ paths: { vs: 'vs' } });
+  require(['vs/editor/editor.main'], function () {
+    // A page read from a file has no origin a worker could load its script
+    // from; refusing the worker at once makes the editor run that code here.
+    self.MonacoEnvironment.getWorker = function () {
+      throw new Error('The editor page runs without workers.');
+    };
+  });
+
+  function textOfBytes(bytes) {
+    return new TextDecoder().decode(Uint8Array.from(bytes, function (c) { return c.charCodeAt(0); }));
+  }
+
+  function base64OfText(text) {
+    var bytes = new TextEncoder().encode(text);
+    var chunks = [];
+    // Spread in slices: one call with every byte would overflow the stack.
+    for (var start = 0; start < bytes.length; start += 0x8000) {
+      chunks.push(String.fromCharCode.apply(null, bytes.subarray(start, start + 0x8000)));
+    }
+    return btoa(chunks.join(''));
+  }
+
+  var current = null;
+
+  window.editor = {
+    create: function (options) {
+      // A second creation replaces the editor instead of stacking another.
+      if (current) current.dispose();
+      options.value = textOfBytes(options.value);
+      var instance = monaco.editor.create(document.getElementById('container'), options);
+      instance.onDidChangeModelContent(function () {
+        messageHandlers.updateText.postMessage(base64OfText(instance.getValue()));
+      });
+      current = instance;
+      return instance;
+    }
+  };
+})();

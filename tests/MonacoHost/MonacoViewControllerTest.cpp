@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPalette>
+#include <QTest>
+#include <QVBoxLayout>
+#include <QWebEngineView>
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "MonacoHost/MonacoHost.h"
+#include "tests/MonacoHost/PageSession.h"
+#include "tests/Platform/ScratchDirectory.h"
+
+using monacohost::MonacoHost;
+using monacohost::MonacoViewController;
+using monacohost::SyntaxHighlight;
+using monacohost::TextBinding;
+using monacohost::Theme;
+
+namespace {
+
+// A window holding one editor over `text`.
+struct EditorWindow {
+  std::string text;
+  std::unique_ptr<QWidget> window = std::make_unique<QWidget>();
+  MonacoViewController* controller = nullptr;
+
+  EditorWindow(std::string initialText, const std::function<MonacoHost(MonacoHost)>& configure)
+      : text(std::move(initialText)) {
+    const MonacoHost host = configure(MonacoHost(TextBinding{[this] { return text; },
+                                                             [this](std::string changed) { text = std::move(changed); }}));
+    auto* layout = new QVBoxLayout(window.get());
+    controller = host.makeViewController(window.get());
+    layout->addWidget(controller);
+    window->resize(900, 600);
+    window->show();
+  }
+
+  PageSession page() { return PageSession(*controller->webView()); }
+
+  // The alert the controller put up, taken down again.
+  QString takeAlert() {
+    QMessageBox* alert = nullptr;
+    if (!QTest::qWaitFor([&] { return (alert = controller->findChild<QMessageBox*>()) != nullptr; }, 10'000)) {
+      return {};
+    }
+    EXPECT_EQ(alert->text(), "Error");
+    EXPECT_EQ(alert->icon(), QMessageBox::Critical);
+    QString informative = alert->informativeText();
+    delete alert;
+    return informative;
+  }
+};
+
+const std::string awkwardJSON =
+    "{\n"
+    "  \"quote\": \"say \\\"hi\\\"\",\n"
+    "  'single': 'it''s',\n"
+    "  \"path\": \"C:\\\\Temp\\\\new\",\n"
+    "  \"tab\":\t\"\\n\",\n"
+    "  \"text\": \"na\xC3\xAFve \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80 </script>\"\r\n"
+    "}\n";
+
+}  // namespace
+
+TEST(MonacoViewController, TextTravelsBothWaysUnchangedWithTheOptionsGiven) {
+  EditorWindow editor(awkwardJSON, [](MonacoHost host) {
+    return host.syntax(SyntaxHighlight::swift()).fontSize(11).minimap(false).cursorBlink(monacohost::CursorBlink::solid);
+  });
+  auto page = editor.page();
+  ASSERT_TRUE(page.waitForEditor());
+
+  // Monaco keeps the first line ending for the whole text, so compare with
+  // CRLF made LF.
+  std::string expected = awkwardJSON;
+  expected.replace(expected.find("\r\n"), 2, "\n");
+  EXPECT_EQ(page.editorValue("editor.getValue()").toString().toStdString(), expected);
+
+  EXPECT_EQ(page.editorValue("editor.getModel().getLanguageId()").toString(), "mySpecialLanguage");
+  EXPECT_EQ(page.editorValue("editor.getOption(monaco.editor.EditorOption.fontSize)").toInt(), 11);
+  EXPECT_EQ(page.editorValue("editor.getOption(monaco.editor.EditorOption.minimap).enabled").toBool(), false);
+  EXPECT_EQ(page.editorValue("editor.getOption(monaco.editor.EditorOption.cursorBlinking)").toInt(), 5)
+      << "solid blinking";
+  // The definition colours the text: its tokens carry its postfix.
+  EXPECT_TRUE(page.evaluate("JSON.stringify(monaco.editor.tokenize('let x = 1', 'mySpecialLanguage'))")
+                  .toString()
+                  .contains(".swift"));
+  EXPECT_TRUE(page.evaluate("document.querySelector('.monaco-editor').classList.contains('vs')").toBool());
+  EXPECT_EQ(editor.text, awkwardJSON) << "creating the editor writes nothing back";
+
+  // Keys typed at the end of the text reach the binding.
+  page.editorValue("(editor.setPosition(editor.getModel().getFullModelRange().getEndPosition()), editor.focus())");
+  QTest::keyClicks(editor.controller->webView()->focusProxy(), "typed");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return editor.text == expected + "typed"; }, 10'000)) << editor.text;
+
+  // Every character survives the way back, whatever the page holds.
+  const std::string replaced = "\"\\\n\xC3\xA9\xF0\x9F\x98\x80\t'`${x}\x01";
+  page.editorValue("editor.getModel().setValue(" + PageSession::literal(replaced) + ")");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return editor.text == replaced; }, 10'000)) << editor.text;
+  const std::string large(300'000, 'x');
+  page.editorValue("editor.getModel().setValue(" + PageSession::literal(large) + ")");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return editor.text == large; }, 10'000)) << editor.text.size();
+
+  // A reloaded page gets a new editor over the bound text of that moment,
+  // and its changes still come back.
+  editor.text = "[\"reloaded\"]";
+  editor.controller->webView()->reload();
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return page.evaluate("window.monaco && monaco.editor.getEditors().length === 1 && monaco.editor.getEditors()[0].getValue()").toString() == "[\"reloaded\"]"; },
+      60'000));
+  page.editorValue("editor.getModel().setValue('[]')");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return editor.text == "[]"; }, 10'000)) << editor.text;
+}
+
+TEST(MonacoViewController, FixedThemeGivesWayToTheSystemAppearanceAndFailuresAreReported) {
+  const QPalette original = QApplication::palette();
+  EditorWindow editor("", [](MonacoHost host) { return host.theme(Theme::dark); });
+  auto page = editor.page();
+  ASSERT_TRUE(page.waitForEditor());
+  const auto editorIsDark = [&] {
+    return page.evaluate("document.querySelector('.monaco-editor').classList.contains('vs-dark')").toBool();
+  };
+  EXPECT_TRUE(editorIsDark());
+  EXPECT_EQ(page.editorValue("editor.getValue()").toString(), "");
+  EXPECT_EQ(page.editorValue("editor.getModel().getLanguageId()").toString(), "plaintext");
+
+  // The system turns light, then dark: the editor follows both times.
+  QPalette light = original;
+  light.setColor(QPalette::Window, Qt::white);
+  light.setColor(QPalette::WindowText, Qt::black);
+  QApplication::setPalette(light);
+  EXPECT_EQ(MonacoViewController::detectTheme(), "vs");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !editorIsDark(); }, 10'000));
+  QPalette dark = light;
+  dark.setColor(QPalette::Window, QColor(30, 30, 30));
+  dark.setColor(QPalette::WindowText, Qt::white);
+  QApplication::setPalette(dark);
+  EXPECT_EQ(MonacoViewController::detectTheme(), "vs-dark");
+  EXPECT_TRUE(QTest::qWaitFor(editorIsDark, 10'000));
+  QApplication::setPalette(original);
+
+  // Creating the editor again replaces it, silently.
+  editor.controller->createEditor();
+  page.evaluate("0");
+  EXPECT_EQ(page.evaluate("monaco.editor.getEditors().length").toInt(), 1);
+  EXPECT_EQ(editor.controller->findChild<QMessageBox*>(), nullptr);
+
+  // A definition that is not valid script fails the creation, and the
+  // alert shows the whole script.
+  ScratchDirectory scratch;
+  MonacoHost broken = MonacoHost(TextBinding{[] { return std::string(); }, [](std::string) {}})
+                                .syntax(SyntaxHighlight("Broken", scratch.write("broken.js", "return {")));
+  editor.controller->delegate = std::make_shared<MonacoHost>(broken);
+  editor.controller->createEditor();
+  const QString failure = editor.takeAlert();
+  EXPECT_TRUE(failure.startsWith("Something went wrong while evaluating SyntaxError")) << failure.toStdString();
+  monacohost::EditorOptions options;
+  options.syntax = broken.readSyntax(*editor.controller);
+  EXPECT_TRUE(failure.endsWith(": " + QString::fromStdString(monacohost::editorCreationScript(options))))
+      << failure.toStdString();
+
+  // A page that cannot be loaded says so and creates no editor.
+  editor.controller->webView()->load(QUrl::fromLocalFile("/nonexistent/index.html"));
+  const QString loadFailure = editor.takeAlert();
+  EXPECT_TRUE(loadFailure.startsWith("The editor page could not be loaded: file:///nonexistent/index.html"))
+      << loadFailure.toStdString();
+}

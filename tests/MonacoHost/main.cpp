@@ -1,0 +1,12 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+// The web views need an application object, made before any test runs and
+// gone only after the last view.
+int main(int argc, char* argv[]) {
+  testing::InitGoogleTest(&argc, argv);
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication application(argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -32,6 +32,7 @@ class DownloadRouter final : public platform::URLSessionDelegate {
   }
   // Runs after the first bytes of a download are written.
   std::function<void(DownloadRequest&)> afterFirstWrite;
+  std::promise<void> invalidated;
 
   void didResumeAtOffset(SessionRef, const std::shared_ptr<platform::URLSessionDownloadTask>& task,
                          std::int64_t fileOffset, std::int64_t expectedTotalBytes) override {
@@ -47,6 +48,7 @@ class DownloadRouter final : public platform::URLSessionDelegate {
                                  const platform::URL& location) override {
     requestOf(*task)->moveDownloadedFile(task, location, *platform::FileManager::defaultManager());
   }
+  void didBecomeInvalidWithError(SessionRef, const platform::AnyError&) override { invalidated.set_value(); }
   void didCompleteWithError(SessionRef, const std::shared_ptr<platform::URLSessionTask>& task,
                             const platform::AnyError& error) override {
     requestOf(*task)->didCompleteTask(task, error ? std::optional(WNError::sessionTaskFailed(error)) : std::nullopt);
@@ -64,7 +66,12 @@ class DownloadRouter final : public platform::URLSessionDelegate {
 
 class DownloadRequestRoundTrip : public ::testing::Test {
  protected:
-  void TearDown() override { session->invalidateAndCancel(); }
+  // Every file of the session is gone once it has become invalid, so the
+  // next test's count of download files starts clean.
+  void TearDown() override {
+    session->invalidateAndCancel();
+    EXPECT_EQ(router->invalidated.get_future().wait_for(std::chrono::seconds(30)), std::future_status::ready);
+  }
 
   std::shared_ptr<DownloadRequest> makeRequest(DownloadRequest::Downloadable downloadable, const char* name) {
     return DownloadRequest::make({.underlyingQueue = root,

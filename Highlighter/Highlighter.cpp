@@ -7,7 +7,6 @@
 
 #include "Highlighter/HTMLSpanConverter.h"
 #include "Platform/Dispatch/DispatchQueue.h"
-#include "Highlighter/ResourceBundle.h"
 #include "Platform/Fatal.h"
 #include "Platform/Foundation/UTF8.h"
 #include "Platform/Text/HTMLImporter.h"
@@ -19,7 +18,7 @@ using platform::AttributedString;
 
 namespace {
 
-constexpr std::string_view bundleName = "Highlighter_Highlighter.bundle";
+constexpr std::string_view bundleName = "Highlighter_Highlighter";
 
 // The whole file as text; absent when it cannot be read or is not UTF-8.
 std::optional<std::u16string> readText(const std::filesystem::path& path) {
@@ -54,7 +53,7 @@ std::vector<std::string> toUTF8(const std::vector<std::u16string>& texts) {
 }  // namespace
 
 const std::shared_ptr<const platform::Bundle>& Highlighter::moduleBundle() {
-  static const auto bundle = findResourceBundle(bundleName);
+  static const auto bundle = platform::Bundle::moduleResourceBundle(bundleName);
   return bundle;
 }
 

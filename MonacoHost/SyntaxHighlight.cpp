@@ -14,17 +14,6 @@ namespace {
 
 constexpr std::string_view bundleName = "MonacoHost_MonacoHost";
 
-std::shared_ptr<const platform::Bundle> findModuleBundle() {
-  // The module's code is linked into the executable, so the bundle holding
-  // it is the main bundle: its places are searched once each.
-  const auto main = platform::Bundle::main();
-  for (const auto& place : {main->resourcePath(), main->bundlePath()}) {
-    if (!place) continue;
-    if (auto found = platform::Bundle::atPath(*place / fmt::format("{}.bundle", bundleName))) return found;
-  }
-  platform::fatal(fmt::format("unable to find bundle named {}", bundleName));
-}
-
 SyntaxHighlight readyDefinition(std::string title, std::string_view fileName) {
   const auto url = SyntaxHighlight::moduleBundle()->pathForResource(fileName, "js", "Languages");
   if (!url) platform::fatal(fmt::format("The language definition \"Languages/{}.js\" is missing.", fileName));
@@ -45,7 +34,7 @@ SyntaxHighlight::SyntaxHighlight(std::string title, const std::filesystem::path&
 }
 
 const std::shared_ptr<const platform::Bundle>& SyntaxHighlight::moduleBundle() {
-  static const auto bundle = findModuleBundle();
+  static const auto bundle = platform::Bundle::moduleResourceBundle(bundleName);
   return bundle;
 }
 

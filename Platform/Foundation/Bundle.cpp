@@ -1,8 +1,10 @@
 #include "Platform/Foundation/Bundle.h"
 
 #include <algorithm>
+#include <string>
 #include <system_error>
 
+#include "Platform/Fatal.h"
 #include "Platform/Foundation/MainBundleInfo.h"
 
 namespace platform {
@@ -84,6 +86,18 @@ std::vector<std::filesystem::path> Bundle::pathsForResources(std::string_view ty
   }
   std::ranges::sort(paths);
   return paths;
+}
+
+std::shared_ptr<const Bundle> Bundle::moduleResourceBundle(std::string_view name) {
+  // The bundle holding the module's code is the main bundle itself, so its
+  // places are searched once each.
+  const auto main = Bundle::main();
+  const std::string folder = std::string(name) + ".bundle";
+  for (const auto& candidate : {main->resourcePath(), main->bundlePath()}) {
+    if (!candidate) continue;
+    if (auto found = atPath(*candidate / folder)) return found;
+  }
+  fatal("unable to find bundle named " + std::string(name));
 }
 
 }  // namespace platform

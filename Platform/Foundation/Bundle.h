@@ -27,6 +27,11 @@ class Bundle {
   // The bundle in the directory `path`, with an empty information
   // dictionary; null when no directory is there.
   static std::shared_ptr<const Bundle> atPath(const std::filesystem::path& path);
+  // The resource bundle "<name>.bundle" of a module linked into this
+  // program: looked for in the main bundle's resource directory, then in
+  // its own directory. Stops the process with "unable to find bundle named
+  // <name>" when neither holds it.
+  static std::shared_ptr<const Bundle> moduleResourceBundle(std::string_view name);
 
   const InfoDictionary& infoDictionary() const { return infoDictionary_; }
   // The value under `key`, absent when the dictionary has no such key.

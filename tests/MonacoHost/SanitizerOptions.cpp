@@ -12,5 +12,6 @@ extern "C" const char* __lsan_default_suppressions() {
          "leak:libdbus-1.so\n"
          "leak:libudev.so\n"
          "leak:libfontconfig.so\n"
-         "leak:libubsan.so\n";
+         "leak:libubsan.so\n"
+         "leak:libasan.so\n";
 }

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <filesystem>
 #include <future>
@@ -174,6 +179,38 @@ TEST_F(DownloadRequestFixture, CancellingWithoutARunningDownloadTaskFinishesAndN
   }
 }
 
+namespace {
+
+// A loopback port whose connections the kernel accepts and nobody answers.
+class SilentListener {
+ public:
+  SilentListener() : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (socket_ < 0 || ::bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(socket_, 4) != 0 || ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+      ADD_FAILURE() << "No loopback listener";
+      return;
+    }
+    port_ = ntohs(address.sin_port);
+  }
+  ~SilentListener() {
+    if (socket_ >= 0) ::close(socket_);
+  }
+  SilentListener(const SilentListener&) = delete;
+  SilentListener& operator=(const SilentListener&) = delete;
+
+  int port() const { return port_; }
+
+ private:
+  int socket_;
+  int port_ = 0;
+};
+
+}  // namespace
+
 // An unstarted download task made from resume data hands that data back
 // when it is cancelled for it.
 TEST_F(DownloadRequestFixture, CancellingADownloadTaskKeepsTheResumeDataItHandsBack) {
@@ -181,9 +218,12 @@ TEST_F(DownloadRequestFixture, CancellingADownloadTaskKeepsTheResumeDataItHandsB
   auto partial = platform::DownloadFile::create(directory);
   ASSERT_TRUE(partial && partial->append("abc", 3));
   partial->keep();
-  // Nothing listens there.
-  const platform::DownloadResumeData original{*platform::URL::string("http://127.0.0.1:9/file"), "\"v1\"",
-                                              std::nullopt, partial->path(), 3};
+  // Cancelling resumes the task first: its connection must stay pending
+  // until the cancel arrives, so the port listens and never answers.
+  const SilentListener listener;
+  const platform::DownloadResumeData original{
+      *platform::URL::string("http://127.0.0.1:" + std::to_string(listener.port()) + "/file"), "\"v1\"",
+      std::nullopt, partial->path(), 3};
   const auto session = platform::URLSession::make(platform::URLSessionConfiguration::defaultConfiguration());
   request = makeDownloadRequest(original.encoded());
   const auto task = request->createTaskWithResumeData(original.encoded(), session);

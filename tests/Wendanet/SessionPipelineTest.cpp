@@ -14,6 +14,7 @@
 #include "Wendanet/Source/Core/Retrier.h"
 #include "Wendanet/Source/Core/Session.h"
 #include "Wendanet/Source/Core/Uploadable.h"
+#include "tests/Wendanet/RecordingMonitor.h"
 #include "tests/Wendanet/TestErrors.h"
 
 using namespace wendanet;
@@ -221,4 +222,23 @@ TEST_F(SessionPipelineTest, ALazyRequestStartsOnItsFirstResumeOnly) {
   EXPECT_FALSE(request->error());
   request->resume();
   EXPECT_EQ(log->eventsThrough("finish"), (std::vector<std::string>{"failToCreate createURLRequestFailed", "finish"}));
+}
+
+TEST_F(SessionPipelineTest, ARequestResumedAgainBeforeItsTaskExistsIsPerformedOnce) {
+  const auto session = Session::makeWithConfiguration(platform::URLSessionConfiguration::ephemeralConfiguration(),
+                                                      nullptr, platform::DispatchQueue::make("test.twice"),
+                                                      {.startRequestsImmediately = false, .eventMonitors = {log}});
+  const auto request = session->requestWithParameters(url());
+  {
+    wendanet::testing::QueueGate gate(*session->rootQueue());
+    request->resume();
+    request->suspend();
+    request->resume();
+  }
+  log->eventsThrough("task");
+  // Any second perform would have made its task by now.
+  session->rootQueue()->sync([] {});
+  session->requestQueue()->sync([] {});
+  session->rootQueue()->sync([] {});
+  EXPECT_EQ(request->tasks().size(), 1U);
 }

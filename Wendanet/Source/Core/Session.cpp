@@ -115,8 +115,10 @@ std::shared_ptr<platform::URLSessionConfiguration> Session::sessionConfiguration
 
 void Session::startRequestIfNeeded(const std::shared_ptr<Request>& request) {
   rootQueue_->async([self = shared_from_this(), request] {
-    // A request already on its way to a task is not performed twice.
+    // A request already on its way to a task is not performed twice: it
+    // counts as active from here on, before its perform block has run.
     if (self->requestTaskMap_.taskForRequest(request) || self->activeRequests_.contains(request)) return;
+    self->activeRequests_.insert(request);
     self->perform(request);
   });
 }

@@ -90,9 +90,6 @@ class Session : public RequestDelegate,
 
   using Settings = SessionSettings;
 
-  // A new list of one WendanetNotifications.
-  static std::vector<std::shared_ptr<EventMonitor>> defaultMonitors() { return defaultSessionMonitors(); }
-
   // Over a URL session made by the caller, whose delegate queue must run on
   // `rootQueue`; a background configuration or any other queue stops the
   // process.
@@ -378,7 +375,7 @@ class Session : public RequestDelegate,
   const std::shared_ptr<RedirectHandler> redirectHandler_;
   const std::shared_ptr<CachedResponseHandler> cachedResponseHandler_;
   const std::shared_ptr<CompositeEventMonitor> eventMonitor_;
-  const std::vector<std::shared_ptr<EventMonitor>> defaultEventMonitors_ = defaultMonitors();
+  const std::vector<std::shared_ptr<EventMonitor>> defaultEventMonitors_ = defaultSessionMonitors();
 
   // Root queue only.
   RequestTaskMap requestTaskMap_;

@@ -342,7 +342,9 @@ void Request::processNextResponseSerializer() {
     state.responseSerializerProcessingFinished = true;
     state.isFinishing = false;
   });
-  if (next) serializationQueue_->async(std::move(*next));
+  // The running serializer keeps its request alive: a handler added after
+  // the request's clean-up has nobody else holding the request for it.
+  if (next) serializationQueue_->async([self = shared_from_this(), next = std::move(*next)] { next(); });
   if (!completions) return;
   for (auto& completion : *completions) completion();
   cleanup();

@@ -144,6 +144,13 @@ class Request : public std::enable_shared_from_this<Request> {
   std::shared_ptr<const platform::URLSessionTaskMetrics> metrics() const { return lastMetrics(); }
   std::int64_t retryCount() const;
   std::optional<WNError> error() const;
+  // Runs `action` with the state while the state lock is held, so that a
+  // task told inside it follows the request's state exactly. `action` must
+  // not touch the request.
+  template <class Action>
+  auto withStateLocked(Action&& action) const {
+    return mutableState_.write([&](const MutableState& state) { return std::forward<Action>(action)(state.state); });
+  }
 
   // Lifecycle, called by the session on `underlyingQueue`; a call from any
   // other queue stops the process.

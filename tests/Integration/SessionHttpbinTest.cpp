@@ -1,0 +1,266 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <future>
+#include <map>
+#include <string>
+#include <tuple>
+
+#include "Platform/Coding/CodingFields.h"
+#include "Wendanet/Source/Core/JSONParameterEncoder.h"
+#include "Wendanet/Source/Core/Never.h"
+#include "Wendanet/Source/Core/Session.h"
+#include "tests/Wendanet/ScratchDirectory.h"
+#include "tests/servers/HttpbinServer.h"
+
+using namespace wendanet;
+
+namespace {
+
+struct Login {
+  std::string name;
+  std::string password;
+  static constexpr auto codingFields() {
+    return std::tuple{platform::field("name", &Login::name), platform::field("password", &Login::password)};
+  }
+  friend bool operator==(const Login&, const Login&) = default;
+};
+
+// What httpbin echoes of a request.
+struct Echo {
+  std::string url;
+  std::map<std::string, std::string> args;
+  static constexpr auto codingFields() {
+    return std::tuple{platform::field("url", &Echo::url), platform::field("args", &Echo::args)};
+  }
+};
+
+struct PostEcho {
+  std::string data;
+  std::map<std::string, std::string> form;
+  std::optional<Login> json;
+  static constexpr auto codingFields() {
+    return std::tuple{platform::field("data", &PostEcho::data), platform::field("form", &PostEcho::form),
+                      platform::field("json", &PostEcho::json)};
+  }
+};
+
+// Waits for a value the test cannot go on without; a value that never
+// comes fails the test instead of hanging it.
+template <class Value>
+Value await(std::future<Value> future) {
+  if (future.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
+    ADD_FAILURE() << "nothing arrived";
+    std::abort();
+  }
+  return future.get();
+}
+
+// Keeps the one response a handler must get, and fails on a second.
+template <class Response>
+class OneResponse {
+ public:
+  std::function<void(const Response&)> handler() {
+    return [this](const Response& response) {
+      if (calls_.fetch_add(1) == 0) {
+        promise_.set_value(response);
+      } else {
+        ADD_FAILURE() << "a second completion";
+      }
+    };
+  }
+  Response get() { return await(promise_.get_future()); }
+
+ private:
+  std::promise<Response> promise_;
+  std::atomic<int> calls_ = 0;
+};
+
+class SessionHttpbin : public ::testing::Test {
+ protected:
+  static Session::URLRef url(const std::string& path) {
+    return std::make_shared<ConvertibleString>(testservers::HttpbinServer::shared().baseURL() + path);
+  }
+
+  const std::shared_ptr<Session> session = Session::makeWithConfiguration(
+      nullptr, nullptr, platform::DispatchQueue::make(std::string(Session::defaultRootQueueLabel)));
+  const std::shared_ptr<platform::DispatchQueue> handlers = platform::DispatchQueue::make("test.handlers");
+};
+
+// The response came once, as a success, with metrics.
+template <class Response>
+void expectDelivered(const Response& response, int statusCode = 200) {
+  ASSERT_TRUE(response.error() == std::nullopt) << response.error()->errorDescription();
+  ASSERT_NE(response.response(), nullptr);
+  EXPECT_EQ(response.response()->statusCode(), statusCode);
+  EXPECT_NE(response.metrics(), nullptr);
+}
+
+}  // namespace
+
+TEST_F(SessionHttpbin, AGetDeliversItsBodyToEveryHandlerOnceWithMetrics) {
+  OneResponse<DataResponse<platform::Data>> data;
+  OneResponse<DataResponse<Echo>> decoded;
+  session->requestWithParameters(url("/get?a=1"))
+      ->validate()
+      .responseData(handlers, data.handler())
+      .responseDecodable<Echo>(handlers, decoded.handler());
+  const auto bytes = data.get();
+  expectDelivered(bytes);
+  EXPECT_FALSE(bytes.value()->empty());
+  const auto echo = decoded.get();
+  expectDelivered(echo);
+  EXPECT_EQ(echo.value()->args, (std::map<std::string, std::string>{{"a", "1"}}));
+}
+
+TEST_F(SessionHttpbin, BodiesGoOutAsJSONDataAndMultipartForms) {
+  OneResponse<DataResponse<PostEcho>> json;
+  session->requestWithEncodableParameters<Login>(url("/post"), HTTPMethod::post(), Login{"ada", "secret"},
+                                                  ParameterEncoder::json())
+      ->responseDecodable<PostEcho>(handlers, json.handler());
+  const auto jsonEcho = json.get();
+  expectDelivered(jsonEcho);
+  EXPECT_EQ(jsonEcho.value()->json, (Login{"ada", "secret"}));
+
+  OneResponse<DataResponse<PostEcho>> data;
+  session
+      ->uploadDataToURL(platform::Data(std::string_view("raw bytes")), url("/post"), HTTPMethod::post(),
+                        HTTPHeaders{{"Content-Type", "text/plain"}})
+      ->responseDecodable<PostEcho>(handlers, data.handler());
+  const auto dataEcho = data.get();
+  expectDelivered(dataEcho);
+  EXPECT_EQ(dataEcho.value()->data, "raw bytes");
+
+  OneResponse<DataResponse<PostEcho>> multipart;
+  session
+      ->uploadMultipartClosureToURL(
+          [](MultipartFormData& form) {
+            form.append(platform::Data(std::string_view("first")), "one");
+            form.append(platform::Data(std::string_view("second")), "two");
+          },
+          url("/post"))
+      ->responseDecodable<PostEcho>(handlers, multipart.handler());
+  const auto formEcho = multipart.get();
+  expectDelivered(formEcho);
+  EXPECT_EQ(formEcho.value()->form, (std::map<std::string, std::string>{{"one", "first"}, {"two", "second"}}));
+}
+
+TEST_F(SessionHttpbin, ADownloadLandsAtItsDestination) {
+  wendanet::testing::ScratchDirectory scratch;
+  const auto destination = scratch.url("nested/bytes.bin");
+  OneResponse<DownloadResponse<std::optional<platform::URL>>> downloaded;
+  session
+      ->downloadWithParameters(url("/bytes/2048"), HTTPMethod::get(), std::nullopt, nullptr, std::nullopt, nullptr,
+                               std::nullopt, nullptr,
+                               [&](const auto&, const auto&) {
+                                 return DownloadRequest::DestinationChoice{
+                                     destination, DownloadRequest::Options::createIntermediateDirectories()};
+                               })
+      ->response(handlers, downloaded.handler());
+  const auto response = downloaded.get();
+  expectDelivered(response);
+  EXPECT_EQ(response.fileURL(), destination);
+  EXPECT_EQ(std::filesystem::file_size(scratch.path() / "nested/bytes.bin"), 2048U);
+}
+
+TEST_F(SessionHttpbin, AStreamHandsOutEveryByteThenOneCompletion) {
+  std::size_t received = 0;
+  std::atomic<int> completions = 0;
+  std::promise<DataStreamRequest::Completion> completed;
+  session->streamRequestWithoutParameters(url("/stream-bytes/8192?chunk_size=512&seed=3"))
+      ->responseStream(handlers, [&](const DataStreamRequest::Stream<platform::Data, Never>& stream) {
+        if (const auto chunk = stream.value()) received += chunk->size();
+        if (const auto completion = stream.completion()) {
+          if (completions.fetch_add(1) == 0) completed.set_value(*completion);
+        }
+      });
+  const auto completion = await(completed.get_future());
+  EXPECT_EQ(completion.error, std::nullopt);
+  EXPECT_NE(completion.metrics, nullptr);
+  handlers->sync([] {});
+  EXPECT_EQ(received, 8192U);
+  EXPECT_EQ(completions.load(), 1);
+}
+
+TEST_F(SessionHttpbin, ARetrierSendsAFailedRequestAgain) {
+  class RetryOnce final : public RequestInterceptor {
+   public:
+    void retry(const std::shared_ptr<Request>& request, const std::shared_ptr<Session>&, const platform::AnyError&,
+               RetryCompletion completion) override {
+      completion(request->retryCount() == 0 ? RetryResult::retry() : RetryResult::doNotRetry());
+    }
+  };
+  OneResponse<DataResponse<platform::Data>> failed;
+  const auto request = session->requestWithParameters(url("/status/503"), HTTPMethod::get(), std::nullopt, nullptr,
+                                                      std::nullopt, std::make_shared<RetryOnce>());
+  request->validate().responseData(handlers, failed.handler());
+  const auto response = failed.get();
+  ASSERT_TRUE(response.error());
+  EXPECT_TRUE(response.error()->isResponseValidationFailed());
+  EXPECT_EQ(request->retryCount(), 1);
+  EXPECT_EQ(request->tasks().size(), 2U);
+  EXPECT_EQ(request->allMetrics().size(), 2U);
+}
+
+TEST_F(SessionHttpbin, RedirectsAreFollowedUnlessAHandlerRefusesThem) {
+  OneResponse<DataResponse<Echo>> followed;
+  session->requestWithParameters(url("/redirect-to?url=%2Fget%3Fb%3D2"))
+      ->responseDecodable<Echo>(handlers, followed.handler());
+  const auto echo = followed.get();
+  expectDelivered(echo);
+  EXPECT_EQ(echo.value()->args, (std::map<std::string, std::string>{{"b", "2"}}));
+
+  class Refuse final : public RedirectHandler {
+   public:
+    void decideRedirect(const std::shared_ptr<platform::URLSessionTask>&, const platform::URLRequest&,
+                        const std::shared_ptr<const platform::HTTPURLResponse>&, Completion completion) override {
+      completion(std::nullopt);
+    }
+  };
+  OneResponse<DataResponse<std::optional<platform::Data>>> refused;
+  const auto request = session->requestWithParameters(url("/redirect-to?url=%2Fget"));
+  request->setRedirectHandler(std::make_shared<Refuse>());
+  request->response(handlers, refused.handler());
+  expectDelivered(refused.get(), 302);
+}
+
+TEST_F(SessionHttpbin, CancellingAllRequestsFinishesEachOnce) {
+  OneResponse<DataResponse<platform::Data>> first;
+  OneResponse<DataResponse<platform::Data>> second;
+  std::promise<void> started;
+  std::atomic<int> tasks = 0;
+  for (auto* response : {&first, &second}) {
+    session->requestWithParameters(url("/delay/10"))
+        ->responseData(handlers, response->handler())
+        .onURLSessionTaskCreation(handlers, [&](const auto&) {
+          if (tasks.fetch_add(1) == 1) started.set_value();
+        });
+  }
+  await(started.get_future());
+  std::promise<void> cancelled;
+  session->cancelAllRequests(handlers, [&] { cancelled.set_value(); });
+  await(cancelled.get_future());
+  for (auto* response : {&first, &second}) {
+    const auto outcome = response->get();
+    ASSERT_TRUE(outcome.error());
+    EXPECT_TRUE(outcome.error()->isExplicitlyCancelled()) << outcome.error()->errorDescription();
+  }
+}
+
+TEST_F(SessionHttpbin, ReleasingTheSessionFinishesWhatItStillRuns) {
+  auto owned = Session::makeWithConfiguration();
+  OneResponse<DataResponse<platform::Data>> pending;
+  std::promise<void> started;
+  owned->requestWithParameters(url("/delay/10"))
+      ->responseData(handlers, pending.handler())
+      .onURLSessionTaskCreation(handlers, [&](const auto&) { started.set_value(); });
+  await(started.get_future());
+  // The task is mapped once its creation block has run on the root queue.
+  owned->rootQueue()->sync([] {});
+  owned.reset();
+  const auto response = pending.get();
+  ASSERT_TRUE(response.error());
+  EXPECT_TRUE(response.error()->isSessionDeinitialized()) << response.error()->errorDescription();
+}

@@ -104,7 +104,9 @@ SessionDelegate::ChallengeDecision SessionDelegate::serverTrustDecision(
     const auto evaluator = manager->serverTrustEvaluator(space.host);
     if (!evaluator) return platformDecides;
     evaluator->evaluate(space.serverTrust, space.host);
-    return {Disposition::useCredential, platform::URLCredential{.serverTrust = space.serverTrust}, std::nullopt};
+    platform::URLCredential credential;
+    credential.serverTrust = space.serverTrust;
+    return {Disposition::useCredential, std::move(credential), std::nullopt};
   } catch (const platform::Error& error) {
     return {Disposition::cancelAuthenticationChallenge, std::nullopt, castToWNErrorOrDefault(error, [&] {
               return WNError::serverTrustEvaluationFailed(

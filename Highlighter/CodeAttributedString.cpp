@@ -10,21 +10,21 @@ using platform::TextRange;
 using platform::TextStorageEditActions;
 
 std::shared_ptr<CodeAttributedString> CodeAttributedString::make() {
-  auto highlightr = Highlighter::make();
-  if (!highlightr) platform::fatal("Highlighter.CodeAttributedString: the highlighter could not be created.");
-  return make(std::move(highlightr));
+  auto highlighter = Highlighter::make();
+  if (!highlighter) platform::fatal("Highlighter.CodeAttributedString: the highlighter could not be created.");
+  return make(std::move(highlighter));
 }
 
-std::shared_ptr<CodeAttributedString> CodeAttributedString::make(std::shared_ptr<Highlighter> highlightr) {
-  std::shared_ptr<CodeAttributedString> storage(new CodeAttributedString(std::move(highlightr)));
-  storage->highlightr_->setThemeChanged([weak = std::weak_ptr(storage)](const std::shared_ptr<Theme>&) {
+std::shared_ptr<CodeAttributedString> CodeAttributedString::make(std::shared_ptr<Highlighter> highlighter) {
+  std::shared_ptr<CodeAttributedString> storage(new CodeAttributedString(std::move(highlighter)));
+  storage->highlighter_->setThemeChanged([weak = std::weak_ptr(storage)](const std::shared_ptr<Theme>&) {
     if (const auto self = weak.lock()) self->highlightRange({0, self->stringStorage_->length()});
   });
   return storage;
 }
 
-CodeAttributedString::CodeAttributedString(std::shared_ptr<Highlighter> highlightr)
-    : stringStorage_(platform::TextStorage::make()), highlightr_(std::move(highlightr)) {}
+CodeAttributedString::CodeAttributedString(std::shared_ptr<Highlighter> highlighter)
+    : stringStorage_(platform::TextStorage::make()), highlighter_(std::move(highlighter)) {}
 
 void CodeAttributedString::setLanguage(std::optional<std::string> language) {
   language_ = std::move(language);
@@ -62,8 +62,8 @@ void CodeAttributedString::highlightRange(TextRange range) {
   std::u16string text = stringStorage_->characters().substr(range.location, range.length);
   auto weak = std::weak_ptr(std::static_pointer_cast<CodeAttributedString>(shared_from_this()));
   platform::DispatchQueue::global()->async(
-      [weak, highlightr = highlightr_, language = *language_, text = std::move(text), range]() mutable {
-        auto result = highlightr->highlight(std::u16string_view(text), language, true);
+      [weak, highlighter = highlighter_, language = *language_, text = std::move(text), range]() mutable {
+        auto result = highlighter->highlight(std::u16string_view(text), language, true);
         platform::DispatchQueue::main()->async([weak, range, result = std::move(result)] {
           if (const auto self = weak.lock()) self->apply(range, result);
         });

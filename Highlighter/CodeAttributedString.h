@@ -18,9 +18,9 @@ class CodeAttributedString : public platform::TextStorage {
  public:
   // With a highlighter of its own; stops the process when none can be made.
   static std::shared_ptr<CodeAttributedString> make();
-  static std::shared_ptr<CodeAttributedString> make(std::shared_ptr<Highlighter> highlightr);
+  static std::shared_ptr<CodeAttributedString> make(std::shared_ptr<Highlighter> highlighter);
 
-  const std::shared_ptr<Highlighter>& highlightr() const { return highlightr_; }
+  const std::shared_ptr<Highlighter>& highlighter() const { return highlighter_; }
   const std::shared_ptr<HighlightDelegate>& highlightDelegate() const { return highlightDelegate_; }
   void setHighlightDelegate(std::shared_ptr<HighlightDelegate> delegate) { highlightDelegate_ = std::move(delegate); }
 
@@ -43,12 +43,12 @@ class CodeAttributedString : public platform::TextStorage {
   void processEditing() override;
 
  private:
-  explicit CodeAttributedString(std::shared_ptr<Highlighter> highlightr);
+  explicit CodeAttributedString(std::shared_ptr<Highlighter> highlighter);
 
   void apply(platform::TextRange range, const std::optional<platform::AttributedString>& result);
 
   std::shared_ptr<platform::TextStorage> stringStorage_;
-  std::shared_ptr<Highlighter> highlightr_;
+  std::shared_ptr<Highlighter> highlighter_;
   std::shared_ptr<HighlightDelegate> highlightDelegate_;
   std::optional<std::string> language_;
 };

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Platform/Foundation/URL.h"
+#include "Platform/Store/ModelContext.h"
+#include "Platform/Store/ObserverList.h"
+#include "Wendalore/Model/RequestAuthType.h"
+#include "Wendalore/Model/RequestBodyType.h"
+#include "Wendalore/Model/RequestHeaderItem.h"
+#include "Wendalore/Model/RequestHistoryItem.h"
+#include "Wendalore/Model/RequestTemplate.h"
+#include "Wendanet/Source/Core/Session.h"
+
+namespace wendalore {
+
+// Sends requests for the window and keeps the history of the last sends.
+// One per main window; created, used and destroyed on the main thread.
+// Every assignment to a published property announces itself to the
+// will-change observers first, whether or not the value differs, and to the
+// did-change observers afterwards with the property's name.
+class RequestViewModel : public std::enable_shared_from_this<RequestViewModel> {
+  struct Token {
+    explicit Token() = default;
+  };
+
+ public:
+  static constexpr std::size_t historyLimit = 50;
+
+  static std::shared_ptr<RequestViewModel> make();
+  explicit RequestViewModel(Token);
+  RequestViewModel(const RequestViewModel&) = delete;
+  RequestViewModel& operator=(const RequestViewModel&) = delete;
+  ~RequestViewModel();
+
+  const std::shared_ptr<wendanet::Session>& session() const { return session_; }
+
+  // Set by the editor before each send; the view model itself never reads them.
+  std::shared_ptr<platform::ModelContext> modelContext;
+  std::shared_ptr<RequestTemplate> currentTemplate;
+
+  bool isLoading() const { return isLoading_; }
+  const std::string& responseStatus() const { return responseStatus_; }
+  const std::string& responseBody() const { return responseBody_; }
+  const std::optional<std::string>& errorMessage() const { return errorMessage_; }
+
+  // The file sent as the one part of a multipart body, and how it is named.
+  // The editor fills them from the template before each send.
+  const std::optional<platform::URL>& selectedFileURL() const { return selectedFileURL_; }
+  void setSelectedFileURL(std::optional<platform::URL> url);
+  const std::string& multipartFieldName() const { return multipartFieldName_; }
+  void setMultipartFieldName(std::string name);
+  const std::string& multipartFileName() const { return multipartFileName_; }
+  void setMultipartFileName(std::string name);
+  const std::string& multipartMimeType() const { return multipartMimeType_; }
+  void setMultipartMimeType(std::string type);
+
+  // Newest first, at most `historyLimit` entries.
+  const std::vector<std::shared_ptr<RequestHistoryItem>>& requestHistory() const { return requestHistory_; }
+
+  void sendRequest(const std::string& urlString, const std::string& method,
+                   const std::vector<std::shared_ptr<RequestHeaderItem>>& headers, const std::string& body,
+                   RequestBodyType bodyType, RequestAuthType authType, const std::string& username,
+                   const std::string& password, const std::string& token);
+
+  [[nodiscard]] platform::ObservationToken observeWillChange(std::function<void()> observer) const {
+    return willChange_.add(std::move(observer));
+  }
+  [[nodiscard]] platform::ObservationToken observeDidChange(std::function<void(std::string_view property)> observer) const {
+    return didChange_.add(std::move(observer));
+  }
+
+ private:
+  std::shared_ptr<wendanet::Session> session_;
+  bool isLoading_ = false;
+  std::string responseStatus_ = "Ready";
+  std::string responseBody_;
+  std::optional<std::string> errorMessage_;
+  std::optional<platform::URL> selectedFileURL_;
+  std::string multipartFieldName_ = "file";
+  std::string multipartFileName_ = "upload.bin";
+  std::string multipartMimeType_ = "application/octet-stream";
+  std::vector<std::shared_ptr<RequestHistoryItem>> requestHistory_;
+  platform::ObserverList<> willChange_;
+  platform::ObserverList<std::string_view> didChange_;
+};
+
+}  // namespace wendalore

@@ -22,11 +22,11 @@ TEST(MethodStyle, EveryCaseOfAMethodSharesItsHueAndTheBadgeIsTranslucent) {
   EXPECT_NE(methodColor("PUT"), methodColor("POST"));
 
   QColor badge = methodBadgeColor("delete");
-  EXPECT_FLOAT_EQ(badge.alphaF(), 0.25f);
+  EXPECT_NEAR(badge.alphaF(), 0.25, 0.001);
   badge.setAlphaF(1);
   EXPECT_EQ(badge, methodColor("DELETE"));
 
-  EXPECT_FLOAT_EQ(methodBadgeColor("").alphaF(), 0.18f);
+  EXPECT_NEAR(methodBadgeColor("").alphaF(), 0.18, 0.001);
   EXPECT_EQ(methodColor("").rgb(), methodColor("custom").rgb());
 }
 

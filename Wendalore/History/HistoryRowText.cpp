@@ -39,6 +39,16 @@ std::string formatBytes(std::int64_t count) {
 
 std::string formatMilliseconds(double seconds) { return fmt::format("{:.0f}ms", seconds * 1000); }
 
+std::vector<std::string> rowDetailTexts(const RequestHistoryItem& item) {
+  if (item.isPending()) return {"Pending"};
+  std::vector<std::string> texts{std::to_string(item.statusCode()), formatMilliseconds(item.duration())};
+  if (const auto bytes = bytesTransferred(item)) {
+    texts.push_back("\u2191 " + formatBytes(bytes->sent));
+    texts.push_back("\u2193 " + formatBytes(bytes->received));
+  }
+  return texts;
+}
+
 std::string historyTitle(std::size_t count) { return fmt::format("History ({})", count); }
 
 }  // namespace wendalore

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Wendalore/Model/RequestHistoryItem.h"
 
@@ -31,6 +32,11 @@ std::string formatBytes(std::int64_t count);
 
 // Whole milliseconds, as "235ms".
 std::string formatMilliseconds(double seconds);
+
+// The texts of a row's second line before the time: "Pending", or the
+// status, the duration and, with metrics, "↑ " bytes sent and "↓ " bytes
+// received.
+std::vector<std::string> rowDetailTexts(const RequestHistoryItem& item);
 
 // The pane's header, as "History (7)".
 std::string historyTitle(std::size_t count);

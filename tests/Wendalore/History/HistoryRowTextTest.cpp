@@ -64,6 +64,12 @@ TEST(HistoryRowText, BytesAreSummedOverEveryHop) {
   twoHops->transactionMetrics = {redirect, final};
   item->setMetrics(twoHops);
   EXPECT_EQ(bytesTransferred(*item), (TransferredBytes{250, 1415}));
+  item->setDuration(0.2354);
+  EXPECT_EQ(rowDetailTexts(*item), (std::vector<std::string>{"200", "235ms", "\u2191 250 B", "\u2193 1.38 KB"}));
+  item->setMetrics(nullptr);
+  EXPECT_EQ(rowDetailTexts(*item), (std::vector<std::string>{"200", "235ms"}));
+  item->setIsPending(true);
+  EXPECT_EQ(rowDetailTexts(*item), (std::vector<std::string>{"Pending"}));
 }
 
 }  // namespace

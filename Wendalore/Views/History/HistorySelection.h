@@ -17,11 +17,7 @@ class HistorySelection : public QObject {
   using QObject::QObject;
 
   const std::shared_ptr<RequestHistoryItem>& item() const { return item_; }
-  void setItem(std::shared_ptr<RequestHistoryItem> item) {
-    if (item == item_) return;
-    item_ = std::move(item);
-    emit changed();
-  }
+  void setItem(std::shared_ptr<RequestHistoryItem> item);
 
  signals:
   void changed();

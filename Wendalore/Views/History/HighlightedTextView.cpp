@@ -1,5 +1,6 @@
 #include "Wendalore/Views/History/HighlightedTextView.h"
 
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QFontDatabase>
 #include <QScrollBar>
@@ -10,8 +11,10 @@
 namespace wendalore {
 namespace {
 
-// A slice is inserted in a few milliseconds, well inside a frame.
-constexpr qsizetype sliceLength = 64 * 1024;
+// The text goes in slices for as long as a frame can spare, then the event
+// loop turns.
+constexpr qsizetype sliceLength = 8 * 1024;
+constexpr qint64 sliceBudgetMilliseconds = 10;
 
 QColor qtColor(const platform::Color& color) {
   return QColor::fromRgbF(static_cast<float>(color.red), static_cast<float>(color.green),
@@ -80,20 +83,24 @@ QTextCharFormat HighlightedTextView::format(std::uint16_t style) const {
 }
 
 void HighlightedTextView::loadNextSlice() {
-  if (isLoaded()) {
-    markSearch();
-    return;
-  }
-  qsizetype length = std::min(sliceLength, text_.size() - loaded_);
-  // A slice never ends between the two halves of a surrogate pair.
-  if (loaded_ + length < text_.size() && text_.at(loaded_ + length - 1).isHighSurrogate()) ++length;
   const int content = content_;
   const int scroll = verticalScrollBar()->value();
   QTextCursor cursor(document());
   cursor.movePosition(QTextCursor::End);
-  cursor.insertText(text_.mid(loaded_, length));
-  loaded_ += length;
+  QElapsedTimer budget;
+  budget.start();
+  while (!isLoaded() && budget.elapsed() < sliceBudgetMilliseconds) {
+    qsizetype length = std::min(sliceLength, text_.size() - loaded_);
+    // A slice never ends between the two halves of a surrogate pair.
+    if (loaded_ + length < text_.size() && text_.at(loaded_ + length - 1).isHighSurrogate()) ++length;
+    cursor.insertText(text_.mid(loaded_, length));
+    loaded_ += length;
+  }
   verticalScrollBar()->setValue(scroll);
+  if (isLoaded()) {
+    markSearch();
+    return;
+  }
   QTimer::singleShot(0, this, [this, content] {
     if (content == content_) loadNextSlice();
   });

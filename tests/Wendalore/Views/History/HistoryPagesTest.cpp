@@ -44,7 +44,19 @@ TEST(ResponsePage, ShowsTheBodyPlainThenHighlightedAndFindsText) {
   QTRY_VERIFY(text.isLoaded());
   EXPECT_EQ(text.toPlainText().toStdString(), body);
   QTRY_VERIFY_WITH_TIMEOUT(text.isHighlighted(), 20000);
-  QTRY_VERIFY(!text.document()->findBlockByNumber(1).layout()->formats().isEmpty());
+  const auto colourOfName = [&] {
+    const auto formats = text.document()->findBlockByNumber(1).layout()->formats();
+    return formats.isEmpty() ? QColor() : formats.front().format.foreground().color();
+  };
+  QTRY_VERIFY(colourOfName().isValid());
+
+  // A dark palette takes the dark theme's colours.
+  const QColor light = colourOfName();
+  QPalette dark = text.palette();
+  dark.setColor(QPalette::Base, Qt::black);
+  text.setPalette(dark);
+  EXPECT_EQ(text.themeName(), "atom-one-dark");
+  QTRY_VERIFY_WITH_TIMEOUT(colourOfName().isValid() && colourOfName() != light, 20000);
 
   page.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&page));

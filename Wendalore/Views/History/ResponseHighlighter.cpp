@@ -83,7 +83,11 @@ void ResponseHighlighter::highlight(const Key& key, std::string body, std::strin
 void ResponseHighlighter::finish(const Key& key, Result result) {
   if (result) {
     cache_.emplace_front(key, result);
-    if (cache_.size() > cacheCapacity) cache_.pop_back();
+    cacheBytes_ += result->byteSize();
+    while (cacheBytes_ > cacheBudgetBytes && cache_.size() > 1) {
+      cacheBytes_ -= cache_.back().second->byteSize();
+      cache_.pop_back();
+    }
   }
   auto waiters = std::move(waiting_[key]);
   waiting_.erase(key);

@@ -18,8 +18,8 @@
 namespace wendalore {
 
 // Highlights response bodies away from the UI thread, each body once per
-// theme: results are kept for the last few records shown. Used from the UI
-// thread; answers arrive there too.
+// theme: results are kept, the least recently shown going first once they
+// pass a memory budget. Used from the UI thread; answers arrive there too.
 class ResponseHighlighter {
  public:
   using Result = std::shared_ptr<const StyledRuns>;
@@ -48,7 +48,9 @@ class ResponseHighlighter {
   ResponseHighlighter();
   void finish(const Key& key, Result result);
 
-  static constexpr std::size_t cacheCapacity = 8;
+  // Enough for both themes of a full history of ordinary bodies, and for
+  // several bodies of tens of megabytes.
+  static constexpr std::size_t cacheBudgetBytes = 256u << 20;
 
   struct Waiter {
     QPointer<QObject> context;
@@ -58,6 +60,7 @@ class ResponseHighlighter {
   std::shared_ptr<platform::DispatchQueue> queue_;
   // Most recently used first.
   std::list<std::pair<Key, Result>> cache_;
+  std::size_t cacheBytes_ = 0;
   std::map<Key, std::vector<Waiter>> waiting_;
 };
 

@@ -23,6 +23,9 @@ struct StyledRuns {
 
   static StyledRuns from(const platform::AttributedString& text);
 
+  // About what the value takes in memory.
+  std::size_t byteSize() const { return spans.size() * sizeof(Span) + styles.size() * sizeof(platform::TextAttributes); }
+
   // The spans that touch [start, end), clipped to it.
   std::vector<Span> spansBetween(std::uint32_t start, std::uint32_t end) const;
 };

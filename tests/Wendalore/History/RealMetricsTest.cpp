@@ -5,6 +5,7 @@
 
 #include "Wendalore/History/HistoryRowText.h"
 #include "Wendalore/History/Waterfall.h"
+#include "tests/Wendalore/History/PhaseTitles.h"
 #include "Wendanet/Source/Core/Session.h"
 #include "Wendanet/Source/Support/ServerTrustEvaluators.h"
 #include "tests/servers/HttpbinServer.h"
@@ -26,12 +27,6 @@ std::shared_ptr<const platform::URLSessionTaskMetrics> metricsOfGet(const std::s
   return future.get();
 }
 
-std::vector<std::string> titles(const Waterfall& waterfall) {
-  std::vector<std::string> result;
-  for (const auto& phase : waterfall.phases) result.push_back(phase.title);
-  return result;
-}
-
 bool has(const std::vector<std::string>& list, const char* title) { return std::ranges::find(list, title) != list.end(); }
 
 // Two sends on one session: a fresh connection, then the same one again.
@@ -49,7 +44,7 @@ void checkTwoSends(const std::shared_ptr<wendanet::Session>& session, const std:
     EXPECT_EQ(rows[3], (MetricRow{"Reused Connection", reused ? "Yes" : "No"}));
 
     const auto result = waterfall(transaction, platform::Date::now());
-    const auto names = titles(result);
+    const auto names = phaseTitles(result);
     EXPECT_EQ(has(names, "TCP Connect"), !reused);
     EXPECT_EQ(has(names, "TLS Handshake"), secure && !reused);
     EXPECT_TRUE(has(names, "Sending"));

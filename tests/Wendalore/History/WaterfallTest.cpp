@@ -2,6 +2,7 @@
 
 #include "Wendalore/History/HistoryTab.h"
 #include "Wendalore/History/Waterfall.h"
+#include "tests/Wendalore/History/PhaseTitles.h"
 
 using namespace wendalore;
 using platform::Date;
@@ -9,12 +10,6 @@ using platform::Date;
 namespace {
 
 Date at(double seconds) { return Date{1000 + seconds}; }
-
-std::vector<std::string> titles(const Waterfall& waterfall) {
-  std::vector<std::string> result;
-  for (const auto& phase : waterfall.phases) result.push_back(phase.title);
-  return result;
-}
 
 platform::URLSessionTaskTransactionMetrics freshTLSConnection() {
   platform::URLSessionTaskTransactionMetrics t;
@@ -35,7 +30,7 @@ platform::URLSessionTaskTransactionMetrics freshTLSConnection() {
 TEST(Waterfall, EveryPhaseOfAFreshConnectionOnTheFetchAxis) {
   const auto result = waterfall(freshTLSConnection(), at(99));
   EXPECT_NEAR(result.scale, 0.2, 1e-9);
-  ASSERT_EQ(titles(result), (std::vector<std::string>{"Queueing", "DNS Lookup", "TCP Connect", "TLS Handshake",
+  ASSERT_EQ(phaseTitles(result), (std::vector<std::string>{"Queueing", "DNS Lookup", "TCP Connect", "TLS Handshake",
                                                        "Sending", "Waiting", "Receiving"}));
   EXPECT_NEAR(result.phases[2].offset, 0.02, 1e-9);
   EXPECT_NEAR(result.phases[2].length, 0.04, 1e-9);
@@ -54,11 +49,11 @@ TEST(Waterfall, AReusedConnectionSkipsWhatDidNotHappen) {
   t.domainLookupStartDate = t.domainLookupEndDate = t.connectStartDate = t.connectEndDate = std::nullopt;
   t.secureConnectionStartDate = t.secureConnectionEndDate = std::nullopt;
   t.responseStartDate = at(0.071);  // exactly 1 ms of waiting is not shown
-  EXPECT_EQ(titles(waterfall(t, at(99))), (std::vector<std::string>{"Queueing", "Sending", "Receiving"}));
+  EXPECT_EQ(phaseTitles(waterfall(t, at(99))), (std::vector<std::string>{"Queueing", "Sending", "Receiving"}));
   t.responseStartDate = at(0.0712);
-  EXPECT_EQ(titles(waterfall(t, at(99))), (std::vector<std::string>{"Queueing", "Sending", "Waiting", "Receiving"}));
+  EXPECT_EQ(phaseTitles(waterfall(t, at(99))), (std::vector<std::string>{"Queueing", "Sending", "Waiting", "Receiving"}));
   t.requestStartDate = at(0);
-  EXPECT_EQ(titles(waterfall(t, at(99))), (std::vector<std::string>{"Sending", "Waiting", "Receiving"}));
+  EXPECT_EQ(phaseTitles(waterfall(t, at(99))), (std::vector<std::string>{"Sending", "Waiting", "Receiving"}));
 }
 
 TEST(Waterfall, AnAxisWithoutLengthUsesOneSecond) {

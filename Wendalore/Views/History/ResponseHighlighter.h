@@ -8,7 +8,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "Platform/Dispatch/DispatchQueue.h"

@@ -1,6 +1,7 @@
 #include "Highlighter/Theme.h"
 
 #include <algorithm>
+#include <bit>
 #include <regex>
 
 #include "Platform/Fatal.h"
@@ -44,6 +45,19 @@ unsigned scanHex(std::string_view piece) {
     value = value * 16 + static_cast<unsigned>(number);
   }
   return value;
+}
+
+// A compound selector (".hljs-title.class_") with its classes in order, so
+// that it reads the same however the sheet orders them; a single class as
+// it is.
+std::string compoundKey(std::string_view selector) {
+  auto classes = splitAt(selector, '.');
+  std::erase(classes, std::string());
+  if (classes.size() < 2) return std::string(selector);
+  std::ranges::sort(classes);
+  std::string key;
+  for (const auto& name : classes) key += "." + name;
+  return key;
 }
 
 }  // namespace
@@ -134,6 +148,14 @@ AttributedString Theme::applyStyleToString(std::u16string_view text, const std::
   TextAttributes attributes;
   attributes.font = codeFont_;
   if (!styleList.empty() && themeDict_) {
+    const auto apply = [&](const std::string& key) {
+      const auto found = themeDict_->find(key);
+      if (found == themeDict_->end()) return;
+      const TextAttributes& entry = found->second;
+      if (entry.font) attributes.font = entry.font;
+      if (entry.foregroundColor) attributes.foregroundColor = entry.foregroundColor;
+      if (entry.backgroundColor) attributes.backgroundColor = entry.backgroundColor;
+    };
     const bool isTitle = contains(styleList, "hljs-title");
     const bool functionTitle = isTitle && contains(styleList, "hljs-function") && themeDict_->contains(std::string(compoundFunctionTitle));
     const bool classTitle = isTitle && contains(styleList, "hljs-class") && themeDict_->contains(std::string(compoundClassTitle));
@@ -141,19 +163,32 @@ AttributedString Theme::applyStyleToString(std::u16string_view text, const std::
       std::string_view key = style;
       if (functionTitle) key = compoundFunctionTitle;
       if (classTitle) key = compoundClassTitle;
-      const auto found = themeDict_->find(std::string(key));
-      if (found == themeDict_->end()) continue;
-      const TextAttributes& entry = found->second;
-      if (entry.font) attributes.font = entry.font;
-      if (entry.foregroundColor) attributes.foregroundColor = entry.foregroundColor;
-      if (entry.backgroundColor) attributes.backgroundColor = entry.backgroundColor;
+      if (key.find(' ') == std::string_view::npos) {
+        apply(std::string(key));
+        continue;
+      }
+      // A span of several classes ("hljs-title function_"): each class,
+      // then the rules naming several of them, which are more specific.
+      auto classes = splitAt(key, ' ');
+      std::erase(classes, std::string());
+      for (const auto& single : classes) apply(single);
+      std::ranges::sort(classes);
+      const std::size_t subsets = classes.size() < 6 ? std::size_t{1} << classes.size() : 0;
+      for (std::size_t subset = 1; subset < subsets; ++subset) {
+        if (std::popcount(subset) < 2) continue;
+        std::string compound;
+        for (std::size_t index = 0; index < classes.size(); ++index) {
+          if (subset & (std::size_t{1} << index)) compound += (compound.empty() ? "" : ".") + classes[index];
+        }
+        apply(compound);
+      }
     }
   }
   return AttributedString(std::u16string(text), std::move(attributes));
 }
 
 std::map<std::string, Theme::Properties> Theme::stripTheme(const std::string& themeString) {
-  static const std::regex rule(R"((?:(\.[a-zA-Z0-9\-_]*(?:[, ]\.[a-zA-Z0-9\-_]*)*)\{([^\}]*?)\}))",
+  static const std::regex rule(R"((?:(\.[a-zA-Z0-9\-_]*(?:[, ]?\.[a-zA-Z0-9\-_]*)*)\{([^\}]*?)\}))",
                                std::regex::ECMAScript | std::regex::icase);
   std::map<std::string, Properties> rules;
   for (auto match = std::sregex_iterator(themeString.begin(), themeString.end(), rule); match != std::sregex_iterator();
@@ -167,18 +202,26 @@ std::map<std::string, Theme::Properties> Theme::stripTheme(const std::string& th
   }
 
   std::map<std::string, Properties> result;
+  const auto merge = [&](const std::string& key, const Properties& properties) {
+    auto& entry = result[key];
+    for (const auto& [name, value] : properties) entry[name] = value;
+  };
   for (const auto& [selectors, properties] : rules) {
-    std::string list = selectors;
-    std::ranges::replace(list, ' ', ',');
-    const auto pieces = splitAt(list, ',');
-    const bool isTitle = contains(pieces, ".hljs-title");
-    for (const auto& piece : pieces) {
-      if (piece.empty()) continue;
-      std::string key = piece;
-      if (isTitle && contains(pieces, ".hljs-function")) key = compoundFunctionTitle;
-      if (isTitle && contains(pieces, ".hljs-class")) key = compoundClassTitle;
-      auto& entry = result[key];
-      for (const auto& [name, value] : properties) entry[name] = value;
+    // Each selector of the group on its own, so that one naming a title
+    // leaves the others their classes.
+    for (const auto& selector : splitAt(selectors, ',')) {
+      const auto pieces = splitAt(selector, ' ');
+      const bool isTitle = contains(pieces, ".hljs-title");
+      for (const auto& piece : pieces) {
+        if (piece.empty()) continue;
+        if (isTitle && contains(pieces, ".hljs-function")) {
+          merge(std::string(compoundFunctionTitle), properties);
+        } else if (isTitle && contains(pieces, ".hljs-class")) {
+          merge(std::string(compoundClassTitle), properties);
+        } else {
+          merge(compoundKey(piece), properties);
+        }
+      }
     }
   }
   return result;
@@ -222,9 +265,9 @@ std::map<std::string, TextAttributes> Theme::strippedThemeToTheme(
       any = true;
     }
     if (!any) continue;
-    std::string key = selector;
-    std::erase(key, '.');
-    result[key] = std::move(attributes);
+    // ".hljs-title" is looked up as "hljs-title", ".class_.hljs-title" as
+    // "class_.hljs-title".
+    result[selector.starts_with('.') ? selector.substr(1) : selector] = std::move(attributes);
   }
   return result;
 }

@@ -120,6 +120,21 @@ TEST_F(BundledHighlighter, FastPathStylesWithTheThemeAndItsCodeFont) {
   EXPECT_EQ(guessed->string(), code);
 }
 
+TEST_F(BundledHighlighter, TitlesTakeTheirThemeColours) {
+  ASSERT_TRUE(highlighter);
+  ASSERT_TRUE(highlighter->setTheme(std::string("atom-one-dark")));
+  const std::string code = "class Shape extends Base {}\nfunction area(shape) { return Math.max(1, 2); }";
+  const auto result = highlighter->highlight(code, std::string("javascript"));
+  ASSERT_TRUE(result);
+  const auto at = [&](std::string_view piece) { return result->attributesAt(code.find(piece)).foregroundColor; };
+  const platform::Color yellow{0xe6 / 255.0, 0xc0 / 255.0, 0x7b / 255.0, 1};
+  const platform::Color blue{0x61 / 255.0, 0xae / 255.0, 0xee / 255.0, 1};
+  EXPECT_EQ(at("Shape"), yellow);
+  EXPECT_EQ(at("Base"), yellow);
+  EXPECT_EQ(at("area"), blue);
+  EXPECT_EQ(at("Math"), yellow);
+}
+
 TEST_F(BundledHighlighter, LargeBodiesKeepEveryCharacter) {
   ASSERT_TRUE(highlighter);
   std::string body = "[";

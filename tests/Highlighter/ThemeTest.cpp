@@ -44,6 +44,25 @@ TEST(Theme, SelectorListsAndCompoundTitles) {
   EXPECT_EQ(styleOf(*theme, {}).foregroundColor, std::nullopt);
 }
 
+TEST(Theme, ClassListsReachSingleAndCompoundRules) {
+  const auto theme = Theme::make(
+      ".hljs{color:#111}.hljs-title{color:#00f}.hljs-built_in,.hljs-class .hljs-title,.hljs-title.class_{color:#f00}"
+      ".inherited__.hljs-title.class_{font-weight:700}.hljs-meta .hljs-string{color:#0f0}");
+  const Color red{1, 0, 0, 1}, blue{0, 0, 1, 1}, green{0, 1, 0, 1};
+  // The compound selector no longer costs the rest of its group.
+  EXPECT_EQ(styleOf(*theme, {"hljs", "hljs-built_in"}).foregroundColor, red);
+  EXPECT_EQ(styleOf(*theme, {"hljs", "hljs-title class_"}).foregroundColor, red);
+  EXPECT_EQ(styleOf(*theme, {"hljs", "hljs-title function_"}).foregroundColor, blue);
+  const auto inherited = styleOf(*theme, {"hljs", "hljs-title class_ inherited__"});
+  EXPECT_EQ(inherited.foregroundColor, red);
+  EXPECT_EQ(inherited.font, theme->boldCodeFont());
+  // Single classes read as they always did, descendant rules included.
+  EXPECT_EQ(styleOf(*theme, {"hljs", "hljs-title"}).foregroundColor, blue);
+  EXPECT_EQ(styleOf(*theme, {"hljs", "hljs-class", "hljs-title"}).foregroundColor, red);
+  EXPECT_EQ(styleOf(*theme, {"hljs", "hljs-meta"}).foregroundColor, green);
+  EXPECT_EQ(styleOf(*theme, {"hljs", "class_"}).foregroundColor, (Color{1 / 15.0, 1 / 15.0, 1 / 15.0, 1}));
+}
+
 TEST(Theme, BaseBackgroundIsTheViewsAndLeavesTheLightSheet) {
   const auto theme = Theme::make(".hljs{color:#fff;background:#123;padding:1em}.hljs-x{background-color:#000}");
   EXPECT_EQ(theme->themeBackgroundColor(), (Color{1 / 15.0, 2 / 15.0, 3 / 15.0, 1}));

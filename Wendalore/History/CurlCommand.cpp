@@ -1,0 +1,55 @@
+#include "Wendalore/History/CurlCommand.h"
+
+#include <vector>
+
+#include "Wendalore/History/HeaderRows.h"
+#include "Wendalore/History/RequestBodySent.h"
+
+namespace wendalore {
+namespace {
+
+constexpr std::string_view separator = " \\\n    ";
+
+std::string singleQuoted(std::string_view text) {
+  std::string quoted = "'";
+  for (const char character : text) {
+    if (character == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += character;
+    }
+  }
+  return quoted + "'";
+}
+
+// Double quotes leave "!" to an interactive shell's history expansion, and
+// only a backslash or single quotes can stop that; so such an argument goes
+// in single quotes. Otherwise the characters that stay special inside
+// double quotes are escaped.
+std::string quoted(std::string_view text) {
+  if (text.find('!') != std::string_view::npos) return singleQuoted(text);
+  std::string quoted = "\"";
+  for (const char character : text) {
+    if (character == '"' || character == '\\' || character == '$' || character == '`') quoted += '\\';
+    quoted += character;
+  }
+  return quoted + "\"";
+}
+
+}  // namespace
+
+std::string curlCommand(const RequestHistoryItem& item) {
+  std::vector<std::string> parts{"curl"};
+  if (item.method() != "GET") parts.push_back("-X " + item.method());
+  for (const auto& [name, value] : sortedHeaders(item.requestHeaders())) {
+    parts.push_back("-H " + quoted(name + ": " + value));
+  }
+  if (requestBodyWasSent(item)) parts.push_back("--data-raw " + singleQuoted(*item.requestBody()));
+  parts.push_back(quoted(item.url()));
+
+  std::string command = parts.front();
+  for (std::size_t index = 1; index < parts.size(); ++index) command.append(separator).append(parts[index]);
+  return command;
+}
+
+}  // namespace wendalore

@@ -1,0 +1,62 @@
+#include "Wendalore/History/RawRequestText.h"
+
+#include <optional>
+
+#include "Platform/Foundation/ASCIICase.h"
+#include "Platform/Foundation/URL.h"
+#include "Wendalore/History/HeaderRows.h"
+#include "Wendalore/History/RequestBodySent.h"
+
+namespace wendalore {
+namespace {
+
+// The target as it went on the wire: escapes stay, or the text would
+// describe another request ("q=x%26y" is one parameter, "q=x&y" two).
+std::string requestTarget(const std::optional<platform::URL>& url, const std::string& text) {
+  if (!url) return text;
+  std::string target = url->percentEncodedPath();
+  if (target.empty()) target = "/";
+  if (const auto query = url->query()) target += "?" + *query;
+  return target;
+}
+
+std::optional<int> defaultPort(const std::optional<std::string>& scheme) {
+  if (!scheme) return std::nullopt;
+  if (platform::equalsIgnoringASCIICase(*scheme, "http") || platform::equalsIgnoringASCIICase(*scheme, "ws")) return 80;
+  if (platform::equalsIgnoringASCIICase(*scheme, "https") || platform::equalsIgnoringASCIICase(*scheme, "wss")) {
+    return 443;
+  }
+  return std::nullopt;
+}
+
+// Host and, unless it is the scheme's own, port: the Host header a client
+// sends for the URL.
+std::optional<std::string> hostHeader(const std::optional<platform::URL>& url) {
+  if (!url) return std::nullopt;
+  auto host = url->host();
+  if (!host) return std::nullopt;
+  if (host->find(':') != std::string::npos) host = "[" + *host + "]";
+  const auto port = url->port();
+  if (port && port != defaultPort(url->scheme())) *host += ":" + std::to_string(*port);
+  return host;
+}
+
+}  // namespace
+
+std::string rawRequestText(const RequestHistoryItem& item) {
+  const auto url = platform::URL::string(item.url());
+  std::string text = item.method() + " " + requestTarget(url, item.url()) + " HTTP/1.1\n";
+
+  HeaderDictionary headers = item.requestHeaders();
+  const bool hasHost = std::ranges::any_of(
+      headers, [](const auto& header) { return platform::equalsIgnoringASCIICase(header.first, "host"); });
+  if (!hasHost) {
+    if (auto host = hostHeader(url)) headers.emplace("Host", std::move(*host));
+  }
+  for (const auto& [name, value] : sortedHeaders(headers)) text += name + ": " + value + "\n";
+  text += "\n";
+  if (requestBodyWasSent(item)) text += *item.requestBody();
+  return text;
+}
+
+}  // namespace wendalore

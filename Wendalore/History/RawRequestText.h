@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+#include "Wendalore/Model/RequestHistoryItem.h"
+
+namespace wendalore {
+
+// The send as an HTTP/1.1 request message: request line, the recorded
+// headers ascending by name (with a Host header unless one was given), an
+// empty line, and the body when it went out. Lines end in a line feed.
+std::string rawRequestText(const RequestHistoryItem& item);
+
+}  // namespace wendalore

@@ -1,0 +1,122 @@
+#include "Wendalore/Views/History/HistoryRowDelegate.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPainterPath>
+
+#include "Wendalore/History/HistoryRowText.h"
+#include "Wendalore/Views/History/HistoryListModel.h"
+#include "Wendalore/Views/History/HistoryStyle.h"
+
+namespace wendalore {
+namespace {
+
+constexpr int verticalPadding = 4;
+constexpr int iconSize = 12;
+constexpr int iconSpacing = 8;
+constexpr int lineSpacing = 3;
+
+const QColor orange(255, 149, 0);
+const QColor green(52, 199, 89);
+const QColor red(255, 59, 48);
+
+// An hourglass while waiting, a check mark or a cross in a disc once done.
+void paintStatusIcon(QPainter& painter, const QRectF& box, RowStatus status, double pulse) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  if (status == RowStatus::pending) {
+    QColor colour = orange;
+    colour.setAlphaF(static_cast<float>(0.35 + 0.65 * pulse));
+    painter.setPen(QPen(colour, 1.5));
+    QPainterPath glass;
+    glass.moveTo(box.topLeft());
+    glass.lineTo(box.topRight());
+    glass.lineTo(box.bottomLeft());
+    glass.lineTo(box.bottomRight());
+    glass.closeSubpath();
+    painter.drawPath(glass);
+  } else {
+    const QColor colour = status == RowStatus::success ? green : red;
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawEllipse(box);
+    painter.setPen(QPen(Qt::white, 1.6, Qt::SolidLine, Qt::RoundCap));
+    const QRectF mark = box.adjusted(3, 3, -3, -3);
+    if (status == RowStatus::success) {
+      painter.drawPolyline(QPolygonF({QPointF(mark.left(), mark.center().y()),
+                                      QPointF(mark.center().x() - 1, mark.bottom()), mark.topRight()}));
+    } else {
+      painter.drawLine(mark.topLeft(), mark.bottomRight());
+      painter.drawLine(mark.topRight(), mark.bottomLeft());
+    }
+  }
+  painter.restore();
+}
+
+}  // namespace
+
+QSize HistoryRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
+  const int height = QFontMetrics(captionFont()).height() + lineSpacing + QFontMetrics(caption2Font()).height();
+  return {option.rect.width(), height + 2 * verticalPadding};
+}
+
+void HistoryRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  QStyleOptionViewItem background = option;
+  initStyleOption(&background, index);
+  background.text.clear();
+  const QWidget* widget = option.widget;
+  QStyle* style = widget ? widget->style() : QApplication::style();
+  style->drawControl(QStyle::CE_ItemViewItem, &background, painter, widget);
+
+  const auto& item = *model_.item(index.row());
+  const QRect area = option.rect.adjusted(4, verticalPadding, -6, -verticalPadding);
+  const bool selected = option.state & QStyle::State_Selected;
+  const QColor primary = option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+  QColor secondary = primary;
+  secondary.setAlphaF(0.6f);
+
+  const QFontMetrics caption(captionFont()), caption2(caption2Font());
+  const int textHeight = caption.height() + lineSpacing + caption2.height();
+  const int top = area.top() + (area.height() - textHeight) / 2;
+  paintStatusIcon(*painter, QRectF(area.left(), area.center().y() - iconSize / 2.0, iconSize, iconSize),
+                  rowStatus(item), model_.pulse());
+  const int left = area.left() + iconSize + iconSpacing;
+
+  painter->save();
+  // First line: method, then the URL cut at its tail.
+  const QFont methodFont = caption2Font(QFont::DemiBold);
+  const QString method = QString::fromStdString(item.method());
+  painter->setFont(methodFont);
+  painter->setPen(secondary);
+  const QRect methodBox(left, top, QFontMetrics(methodFont).horizontalAdvance(method), caption.height());
+  painter->drawText(methodBox, Qt::AlignLeft | Qt::AlignVCenter, method);
+  painter->setFont(captionFont());
+  painter->setPen(primary);
+  const int urlLeft = methodBox.right() + 1 + 6;
+  const QString url = caption.elidedText(QString::fromStdString(item.url()), Qt::ElideRight, area.right() - urlLeft);
+  painter->drawText(QRect(urlLeft, top, area.right() - urlLeft, caption.height()), Qt::AlignLeft | Qt::AlignVCenter, url);
+
+  // Second line: the outcome texts 12 points apart, the time at the end.
+  const int secondTop = top + caption.height() + lineSpacing;
+  int x = left;
+  for (const auto& text : rowDetailTexts(item)) {
+    const QString line = QString::fromStdString(text);
+    QFont font = caption2Font();
+    if (item.isPending()) {
+      font.setItalic(true);
+      painter->setPen(orange);
+    } else {
+      painter->setPen(secondary);
+    }
+    painter->setFont(font);
+    painter->drawText(QPoint(x, secondTop + caption2.ascent()), line);
+    x += QFontMetrics(font).horizontalAdvance(line) + 12;
+  }
+  painter->setFont(caption2Font());
+  painter->setPen(secondary);
+  painter->drawText(QRect(left, secondTop, area.right() - left, caption2.height()), Qt::AlignRight | Qt::AlignVCenter,
+                    timeText(item.timestamp()));
+  painter->restore();
+}
+
+}  // namespace wendalore

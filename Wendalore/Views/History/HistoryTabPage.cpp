@@ -1,0 +1,22 @@
+#include "Wendalore/Views/History/HistoryTabPage.h"
+
+#include <QTimer>
+
+namespace wendalore {
+
+void HistoryTabPage::setItem(std::shared_ptr<RequestHistoryItem> item) {
+  item_ = std::move(item);
+  observation_ = item_ ? item_->observe([this](std::string_view) { scheduleRefresh(); }) : platform::ObservationToken();
+  if (item_) refresh();
+}
+
+void HistoryTabPage::scheduleRefresh() {
+  if (refreshScheduled_) return;
+  refreshScheduled_ = true;
+  QTimer::singleShot(0, this, [this] {
+    refreshScheduled_ = false;
+    if (item_) refresh();
+  });
+}
+
+}  // namespace wendalore

@@ -1,0 +1,84 @@
+#include "Wendalore/Views/History/RequestHistoryView.h"
+
+#include <QLabel>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include "Wendalore/History/HistoryRowText.h"
+#include "Wendalore/ViewModel/RequestViewModel.h"
+#include "Wendalore/Views/History/HistorySelection.h"
+#include "Wendalore/Views/History/HistoryStyle.h"
+#include "Wendalore/Views/History/RequestHistoryDetailView.h"
+#include "Wendalore/Views/History/RequestHistoryListView.h"
+
+namespace wendalore {
+
+HistoryFeed HistoryFeed::of(const std::shared_ptr<RequestViewModel>& viewModel) {
+  std::weak_ptr<RequestViewModel> weak = viewModel;
+  return {[weak]() -> std::vector<std::shared_ptr<RequestHistoryItem>> {
+            const auto model = weak.lock();
+            return model ? model->requestHistory() : std::vector<std::shared_ptr<RequestHistoryItem>>{};
+          },
+          [weak](std::function<void()> changed) {
+            const auto model = weak.lock();
+            return model ? model->observeDidChange([changed = std::move(changed)](std::string_view) { changed(); })
+                         : platform::ObservationToken();
+          }};
+}
+
+RequestHistoryView::RequestHistoryView(const std::shared_ptr<RequestViewModel>& viewModel,
+                                       HistorySelection& selection, QWidget* parent)
+    : RequestHistoryView(HistoryFeed::of(viewModel), selection, parent) {}
+
+RequestHistoryView::RequestHistoryView(HistoryFeed feed, HistorySelection& selection, QWidget* parent)
+    : QWidget(parent), feed_(std::move(feed)), selection_(selection),
+      title_(styledLabel({}, caption2Font(QFont::Bold))), list_(new RequestHistoryListView(selection)),
+      detailPane_(new QStackedWidget), detail_(new RequestHistoryDetailView) {
+  title_->setObjectName("historyTitle");
+  title_->setFixedHeight(28);
+  title_->setContentsMargins(10, 0, 0, 0);
+
+  detailPane_->addWidget(new QWidget);
+  detailPane_->addWidget(detail_);
+  auto* split = new QSplitter(Qt::Horizontal);
+  split->setChildrenCollapsible(false);
+  split->addWidget(list_);
+  split->addWidget(detailPane_);
+  list_->setMinimumWidth(100);
+  detailPane_->setMinimumWidth(100);
+  split->setStretchFactor(1, 1);
+  split->setSizes({200, 400});
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(title_);
+  layout->addWidget(divider());
+  layout->addWidget(split, 1);
+
+  connect(&selection_, &HistorySelection::changed, this, [this] { selectionChanged(); });
+  observation_ = feed_.observe([this] { reload(); });
+  reload();
+  selectionChanged();
+}
+
+bool RequestHistoryView::showsDetail() const { return !detailPane_->isHidden() && detailPane_->currentIndex() == 1; }
+
+void RequestHistoryView::reload() {
+  auto history = feed_.history();
+  title_->setText(QString::fromStdString(historyTitle(history.size())));
+  if (history == shown_) return;
+  // A detail pane that appears anew starts on its first page.
+  if (shown_.empty() && !history.empty()) detail_->setSelectedTab(HistoryTab::response);
+  detailPane_->setVisible(!history.empty());
+  shown_ = history;
+  list_->setHistory(std::move(history));
+}
+
+void RequestHistoryView::selectionChanged() {
+  detail_->setItem(selection_.item());
+  detailPane_->setCurrentIndex(selection_.item() ? 1 : 0);
+}
+
+}  // namespace wendalore

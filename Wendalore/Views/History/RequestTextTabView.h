@@ -1,0 +1,40 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "Wendalore/Views/History/HistoryTabPage.h"
+
+class QLabel;
+class QScrollArea;
+
+namespace wendalore {
+
+// A page showing one text made from the send (the cURL command, the raw
+// request) in a monospaced, selectable box that scrolls sideways, with a
+// button copying it to the clipboard as plain text.
+class RequestTextTabView : public HistoryTabPage {
+  Q_OBJECT
+
+ public:
+  using TextOf = std::function<std::string(const RequestHistoryItem&)>;
+
+  RequestTextTabView(const QString& title, TextOf textOf, QWidget* parent = nullptr);
+
+  static RequestTextTabView* curl(QWidget* parent = nullptr);
+  static RequestTextTabView* rawRequest(QWidget* parent = nullptr);
+
+  QString text() const;
+
+ protected:
+  void refresh() override;
+
+ private:
+  void copyToClipboard();
+
+  TextOf textOf_;
+  QLabel* text_;
+  QScrollArea* scroll_;
+};
+
+}  // namespace wendalore

@@ -1,0 +1,65 @@
+#include "Wendalore/Views/History/ResponseTabView.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+#include "Wendalore/Views/History/HighlightedTextView.h"
+#include "Wendalore/Views/History/HistoryStyle.h"
+
+namespace wendalore {
+
+ResponseTabView::ResponseTabView(QWidget* parent)
+    : HistoryTabPage(parent), status_(styledLabel({}, caption2Font(), secondaryColor(*this))), searchBar_(new QWidget),
+      searchField_(new QLineEdit), text_(new HighlightedTextView) {
+  auto* statusBar = new QWidget;
+  statusBar->setObjectName("statusBar");
+  fillWithControlBackground(*statusBar);
+  auto* statusLayout = new QHBoxLayout(statusBar);
+  statusLayout->setContentsMargins(8, 8, 8, 8);
+  statusLayout->addWidget(status_);
+  statusLayout->addStretch();
+
+  searchField_->setObjectName("searchField");
+  searchField_->setPlaceholderText(tr("Find"));
+  searchField_->setClearButtonEnabled(true);
+  auto* searchLayout = new QHBoxLayout(searchBar_);
+  searchLayout->setContentsMargins(8, 4, 8, 4);
+  searchLayout->addWidget(searchField_);
+  searchBar_->hide();
+  connect(searchField_, &QLineEdit::textChanged, text_, &HighlightedTextView::setSearch);
+
+  auto* find = new QShortcut(QKeySequence::Find, this, [this] { openSearch(); });
+  find->setContext(Qt::WidgetWithChildrenShortcut);
+  auto* close = new QShortcut(Qt::Key_Escape, searchField_, [this] { closeSearch(); });
+  close->setContext(Qt::WidgetShortcut);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(statusBar);
+  layout->addWidget(divider());
+  layout->addWidget(searchBar_);
+  layout->addWidget(text_, 1);
+}
+
+void ResponseTabView::refresh() {
+  status_->setText(tr("Status: %1").arg(item()->statusCode()));
+  text_->setContent(item()->id(), item()->responseBody(), item()->responseLanguage());
+}
+
+void ResponseTabView::openSearch() {
+  searchBar_->show();
+  searchField_->setFocus();
+  searchField_->selectAll();
+}
+
+void ResponseTabView::closeSearch() {
+  searchField_->clear();
+  searchBar_->hide();
+  text_->setFocus();
+}
+
+}  // namespace wendalore

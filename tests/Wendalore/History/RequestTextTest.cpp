@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <vector>
+
+#include "Wendalore/History/CurlCommand.h"
+#include "Wendalore/History/RawRequestText.h"
+
+using namespace wendalore;
+
+namespace {
+
+std::shared_ptr<RequestHistoryItem> sent(std::string method, std::string url, HeaderDictionary headers = {},
+                                         std::optional<std::string> body = std::nullopt) {
+  return RequestHistoryItem::make(platform::Date{}, std::move(method), std::move(url), std::move(headers),
+                                  std::move(body));
+}
+
+const HeaderDictionary exampleHeaders{{"accept", "*/*"},
+                                      {"Content-Type", "application/json"},
+                                      {"X-Note", "say \"hi\""},
+                                      {"Authorization", "Basic dXNlcjpwYXNz"}};
+
+TEST(CurlCommand, WritesEveryPartOnItsOwnLine) {
+  EXPECT_EQ(curlCommand(*sent("POST", "http://localhost:8080/items?id=7", exampleHeaders, "it's a test")),
+            "curl \\\n"
+            "    -X POST \\\n"
+            "    -H \"Authorization: Basic dXNlcjpwYXNz\" \\\n"
+            "    -H \"Content-Type: application/json\" \\\n"
+            "    -H \"X-Note: say \\\"hi\\\"\" \\\n"
+            "    -H \"accept: */*\" \\\n"
+            "    --data-raw 'it'\\''s a test' \\\n"
+            "    \"http://localhost:8080/items?id=7\"");
+  EXPECT_EQ(curlCommand(*sent("GET", "http://localhost:8080/items?id=7")),
+            "curl \\\n    \"http://localhost:8080/items?id=7\"");
+  EXPECT_EQ(curlCommand(*sent("get", "http://h/")), "curl \\\n    -X get \\\n    \"http://h/\"");
+}
+
+TEST(CurlCommand, EscapesWhatTheShellWouldExpand) {
+  EXPECT_EQ(curlCommand(*sent("GET", "http://h/`x`", {{"X-Id", "$(id)"}, {"X-Path", "C:\\tmp"}})),
+            "curl \\\n    -H \"X-Id: \\$(id)\" \\\n    -H \"X-Path: C:\\\\tmp\" \\\n    \"http://h/\\`x\\`\"");
+  EXPECT_EQ(curlCommand(*sent("GET", "http://h/", {{"X-Shout", "hi! it's"}})),
+            "curl \\\n    -H 'X-Shout: hi! it'\\''s' \\\n    \"http://h/\"");
+}
+
+TEST(CurlCommand, ABodyThatStayedHomeIsLeftOut) {
+  // A GET with a body would become a POST under curl's --data-raw.
+  EXPECT_EQ(curlCommand(*sent("GET", "http://h/", {}, "{}")), "curl \\\n    \"http://h/\"");
+  EXPECT_EQ(curlCommand(*sent("POST", "http://h/", {}, "")), "curl \\\n    -X POST \\\n    \"http://h/\"");
+}
+
+// What curl would receive: the command run by an interactive bash, with
+// curl a function printing its arguments one per NUL.
+std::vector<std::string> argumentsOf(const std::string& command) {
+  const std::string path = testing::TempDir() + "curl-command.sh";
+  std::ofstream(path) << "curl() { printf '%s\\0' \"$@\"; }\n" << command << "\nexit\n";
+  FILE* shell = popen(("bash --norc -i < " + path + " 2>/dev/null").c_str(), "r");
+  std::string output;
+  char buffer[4096];
+  for (std::size_t count; (count = fread(buffer, 1, sizeof buffer, shell)) > 0;) output.append(buffer, count);
+  pclose(shell);
+  std::vector<std::string> arguments;
+  for (std::size_t start = 0, end; (end = output.find('\0', start)) != std::string::npos; start = end + 1) {
+    arguments.push_back(output.substr(start, end - start));
+  }
+  return arguments;
+}
+
+TEST(CurlCommand, AShellGivesBackEveryTextAsRecorded) {
+  const std::string hostile = "a\"b\\c$d`e`!f'g $(id) !! \n";
+  const auto item = sent("PUT", "http://h/p?q=" + hostile, {{"X-" + hostile, hostile}, {"Plain", "v"}},
+                         "{\"k\": \"" + hostile + "\"}");
+  const auto command = curlCommand(*item);
+  const std::string path = testing::TempDir() + "curl-syntax.sh";
+  std::ofstream(path) << command << "\n";
+  ASSERT_EQ(std::system(("bash -n " + path).c_str()), 0) << command;
+  const std::vector<std::string> expected{"-X",       "PUT",   "-H", "Plain: v", "-H", "X-" + hostile + ": " + hostile,
+                                          "--data-raw", *item->requestBody(), item->url()};
+  EXPECT_EQ(argumentsOf(command), expected) << command;
+  EXPECT_EQ(argumentsOf(curlCommand(*sent("POST", "http://h/", exampleHeaders, "it's a test"))).size(), 13U);
+}
+
+TEST(RawRequestText, RendersTheRequestAsSent) {
+  const std::pair<std::shared_ptr<RequestHistoryItem>, std::string> cases[] = {
+      {sent("POST", "http://localhost:8080/items?id=7#top", {{"host", "localhost:8080"}, {"Content-Type", "text/plain"}},
+            "hello"),
+       "POST /items?id=7 HTTP/1.1\nContent-Type: text/plain\nhost: localhost:8080\n\nhello"},
+      // Escapes stay: decoded, "q=x%26y" would read as two parameters.
+      {sent("GET", "http://localhost:8080/a%20b?q=x%26y"), "GET /a%20b?q=x%26y HTTP/1.1\nHost: localhost:8080\n\n"},
+      {sent("get", "https://example.com:443"), "get / HTTP/1.1\nHost: example.com\n\n"},
+      {sent("GET", "http://example.com:80/p?"), "GET /p? HTTP/1.1\nHost: example.com\n\n"},
+      {sent("GET", "https://[::1]:8443/?a=1"), "GET /?a=1 HTTP/1.1\nHost: [::1]:8443\n\n"},
+      {sent("PUT", "http://u:p@h/x", {{"HOST", "other"}, {"Authorization", "Basic dXNlcjpwYXNz"}}, "a\r\nb\n"),
+       "PUT /x HTTP/1.1\nAuthorization: Basic dXNlcjpwYXNz\nHOST: other\n\na\r\nb\n"},
+      {sent("GET", "not a url", {{"X", "1"}}), "GET not a url HTTP/1.1\nX: 1\n\n"},
+      // A body that was not sent is not shown.
+      {sent("GET", "http://h/", {}, "{}"), "GET / HTTP/1.1\nHost: h\n\n"},
+  };
+  for (const auto& [item, text] : cases) EXPECT_EQ(rawRequestText(*item), text) << item->url();
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
+
+#include "Wendalore/History/CurlCommand.h"
+#include "Wendalore/Views/History/HeadersTabView.h"
+#include "Wendalore/Views/History/HighlightedTextView.h"
+#include "Wendalore/Views/History/RequestTextTabView.h"
+#include "Wendalore/Views/History/ResponseTabView.h"
+
+using namespace wendalore;
+
+namespace {
+
+std::shared_ptr<RequestHistoryItem> answered(std::string body, HeaderDictionary responseHeaders) {
+  auto item = RequestHistoryItem::make(platform::Date::now(), "POST", "http://h/items",
+                                       {{"accept", "*/*"}, {"X-Trace", "1"}, {"Content-Type", "application/json"}},
+                                       "{\"a\": 1}");
+  item->setStatusCode(404);
+  item->setResponseHeaders(std::move(responseHeaders));
+  item->setResponseBody(std::move(body));
+  item->setIsPending(false);
+  return item;
+}
+
+TEST(ResponsePage, ShowsTheBodyPlainThenHighlightedAndFindsText) {
+  ResponseTabView page;
+  page.resize(600, 400);
+  page.show();
+  const std::string body = "{\n  \"name\": \"JSON Json json\",\n  \"path\": \"a.b axb\"\n}";
+  page.setItem(answered(body, {{"content-type", "application/json"}}));
+  EXPECT_EQ(page.findChild<QLabel*>()->text(), "Status: 404");
+
+  auto& text = page.text();
+  EXPECT_EQ(text.objectName(), "responseText");
+  QTRY_VERIFY(text.isLoaded());
+  EXPECT_EQ(text.toPlainText().toStdString(), body);
+  QTRY_VERIFY_WITH_TIMEOUT(text.isHighlighted(), 20000);
+  const auto colourOfName = [&] {
+    const auto formats = text.document()->findBlockByNumber(1).layout()->formats();
+    return formats.isEmpty() ? QColor() : formats.front().format.foreground().color();
+  };
+  QTRY_VERIFY(colourOfName().isValid());
+
+  // A dark palette takes the dark theme's colours.
+  const QColor light = colourOfName();
+  QPalette dark = text.palette();
+  dark.setColor(QPalette::Base, Qt::black);
+  text.setPalette(dark);
+  EXPECT_EQ(text.themeName(), "atom-one-dark");
+  QTRY_VERIFY_WITH_TIMEOUT(colourOfName().isValid() && colourOfName() != light, 20000);
+
+  page.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+  text.setFocus();
+  QTest::keyClick(&text, Qt::Key_F, Qt::ControlModifier);
+  ASSERT_TRUE(page.searchField().isVisible());
+  QTest::keyClicks(&page.searchField(), "json");
+  EXPECT_EQ(text.searchMatchCount(), 3);
+  page.searchField().clear();
+  QTest::keyClicks(&page.searchField(), "a.b");
+  EXPECT_EQ(text.searchMatchCount(), 1);
+  QTest::keyClick(&page.searchField(), Qt::Key_Escape);
+  EXPECT_FALSE(page.searchField().isVisible());
+  EXPECT_EQ(text.searchMatchCount(), 0);
+}
+
+TEST(HeadersPage, SortedRowsAndTheEmptyState) {
+  HeadersTabView page;
+  auto item = RequestHistoryItem::make(platform::Date::now(), "GET", "http://h/", {}, std::nullopt);
+  page.setItem(item);
+  const auto noHeaders = [&] {
+    int count = 0;
+    for (const auto* label : page.findChildren<QLabel*>()) count += label->text() == "No headers";
+    return count;
+  };
+  EXPECT_EQ(noHeaders(), 2);
+
+  page.setItem(answered("", {}));
+  EXPECT_EQ(noHeaders(), 1);
+  QStringList names;
+  for (const auto* row : page.findChildren<QWidget*>("headerRow")) names << row->findChild<QLabel*>()->text();
+  EXPECT_EQ(names, (QStringList{"Content-Type", "X-Trace", "accept"}));
+
+  // Response headers arriving later show without any action.
+  page.item()->setResponseHeaders({{"Server", "x"}});
+  QTRY_COMPARE(noHeaders(), 0);
+}
+
+TEST(RequestTextPages, CopyPutsTheShownTextOnTheClipboard) {
+  const auto item = answered("", {});
+  std::unique_ptr<RequestTextTabView> curl(RequestTextTabView::curl());
+  curl->setItem(item);
+  EXPECT_EQ(curl->text().toStdString(), curlCommand(*item));
+  auto* copy = curl->findChild<QPushButton*>("copyButton");
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(copy->text(), "Copy to Clipboard");
+  QApplication::clipboard()->setText("before");
+  QTest::mouseClick(copy, Qt::LeftButton);
+  QTest::mouseClick(copy, Qt::LeftButton);
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), curlCommand(*item));
+
+  std::unique_ptr<RequestTextTabView> raw(RequestTextTabView::rawRequest());
+  raw->setItem(item);
+  EXPECT_TRUE(raw->text().startsWith("POST /items HTTP/1.1\n"));
+}
+
+}  // namespace

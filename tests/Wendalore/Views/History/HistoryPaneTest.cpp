@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "Wendalore/Views/History/HistoryListModel.h"
+#include "Wendalore/Views/History/HistorySelection.h"
+#include "Wendalore/Views/History/MetricsTabView.h"
+#include "Wendalore/Views/History/RequestHistoryDetailView.h"
+#include "Wendalore/Views/History/RequestHistoryListView.h"
+#include "Wendalore/Views/History/RequestHistoryView.h"
+#include "Wendalore/Views/History/ResponseTabView.h"
+#include "Wendalore/Views/History/WaterfallBar.h"
+
+using namespace wendalore;
+
+namespace {
+
+// A history that the test fills, in the view model's manner: newest first,
+// announcing each change.
+struct History {
+  std::vector<std::shared_ptr<RequestHistoryItem>> items;
+  platform::ObserverList<> changed;
+
+  HistoryFeed feed() {
+    return {[this] { return items; }, [this](std::function<void()> observer) { return changed.add(observer); }};
+  }
+  std::shared_ptr<RequestHistoryItem> send(std::string url) {
+    auto item = RequestHistoryItem::make(platform::Date::now(), "GET", std::move(url), {}, std::nullopt);
+    items.insert(items.begin(), item);
+    changed.notify();
+    return item;
+  }
+};
+
+QString labelText(const QWidget& root, const char* name) {
+  const auto* label = root.findChild<QLabel*>(name);
+  return label ? label->text() : QString();
+}
+
+void clickRow(QListView& list, int row) {
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(list.model()->index(row, 0)).center());
+}
+
+TEST(HistoryPane, ListAndDetailFollowHistoryAndSelection) {
+  History history;
+  HistorySelection selection;
+  RequestHistoryView view(history.feed(), selection);
+  view.resize(800, 400);
+  view.show();
+
+  EXPECT_EQ(labelText(view, "historyTitle"), "History (0)");
+  EXPECT_TRUE(view.list().showsEmptyState());
+  EXPECT_FALSE(view.showsDetail());
+
+  const auto first = history.send("http://localhost/first");
+  EXPECT_EQ(labelText(view, "historyTitle"), "History (1)");
+  EXPECT_FALSE(view.list().showsEmptyState());
+  EXPECT_FALSE(view.showsDetail());
+
+  clickRow(view.list().list(), 0);
+  EXPECT_EQ(selection.item(), first);
+  EXPECT_TRUE(view.showsDetail());
+  EXPECT_NE(dynamic_cast<ResponseTabView*>(view.detail().page()), nullptr);
+
+  // A new send goes on top; the selection stays with its entry.
+  history.send("http://localhost/second");
+  EXPECT_EQ(labelText(view, "historyTitle"), "History (2)");
+  EXPECT_EQ(selection.item(), first);
+  const auto rows = view.list().list().selectionModel()->selectedRows();
+  ASSERT_EQ(rows.size(), 1);
+  EXPECT_EQ(rows.front().row(), 1);
+
+  // An entry dropped from the history stays selected and shown.
+  history.items.pop_back();
+  history.changed.notify();
+  EXPECT_EQ(selection.item(), first);
+  EXPECT_TRUE(view.list().list().selectionModel()->selectedRows().isEmpty());
+  EXPECT_TRUE(view.showsDetail());
+}
+
+TEST(HistoryPane, RowsRepaintWhenTheirEntryChanges) {
+  HistoryListModel model;
+  auto item = RequestHistoryItem::make(platform::Date::now(), "GET", "http://h/", {}, std::nullopt);
+  model.setHistory({item});
+  QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+  item->setStatusCode(200);
+  item->setIsPending(false);
+  EXPECT_EQ(changed.count(), 2);
+}
+
+TEST(HistoryPane, TabsKeepTheirPlaceAcrossEntries) {
+  RequestHistoryDetailView detail;
+  auto pending = RequestHistoryItem::make(platform::Date::now(), "GET", "http://h/", {}, std::nullopt);
+  detail.setItem(pending);
+  const QStringList titles{"Response", "Headers", "Metrics", "cUrl", "Raw Request"};
+  for (const auto& title : titles) ASSERT_NE(detail.findChild<QPushButton*>(title), nullptr) << title.toStdString();
+
+  QTest::mouseClick(detail.findChild<QPushButton*>("Metrics"), Qt::LeftButton);
+  ASSERT_NE(dynamic_cast<MetricsTabView*>(detail.page()), nullptr);
+  EXPECT_EQ(labelText(detail, "Total Duration"), "0.000s");
+  EXPECT_EQ(detail.findChild<QLabel*>("Protocol"), nullptr);
+  EXPECT_EQ(detail.findChild<QWidget*>("waterfallCard"), nullptr);
+
+  auto done = RequestHistoryItem::make(platform::Date::now(), "GET", "http://h/", {}, std::nullopt);
+  detail.setItem(done);
+  EXPECT_EQ(detail.selectedTab(), HistoryTab::metrics);
+
+  // The response arrives while the page is shown.
+  platform::URLSessionTaskTransactionMetrics transaction;
+  transaction.fetchStartDate = platform::Date{10};
+  transaction.requestStartDate = platform::Date{10.01};
+  transaction.requestEndDate = platform::Date{10.02};
+  transaction.responseStartDate = platform::Date{10.1};
+  transaction.responseEndDate = platform::Date{10.2};
+  transaction.networkProtocolName = "h2";
+  auto metrics = std::make_shared<platform::URLSessionTaskMetrics>();
+  metrics->transactionMetrics = {transaction};
+  done->setDuration(1.23456);
+  done->setMetrics(metrics);
+  done->setIsPending(false);
+  QTRY_VERIFY(detail.findChild<QWidget*>("waterfallCard") != nullptr);
+  EXPECT_EQ(labelText(detail, "Total Duration"), "1.235s");
+  EXPECT_EQ(labelText(detail, "Protocol"), "h2");
+  EXPECT_EQ(labelText(detail, "Reused Connection"), "No");
+  EXPECT_EQ(detail.findChildren<WaterfallBar*>().size(), 4);
+}
+
+TEST(HistoryPane, WaterfallBarsAreScaledAndNeverThinnerThanTwoPixels) {
+  WaterfallBar wide({"Waiting", PhaseColor::cyan, 0.05, 0.1}, 0.2);
+  wide.resize(90 + 8 + 200 + 8 + 50, 16);
+  EXPECT_DOUBLE_EQ(wide.barRect().left(), 98 + 50);
+  EXPECT_DOUBLE_EQ(wide.barRect().width(), 100);
+  WaterfallBar thin({"DNS Lookup", PhaseColor::purple, 0, 0.0004}, 0.2);
+  thin.resize(wide.size());
+  EXPECT_DOUBLE_EQ(thin.barRect().width(), 2);
+}
+
+}  // namespace

@@ -61,7 +61,9 @@ void ContentView::replace(QWidget* place, QPointer<QWidget>& current, QWidget* w
     current->deleteLater();
   }
   current = widget;
-  if (widget) place->layout()->addWidget(widget);
+  if (!widget) return;
+  place->layout()->addWidget(widget);
+  widget->show();
 }
 
 void ContentView::setSidebar(QWidget* sidebar) { replace(sidebarPlace_, sidebar_, sidebar); }

@@ -1,10 +1,8 @@
 #include "Wendalore/Views/Shell/ApplicationStore.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include "Platform/Store/SQLiteConnection.h"
-#include "Wendalore/Model/RequestFolder.h"
 #include "Wendalore/Model/RequestTemplate.h"
 #include "tests/Platform/ScratchDirectory.h"
 
@@ -17,29 +15,16 @@ class ApplicationStoreTest : public ::testing::Test {
  protected:
   std::filesystem::path file() const { return scratch / "data" / "Wendalore" / "Wendalore.sqlite"; }
 
-  // A store holding one folder with one request, closed again.
+  // A store holding one request, closed again.
   void seed() {
     auto container = ApplicationStore::open(file());
     ASSERT_TRUE(container) << container.error();
-    auto folder = RequestFolder::make("Folder", nullptr);
-    RequestTemplate::make("Request", "https://example.invalid", "POST", folder, 0);
-    (*container)->mainContext()->insert(folder);
+    (*container)->mainContext()->insert(RequestTemplate::make("Request", "https://example.invalid", "POST", nullptr, 0));
     ASSERT_TRUE((*container)->mainContext()->save());
   }
 
   ScratchDirectory scratch;
 };
-
-TEST_F(ApplicationStoreTest, TheFirstStartMakesTheFolderAndLaterStartsFindWhatWasSaved) {
-  seed();
-  auto reopened = ApplicationStore::open(file());
-  ASSERT_TRUE(reopened) << reopened.error();
-  auto folders = (*reopened)->mainContext()->fetch<RequestFolder>();
-  ASSERT_TRUE(folders);
-  ASSERT_EQ(folders->size(), 1u);
-  ASSERT_EQ((*folders)[0]->templates()->size(), 1u);
-  EXPECT_EQ((*(*folders)[0]->templates())[0]->method(), "POST");
-}
 
 TEST_F(ApplicationStoreTest, AFileThatIsNotAReadableStoreIsRefusedAndLeftByteForByte) {
   const std::vector<std::pair<const char*, std::function<void()>>> damages = {
@@ -73,27 +58,6 @@ TEST_F(ApplicationStoreTest, AFileThatIsNotAReadableStoreIsRefusedAndLeftByteFor
     EXPECT_GT(opened.error().size(), failurePrefix.size());
     EXPECT_EQ(readWholeFile(file()), before);
   }
-}
-
-TEST_F(ApplicationStoreTest, TheStoreLivesInTheUsersDataDirectory) {
-  const std::string home = scratch.path().string();
-  const std::vector<std::tuple<const char*, std::string>> cases = {
-      {"/elsewhere/data", "/elsewhere/data/Wendalore/Wendalore.sqlite"},
-      // The convention ignores a relative directory.
-      {"relative/data", home + "/.local/share/Wendalore/Wendalore.sqlite"},
-      {"", home + "/.local/share/Wendalore/Wendalore.sqlite"},
-  };
-  const std::string savedHome = getenv("HOME") ? getenv("HOME") : "";
-  const char* savedDataHome = getenv("XDG_DATA_HOME");
-  const std::string savedDataHomeText = savedDataHome ? savedDataHome : "";
-  setenv("HOME", home.c_str(), 1);
-  for (const auto& [dataHome, expected] : cases) {
-    setenv("XDG_DATA_HOME", dataHome, 1);
-    EXPECT_EQ(ApplicationStore::defaultFile(), std::filesystem::path(expected)) << dataHome;
-  }
-  setenv("HOME", savedHome.c_str(), 1);
-  if (savedDataHome) setenv("XDG_DATA_HOME", savedDataHomeText.c_str(), 1);
-  else unsetenv("XDG_DATA_HOME");
 }
 
 }  // namespace

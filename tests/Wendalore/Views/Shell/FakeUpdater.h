@@ -26,7 +26,7 @@ class FakeUpdater final : public Updater {
     canCheck_ = canCheck;
     listeners_.notify(canCheck);
   }
-  int observerCount() const { return *listening_; }
+  int listenerCount() const { return *listening_; }
 
   int checks = 0;
 

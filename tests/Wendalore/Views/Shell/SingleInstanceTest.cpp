@@ -50,13 +50,5 @@ TEST_F(SingleInstanceTest, ASocketLeftByACrashedInstanceDoesNotBlockTheStart) {
   EXPECT_EQ(later.claim(), SingleInstance::Claim::forwarded);
 }
 
-TEST_F(SingleInstanceTest, OnlyTheUserCanReachTheSocket) {
-  SingleInstance instance(socketPath());
-  ASSERT_EQ(instance.claim(), SingleInstance::Claim::running);
-  const auto permissions = std::filesystem::status(socketPath().toStdString()).permissions();
-  EXPECT_EQ(permissions & (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
-            std::filesystem::perms::none);
-}
-
 }  // namespace
 }  // namespace wendalore

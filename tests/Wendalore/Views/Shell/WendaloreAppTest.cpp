@@ -47,14 +47,6 @@ TEST_F(WendaloreAppTest, TheApplicationMenuOffersAboutThenUpdatesAndQuitButNoNew
   EXPECT_TRUE(app->appDelegate().aboutWindow()->isVisible());
 }
 
-TEST_F(WendaloreAppTest, AStoreThatCannotBeOpenedStopsTheStartWithTheReason) {
-  std::filesystem::create_directories(file().parent_path());
-  std::ofstream(file(), std::ios::binary) << std::string(4096, '\x01');
-  const auto app = WendaloreApp::launch(platform::Bundle::make({}), updater, file());
-  ASSERT_FALSE(app);
-  EXPECT_TRUE(app.error().starts_with("Failed to initialize database: ")) << app.error();
-}
-
 TEST_F(WendaloreAppTest, QuittingKeepsEditsThatWereNotSavedYet) {
   {
     auto app = launch();

@@ -39,7 +39,7 @@ int main(int argc, char* argv[]) {
     case wendalore::SingleInstance::Claim::forwarded:
       return EXIT_SUCCESS;
     case wendalore::SingleInstance::Claim::unavailable:
-      fmt::print(stderr, "Wendalore: another start will open a second window: {}\n",
+      fmt::print(stderr, "Wendalore: a later start cannot find this one and will run beside it: {}\n",
                  instance.errorString().toStdString());
       break;
     case wendalore::SingleInstance::Claim::running:

@@ -9,8 +9,6 @@ namespace wendalore {
 AppDelegate::AppDelegate(std::shared_ptr<const platform::Bundle> bundle, QObject* parent)
     : QObject(parent), bundle_(std::move(bundle)) {}
 
-AppDelegate::~AppDelegate() { QCoreApplication::instance()->removeEventFilter(this); }
-
 void AppDelegate::showAboutWindow() {
   if (!aboutWindow_) {
     aboutWindow_ = std::make_unique<AboutView>(bundle_);

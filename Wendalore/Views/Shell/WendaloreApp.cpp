@@ -27,11 +27,9 @@ WendaloreApp::WendaloreApp(std::unique_ptr<AppDelegate> appDelegate, std::shared
       window_(std::make_unique<MainWindow>(container_->mainContext())) {
   buildCommands();
   appDelegate_->applicationDidFinishLaunching(window_.get());
-  quitConnection_ =
-      QObject::connect(qApp, &QCoreApplication::aboutToQuit, window_.get(), [this] { applicationWillTerminate(); });
+  // Tied to the window, which goes first when the application goes.
+  QObject::connect(qApp, &QCoreApplication::aboutToQuit, window_.get(), [this] { applicationWillTerminate(); });
 }
-
-WendaloreApp::~WendaloreApp() { QObject::disconnect(quitConnection_); }
 
 void WendaloreApp::buildCommands() {
   auto* menu = window_->menuBar()->addMenu(QStringLiteral("Wendalore"));

@@ -26,7 +26,6 @@ class WendaloreApp {
                                                                           const std::filesystem::path& storeFile);
   WendaloreApp(const WendaloreApp&) = delete;
   WendaloreApp& operator=(const WendaloreApp&) = delete;
-  ~WendaloreApp();
 
   AppDelegate& appDelegate() const { return *appDelegate_; }
   MainWindow& window() const { return *window_; }
@@ -46,7 +45,6 @@ class WendaloreApp {
   std::shared_ptr<Updater> updater_;
   std::shared_ptr<platform::ModelContainer> container_;
   std::unique_ptr<MainWindow> window_;
-  QMetaObject::Connection quitConnection_;
 };
 
 }  // namespace wendalore

@@ -17,7 +17,7 @@ packages=(
   libcurl4-openssl-dev libssl-dev openssl libsqlite3-dev zlib1g-dev libboost-dev
   python3-httpbin gunicorn
   clang libclang-rt-14-dev
-  xvfb xauth
+  xvfb xauth x11-utils xdotool imagemagick libxcb1-dev
 )
 
 missing=()

@@ -81,21 +81,6 @@ void RequestEditor::updateURLFromParams() {
   isUpdatingURL_ = false;
 }
 
-void RequestEditor::setParamKey(RequestQueryParam& row, std::string key) {
-  row.setKey(std::move(key));
-  updateURLFromParams();
-}
-
-void RequestEditor::setParamValue(RequestQueryParam& row, std::string value) {
-  row.setValue(std::move(value));
-  updateURLFromParams();
-}
-
-void RequestEditor::setParamEnabled(RequestQueryParam& row, bool enabled) {
-  row.setIsEnabled(enabled);
-  updateURLFromParams();
-}
-
 void RequestEditor::addParam(bool focusNewRow) {
   if (newParamKey.empty() && newParamValue.empty()) return;
   auto row = RequestQueryParam::make(std::exchange(newParamKey, {}), std::exchange(newParamValue, {}), true);

@@ -58,12 +58,8 @@ class RequestEditor : public std::enable_shared_from_this<RequestEditor> {
   void setURL(std::string url);
 
   void syncParamsFromURL();
+  // Runs after every edit of a parameter row's key, value or enabled flag.
   void updateURLFromParams();
-
-  // Every edit of a parameter row rewrites the URL.
-  void setParamKey(RequestQueryParam& row, std::string key);
-  void setParamValue(RequestQueryParam& row, std::string value);
-  void setParamEnabled(RequestQueryParam& row, bool enabled);
 
   // The texts of the two add-row lines.
   std::string newParamKey;

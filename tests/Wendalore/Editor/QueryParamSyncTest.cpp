@@ -3,7 +3,15 @@
 namespace wendalore {
 namespace {
 
-using QueryParamSyncTest = EditorFixture;
+class QueryParamSyncTest : public EditorFixture {
+ protected:
+  // A row edited the way its widgets edit it.
+  template <class Setter, class Value>
+  void edit(RequestQueryParam& row, Setter setter, Value value) {
+    (row.*setter)(value);
+    editor->updateURLFromParams();
+  }
+};
 
 TEST_F(QueryParamSyncTest, ATypedURLRebuildsOnlyTheRowsItShows) {
   struct Case {
@@ -54,17 +62,17 @@ TEST_F(QueryParamSyncTest, RowEditsRewriteTheQueryAndKeepTheRestOfTheURL) {
   const auto params = request->queryParams();
   ASSERT_EQ(params.size(), 3u);
 
-  editor->setParamEnabled(*params[1], false);
+  edit(*params[1], &RequestQueryParam::setIsEnabled, false);
   EXPECT_EQ(request->url(), "https://user@h.test:8443/a/b?a=1&flag=#part");
-  editor->setParamValue(*params[1], "changed");  // disabled: nothing to write
+  edit(*params[1], &RequestQueryParam::setValue, "changed");  // disabled: nothing to write
   EXPECT_EQ(request->url(), "https://user@h.test:8443/a/b?a=1&flag=#part");
-  editor->setParamEnabled(*params[0], false);
-  editor->setParamEnabled(*params[2], false);
+  edit(*params[0], &RequestQueryParam::setIsEnabled, false);
+  edit(*params[2], &RequestQueryParam::setIsEnabled, false);
   EXPECT_EQ(request->url(), "https://user@h.test:8443/a/b#part");
   EXPECT_EQ(request->queryParams(), params) << "removing the query keeps the rows";
 
-  editor->setParamEnabled(*params[2], true);
-  editor->setParamKey(*params[2], "");
+  edit(*params[2], &RequestQueryParam::setIsEnabled, true);
+  edit(*params[2], &RequestQueryParam::setKey, "");
   EXPECT_EQ(request->url(), "https://user@h.test:8443/a/b#part") << "a row without a key is never written";
 }
 
@@ -84,7 +92,7 @@ TEST_F(QueryParamSyncTest, AKeyWithSpacesAndSeparatorsReadsBackUnchanged) {
 TEST_F(QueryParamSyncTest, AnUnparsableURLIsNeverRewritten) {
   setRows({{"a", "1"}});
   request->setURL("https://h.test/a b");
-  editor->setParamValue(*request->queryParams()[0], "2");
+  edit(*request->queryParams()[0], &RequestQueryParam::setValue, "2");
   EXPECT_EQ(request->url(), "https://h.test/a b");
 }
 

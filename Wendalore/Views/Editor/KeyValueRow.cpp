@@ -10,7 +10,7 @@
 
 #include "Wendalore/Views/Editor/EditorFieldTag.h"
 #include "Wendalore/Views/Editor/EditorFonts.h"
-#include "Wendalore/Views/Editor/TextSync.h"
+#include "Wendalore/Views/Editor/PlainTextField.h"
 
 namespace wendalore {
 

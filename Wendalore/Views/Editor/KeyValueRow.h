@@ -36,8 +36,6 @@ class KeyValueRow : public QWidget {
 
   KeyValueRow(Binding binding, QWidget* parent = nullptr);
 
-  const Binding& binding() const { return binding_; }
-
  private:
   void refresh();
 

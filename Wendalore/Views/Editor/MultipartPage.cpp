@@ -10,7 +10,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "Wendalore/Views/Editor/TextSync.h"
+#include "Wendalore/Views/Editor/PlainTextField.h"
 
 namespace wendalore {
 namespace {

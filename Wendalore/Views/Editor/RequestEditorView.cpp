@@ -17,7 +17,7 @@
 #include "Wendalore/Views/Editor/EditorFonts.h"
 #include "Wendalore/Views/Editor/ModernTabBar.h"
 #include "Wendalore/Views/Editor/RowListPage.h"
-#include "Wendalore/Views/Editor/TextSync.h"
+#include "Wendalore/Views/Editor/PlainTextField.h"
 
 namespace wendalore {
 namespace {

@@ -6,7 +6,7 @@
 #include <QStyle>
 
 #include "Wendalore/Views/Editor/EditorFonts.h"
-#include "Wendalore/Views/Editor/TextSync.h"
+#include "Wendalore/Views/Editor/PlainTextField.h"
 
 namespace wendalore {
 

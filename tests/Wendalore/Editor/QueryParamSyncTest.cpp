@@ -78,7 +78,7 @@ TEST_F(QueryParamSyncTest, RowEditsRewriteTheQueryAndKeepTheRestOfTheURL) {
 
 TEST_F(QueryParamSyncTest, AKeyWithSpacesAndSeparatorsReadsBackUnchanged) {
   editor->setURL("https://h.test/search");
-  editor->newParamKey = "a b&c=d+e";
+  editor->newParamKey = "a b&c=d+e \u00fc";
   editor->newParamValue = "x&y=z #%";
   editor->addParam(false);
   const auto params = request->queryParams();
@@ -86,7 +86,7 @@ TEST_F(QueryParamSyncTest, AKeyWithSpacesAndSeparatorsReadsBackUnchanged) {
 
   editor->syncParamsFromURL();
   EXPECT_EQ(request->queryParams(), params) << request->url();
-  EXPECT_EQ(rows(), (std::vector<Row>{{"a b&c=d+e", "x&y=z #%"}}));
+  EXPECT_EQ(rows(), (std::vector<Row>{{"a b&c=d+e \u00fc", "x&y=z #%"}}));
 }
 
 TEST_F(QueryParamSyncTest, AnUnparsableURLIsNeverRewritten) {

@@ -179,8 +179,8 @@ QWidget* RequestEditorView::makeURLBar() {
 }
 
 RowListPage* RequestEditorView::makeParamsPage() {
-  RowListPage::Spec spec;
-  spec.rows = [this] {
+  RowListPage::Setup setup;
+  setup.rows = [this] {
     std::vector<KeyValueRow::Binding> rows;
     for (const auto& param : editor_->requestTemplate()->queryParams()) {
       auto binding = bindRow(param, [this] {
@@ -196,20 +196,20 @@ RowListPage* RequestEditorView::makeParamsPage() {
     }
     return rows;
   };
-  spec.newKeyPlaceholder = "Key";
-  spec.newValuePlaceholder = "Value";
-  spec.addRowPointSize = 12;
-  spec.newKeyField = Field::newKey();
-  spec.newValueField = Field::newValue();
-  spec.newKey = &editor_->newParamKey;
-  spec.newValue = &editor_->newParamValue;
-  spec.add = [editor = editor_](bool focusNewRow) { editor->addParam(focusNewRow); };
-  return new RowListPage(std::move(spec), pages_);
+  setup.newKeyPlaceholder = "Key";
+  setup.newValuePlaceholder = "Value";
+  setup.addRowPointSize = 12;
+  setup.newKeyField = Field::newKey();
+  setup.newValueField = Field::newValue();
+  setup.newKey = &editor_->newParamKey;
+  setup.newValue = &editor_->newParamValue;
+  setup.add = [editor = editor_](bool focusNewRow) { editor->addParam(focusNewRow); };
+  return new RowListPage(std::move(setup), pages_);
 }
 
 RowListPage* RequestEditorView::makeHeadersPage() {
-  RowListPage::Spec spec;
-  spec.rows = [this] {
+  RowListPage::Setup setup;
+  setup.rows = [this] {
     std::vector<KeyValueRow::Binding> rows;
     for (const auto& header : editor_->requestTemplate()->headers()) {
       auto binding = bindRow(header, [] {});
@@ -221,15 +221,15 @@ RowListPage* RequestEditorView::makeHeadersPage() {
     }
     return rows;
   };
-  spec.newKeyPlaceholder = "New Header";
-  spec.newValuePlaceholder = "New Value";
-  spec.addRowPointSize = 11;
-  spec.newKeyField = Field::newHeaderKey();
-  spec.newValueField = Field::newHeaderValue();
-  spec.newKey = &editor_->newHeaderKey;
-  spec.newValue = &editor_->newHeaderValue;
-  spec.add = [editor = editor_](bool focusNewRow) { editor->addHeader(focusNewRow); };
-  return new RowListPage(std::move(spec), pages_);
+  setup.newKeyPlaceholder = "New Header";
+  setup.newValuePlaceholder = "New Value";
+  setup.addRowPointSize = 11;
+  setup.newKeyField = Field::newHeaderKey();
+  setup.newValueField = Field::newHeaderValue();
+  setup.newKey = &editor_->newHeaderKey;
+  setup.newValue = &editor_->newHeaderValue;
+  setup.add = [editor = editor_](bool focusNewRow) { editor->addHeader(focusNewRow); };
+  return new RowListPage(std::move(setup), pages_);
 }
 
 void RequestEditorView::showEvent(QShowEvent* event) {

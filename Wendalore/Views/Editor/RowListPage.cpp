@@ -10,7 +10,7 @@
 
 namespace wendalore {
 
-RowListPage::RowListPage(Spec spec, QWidget* parent) : QWidget(parent), spec_(std::move(spec)) {
+RowListPage::RowListPage(Setup setup, QWidget* parent) : QWidget(parent), setup_(std::move(setup)) {
   auto* scroll = new QScrollArea(this);
   scroll->setWidgetResizable(true);
   scroll->setFrameShape(QFrame::NoFrame);
@@ -23,16 +23,16 @@ RowListPage::RowListPage(Spec spec, QWidget* parent) : QWidget(parent), spec_(st
   column->addLayout(rows_);
 
   auto* addRow = new QWidget(list);
-  addRow->setFont(monospacedFont(spec_.addRowPointSize));
+  addRow->setFont(monospacedFont(setup_.addRowPointSize));
   auto* line = new QHBoxLayout(addRow);
   line->setContentsMargins(5, 5, 5, 5);
   line->addSpacing(20);
-  newKey_ = plainTextField(addRow, spec_.newKeyPlaceholder, spec_.newKeyField,
-                           [this](std::string text) { *spec_.newKey = std::move(text); });
-  newValue_ = plainTextField(addRow, spec_.newValuePlaceholder, spec_.newValueField,
-                             [this](std::string text) { *spec_.newValue = std::move(text); });
-  connect(newKey_, &QLineEdit::returnPressed, this, [this] { spec_.add(true); });
-  connect(newValue_, &QLineEdit::returnPressed, this, [this] { spec_.add(false); });
+  newKey_ = plainTextField(addRow, setup_.newKeyPlaceholder, setup_.newKeyField,
+                           [this](std::string text) { *setup_.newKey = std::move(text); });
+  newValue_ = plainTextField(addRow, setup_.newValuePlaceholder, setup_.newValueField,
+                             [this](std::string text) { *setup_.newValue = std::move(text); });
+  connect(newKey_, &QLineEdit::returnPressed, this, [this] { setup_.add(true); });
+  connect(newValue_, &QLineEdit::returnPressed, this, [this] { setup_.add(false); });
   auto* divider = new QFrame(addRow);
   divider->setFrameShape(QFrame::VLine);
   line->addWidget(newKey_, 1);
@@ -54,7 +54,7 @@ RowListPage::RowListPage(Spec spec, QWidget* parent) : QWidget(parent), spec_(st
 void RowListPage::refresh() {
   std::map<platform::UUID, KeyValueRow*> kept;
   int position = 0;
-  for (auto& binding : spec_.rows()) {
+  for (auto& binding : setup_.rows()) {
     const auto id = *binding.keyField.row;
     auto found = shown_.find(id);
     KeyValueRow* row = nullptr;
@@ -75,8 +75,8 @@ void RowListPage::refresh() {
     row->deleteLater();
   }
   shown_ = std::move(kept);
-  showText(newKey_, *spec_.newKey);
-  showText(newValue_, *spec_.newValue);
+  showText(newKey_, *setup_.newKey);
+  showText(newValue_, *setup_.newValue);
 }
 
 }  // namespace wendalore

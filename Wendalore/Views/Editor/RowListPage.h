@@ -19,7 +19,7 @@ namespace wendalore {
 // person is typing in survives a change of the list.
 class RowListPage : public QWidget {
  public:
-  struct Spec {
+  struct Setup {
     // The rows of the stored list, in its order.
     std::function<std::vector<KeyValueRow::Binding>()> rows;
     QString newKeyPlaceholder;
@@ -33,14 +33,14 @@ class RowListPage : public QWidget {
     std::function<void(bool focusNewRow)> add;
   };
 
-  RowListPage(Spec spec, QWidget* parent = nullptr);
+  RowListPage(Setup setup, QWidget* parent = nullptr);
 
   // Brings the rows in step with the stored list and the add-row line with
   // its texts.
   void refresh();
 
  private:
-  Spec spec_;
+  Setup setup_;
   QVBoxLayout* rows_;
   std::map<platform::UUID, KeyValueRow*> shown_;
   QLineEdit* newKey_;

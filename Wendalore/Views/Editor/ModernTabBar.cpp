@@ -118,6 +118,7 @@ ModernTabBar::ModernTabBar(QWidget* parent) : QWidget(parent) {
     connect(buttons_[index], &QAbstractButton::clicked, this, [this, tab] { select(tab); });
     row->addWidget(buttons_[index]);
   }
+  slide_.setParent(this);  // a member: gone before the bar, never deleted by it
   slide_.setDuration(250);
   slide_.setEasingCurve(QEasingCurve::OutBack);
   connect(&slide_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
@@ -128,6 +129,8 @@ ModernTabBar::ModernTabBar(QWidget* parent) : QWidget(parent) {
 }
 
 void ModernTabBar::setSelection(EditorTab tab) {
+  // The echo of a click must not cut its slide short.
+  if (tab == selection_) return;
   selection_ = tab;
   slide_.stop();
   applySelection();

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QTest>
+#include <QVariantAnimation>
 
 namespace wendalore {
 namespace {
@@ -46,6 +47,18 @@ TEST(ModernTabBar, EveryClickReportsItsTabAndTheTitlesFollowTheCases) {
   }
   EXPECT_EQ(selected, (std::vector{EditorTab::auth, EditorTab::auth, EditorTab::params}));
   EXPECT_EQ(bar.selection(), EditorTab::params);
+}
+
+TEST(ModernTabBar, TheCapsuleSlidesOnAClickEvenWhenTheOwnerEchoesTheSelection) {
+  ModernTabBar bar;
+  bar.onSelect = [&](EditorTab tab) { bar.setSelection(tab); };
+  bar.show();
+  auto* slide = bar.findChild<QVariantAnimation*>();
+  ASSERT_NE(slide, nullptr);
+  QTest::mouseClick(bar.findChild<QAbstractButton*>("Auth"), Qt::LeftButton);
+  EXPECT_EQ(slide->state(), QAbstractAnimation::Running);
+  bar.setSelection(EditorTab::headers);  // from outside: no slide
+  EXPECT_NE(slide->state(), QAbstractAnimation::Running);
 }
 
 }  // namespace

@@ -1,0 +1,61 @@
+#include "Wendalore/Views/Editor/KeyValueRow.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QStyle>
+#include <QToolButton>
+
+#include "Wendalore/Views/Editor/EditorFieldTag.h"
+#include "Wendalore/Views/Editor/EditorFonts.h"
+#include "Wendalore/Views/Editor/PlainTextField.h"
+
+namespace wendalore {
+
+KeyValueRow::KeyValueRow(Binding binding, QWidget* parent) : QWidget(parent), binding_(std::move(binding)) {
+  setFont(monospacedFont(11));
+  auto* line = new QHBoxLayout(this);
+  line->setContentsMargins(5, 5, 5, 5);
+
+  enabled_ = new QCheckBox(this);
+  enabled_->setObjectName("enabledBox");
+  connect(enabled_, &QCheckBox::toggled, this, [this](bool on) {
+    if (on != binding_.isEnabled()) binding_.setEnabled(on);
+  });
+  key_ = plainTextField(this, binding_.keyPlaceholder, binding_.keyField, binding_.setKey);
+  value_ = plainTextField(this, "Value", binding_.valueField, binding_.setValue);
+  auto* divider = new QFrame(this);
+  divider->setFrameShape(QFrame::VLine);
+  auto* remove = new QToolButton(this);
+  remove->setObjectName("deleteButton");
+  remove->setAutoRaise(true);
+  remove->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
+  remove->setAccessibleName("Delete");
+  connect(remove, &QToolButton::clicked, this, [this] { binding_.onDelete(); });
+
+  line->addWidget(enabled_);
+  line->addWidget(key_, 1);
+  line->addWidget(divider);
+  line->addWidget(value_, 1);
+  line->addWidget(remove);
+
+  if (binding_.dimsWhenDisabled) {
+    dimming_ = new QGraphicsOpacityEffect(this);
+    setGraphicsEffect(dimming_);
+  }
+  observation_ = binding_.observe([this] { refresh(); });
+  refresh();
+}
+
+void KeyValueRow::refresh() {
+  const bool on = binding_.isEnabled();
+  const QSignalBlocker quiet(enabled_);
+  enabled_->setChecked(on);
+  showText(key_, binding_.key());
+  showText(value_, binding_.value());
+  if (dimming_) dimming_->setOpacity(on ? 1.0 : 0.5);
+}
+
+}  // namespace wendalore

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "Platform/Store/ObserverList.h"
+#include "Wendalore/Editor/EditorField.h"
+
+class QCheckBox;
+class QGraphicsOpacityEffect;
+class QLineEdit;
+
+namespace wendalore {
+
+// One header or query-parameter row: enable box, key, value and a delete
+// button, each writing straight into the stored item. The row keeps no copy:
+// it redraws whenever its item changes.
+class KeyValueRow : public QWidget {
+ public:
+  struct Binding {
+    std::function<bool()> isEnabled;
+    std::function<void(bool)> setEnabled;
+    std::function<std::string()> key;
+    std::function<void(std::string)> setKey;
+    std::function<std::string()> value;
+    std::function<void(std::string)> setValue;
+    std::function<platform::ObservationToken(std::function<void()>)> observe;
+    std::function<void()> onDelete;
+    EditorField keyField;
+    EditorField valueField;
+    QString keyPlaceholder;
+    // A parameter row is drawn at half opacity while it is switched off.
+    bool dimsWhenDisabled = false;
+  };
+
+  KeyValueRow(Binding binding, QWidget* parent = nullptr);
+
+ private:
+  void refresh();
+
+  Binding binding_;
+  QCheckBox* enabled_;
+  QLineEdit* key_;
+  QLineEdit* value_;
+  QGraphicsOpacityEffect* dimming_ = nullptr;
+  platform::ObservationToken observation_;
+};
+
+}  // namespace wendalore

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QVariantAnimation>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <map>
+
+#include "Wendalore/Model/EditorTab.h"
+#include "Wendalore/Model/TabStatus.h"
+
+namespace wendalore {
+
+// The strip of page tabs over the request editor's pages: one tab per page
+// with its title and badge, and a capsule behind the selected one that
+// slides to a newly clicked tab. Each tab is a button named by its title.
+class ModernTabBar : public QWidget {
+ public:
+  explicit ModernTabBar(QWidget* parent = nullptr);
+
+  EditorTab selection() const { return selection_; }
+  // From outside: the capsule jumps without sliding.
+  void setSelection(EditorTab tab);
+  // A tab without an entry has no badge.
+  void setStatus(std::map<EditorTab, TabStatus> status);
+
+  // Called on every click of a tab, the selected one included.
+  std::function<void(EditorTab)> onSelect;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  class TabButton;
+
+  void select(EditorTab tab);
+  QRectF cursorTarget() const;
+  QRectF shownCursor() const;
+  void applySelection();
+
+  EditorTab selection_ = EditorTab::params;
+  std::array<TabButton*, 4> buttons_{};
+  QRectF cursor_;
+  QVariantAnimation slide_;
+};
+
+}  // namespace wendalore

@@ -1,0 +1,197 @@
+#include "Wendalore/Views/Editor/RequestEditorView.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include "Platform/Dispatch/RunLoop.h"
+#include "Platform/Store/ModelContainer.h"
+#include "Wendalore/Model/RequestFolder.h"
+#include "Wendalore/Views/Editor/BodyPage.h"
+#include "Wendalore/Views/Editor/EditorFieldTag.h"
+#include "Wendalore/Views/Editor/MultipartPage.h"
+#include "tests/Platform/ScratchDirectory.h"
+
+namespace wendalore {
+namespace {
+
+class RequestEditorViewTest : public ::testing::Test {
+ protected:
+  RequestEditorViewTest() {
+    context->insert(request);
+    view->resize(800, 600);
+    view->show();
+    QApplication::setActiveWindow(view.get());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(view.get()));
+  }
+
+  template <class Widget = QWidget>
+  Widget* find(const char* name) const {
+    auto* found = view->findChild<Widget*>(name);
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+  }
+  QLineEdit* field(const EditorField& tag) const {
+    for (auto* candidate : view->findChildren<QLineEdit*>()) {
+      if (taggedField(candidate) == tag) return candidate;
+    }
+    return nullptr;
+  }
+  // Lets the main queue and the event loop run until `done`.
+  static bool settle(const std::function<bool()>& done) {
+    return platform::RunLoop::main().runUntil(
+        [&] {
+          QApplication::processEvents();
+          return done();
+        },
+        std::chrono::seconds(2));
+  }
+
+  ScratchDirectory scratch;
+  std::shared_ptr<platform::ModelContainer> container =
+      *platform::ModelContainer::open(platform::Schema::of<RequestTemplate, RequestFolder>(), scratch / "s.sqlite");
+  std::shared_ptr<platform::ModelContext> context = container->mainContext();
+  std::shared_ptr<RequestTemplate> request = RequestTemplate::make("Users", "https://h.test/users", "GET", nullptr, 0);
+  std::shared_ptr<RequestViewModel> viewModel = RequestViewModel::make();
+  int updates = 0;
+  std::unique_ptr<RequestEditorView> view =
+      std::make_unique<RequestEditorView>(request, viewModel, context, [this] { ++updates; });
+};
+
+TEST_F(RequestEditorViewTest, SendButtonAndCtrlReturnSendWhileReturnAloneDoesNot) {
+  request->setMultipartFieldName("upload");
+  auto* url = find<QLineEdit>("urlField");
+  url->setFocus();
+  QTest::keyClick(url, Qt::Key_Return);
+  EXPECT_TRUE(viewModel->requestHistory().empty());
+
+  QTest::mouseClick(find<QPushButton>("sendButton"), Qt::LeftButton);
+  ASSERT_EQ(viewModel->requestHistory().size(), 1u);
+  EXPECT_EQ(viewModel->requestHistory().front()->url(), "https://h.test/users");
+  EXPECT_EQ(viewModel->multipartFieldName(), "upload");
+
+  const auto firstUpdate = request->updatedAt();
+  QTest::keyClick(url, Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_EQ(viewModel->requestHistory().size(), 2u);
+  EXPECT_GE(request->updatedAt(), firstUpdate);
+  EXPECT_EQ(request->lastExecuted(), std::nullopt);
+}
+
+TEST_F(RequestEditorViewTest, TypingTheURLFillsTheParamsAndUntickingOneRewritesIt) {
+  auto* url = find<QLineEdit>("urlField");
+  url->setFocus();
+  QTest::keyClicks(url, "?a=1&a=2&flag");
+  ASSERT_EQ(request->queryParams().size(), 3u);
+  EXPECT_EQ(request->queryParams()[2]->key(), "flag");
+  EXPECT_EQ(request->url(), "https://h.test/users?a=1&a=2&flag");
+
+  // Unticking the second row rewrites the URL and the field shows it.
+  auto* second = field(EditorField::key(request->queryParams()[1]->id()))->parentWidget();
+  QApplication::processEvents();  // lays the new rows out
+  QTest::mouseClick(second->findChild<QCheckBox*>("enabledBox"), Qt::LeftButton);
+  EXPECT_EQ(request->url(), "https://h.test/users?a=1&flag=");
+  EXPECT_EQ(url->text().toStdString(), "https://h.test/users?a=1&flag=");
+  EXPECT_EQ(request->queryParams().size(), 3u);
+}
+
+TEST_F(RequestEditorViewTest, TabbingOutOfANewKeyAddsTheRowAndTypingGoesIntoIt) {
+  auto* newKey = field(EditorField::newKey());
+  ASSERT_NE(newKey, nullptr);
+  newKey->setFocus();
+  QTest::keyClicks(newKey, "page");
+  QTest::keyClick(newKey, Qt::Key_Tab);
+  ASSERT_EQ(request->queryParams().size(), 1u);
+  const auto row = request->queryParams()[0];
+  EXPECT_EQ(request->url(), "https://h.test/users?page=");
+
+  ASSERT_TRUE(settle([&] { return QApplication::focusWidget() == field(EditorField::value(row->id())); }));
+  QTest::keyClicks(QApplication::focusWidget(), "2");
+  EXPECT_EQ(row->value(), "2");
+  EXPECT_EQ(request->url(), "https://h.test/users?page=2");
+  EXPECT_TRUE(field(EditorField::newValue())->text().isEmpty());
+}
+
+TEST_F(RequestEditorViewTest, HeadersAreAddedWithReturnAndDeletedByTheirButton) {
+  QTest::mouseClick(find<QAbstractButton>("Headers"), Qt::LeftButton);
+  auto* newHeader = field(EditorField::newHeaderKey());
+  newHeader->setFocus();
+  QTest::keyClicks(newHeader, "Accept");
+  QTest::keyClick(newHeader, Qt::Key_Return);
+  ASSERT_EQ(request->headers().size(), 1u);
+  EXPECT_EQ(request->headers()[0]->key(), "Accept");
+  EXPECT_EQ(request->url(), "https://h.test/users");
+
+  auto* row = field(EditorField::headerKey(request->headers()[0]->id()))->parentWidget();
+  QTest::mouseClick(row->findChild<QToolButton*>("deleteButton"), Qt::LeftButton);
+  EXPECT_TRUE(request->headers().empty());
+}
+
+TEST_F(RequestEditorViewTest, TheMethodMenuStoresTheChoiceAndTellsTheOwnerOnce) {
+  auto* menu = find<QToolButton>("methodMenu")->menu();
+  QStringList titles;
+  for (auto* action : menu->actions()) titles << action->text();
+  EXPECT_EQ(titles, QStringList({"GET", "POST", "PUT", "PATCH", "DELETE", "OPTIONS", "HEAD"}));
+  menu->actions()[3]->trigger();
+  EXPECT_EQ(request->method(), "PATCH");
+  EXPECT_EQ(find<QToolButton>("methodMenu")->text().toStdString(), "PATCH");
+  EXPECT_EQ(updates, 1);
+  menu->actions()[3]->trigger();
+  EXPECT_EQ(updates, 1);
+}
+
+TEST_F(RequestEditorViewTest, AuthSegmentsSwitchTheCredentialsAndKeepThem) {
+  QTest::mouseClick(find<QAbstractButton>("Auth"), Qt::LeftButton);
+  QTest::mouseClick(find<QAbstractButton>("Basic Auth"), Qt::LeftButton);
+  EXPECT_EQ(request->authType(), RequestAuthType::basic);
+  QTest::keyClicks(find<QLineEdit>("Username"), "ann");
+  QTest::mouseClick(find<QAbstractButton>("Bearer Token"), Qt::LeftButton);
+  QTest::keyClicks(find<QLineEdit>("Token"), "t0k");
+  QTest::mouseClick(find<QAbstractButton>("Basic Auth"), Qt::LeftButton);
+  EXPECT_EQ(find<QLineEdit>("Username")->text().toStdString(), "ann");
+  EXPECT_EQ(request->authToken(), "t0k");
+  EXPECT_EQ(find<QLineEdit>("Password")->echoMode(), QLineEdit::Password);
+}
+
+TEST_F(RequestEditorViewTest, MultipartFileIsChosenShownAndClearedWithoutAnyCodeEditor) {
+  request->setBodyType(RequestBodyType::multipart);
+  QTest::mouseClick(find<QAbstractButton>("Body"), Qt::LeftButton);
+  view->bodyPage()->multipartPage()->setFileChooser([](QWidget*) { return std::optional<std::string>("/data/report.pdf"); });
+  QTest::mouseClick(find<QPushButton>("chooseFileButton"), Qt::LeftButton);
+  EXPECT_EQ(request->multipartFileURL(), "file:///data/report.pdf");
+  EXPECT_EQ(find<QLabel>("chosenFile")->text().toStdString(), "report.pdf");
+
+  QTest::mouseClick(find<QToolButton>("clearFileButton"), Qt::LeftButton);
+  EXPECT_EQ(request->multipartFileURL(), std::nullopt);
+  EXPECT_EQ(request->multipartFileName(), "");
+  EXPECT_TRUE(find<QLabel>("chosenFile")->isHidden());
+  EXPECT_EQ(view->bodyPage()->codeEditor(), nullptr);
+}
+
+TEST_F(RequestEditorViewTest, ARawBodyMakesNoCodeEditorUntilItsPageIsShown) {
+  request->setBodyType(RequestBodyType::rawText);
+  EXPECT_EQ(view->bodyPage()->codeEditor(), nullptr);
+}
+
+TEST_F(RequestEditorViewTest, EditsAreSavedWhenTheEditorGoesAway) {
+  auto* name = find<QLineEdit>("nameField");
+  name->selectAll();
+  QTest::keyClicks(name, "Renamed");
+  EXPECT_EQ(updates, 7);
+  view.reset();
+  auto reopened =
+      *platform::ModelContainer::open(platform::Schema::of<RequestTemplate, RequestFolder>(), scratch / "s.sqlite");
+  auto stored = reopened->mainContext()->fetch<RequestTemplate>();
+  ASSERT_TRUE(stored && stored->size() == 1);
+  EXPECT_EQ(stored->front()->name(), "Renamed");
+}
+
+}  // namespace
+}  // namespace wendalore

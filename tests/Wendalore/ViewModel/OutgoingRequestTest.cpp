@@ -47,37 +47,5 @@ TEST(OutgoingRequestTest, HeadersComeFromEnabledRowsThenTheAuthorisation) {
   }
 }
 
-TEST(OutgoingRequestTest, TextBodiesGoOnlyWithMethodsMeantForThemAndDeclareTheirType) {
-  struct Case {
-    RequestBodyType type;
-    const char* method;
-    std::vector<Row> rows;
-    bool carried;
-    std::optional<std::string> contentType;
-  };
-  const Case cases[] = {
-      {RequestBodyType::json, "patch", {}, true, "application/json"},
-      {RequestBodyType::json, "Post", {{"content-type", "application/vnd.api+json"}}, true,
-       "application/vnd.api+json"},
-      {RequestBodyType::rawText, "GET", {}, false, "text/plain"},
-      {RequestBodyType::rawText, "DELETE", {}, false, "text/plain"},
-      {RequestBodyType::rawText, "PUT", {}, true, "text/plain"},
-      {RequestBodyType::formUrlEncoded, "GET", {{"Content-Type", "text/plain"}}, true,
-       "application/x-www-form-urlencoded"},
-  };
-  const auto url = *platform::URL::string("http://127.0.0.1/anything");
-  for (const auto& test : cases) {
-    const auto request = textBodyRequest(url, test.method, outgoingHeaders(headerRows(test.rows), {}), "a=1", test.type);
-    const auto label = std::string(test.method) + " " + std::string(rawValue(test.type));
-    EXPECT_EQ(carriesBody(test.type, test.method), test.carried) << label;
-    EXPECT_EQ(request.httpBody(), test.carried ? std::optional(platform::Data("a=1")) : std::nullopt) << label;
-    EXPECT_EQ(request.valueForHTTPHeaderField("Content-Type"), test.contentType) << label;
-    EXPECT_EQ(request.httpMethod(), test.method) << label;
-    EXPECT_EQ(request.timeoutInterval(), 60) << label;
-  }
-  EXPECT_FALSE(carriesBody(RequestBodyType::none, "POST"));
-  EXPECT_TRUE(carriesBody(RequestBodyType::multipart, "GET"));
-}
-
 }  // namespace
 }  // namespace wendalore

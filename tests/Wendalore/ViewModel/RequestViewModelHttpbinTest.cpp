@@ -83,6 +83,9 @@ TEST_F(RequestViewModelHttpbin, TheTemplatesValuesBecomeTheRequestOnTheWire) {
       {"raw text with GET",
        {.url = httpbin("/anything"), .body = "hello", .bodyType = RequestBodyType::rawText},
        "", "text/plain", {}, false},
+      {"raw text with DELETE",
+       {.url = httpbin("/anything"), .method = "DELETE", .body = "hello", .bodyType = RequestBodyType::rawText},
+       "", "text/plain", {}, false},
       {"no body kind with a body text",
        {.url = httpbin("/anything"), .method = "POST", .body = "ignored"}, "", std::nullopt, {}, false},
       {"a form overrides the row's type",
@@ -109,7 +112,7 @@ TEST_F(RequestViewModelHttpbin, TheTemplatesValuesBecomeTheRequestOnTheWire) {
   }
   EXPECT_EQ(echo(*entries[0])["headers"]["Accept"], "b");
   EXPECT_EQ(echo(*entries[1])["headers"]["Authorization"], "Basic Og==");
-  EXPECT_EQ(echo(*entries[5])["form"], (nlohmann::json{{"a", "1"}, {"b", "2"}}));
+  EXPECT_EQ(echo(*entries[6])["form"], (nlohmann::json{{"a", "1"}, {"b", "2"}}));
 }
 
 TEST_F(RequestViewModelHttpbin, AFormWithGETIsRefusedByTheLibraryAndShownAsAFailure) {

@@ -67,8 +67,7 @@ void RequestViewModel::announceHistoryChange() {
 void RequestViewModel::sendRequest(const std::string& urlString, const std::string& method,
                                    const std::vector<std::shared_ptr<RequestHeaderItem>>& headerRows,
                                    const std::string& body, RequestBodyType bodyType, RequestAuthType authType,
-                                   const std::string& username, const std::string& password,
-                                   const std::string& token) {
+                                   const std::string& username, const std::string& password, const std::string& token) {
   const auto url = platform::URL::string(urlString);
   if (!url) {
     publish("errorMessage", errorMessage_, std::optional<std::string>("Invalid URL"));
@@ -95,9 +94,9 @@ void RequestViewModel::sendRequest(const std::string& urlString, const std::stri
   const auto sentAt = platform::Date::now();
 
   const auto headers = outgoingHeaders(headerRows, {authType, username, password, token});
-  auto entry = RequestHistoryItem::make(platform::Date::now(), method, urlString,
-                                        headerDictionary(headers.makeDictionary()),
-                                        body.empty() ? std::nullopt : std::optional(body), carriesBody(bodyType, method));
+  auto entry =
+      RequestHistoryItem::make(platform::Date::now(), method, urlString, headerDictionary(headers.makeDictionary()),
+                               body.empty() ? std::nullopt : std::optional(body), carriesBody(bodyType, method));
   const auto entryId = entry->id();
   addToHistory(std::move(entry));
 
@@ -156,8 +155,7 @@ wendanet::DataRequest::ResponseHandler<platform::Data> RequestViewModel::complet
   };
 }
 
-void RequestViewModel::completeRequest(const platform::UUID& entryId, platform::Date sentAt,
-                                       const Response& response) {
+void RequestViewModel::completeRequest(const platform::UUID& entryId, platform::Date sentAt, const Response& response) {
   const double elapsed = platform::Date::now().timeIntervalSince(sentAt);
   // A body of megabytes takes long to format; the main thread only applies
   // the text. One serial queue keeps the responses in their order.

@@ -103,8 +103,7 @@ class RequestViewModel : public std::enable_shared_from_this<RequestViewModel> {
   void performRequest(wendanet::DataRequest& request, platform::Date sentAt, const platform::UUID& entryId);
   wendanet::DataRequest::ResponseHandler<platform::Data> completion(platform::Date sentAt,
                                                                     const platform::UUID& entryId);
-  void applyResponse(const platform::UUID& entryId, double elapsed, const Response& response,
-                     const std::string& body);
+  void applyResponse(const platform::UUID& entryId, double elapsed, const Response& response, const std::string& body);
   void updateResponseDisplay(const Response& response, const std::string& body);
   void updateHistoryItem(const platform::UUID& entryId, double elapsed, const Response& response,
                          const std::string& body);

@@ -102,8 +102,9 @@ TEST_F(RequestViewModelHttpbin, TheTemplatesValuesBecomeTheRequestOnTheWire) {
     const auto seen = echo(entry);
     ASSERT_TRUE(seen.is_object()) << test.name << ": " << entry.responseBody();
     EXPECT_EQ(seen["data"], test.data) << test.name;
-    EXPECT_EQ(seen["headers"].contains("Content-Type") ? std::optional(seen["headers"]["Content-Type"].get<std::string>())
-                                                       : std::nullopt,
+    const auto& headers = seen["headers"];
+    EXPECT_EQ(headers.contains("Content-Type") ? std::optional(headers["Content-Type"].get<std::string>())
+                                               : std::nullopt,
               test.contentType)
         << test.name;
     EXPECT_EQ(entry.requestHeaders(), test.recorded) << test.name;
@@ -174,7 +175,8 @@ TEST_F(RequestViewModelHttpbin, EachResponseIsShownAndRecordedInItsEntry) {
   const std::string unserializable = "Response could not be serialized, input data was nil or zero length.";
   const Case cases[] = {
       {{.url = httpbin("/base64/NDI=")}, "Status: 200", std::nullopt, "42", 200, "42"},
-      {{.url = loopback.baseURL() + "/echo", .method = "POST", .body = "\xff\xfe", .bodyType = RequestBodyType::rawText},
+      {{.url = loopback.baseURL() + "/echo", .method = "POST", .body = "\xff\xfe",
+        .bodyType = RequestBodyType::rawText},
        "Status: 200", std::nullopt, "Unable to decode data", 200, "Unable to decode data"},
       {{.url = httpbin("/status/204")}, "Status: 204", std::nullopt, "", 204, ""},
       {{.url = httpbin("/status/200")}, "Status: 200", unserializable, "Error: responseSerializationFailed(", 200, ""},
@@ -232,7 +234,9 @@ TEST_F(RequestViewModelHttpbin, TwoSendsInARowLeaveTwoEntriesAndTheLastResponseS
 
 TEST_F(RequestViewModelHttpbin, TheFiftyFirstSendDropsTheOldestEntry) {
   std::vector<std::shared_ptr<RequestHistoryItem>> entries;
-  for (int index = 0; index <= 50; ++index) entries.push_back(send({.url = httpbin("/anything/" + std::to_string(index))}));
+  for (int index = 0; index <= 50; ++index) {
+    entries.push_back(send({.url = httpbin("/anything/" + std::to_string(index))}));
+  }
   ASSERT_EQ(model->requestHistory().size(), 50u);
   EXPECT_EQ(model->requestHistory().front(), entries.back());
   EXPECT_EQ(model->requestHistory().back(), entries[1]);

@@ -10,18 +10,20 @@ namespace wendalore {
 
 std::shared_ptr<RequestHistoryItem> RequestHistoryItem::make(platform::Date timestamp, std::string method,
                                                              std::string url, HeaderDictionary requestHeaders,
-                                                             std::optional<std::string> requestBody) {
+                                                             std::optional<std::string> requestBody, bool bodyWasSent) {
   return std::make_shared<RequestHistoryItem>(Token{}, timestamp, std::move(method), std::move(url),
-                                              std::move(requestHeaders), std::move(requestBody));
+                                              std::move(requestHeaders), std::move(requestBody), bodyWasSent);
 }
 
 RequestHistoryItem::RequestHistoryItem(Token, platform::Date timestamp, std::string method, std::string url,
-                                       HeaderDictionary requestHeaders, std::optional<std::string> requestBody)
+                                       HeaderDictionary requestHeaders, std::optional<std::string> requestBody,
+                                       bool bodyWasSent)
     : timestamp_(timestamp),
       method_(std::move(method)),
       url_(std::move(url)),
       requestHeaders_(std::move(requestHeaders)),
-      requestBody_(std::move(requestBody)) {}
+      requestBody_(std::move(requestBody)),
+      bodyWasSent_(bodyWasSent) {}
 
 std::string RequestHistoryItem::responseLanguage() const {
   auto contentType = std::ranges::find_if(responseHeaders_, [](const auto& header) {

@@ -30,9 +30,9 @@ class RequestHistoryItem {
  public:
   static std::shared_ptr<RequestHistoryItem> make(platform::Date timestamp, std::string method, std::string url,
                                                   HeaderDictionary requestHeaders,
-                                                  std::optional<std::string> requestBody);
+                                                  std::optional<std::string> requestBody, bool bodyWasSent = false);
   RequestHistoryItem(Token, platform::Date timestamp, std::string method, std::string url,
-                     HeaderDictionary requestHeaders, std::optional<std::string> requestBody);
+                     HeaderDictionary requestHeaders, std::optional<std::string> requestBody, bool bodyWasSent);
   RequestHistoryItem(const RequestHistoryItem&) = delete;
   RequestHistoryItem& operator=(const RequestHistoryItem&) = delete;
 
@@ -41,7 +41,12 @@ class RequestHistoryItem {
   const std::string& method() const { return method_; }
   const std::string& url() const { return url_; }
   const HeaderDictionary& requestHeaders() const { return requestHeaders_; }
+  // The body as typed, kept also when the request went out without it.
   const std::optional<std::string>& requestBody() const { return requestBody_; }
+  // Whether the request carried a body: the typed text for form, raw and
+  // JSON bodies (raw and JSON only with POST, PUT or PATCH), the encoded form
+  // for multipart bodies, never without a body.
+  bool bodyWasSent() const { return bodyWasSent_; }
 
   int statusCode() const { return statusCode_; }
   void setStatusCode(int code) { update("statusCode", statusCode_, code); }
@@ -89,6 +94,7 @@ class RequestHistoryItem {
   HeaderDictionary requestHeaders_;
   HeaderDictionary responseHeaders_;
   std::optional<std::string> requestBody_;
+  bool bodyWasSent_;
   std::string responseBody_;
   std::shared_ptr<const platform::URLSessionTaskMetrics> metrics_;
   bool isPending_ = true;

@@ -6,7 +6,11 @@
 #include <string_view>
 #include <vector>
 
+#include "Platform/Dispatch/DispatchQueue.h"
+#include "Platform/Foundation/Data.h"
+#include "Platform/Foundation/Date.h"
 #include "Platform/Foundation/URL.h"
+#include "Platform/Foundation/UUID.h"
 #include "Platform/Store/ModelContext.h"
 #include "Platform/Store/ObserverList.h"
 #include "Wendalore/Model/RequestAuthType.h"
@@ -14,6 +18,7 @@
 #include "Wendalore/Model/RequestHeaderItem.h"
 #include "Wendalore/Model/RequestHistoryItem.h"
 #include "Wendalore/Model/RequestTemplate.h"
+#include "Wendanet/Source/Core/DataResponse.h"
 #include "Wendanet/Source/Core/Session.h"
 
 namespace wendalore {
@@ -67,6 +72,13 @@ class RequestViewModel : public std::enable_shared_from_this<RequestViewModel> {
                    RequestBodyType bodyType, RequestAuthType authType, const std::string& username,
                    const std::string& password, const std::string& token);
 
+  // What the completion of a send does, on the main thread: `sentAt` is when
+  // the send of history entry `entryId` started. The body is formatted on a
+  // background queue; the outcome is applied on the main queue afterwards,
+  // in the order the responses arrived.
+  void completeRequest(const platform::UUID& entryId, platform::Date sentAt,
+                       const wendanet::DataResponse<platform::Data>& response);
+
   [[nodiscard]] platform::ObservationToken observeWillChange(std::function<void()> observer) const {
     return willChange_.add(std::move(observer));
   }
@@ -75,7 +87,30 @@ class RequestViewModel : public std::enable_shared_from_this<RequestViewModel> {
   }
 
  private:
+  using Response = wendanet::DataResponse<platform::Data>;
+
+  // Announces the change of `property` around storing `value` into `member`.
+  template <class Value>
+  void publish(std::string_view property, Value& member, Value value) {
+    willChange_.notify();
+    member = std::move(value);
+    didChange_.notify(property);
+  }
+  void announceHistoryChange();
+
+  // Step by step, as a send and its response go.
+  void addToHistory(std::shared_ptr<RequestHistoryItem> item);
+  void performRequest(wendanet::DataRequest& request, platform::Date sentAt, const platform::UUID& entryId);
+  wendanet::DataRequest::ResponseHandler<platform::Data> completion(platform::Date sentAt,
+                                                                    const platform::UUID& entryId);
+  void applyResponse(const platform::UUID& entryId, double elapsed, const Response& response, const std::string& body);
+  void updateResponseDisplay(const Response& response, const std::string& body);
+  void updateHistoryItem(const platform::UUID& entryId, double elapsed, const Response& response,
+                         const std::string& body);
+
   std::shared_ptr<wendanet::Session> session_;
+  // Serial, so that bodies come back to the main queue in arrival order.
+  std::shared_ptr<platform::DispatchQueue> formattingQueue_;
   bool isLoading_ = false;
   std::string responseStatus_ = "Ready";
   std::string responseBody_;

@@ -176,6 +176,12 @@ Next answer(const Connection& connection, const Request& request) {
     connection.send(response("200 OK", "ok", fillerFields(1, 150 * 1024)));
     return Next::close;
   }
+  if (request.path == "/not-found-json") {
+    return connection.send(response("404 Not Found", R"({"error":"no such item"})",
+                                    "Content-Type: application/json\r\n"))
+               ? Next::keepOpen
+               : Next::close;
+  }
   if (request.path == "/close-after-response") {
     return connection.send(response("200 OK", "ok")) ? Next::closeAfterNextRequest : Next::close;
   }

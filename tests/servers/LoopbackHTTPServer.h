@@ -18,6 +18,7 @@ struct LoopbackServerState;
 //   /truncated-chunked     one chunk, then the connection closes
 //   /huge-header-block     "ok" after a header block of about 150 KB
 //   /huge-header-line      "ok" after one header line of about 150 KB
+//   /not-found-json        404 with a small JSON object as its body
 //   /close-after-response  "ok", then the next request on the connection is
 //                          read in full and answered by closing it
 //   anything else          404

@@ -62,9 +62,12 @@ std::expected<std::vector<std::string>, AnyError> requestHeaderLines(
     // "Name;" is how the library is told to send a field with no value.
     lines.push_back(value.empty() ? name + ";" : name + ": " + value);
   }
-  // The library would otherwise add this on its own for large bodies and
-  // hold the body back waiting for an interim answer.
-  if (!indexOfHeaderField(*fields, "Expect")) lines.emplace_back("Expect:");
+  // The library would otherwise add these on its own: an Expect for large
+  // bodies, holding the body back waiting for an interim answer, and a form
+  // content type for every body, which the request never asked for.
+  for (const std::string_view name : {"Expect", "Content-Type"}) {
+    if (!indexOfHeaderField(*fields, name)) lines.push_back(std::string(name) + ":");
+  }
   return lines;
 }
 

@@ -1,0 +1,68 @@
+#include "Wendalore/ViewModel/OutgoingRequest.h"
+
+#include "Platform/Foundation/Base64.h"
+#include "Wendanet/Source/Support/UnicodeCase.h"
+
+namespace wendalore {
+
+wendanet::HTTPHeaders outgoingHeaders(const std::vector<std::shared_ptr<RequestHeaderItem>>& rows,
+                                      const Credentials& credentials) {
+  wendanet::HTTPHeaders headers;
+  for (const auto& row : rows) {
+    if (row->isEnabled() && !row->key().empty()) headers.update(row->key(), row->value());
+  }
+  switch (credentials.type) {
+    case RequestAuthType::none:
+      break;
+    case RequestAuthType::basic:
+      headers.update("Authorization",
+                     "Basic " + platform::base64Encode(credentials.username + ":" + credentials.password));
+      break;
+    case RequestAuthType::bearer:
+      headers.update("Authorization", "Bearer " + credentials.token);
+      break;
+  }
+  return headers;
+}
+
+HeaderDictionary headerDictionary(const platform::HTTPHeaderFields& fields) {
+  HeaderDictionary dictionary;
+  for (const auto& [name, value] : fields) dictionary.insert_or_assign(name, value);
+  return dictionary;
+}
+
+bool carriesBody(RequestBodyType bodyType, std::string_view method) {
+  switch (bodyType) {
+    case RequestBodyType::none:
+      return false;
+    case RequestBodyType::formUrlEncoded:
+    case RequestBodyType::multipart:
+      return true;
+    case RequestBodyType::rawText:
+    case RequestBodyType::json: {
+      const auto upper = wendanet::uppercased(method);
+      return upper == "POST" || upper == "PUT" || upper == "PATCH";
+    }
+  }
+  return false;
+}
+
+platform::URLRequest textBodyRequest(const platform::URL& url, const std::string& method,
+                                     const wendanet::HTTPHeaders& headers, const std::string& body,
+                                     RequestBodyType bodyType) {
+  platform::URLRequest request(url, platform::URLRequest::CachePolicy::useProtocolCachePolicy, 60);
+  request.setHTTPMethod(method);
+  request.setAllHTTPHeaderFields(headers.makeDictionary());
+  const bool rowChoseType = headers.findValue("Content-Type").has_value();
+  if (bodyType == RequestBodyType::formUrlEncoded) {
+    request.setValueForHTTPHeaderField("application/x-www-form-urlencoded", "Content-Type");
+  } else if (bodyType == RequestBodyType::rawText && !rowChoseType) {
+    request.setValueForHTTPHeaderField("text/plain", "Content-Type");
+  } else if (bodyType == RequestBodyType::json && !rowChoseType) {
+    request.setValueForHTTPHeaderField("application/json", "Content-Type");
+  }
+  if (carriesBody(bodyType, method)) request.setHTTPBody(platform::Data(body));
+  return request;
+}
+
+}  // namespace wendalore

@@ -1,0 +1,205 @@
+#include "Wendalore/ViewModel/RequestViewModel.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <expected>
+#include <new>
+#include <system_error>
+#include <utility>
+
+#include "Platform/Files/FileError.h"
+#include "Platform/Files/FileManager.h"
+#include "Wendalore/ViewModel/DiagnosticText.h"
+#include "Wendalore/ViewModel/OutgoingRequest.h"
+#include "Wendalore/ViewModel/PrettyPrintedBody.h"
+#include "Wendanet/Source/Core/URLConvertible.h"
+#include "Wendanet/Source/Core/URLEncoding.h"
+#include "Wendanet/Source/Core/URLRequestConvertible.h"
+
+namespace wendalore {
+
+namespace {
+
+// Why a file could not be read, as a sentence's tail.
+std::expected<platform::Data, std::string> readWholeFile(const std::string& path) {
+  try {
+    return platform::FileManager::defaultManager()->contentsOfFile(path);
+  } catch (const platform::FileError& error) {
+    return std::unexpected(std::error_code(error.errorNumber(), std::generic_category()).message());
+  } catch (const platform::Error& error) {
+    return std::unexpected(error.description());
+  } catch (const std::bad_alloc&) {
+    return std::unexpected(std::string("it does not fit in memory"));
+  }
+}
+
+}  // namespace
+
+std::shared_ptr<RequestViewModel> RequestViewModel::make() { return std::make_shared<RequestViewModel>(Token{}); }
+
+RequestViewModel::RequestViewModel(Token)
+    : session_(wendanet::Session::makeWithConfiguration()),
+      formattingQueue_(platform::DispatchQueue::make("org.wendalore.viewModel.responseFormatting")) {}
+
+// The session goes here, on the main thread: it finishes what still runs,
+// and those completions find no view model.
+RequestViewModel::~RequestViewModel() = default;
+
+void RequestViewModel::setSelectedFileURL(std::optional<platform::URL> url) {
+  publish("selectedFileURL", selectedFileURL_, std::move(url));
+}
+void RequestViewModel::setMultipartFieldName(std::string name) {
+  publish("multipartFieldName", multipartFieldName_, std::move(name));
+}
+void RequestViewModel::setMultipartFileName(std::string name) {
+  publish("multipartFileName", multipartFileName_, std::move(name));
+}
+void RequestViewModel::setMultipartMimeType(std::string type) {
+  publish("multipartMimeType", multipartMimeType_, std::move(type));
+}
+
+void RequestViewModel::announceHistoryChange() {
+  willChange_.notify();
+  didChange_.notify("requestHistory");
+}
+
+void RequestViewModel::sendRequest(const std::string& urlString, const std::string& method,
+                                   const std::vector<std::shared_ptr<RequestHeaderItem>>& headerRows,
+                                   const std::string& body, RequestBodyType bodyType, RequestAuthType authType,
+                                   const std::string& username, const std::string& password, const std::string& token) {
+  const auto url = platform::URL::string(urlString);
+  if (!url) {
+    publish("errorMessage", errorMessage_, std::optional<std::string>("Invalid URL"));
+    return;
+  }
+  // A file that cannot be read stops the send before anything changes: an
+  // empty form must not go out looking like a success.
+  std::optional<platform::Data> fileBytes;
+  if (bodyType == RequestBodyType::multipart && selectedFileURL_) {
+    const auto path = selectedFileURL_->path();
+    auto read = readWholeFile(path);
+    if (!read) {
+      publish("errorMessage", errorMessage_,
+              std::optional(fmt::format("The file \"{}\" could not be read: {}.", path, read.error())));
+      return;
+    }
+    fileBytes = *std::move(read);
+  }
+
+  publish("isLoading", isLoading_, true);
+  publish("errorMessage", errorMessage_, std::optional<std::string>());
+  publish("responseStatus", responseStatus_, std::string("Sending..."));
+  publish("responseBody", responseBody_, std::string());
+  const auto sentAt = platform::Date::now();
+
+  const auto headers = outgoingHeaders(headerRows, {authType, username, password, token});
+  auto entry =
+      RequestHistoryItem::make(platform::Date::now(), method, urlString, headerDictionary(headers.makeDictionary()),
+                               body.empty() ? std::nullopt : std::optional(body), carriesBody(bodyType, method));
+  const auto entryId = entry->id();
+  addToHistory(std::move(entry));
+
+  const auto target = std::make_shared<wendanet::ConvertibleURL>(*url);
+  switch (bodyType) {
+    case RequestBodyType::none: {
+      const auto request = session_->requestWithParameters(
+          target, wendanet::HTTPMethod(method), std::nullopt,
+          std::make_shared<wendanet::URLEncoding>(wendanet::URLEncoding::default_()), headers);
+      performRequest(*request, sentAt, entryId);
+      break;
+    }
+    case RequestBodyType::formUrlEncoded:
+    case RequestBodyType::rawText:
+    case RequestBodyType::json: {
+      const auto request = session_->requestWithURLRequest(
+          std::make_shared<wendanet::ConvertibleURLRequest>(textBodyRequest(*url, method, headers, body, bodyType)));
+      performRequest(*request, sentAt, entryId);
+      break;
+    }
+    case RequestBodyType::multipart: {
+      const auto request = session_->uploadMultipartClosureToURL(
+          [fileBytes = std::move(fileBytes), field = multipartFieldName_, fileName = multipartFileName_,
+           mimeType = multipartMimeType_](wendanet::MultipartFormData& form) {
+            if (fileBytes) form.append(*fileBytes, field, fileName, mimeType);
+          },
+          target, wendanet::MultipartFormData::encodingMemoryThreshold, wendanet::HTTPMethod(method), headers);
+      request->validate();
+      request->setUploadProgressHandler(platform::DispatchQueue::main(), [](const platform::Progress&) {});
+      request->responseData(platform::DispatchQueue::main(), completion(sentAt, entryId));
+      break;
+    }
+  }
+}
+
+void RequestViewModel::addToHistory(std::shared_ptr<RequestHistoryItem> item) {
+  requestHistory_.insert(requestHistory_.begin(), std::move(item));
+  announceHistoryChange();
+  if (requestHistory_.size() > historyLimit) {
+    requestHistory_.pop_back();
+    announceHistoryChange();
+  }
+}
+
+void RequestViewModel::performRequest(wendanet::DataRequest& request, platform::Date sentAt,
+                                      const platform::UUID& entryId) {
+  request.validate().responseData(platform::DispatchQueue::main(), completion(sentAt, entryId));
+}
+
+wendanet::DataRequest::ResponseHandler<platform::Data> RequestViewModel::completion(platform::Date sentAt,
+                                                                                    const platform::UUID& entryId) {
+  // Only the entry's id is held: a dropped entry must not outlive the
+  // history, nor be released off the main thread.
+  return [weakSelf = weak_from_this(), sentAt, entryId](const Response& response) {
+    if (const auto self = weakSelf.lock()) self->completeRequest(entryId, sentAt, response);
+  };
+}
+
+void RequestViewModel::completeRequest(const platform::UUID& entryId, platform::Date sentAt, const Response& response) {
+  const double elapsed = platform::Date::now().timeIntervalSince(sentAt);
+  // A body of megabytes takes long to format; the main thread only applies
+  // the text. One serial queue keeps the responses in their order.
+  formattingQueue_->async([weakSelf = weak_from_this(), entryId, elapsed, response] {
+    auto body = prettyPrintedBody(response.data());
+    platform::DispatchQueue::main()->async(
+        [weakSelf = std::move(weakSelf), entryId, elapsed, response, body = std::move(body)] {
+          if (const auto self = weakSelf.lock()) self->applyResponse(entryId, elapsed, response, body);
+        });
+  });
+}
+
+void RequestViewModel::applyResponse(const platform::UUID& entryId, double elapsed, const Response& response,
+                                     const std::string& body) {
+  publish("isLoading", isLoading_, false);
+  updateResponseDisplay(response, body);
+  updateHistoryItem(entryId, elapsed, response, body);
+}
+
+void RequestViewModel::updateResponseDisplay(const Response& response, const std::string& body) {
+  if (response.response()) {
+    publish("responseStatus", responseStatus_, "Status: " + std::to_string(response.response()->statusCode()));
+  }
+  if (const auto error = response.error()) {
+    publish("errorMessage", errorMessage_, std::optional(error->errorDescription()));
+    publish("responseBody", responseBody_, "Error: " + diagnosticText(*error));
+  } else {
+    publish("responseBody", responseBody_, body);
+  }
+}
+
+void RequestViewModel::updateHistoryItem(const platform::UUID& entryId, double elapsed, const Response& response,
+                                         const std::string& body) {
+  const auto found = std::ranges::find_if(requestHistory_, [&](const auto& item) { return item->id() == entryId; });
+  if (found == requestHistory_.end()) return;
+  RequestHistoryItem& item = **found;
+  const auto& http = response.response();
+  item.setStatusCode(http ? http->statusCode() : 0);
+  item.setDuration(response.metrics() ? response.metrics()->taskInterval.duration : elapsed);
+  item.setResponseHeaders(http ? headerDictionary(http->allHeaderFields()) : HeaderDictionary{});
+  item.setResponseBody(body);
+  item.setMetrics(response.metrics());
+  item.setIsPending(false);
+  announceHistoryChange();
+}
+
+}  // namespace wendalore

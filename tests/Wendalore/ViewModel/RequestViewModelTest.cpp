@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "Platform/Dispatch/RunLoop.h"
+#include "Wendalore/ViewModel/PrettyPrintedBody.h"
+#include "Wendalore/ViewModel/RequestViewModel.h"
+
+namespace wendalore {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(RequestViewModelTest, StartsReadyAndAnnouncesEveryAssignment) {
+  const auto model = RequestViewModel::make();
+  EXPECT_EQ(model->responseStatus(), "Ready");
+  EXPECT_EQ(model->responseBody(), "");
+  EXPECT_EQ(model->errorMessage(), std::nullopt);
+  EXPECT_FALSE(model->isLoading());
+  EXPECT_TRUE(model->requestHistory().empty());
+  EXPECT_EQ(model->selectedFileURL(), std::nullopt);
+  EXPECT_EQ(model->multipartFieldName(), "file");
+  EXPECT_EQ(model->multipartFileName(), "upload.bin");
+  EXPECT_EQ(model->multipartMimeType(), "application/octet-stream");
+
+  int willChange = 0;
+  std::vector<std::string> changed;
+  auto before = model->observeWillChange([&] { ++willChange; });
+  auto after = model->observeDidChange([&](std::string_view property) { changed.emplace_back(property); });
+  model->setMultipartFieldName("file");
+  model->setMultipartFieldName("file");
+  EXPECT_EQ(willChange, 2);
+  EXPECT_EQ(changed, (std::vector<std::string>{"multipartFieldName", "multipartFieldName"}));
+}
+
+// A send refused before it starts leaves everything but the error text as
+// it was, and nothing goes out.
+TEST(RequestViewModelTest, ARefusedSendOnlyTellsWhy) {
+  const auto directory = std::filesystem::temp_directory_path() / "wendalore-viewmodel-refused";
+  std::filesystem::create_directories(directory);
+  const auto missing = (directory / "missing.bin").string();
+  struct Case {
+    std::string url;
+    RequestBodyType bodyType;
+    std::optional<std::string> file;
+    std::string error;
+  };
+  const Case cases[] = {
+      {"", RequestBodyType::none, std::nullopt, "Invalid URL"},
+      {"http://exa mple.com", RequestBodyType::json, std::nullopt, "Invalid URL"},
+      {"http://127.0.0.1:9/post", RequestBodyType::multipart, missing,
+       "The file \"" + missing + "\" could not be read: No such file or directory."},
+      {"http://127.0.0.1:9/post", RequestBodyType::multipart, directory.string(),
+       "The file \"" + directory.string() + "\" could not be read: Is a directory."},
+  };
+  for (const auto& test : cases) {
+    const auto model = RequestViewModel::make();
+    if (test.file) model->setSelectedFileURL(platform::URL::fileURL(*test.file));
+    int announcements = 0;
+    auto token = model->observeWillChange([&] { ++announcements; });
+    model->sendRequest(test.url, "POST", {}, "{}", test.bodyType, RequestAuthType::none, "", "", "");
+    EXPECT_EQ(model->errorMessage(), test.error) << test.url;
+    EXPECT_EQ(announcements, 1) << test.url;
+    EXPECT_FALSE(model->isLoading());
+    EXPECT_EQ(model->responseStatus(), "Ready");
+    EXPECT_EQ(model->responseBody(), "");
+    EXPECT_TRUE(model->requestHistory().empty());
+  }
+  std::filesystem::remove_all(directory);
+}
+
+wendanet::DataResponse<platform::Data> okResponse(const std::string& body) {
+  const platform::Data data(body);
+  return {std::nullopt, platform::HTTPURLResponse::make(*platform::URL::string("http://127.0.0.1/"), 200, {}), data,
+          nullptr, 0, data};
+}
+
+// Formatting runs off the main thread; a small body that arrives after a
+// large one must still be applied after it.
+TEST(RequestViewModelTest, ResponsesAreAppliedInTheOrderTheyArrived) {
+  std::string large = "[";
+  for (int index = 0; index < 100'000; ++index) large += R"({"id":1,"name":"item"},)";
+  large.back() = ']';
+  const auto model = RequestViewModel::make();
+  std::vector<std::string> bodies;
+  auto token = model->observeDidChange([&](std::string_view property) {
+    if (property == "responseBody") bodies.push_back(model->responseBody());
+  });
+  model->completeRequest(platform::UUID(), platform::Date::now(), okResponse(large));
+  model->completeRequest(platform::UUID(), platform::Date::now(), okResponse("[1]"));
+  ASSERT_TRUE(platform::RunLoop::main().runUntil([&] { return bodies.size() == 2; }, 60s));
+  EXPECT_EQ(bodies[0], prettyPrintedBody(platform::Data(large)));
+  EXPECT_EQ(bodies[1], "[\n  1\n]");
+  // Entries that left the history are not searched for: only the display
+  // changed.
+  EXPECT_EQ(model->responseStatus(), "Status: 200");
+  EXPECT_FALSE(model->isLoading());
+  EXPECT_TRUE(model->requestHistory().empty());
+}
+
+}  // namespace
+}  // namespace wendalore

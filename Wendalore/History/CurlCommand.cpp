@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "Wendalore/History/HeaderRows.h"
-#include "Wendalore/History/RequestBodySent.h"
+#include "Wendalore/History/SentBody.h"
 
 namespace wendalore {
 namespace {
@@ -44,7 +44,7 @@ std::string curlCommand(const RequestHistoryItem& item) {
   for (const auto& [name, value] : sortedHeaders(item.requestHeaders())) {
     parts.push_back("-H " + quoted(name + ": " + value));
   }
-  if (requestBodyWasSent(item)) parts.push_back("--data-raw " + singleQuoted(*item.requestBody()));
+  if (const auto* body = sentBody(item)) parts.push_back("--data-raw " + singleQuoted(*body));
   parts.push_back(quoted(item.url()));
 
   std::string command = parts.front();

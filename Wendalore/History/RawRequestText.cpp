@@ -5,7 +5,7 @@
 #include "Platform/Foundation/ASCIICase.h"
 #include "Platform/Foundation/URL.h"
 #include "Wendalore/History/HeaderRows.h"
-#include "Wendalore/History/RequestBodySent.h"
+#include "Wendalore/History/SentBody.h"
 
 namespace wendalore {
 namespace {
@@ -55,7 +55,7 @@ std::string rawRequestText(const RequestHistoryItem& item) {
   }
   for (const auto& [name, value] : sortedHeaders(headers)) text += name + ": " + value + "\n";
   text += "\n";
-  if (requestBodyWasSent(item)) text += *item.requestBody();
+  if (const auto* body = sentBody(item)) text += *body;
   return text;
 }
 

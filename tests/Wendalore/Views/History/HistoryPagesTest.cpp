@@ -23,7 +23,7 @@ namespace {
 std::shared_ptr<RequestHistoryItem> answered(std::string body, HeaderDictionary responseHeaders) {
   auto item = RequestHistoryItem::make(platform::Date::now(), "POST", "http://h/items",
                                        {{"accept", "*/*"}, {"X-Trace", "1"}, {"Content-Type", "application/json"}},
-                                       "{\"a\": 1}");
+                                       "{\"a\": 1}", true);
   item->setStatusCode(404);
   item->setResponseHeaders(std::move(responseHeaders));
   item->setResponseBody(std::move(body));

@@ -25,6 +25,8 @@ WendaloreApp::WendaloreApp(std::unique_ptr<AppDelegate> appDelegate, std::shared
       updater_(std::move(updater)),
       container_(std::move(container)),
       window_(std::make_unique<MainWindow>(container_->mainContext())) {
+  window_->setViewModel(RequestViewModel::make());
+  content_ = std::make_unique<WindowContent>(*window_);
   buildCommands();
   appDelegate_->applicationDidFinishLaunching(window_.get());
   // Tied to the window, which goes first when the application goes.

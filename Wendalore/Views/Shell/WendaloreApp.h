@@ -10,6 +10,7 @@
 #include "Platform/Store/ModelContainer.h"
 #include "Wendalore/Views/Shell/AppDelegate.h"
 #include "Wendalore/Views/Shell/MainWindow.h"
+#include "Wendalore/Views/Shell/WindowContent.h"
 #include "Wendalore/Views/Shell/Updater.h"
 
 namespace wendalore {
@@ -29,6 +30,7 @@ class WendaloreApp {
 
   AppDelegate& appDelegate() const { return *appDelegate_; }
   MainWindow& window() const { return *window_; }
+  WindowContent& content() const { return *content_; }
   const std::shared_ptr<platform::ModelContainer>& container() const { return container_; }
 
   // Keeps whatever was edited but not yet saved; run as the program quits.
@@ -45,6 +47,8 @@ class WendaloreApp {
   std::shared_ptr<Updater> updater_;
   std::shared_ptr<platform::ModelContainer> container_;
   std::unique_ptr<MainWindow> window_;
+  // Goes before the window, whose places hold its widgets.
+  std::unique_ptr<WindowContent> content_;
 };
 
 }  // namespace wendalore

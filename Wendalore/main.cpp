@@ -1,9 +1,11 @@
 #include <QApplication>
 #include <QMainWindow>
 
+#include "Wendalore/ApplicationBundle.h"
 #include "Wendalore/MainQueueBridge.h"
 
 int main(int argc, char* argv[]) {
+  wendalore::registerApplicationBundle();
   QApplication application(argc, argv);
   QApplication::setApplicationName("Wendalore");
   wendalore::bridgeMainQueueToEventLoop();

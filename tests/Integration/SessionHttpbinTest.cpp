@@ -214,3 +214,12 @@ TEST_F(SessionHttpbin, ReleasingTheSessionFinishesWhatItStillRuns) {
   ASSERT_TRUE(response.error());
   EXPECT_TRUE(response.error()->isSessionDeinitialized()) << response.error()->errorDescription();
 }
+
+TEST_F(SessionHttpbin, ARequestMadeAfterItsURLSessionWasInvalidatedEndsAtOnce) {
+  session->session()->invalidateAndCancel();
+  OneResponse<DataResponse<platform::Data>> refused;
+  session->requestWithParameters(url("/get"))->responseData(handlers, refused.handler());
+  const auto response = refused.get();
+  ASSERT_TRUE(response.error());
+  EXPECT_TRUE(response.error()->isSessionInvalidated()) << response.error()->errorDescription();
+}

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "Platform/Foundation/Bundle.h"
+#include "Wendalore/ApplicationBundle.h"
 #include "Wendalore/MainQueueBridge.h"
 #include "Wendalore/Views/Shell/ApplicationStore.h"
 #include "Wendalore/Views/Shell/NoOpUpdater.h"
@@ -23,6 +24,7 @@ int stopWith(const std::string& message) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  wendalore::registerApplicationBundle();
   // The request editor's web view shares its graphics context with the
   // window; that must be settled before the application object exists.
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);

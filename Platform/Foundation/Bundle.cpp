@@ -1,11 +1,11 @@
 #include "Platform/Foundation/Bundle.h"
 
 #include <algorithm>
+#include <mutex>
 #include <string>
 #include <system_error>
 
 #include "Platform/Fatal.h"
-#include "Platform/Foundation/MainBundleInfo.h"
 
 namespace platform {
 
@@ -22,6 +22,18 @@ std::optional<std::filesystem::path> executableDirectory() {
   return executable.parent_path();
 }
 
+// What the program registered for its main bundle, until the bundle is made.
+struct MainRegistration {
+  std::mutex lock;
+  Bundle::InfoDictionary infoDictionary;
+  bool bundleMade = false;
+};
+
+MainRegistration& mainRegistration() {
+  static MainRegistration registration;
+  return registration;
+}
+
 bool isDirectory(const std::filesystem::path& path) {
   std::error_code error;
   return std::filesystem::is_directory(path, error);
@@ -34,16 +46,20 @@ std::shared_ptr<const Bundle> Bundle::atPath(const std::filesystem::path& path) 
   return std::shared_ptr<const Bundle>(new Bundle({}, path));
 }
 
+void Bundle::registerMainInfoDictionary(InfoDictionary infoDictionary) {
+  auto& registration = mainRegistration();
+  const std::lock_guard guard(registration.lock);
+  if (registration.bundleMade) fatal("The main bundle's information was registered after the main bundle was read.");
+  registration.infoDictionary = std::move(infoDictionary);
+}
+
 std::shared_ptr<const Bundle> Bundle::main() {
-  static const auto mainBundle = std::shared_ptr<const Bundle>(new Bundle(
-      {
-      {"CFBundleExecutable", mainBundleInfo::executable},
-      {"CFBundleIdentifier", mainBundleInfo::identifier},
-      {"CFBundleName", mainBundleInfo::name},
-      {"CFBundleShortVersionString", mainBundleInfo::shortVersion},
-      {"CFBundleVersion", mainBundleInfo::buildVersion},
-      },
-      executableDirectory()));
+  static const auto mainBundle = [] {
+    auto& registration = mainRegistration();
+    const std::lock_guard guard(registration.lock);
+    registration.bundleMade = true;
+    return std::shared_ptr<const Bundle>(new Bundle(registration.infoDictionary, executableDirectory()));
+  }();
   return mainBundle;
 }
 

@@ -19,10 +19,13 @@ class Bundle {
   using InfoDictionary = std::map<std::string, std::string, std::less<>>;
 
   static std::shared_ptr<const Bundle> make(InfoDictionary infoDictionary);
-  // This program's bundle: "CFBundleExecutable", "CFBundleIdentifier",
-  // "CFBundleName", "CFBundleShortVersionString" and "CFBundleVersion", set
-  // by the build.
-  // Its directory is the one holding the executable.
+  // Gives this program's bundle its information dictionary. A program calls
+  // it once at start, before anything reads the main bundle; a later call
+  // is a caller's error that stops the process. A program that never calls
+  // it has an empty dictionary, as a bare executable has.
+  static void registerMainInfoDictionary(InfoDictionary infoDictionary);
+  // This program's bundle: the registered dictionary, and as its directory
+  // the one holding the executable.
   static std::shared_ptr<const Bundle> main();
   // The bundle in the directory `path`, with an empty information
   // dictionary; null when no directory is there.

@@ -37,7 +37,8 @@ class URLRequest {
   const std::optional<URL>& url() const { return url_; }
   void setURL(std::optional<URL> url) { url_ = std::move(url); }
 
-  // Absent until set; whoever sends the request treats absent as "GET".
+  // "GET" until set, as the platform's requests start; absent only when a
+  // caller cleared it, and whoever sends the request treats that as "GET".
   const std::optional<std::string>& httpMethod() const { return httpMethod_; }
   void setHTTPMethod(std::optional<std::string> method) { httpMethod_ = std::move(method); }
 
@@ -75,7 +76,7 @@ class URLRequest {
 
  private:
   std::optional<URL> url_;
-  std::optional<std::string> httpMethod_;
+  std::optional<std::string> httpMethod_ = "GET";
   std::optional<HTTPHeaderFields> headerFields_;
   std::optional<Data> httpBody_;
   std::shared_ptr<InputStream> httpBodyStream_;

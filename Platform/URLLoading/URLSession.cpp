@@ -101,6 +101,11 @@ std::shared_ptr<URLSessionDownloadTask> URLSession::downloadTaskWithResumeData(c
 
 void URLSession::finishTasksAndInvalidate() { invalidate(false); }
 
+bool URLSession::isInvalidated() const {
+  const std::lock_guard lock(mutex_);
+  return invalidated_;
+}
+
 void URLSession::invalidateAndCancel() { invalidate(true); }
 
 // A second call still counts when it asks for more: cancelling after a

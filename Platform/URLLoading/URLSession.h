@@ -73,6 +73,8 @@ class URLSession : public std::enable_shared_from_this<URLSession> {
   void finishTasksAndInvalidate();
   // As above, cancelling every task made so far.
   void invalidateAndCancel();
+  // True once either of the above was called.
+  bool isInvalidated() const;
 
  private:
   friend class DelegateChannel;

@@ -13,9 +13,10 @@
 #include "Wendanet/Source/Core/Never.h"
 #include "Wendanet/Source/Core/Session.h"
 #include "tests/Wendanet/ScratchDirectory.h"
-#include "tests/servers/HttpbinServer.h"
+#include "tests/Integration/SessionHttpbinTest.h"
 
 using namespace wendanet;
+using namespace wendanet::testing;
 
 namespace {
 
@@ -46,57 +47,6 @@ struct PostEcho {
                       platform::field("json", &PostEcho::json)};
   }
 };
-
-// Waits for a value the test cannot go on without; a value that never
-// comes fails the test instead of hanging it.
-template <class Value>
-Value await(std::future<Value> future) {
-  if (future.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
-    ADD_FAILURE() << "nothing arrived";
-    std::abort();
-  }
-  return future.get();
-}
-
-// Keeps the one response a handler must get, and fails on a second.
-template <class Response>
-class OneResponse {
- public:
-  std::function<void(const Response&)> handler() {
-    return [this](const Response& response) {
-      if (calls_.fetch_add(1) == 0) {
-        promise_.set_value(response);
-      } else {
-        ADD_FAILURE() << "a second completion";
-      }
-    };
-  }
-  Response get() { return await(promise_.get_future()); }
-
- private:
-  std::promise<Response> promise_;
-  std::atomic<int> calls_ = 0;
-};
-
-class SessionHttpbin : public ::testing::Test {
- protected:
-  static Session::URLRef url(const std::string& path) {
-    return std::make_shared<ConvertibleString>(testservers::HttpbinServer::shared().baseURL() + path);
-  }
-
-  const std::shared_ptr<Session> session = Session::makeWithConfiguration(
-      nullptr, nullptr, platform::DispatchQueue::make(std::string(Session::defaultRootQueueLabel)));
-  const std::shared_ptr<platform::DispatchQueue> handlers = platform::DispatchQueue::make("test.handlers");
-};
-
-// The response came once, as a success, with metrics.
-template <class Response>
-void expectDelivered(const Response& response, int statusCode = 200) {
-  ASSERT_TRUE(response.error() == std::nullopt) << response.error()->errorDescription();
-  ASSERT_NE(response.response(), nullptr);
-  EXPECT_EQ(response.response()->statusCode(), statusCode);
-  EXPECT_NE(response.metrics(), nullptr);
-}
 
 }  // namespace
 
@@ -263,4 +213,13 @@ TEST_F(SessionHttpbin, ReleasingTheSessionFinishesWhatItStillRuns) {
   const auto response = pending.get();
   ASSERT_TRUE(response.error());
   EXPECT_TRUE(response.error()->isSessionDeinitialized()) << response.error()->errorDescription();
+}
+
+TEST_F(SessionHttpbin, ARequestMadeAfterItsURLSessionWasInvalidatedEndsAtOnce) {
+  session->session()->invalidateAndCancel();
+  OneResponse<DataResponse<platform::Data>> refused;
+  session->requestWithParameters(url("/get"))->responseData(handlers, refused.handler());
+  const auto response = refused.get();
+  ASSERT_TRUE(response.error());
+  EXPECT_TRUE(response.error()->isSessionInvalidated()) << response.error()->errorDescription();
 }

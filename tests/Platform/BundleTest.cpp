@@ -1,20 +1,31 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "Platform/Foundation/Bundle.h"
 
 using platform::Bundle;
 
-TEST(Bundle, MainBundleDescribesTheProgram) {
+TEST(Bundle, AProgramThatRegistersNothingHasAnEmptyDictionary) {
   const auto main = Bundle::main();
-  EXPECT_EQ(main->objectForInfoDictionaryKey("CFBundleExecutable"), "Wendalore");
-  EXPECT_EQ(main->objectForInfoDictionaryKey("CFBundleIdentifier"), "org.wendalore.Wendalore");
-  EXPECT_EQ(main->objectForInfoDictionaryKey("CFBundleName"), "Wendalore");
-  const auto version = main->objectForInfoDictionaryKey("CFBundleShortVersionString");
-  ASSERT_TRUE(version);
-  EXPECT_TRUE(!version->empty() && version->find_first_not_of("0123456789.") == std::string::npos) << *version;
-  EXPECT_EQ(main->objectForInfoDictionaryKey("CFBundleVersion"), version);
-  EXPECT_EQ(main->objectForInfoDictionaryKey("Missing"), std::nullopt);
+  EXPECT_TRUE(main->infoDictionary().empty());
+  EXPECT_EQ(main->objectForInfoDictionaryKey("CFBundleExecutable"), std::nullopt);
   EXPECT_EQ(Bundle::make({{"Empty", ""}})->objectForInfoDictionaryKey("Empty"), "");
+}
+
+TEST(BundleDeathTest, TheRegisteredDictionaryIsTheMainBundlesAndComesFirst) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        Bundle::registerMainInfoDictionary({{"CFBundleName", "App"}});
+        std::exit(Bundle::main()->objectForInfoDictionaryKey("CFBundleName") == "App" ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_DEATH(
+      {
+        Bundle::main();
+        Bundle::registerMainInfoDictionary({});
+      },
+      "registered after the main bundle was read");
 }

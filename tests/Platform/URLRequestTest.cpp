@@ -12,7 +12,8 @@ using namespace platform;
 TEST(URLRequest, StartsWithTheLoadingDefaults) {
   const URLRequest request(URL::string("http://h/"));
   EXPECT_EQ(request.url(), URL::string("http://h/"));
-  EXPECT_EQ(request.httpMethod(), std::nullopt);
+  EXPECT_EQ(request.httpMethod(), "GET");
+  EXPECT_EQ(URLRequest().httpMethod(), "GET");
   EXPECT_EQ(request.allHTTPHeaderFields(), std::nullopt);
   EXPECT_EQ(request.httpBody(), std::nullopt);
   EXPECT_EQ(request.httpBodyStream(), nullptr);

@@ -115,6 +115,10 @@ TEST(DefaultHeaders, DefaultSetIsEncodingLanguageAgentInOrder) {
   EXPECT_NE(defaults[2].value().find("; " + HTTPHeader::operatingSystemVersionText() + ") Wendanet/5.11.0"),
             std::string::npos);
   EXPECT_EQ(HTTPHeader::operatingSystemVersionText().rfind("Linux ", 0), 0u);
+  // This test program registers no bundle information of its own, so it
+  // names itself by its executable, not as the application.
+  EXPECT_EQ(defaults[2].value().rfind("wendanet_tests/Unknown (Unknown; build:Unknown; ", 0), 0u)
+      << defaults[2].value();
 }
 
 TEST(HTTPHeadersBridges, RequestAndResponse) {

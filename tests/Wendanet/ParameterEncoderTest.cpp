@@ -132,3 +132,9 @@ TEST(URLEncodedFormParameterEncoder, FormEncoderFailuresAreWrapped) {
   EXPECT_EQ(bodyOf(URLEncodedFormParameterEncoder::make(lenient)->encode(Spaced(), makeRequest("http://h", "POST"))),
             "text=a%20b#c");
 }
+
+TEST(URLEncodedFormParameterEncoder, ARequestMadeFromAURLAloneTakesItsParametersInTheQuery) {
+  const auto encoded = URLEncodedFormParameterEncoder::default_()->encode(Single(), URLRequest(URL::string("http://h/p")));
+  EXPECT_EQ(urlOf(encoded), "http://h/p?a=1");
+  EXPECT_FALSE(encoded.httpBody());
+}

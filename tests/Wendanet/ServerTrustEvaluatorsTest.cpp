@@ -127,7 +127,19 @@ TEST(ServerTrustSupport, SuccessTestsAndRevocationFlags) {
   EXPECT_TRUE(wn(platform::SecTrustResultType::proceed).isSuccess());
   EXPECT_TRUE(wn(platform::SecTrustResultType::unspecified).isSuccess());
   EXPECT_FALSE(wn(platform::SecTrustResultType::recoverableTrustFailure).isSuccess());
-  EXPECT_EQ(RevocationOptions::anyAvailableMethod.rawValue, 3U);
+  EXPECT_EQ(RevocationOptions::anyAvailableMethod.rawValue(), 3U);
+  // Options combine as a set: built from a list, joined, tested, taken apart.
+  const RevocationTrustEvaluatorOptions both{RevocationOptions::ocspMethod, RevocationOptions::crlMethod};
+  EXPECT_EQ(both, RevocationOptions::anyAvailableMethod);
+  EXPECT_EQ(RevocationOptions::ocspMethod | RevocationOptions::crlMethod, both);
+  EXPECT_TRUE(both.contains(RevocationOptions::crlMethod));
+  EXPECT_FALSE(both.contains(RevocationOptions::preferCRL));
+  auto offline = both.unionWith(RevocationOptions::networkAccessDisabled);
+  EXPECT_EQ(offline.rawValue(), 19U);
+  offline.remove(RevocationOptions::ocspMethod);
+  EXPECT_EQ(offline, RevocationOptions::crlMethod | RevocationOptions::networkAccessDisabled);
+  EXPECT_EQ(both.subtracting(both), RevocationTrustEvaluatorOptions());
+  EXPECT_TRUE(both.intersection(RevocationOptions::preferCRL).isEmpty());
   EXPECT_EQ(WendanetExtension<SecPolicyHandle>::revocationPolicy(RevocationOptions::anyAvailableMethod)->revocationFlags(),
             3U);
 }

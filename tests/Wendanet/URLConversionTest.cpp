@@ -96,7 +96,7 @@ TEST(URLRequestExtensions, MakeURLRequestSetsMethodTimeoutAndHeaders) {
 
 TEST(URLRequestExtensions, MethodReadsAndWritesTheRequestText) {
   URLRequest request(URL::string("http://h/"));
-  EXPECT_EQ(getMethod(request), std::nullopt);
+  EXPECT_EQ(getMethod(request), HTTPMethod::get());
   setMethod(request, HTTPMethod("get"));
   EXPECT_EQ(request.httpMethod(), "get");
   EXPECT_EQ(getMethod(request), HTTPMethod("get"));
@@ -107,9 +107,9 @@ TEST(URLRequestExtensions, MethodReadsAndWritesTheRequestText) {
 TEST(URLRequestExtensions, OnlyExactGETWithABodyFailsValidation) {
   URLRequest request(URL::string("http://h/"));
   request.setHTTPBody(platform::Data());
-  EXPECT_TRUE(passesValidation(request));  // no method at all
-  request.setHTTPMethod("GET");
-  EXPECT_FALSE(passesValidation(request));  // even an empty body
+  EXPECT_FALSE(passesValidation(request));  // a new request is a GET, and even an empty body counts
+  request.setHTTPMethod(std::nullopt);
+  EXPECT_TRUE(passesValidation(request));
   request.setHTTPMethod("get");
   EXPECT_TRUE(passesValidation(request));
   request.setHTTPMethod("POST");

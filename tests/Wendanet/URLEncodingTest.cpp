@@ -151,3 +151,9 @@ TEST(URLEncoding, CustomArrayKeys) {
                            }));
   EXPECT_EQ(queryOf(custom, Parameters{{"k", ParameterArray{"a", "b"}}}), "k_0=a&k_1=b");
 }
+
+TEST(URLEncoding, ARequestMadeFromAURLAloneIsAGETWithItsParametersInTheQuery) {
+  const auto fresh = encoded(URLEncoding::default_(), URLRequest(URL::string("http://h/p")), twoParameters);
+  EXPECT_EQ(fresh.url()->absoluteString(), "http://h/p?a=2&b=1");
+  EXPECT_FALSE(fresh.httpBody());
+}

@@ -145,7 +145,7 @@ TEST(WNErrorMessages, ServerTrustPrintsOnlyHosts) {
        "Server trust evaluation failed due to reason: SecTrust evaluation failed with error: None"},
       {WNError::serverTrustEvaluationFailed(Trust::trustEvaluationFailed(testError())),
        "Server trust evaluation failed due to reason: SecTrust evaluation failed with error: Something went wrong."},
-      {WNError::serverTrustEvaluationFailed(Trust::revocationCheckFailed(output, {3})),
+      {WNError::serverTrustEvaluationFailed(Trust::revocationCheckFailed(output, RevocationTrustEvaluatorOptions(3))),
        "Server trust evaluation failed due to reason: Revocation check failed for host example.com."},
       {WNError::serverTrustEvaluationFailed(Trust::certificatePinningFailed("h.test", nullptr, {}, {})),
        "Server trust evaluation failed due to reason: Certificate pinning failed for host h.test."},

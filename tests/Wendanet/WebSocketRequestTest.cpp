@@ -93,6 +93,10 @@ TEST_F(WebSocketRequestFixture, EveryHandlerGetsTheEventsInOrderAndOneCompletedE
   settle();
   EXPECT_EQ(events->take(), Lines{"C completed none"});
   EXPECT_TRUE(socket->isFinished());
+  // Nothing cancelled it: a send now is told the socket is closed.
+  socket->send(std::string("late"), mainQueue, sendOutcome("late"));
+  settle();
+  EXPECT_EQ(events->take(), Lines{"late URLSessionTask failed with error: The WebSocket connection is closed."});
 }
 
 TEST_F(WebSocketRequestFixture, MessagesBeforeARegistrationReachNobody) {

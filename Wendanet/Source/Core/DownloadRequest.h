@@ -12,6 +12,7 @@
 #include <variant>
 #include <vector>
 
+#include "Platform/Foundation/OptionSet.h"
 #include "Platform/Coding/JSONSerialization.h"
 #include "Platform/Coding/JSONValue.h"
 #include "Platform/Files/FileManager.h"
@@ -45,27 +46,15 @@ class DownloadRequest final : public Request,
                               public SerializedResponseShorthands<DownloadRequest, DownloadResponse> {
  public:
   // How the downloaded file is put in place, as a set of bits.
-  class Options {
+  class Options : public platform::OptionSet<Options, std::int64_t> {
    public:
-    constexpr Options() : rawValue_(0) {}
-    constexpr explicit Options(std::int64_t rawValue) : rawValue_(rawValue) {}
-    // The set holding every option listed.
-    constexpr Options(std::initializer_list<Options> options) : rawValue_(0) {
-      for (const Options option : options) rawValue_ |= option.rawValue_;
-    }
+    using OptionSet::OptionSet;
 
     // The destination's missing parent directories are created.
     static constexpr Options createIntermediateDirectories() { return Options(std::int64_t{1}); }
     // A file already at the destination is removed first. A directory there
     // is never removed: the move fails instead.
     static constexpr Options removePreviousFile() { return Options(std::int64_t{2}); }
-
-    constexpr std::int64_t rawValue() const { return rawValue_; }
-    constexpr bool contains(Options options) const { return (rawValue_ & options.rawValue_) == options.rawValue_; }
-    friend constexpr bool operator==(Options, Options) = default;
-
-   private:
-    std::int64_t rawValue_;
   };
 
   // Where the file goes and how it is put there.

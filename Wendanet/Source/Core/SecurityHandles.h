@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "Platform/Foundation/OptionSet.h"
 #include "Platform/Security/OSStatus.h"
 #include "Platform/Security/SecCertificate.h"
 #include "Platform/Security/SecKey.h"
@@ -21,10 +22,9 @@ using SecKeyHandle = std::shared_ptr<platform::SecKey>;
 
 // The revocation checks asked of a trust evaluation, as the raw flags the
 // platform's revocation policy takes.
-struct RevocationTrustEvaluatorOptions {
-  std::uintptr_t rawValue = 0;
-
-  friend bool operator==(const RevocationTrustEvaluatorOptions&, const RevocationTrustEvaluatorOptions&) = default;
+class RevocationTrustEvaluatorOptions : public platform::OptionSet<RevocationTrustEvaluatorOptions, std::uintptr_t> {
+ public:
+  using OptionSet::OptionSet;
 };
 
 }  // namespace wendanet

@@ -146,6 +146,9 @@ void Session::didReceiveResumeData(const platform::Data& resumeData, const std::
 void Session::adoptTask(const std::shared_ptr<platform::URLSessionTask>& task, const std::shared_ptr<Request>& request) {
   requestTaskMap_.setTaskForRequest(request, task);
   request->didCreateTask(task);
+  // A URL session its owner invalidated makes tasks that never run and never
+  // report back: the request would wait for ever.
+  if (session_->isInvalidated()) return request->finish(WNError::sessionInvalidated());
   updateStatesForTask(task, request);
 }
 

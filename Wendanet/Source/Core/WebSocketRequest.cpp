@@ -12,6 +12,13 @@ namespace wendanet {
 
 namespace {
 
+// What a send gets once the connection has closed without a failure:
+// nothing cancelled it, the socket is simply gone.
+class SocketClosedError final : public platform::ErrorBase<SocketClosedError> {
+ public:
+  std::string description() const override { return "The WebSocket connection is closed."; }
+};
+
 // Hands one message to the task; its outcome goes to `completion` on
 // `queue`.
 void sendThroughTask(platform::URLSessionWebSocketTask& task, WebSocketRequest::Message message,
@@ -143,7 +150,11 @@ void WebSocketRequest::send(Message message, std::shared_ptr<platform::DispatchQ
   if (!sentOrQueued) failSend(queue, std::move(completion), platform::makeError(unsentError()));
 }
 
-WNError WebSocketRequest::unsentError() const { return error().value_or(WNError::explicitlyCancelled()); }
+WNError WebSocketRequest::unsentError() const {
+  if (auto failure = error()) return std::move(*failure);
+  if (state() == State::cancelled) return WNError::explicitlyCancelled();
+  return WNError::sessionTaskFailed(platform::makeError(SocketClosedError()));
+}
 
 WebSocketRequest& WebSocketRequest::cancel() {
   cancelAutomaticPing();

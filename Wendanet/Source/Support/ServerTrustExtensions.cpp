@@ -28,7 +28,7 @@ SecPolicyHandle WendanetExtension<SecPolicyHandle>::sslPolicyForHost(const std::
 }
 
 SecPolicyHandle WendanetExtension<SecPolicyHandle>::revocationPolicy(RevocationTrustEvaluatorOptions options) {
-  auto policy = platform::SecPolicy::makeRevocation(options.rawValue);
+  auto policy = platform::SecPolicy::makeRevocation(options.rawValue());
   if (!policy) fail(ServerTrustFailureReason::revocationPolicyCreationFailed());
   return policy;
 }

@@ -3,57 +3,17 @@
 #include <algorithm>
 #include <cctype>
 
-#include "Platform/Store/ModelContainer.h"
 #include "Wendalore/Content/ContentController.h"
-#include "tests/Platform/ScratchDirectory.h"
+#include "tests/Wendalore/Content/RequestTreeStore.h"
 
 namespace wendalore {
 namespace {
 
-// The tree as text: names in display order, a folder's entries, if any, in
-// brackets.
-std::string describe(const std::vector<FileSystemItem>& items) {
-  std::string text;
-  for (const auto& item : items) {
-    if (&item != &items.front()) text += ' ';
-    if (auto folder = item.folder()) {
-      text += folder->name();
-      const auto entries = describe(FileSystemItem::siblings(folder->subfolders(), folder->templates()));
-      if (!entries.empty()) text += "[" + entries + "]";
-    } else {
-      text += item.requestTemplate()->name();
-    }
-  }
-  return text;
-}
-
-class ContentControllerTest : public ::testing::Test {
+class ContentControllerTest : public ::testing::Test, public RequestTreeStore {
  protected:
-  std::shared_ptr<platform::ModelContainer> open() {
-    return *platform::ModelContainer::open(platform::Schema::of<RequestTemplate, RequestFolder>(),
-                                           scratch / "Wendalore.sqlite");
-  }
   // What a fresh start of the program would show.
   std::string reloaded() { return describe(ContentController(open()->mainContext()).rootItems()); }
 
-  std::shared_ptr<RequestFolder> folder(const std::string& name, std::int64_t order,
-                                        const std::shared_ptr<RequestFolder>& parent = nullptr) {
-    auto made = RequestFolder::make(name, parent);
-    made->setSortOrder(order);
-    context->insert(made);
-    return made;
-  }
-  std::shared_ptr<RequestTemplate> request(const std::string& name, std::int64_t order,
-                                           const std::shared_ptr<RequestFolder>& parent = nullptr) {
-    auto made = RequestTemplate::make(name, "", "GET", parent, order);
-    context->insert(made);
-    return made;
-  }
-  void saveAll() { ASSERT_TRUE(context->save()); }
-
-  ScratchDirectory scratch;
-  std::shared_ptr<platform::ModelContainer> container = open();
-  std::shared_ptr<platform::ModelContext> context = container->mainContext();
   ContentController content{context};
   std::vector<ContentController::Change> changes;
   platform::ObservationToken observation = content.observe([this](auto change) { changes.push_back(change); });

@@ -94,8 +94,10 @@ QVariant SidebarOutlineModel::data(const QModelIndex& index, int role) const {
 bool SidebarOutlineModel::setData(const QModelIndex& index, const QVariant& value, int role) {
   auto item = itemAt(index);
   if (!item || role != Qt::EditRole) return false;
+  // The owner may reload the tree in answer.
+  const QPersistentModelIndex renamed(index);
   if (onRename) onRename(*item, value.toString().toStdString());
-  emit dataChanged(index, index);
+  if (renamed.isValid()) emit dataChanged(renamed, renamed);
   return true;
 }
 

@@ -1,6 +1,7 @@
 #include "Wendalore/Views/Sidebar/SidebarOutlineView.h"
 
 #include <QContextMenuEvent>
+#include <QDragMoveEvent>
 #include <QHeaderView>
 #include <QMenu>
 
@@ -138,6 +139,14 @@ std::unique_ptr<QMenu> SidebarOutlineView::makeContextMenu(const QPoint& positio
     menu->addAction(tr("Delete Request"), this, remove);
   }
   return menu;
+}
+
+void SidebarOutlineView::dragMoveEvent(QDragMoveEvent* event) {
+  QTreeView::dragMoveEvent(event);
+  if (event->isAccepted() && (event->possibleActions() & Qt::MoveAction)) {
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
+  }
 }
 
 void SidebarOutlineView::contextMenuEvent(QContextMenuEvent* event) {

@@ -63,6 +63,8 @@ class SidebarOutlineView : public QTreeView {
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
+  // Every drop the tree takes is a move, whatever the source proposes.
+  void dragMoveEvent(QDragMoveEvent* event) override;
   void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
 
  private:

@@ -122,6 +122,7 @@ class SidebarOutlineViewTest : public ::testing::Test, public RequestTreeStore {
       QApplication::sendEvent(view.viewport(), &leave);
       return false;
     }
+    EXPECT_EQ(move.dropAction(), Qt::MoveAction);
     QDropEvent dropped(QPointF(at), offered, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(view.viewport(), &dropped);
     return dropped.isAccepted();

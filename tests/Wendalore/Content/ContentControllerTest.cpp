@@ -90,15 +90,6 @@ TEST_F(ContentControllerTest, RenameStoresTheTextAsGivenWithoutReloading) {
   EXPECT_EQ(reloaded(), "   spaced  ");
 }
 
-TEST_F(ContentControllerTest, SelectingAFolderOrNothingKeepsTheRequest) {
-  auto f = folder("f", 0);
-  auto r = request("r", 1);
-  content.selectItem(FileSystemItem(r));
-  content.selectItem(FileSystemItem(f));
-  content.selectItem(std::nullopt);
-  EXPECT_EQ(content.selectedTemplate(), r);
-}
-
 TEST_F(ContentControllerTest, DeletionWaitsForConfirmation) {
   auto outer = folder("outer", 0);
   auto middle = folder("middle", 0, outer);

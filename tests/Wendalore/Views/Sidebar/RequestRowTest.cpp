@@ -32,11 +32,9 @@ TEST(RequestRow, DrawsTheBadgeInTheMethodColour) {
     for (int x = 0; x < 42; ++x) {
       for (int y = 0; y < image.height(); ++y) {
         const QColor seen = image.pixelColor(x, y);
-        if (std::abs(seen.red() - wanted.red()) + std::abs(seen.green() - wanted.green()) +
-                std::abs(seen.blue() - wanted.blue()) <
-            24) {
-          return true;
-        }
+        const int distance = std::abs(seen.red() - wanted.red()) + std::abs(seen.green() - wanted.green()) +
+                             std::abs(seen.blue() - wanted.blue());
+        if (distance < 24) return true;
       }
     }
     return false;

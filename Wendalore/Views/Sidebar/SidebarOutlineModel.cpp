@@ -105,8 +105,9 @@ Qt::ItemFlags SidebarOutlineModel::flags(const QModelIndex& index) const {
   // Request rows take drops too, so that a drop onto one can be refused
   // rather than turned into a drop beside it.
   if (!index.isValid()) return Qt::ItemIsDropEnabled;
-  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsDragEnabled |
-         Qt::ItemIsDropEnabled;
+  const Qt::ItemFlags flags =
+      Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+  return renaming_ && itemAt(index) == renaming_ ? flags | Qt::ItemIsEditable : flags;
 }
 
 QStringList SidebarOutlineModel::mimeTypes() const { return {plainText}; }

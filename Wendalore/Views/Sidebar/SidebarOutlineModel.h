@@ -33,6 +33,9 @@ class SidebarOutlineModel : public QAbstractItemModel {
   // Replaces the whole tree; the top level is shown in the given order.
   void reload(std::vector<FileSystemItem> rootItems);
 
+  // The one row whose name may be edited, while a rename is in progress.
+  void setRenaming(std::optional<FileSystemItem> item) { renaming_ = std::move(item); }
+
   std::optional<FileSystemItem> itemAt(const QModelIndex& index) const;
   // Invalid for a node the tree does not hold.
   QModelIndex indexOf(const FileSystemItem& item) const;
@@ -77,6 +80,7 @@ class SidebarOutlineModel : public QAbstractItemModel {
 
   Node root_;
   std::unordered_map<FileSystemItem, Node*> nodes_;
+  std::optional<FileSystemItem> renaming_;
 };
 
 }  // namespace wendalore

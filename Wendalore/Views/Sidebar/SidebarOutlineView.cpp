@@ -117,7 +117,9 @@ std::unique_ptr<QMenu> SidebarOutlineView::makeContextMenu(const QPoint& positio
   // reloaded while the menu was open.
   const auto rename = [this, item = *item] {
     const QModelIndex current = model_.indexOf(item);
-    if (current.isValid()) edit(current);
+    if (!current.isValid()) return;
+    model_.setRenaming(item);
+    if (!edit(current, AllEditTriggers, nullptr)) model_.setRenaming(std::nullopt);
   };
   const auto remove = [this, item = *item] {
     if (onDelete) onDelete(item);
@@ -139,6 +141,12 @@ std::unique_ptr<QMenu> SidebarOutlineView::makeContextMenu(const QPoint& positio
     menu->addAction(tr("Delete Request"), this, remove);
   }
   return menu;
+}
+
+void SidebarOutlineView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+  model_.setRenaming(std::nullopt);
+  const bool moves = hint == QAbstractItemDelegate::EditNextItem || hint == QAbstractItemDelegate::EditPreviousItem;
+  QTreeView::closeEditor(editor, moves ? QAbstractItemDelegate::NoHint : hint);
 }
 
 void SidebarOutlineView::dragMoveEvent(QDragMoveEvent* event) {

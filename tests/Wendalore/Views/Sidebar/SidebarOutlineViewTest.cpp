@@ -246,9 +246,10 @@ TEST_F(SidebarOutlineViewTest, RenameCommitsWhatWasTyped) {
   struct Case {
     std::string row;
     QString typed;
+    Qt::Key end;
     std::string call;
   };
-  const Case cases[] = {{"A", "Renamed", "rename A Renamed"}, {"g", "", "rename g "}};
+  const Case cases[] = {{"A", "Renamed", Qt::Key_Return, "rename A Renamed"}, {"g", "", Qt::Key_Tab, "rename g "}};
   for (const auto& test : cases) {
     choose(onto(test.row), "Rename");
     QLineEdit* field = nullptr;
@@ -260,10 +261,14 @@ TEST_F(SidebarOutlineViewTest, RenameCommitsWhatWasTyped) {
     field->selectAll();
     QTest::keyClick(field, Qt::Key_Backspace);
     QTest::keyClicks(field, test.typed);
-    QTest::keyClick(field, Qt::Key_Return);
+    QTest::keyClick(field, test.end);
     QCoreApplication::processEvents();  // the field commits once back in the event loop
     EXPECT_EQ(calls.back(), test.call);
+    // No other row is being renamed, nor selected.
+    for (auto* editor : view.viewport()->findChildren<QLineEdit*>()) EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(highlighted(), test.typed.toStdString());
   }
+  EXPECT_FALSE(view.outlineModel().flags(row("B")) & Qt::ItemIsEditable);
   EXPECT_EQ(a->name(), "Renamed");
   EXPECT_EQ(g->name(), "");
   EXPECT_EQ(describe(ContentController(open()->mainContext()).rootItems()), "f[Renamed B C D] [sub] top");

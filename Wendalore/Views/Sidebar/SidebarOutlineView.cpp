@@ -48,6 +48,9 @@ SidebarOutlineView::SidebarOutlineView(QWidget* parent) : QTreeView(parent) {
 
 void SidebarOutlineView::setContent(std::vector<FileSystemItem> rootItems, std::shared_ptr<RequestTemplate> selection,
                                     const platform::UUID& reloadToken) {
+  // A folder the user highlighted stays highlighted until the tree reloads
+  // or another request is selected.
+  bool follow = selection != selection_;
   selection_ = std::move(selection);
   auto identities = identitiesOf(rootItems);
   rootItems_ = std::move(rootItems);
@@ -58,8 +61,9 @@ void SidebarOutlineView::setContent(std::vector<FileSystemItem> rootItems, std::
     model_.reload(rootItems_);
     restoreExpansion(rootItems_);
     applyingContent_ = false;
+    follow = true;
   }
-  followSelection();
+  if (follow) followSelection();
   // Names are read when rows are drawn; a rename needs no reload.
   viewport()->update();
 }

@@ -191,6 +191,9 @@ TEST_F(SidebarOutlineViewTest, ClicksSelectRequestsAndFoldersKeepTheEditedOne) {
   QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, onto("g"));
   QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, belowTheRows());
   EXPECT_EQ(calls, (std::vector<std::string>{"select B", "select g", "select none"}));
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, onto("g"));
+  content.setSelectedHistoryItem(nullptr);  // the window changes, the edited request does not
+  EXPECT_EQ(highlighted(), "g");
   EXPECT_EQ(content.selectedTemplate(), b);
 }
 

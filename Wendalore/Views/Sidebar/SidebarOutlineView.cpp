@@ -2,7 +2,6 @@
 
 #include <QContextMenuEvent>
 #include <QDragMoveEvent>
-#include <QHeaderView>
 #include <QMenu>
 
 #include "Wendalore/Views/Sidebar/SidebarItemDelegate.h"
@@ -72,7 +71,10 @@ void SidebarOutlineView::restoreExpansion(const std::vector<FileSystemItem>& ite
   for (const auto& item : items) {
     auto folder = item.folder();
     if (!folder || !folder->isExpanded()) continue;
-    expand(model_.indexOf(item));
+    // Opened already: a damaged store lists this folder beneath itself.
+    const QModelIndex index = model_.indexOf(item);
+    if (!index.isValid() || isExpanded(index)) continue;
+    expand(index);
     std::vector<FileSystemItem> subfolders;
     if (folder->subfolders()) subfolders.assign(folder->subfolders()->begin(), folder->subfolders()->end());
     restoreExpansion(subfolders);

@@ -17,6 +17,9 @@ WindowContent::WindowContent(MainWindow& window)
   content.setSidebar(sidebar_);
   content.setHistory(new RequestHistoryView(window.viewModel(), *historySelection_));
   connectSidebar();
+  // The window's state keeps the history entry the list selected.
+  connect(historySelection_, &HistorySelection::changed, this,
+          [this] { controller_->setSelectedHistoryItem(historySelection_->item()); });
   observation_ = controller_->observe([this](ContentController::Change change) { follow(change); });
   refreshSidebar();
 }

@@ -1,7 +1,6 @@
 #include "Wendalore/Views/History/HeadersTabView.h"
 
 #include <QLabel>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "Wendalore/History/HeaderRows.h"
@@ -10,17 +9,9 @@
 namespace wendalore {
 
 HeadersTabView::HeadersTabView(QWidget* parent) : HistoryTabPage(parent) {
-  auto* content = new QWidget;
-  sections_ = new QVBoxLayout(content);
+  sections_ = makeScrollingColumn();
   sections_->setContentsMargins(0, 0, 0, 0);
   sections_->setSpacing(0);
-  auto* scroll = new QScrollArea;
-  scroll->setWidgetResizable(true);
-  scroll->setFrameShape(QFrame::NoFrame);
-  scroll->setWidget(content);
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(scroll);
 }
 
 void HeadersTabView::refresh() {

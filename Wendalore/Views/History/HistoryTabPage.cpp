@@ -1,5 +1,6 @@
 #include "Wendalore/Views/History/HistoryTabPage.h"
 
+#include <QScrollArea>
 #include <QTimer>
 
 namespace wendalore {
@@ -17,6 +18,19 @@ void HistoryTabPage::scheduleRefresh() {
     refreshScheduled_ = false;
     if (item_) refresh();
   });
+}
+
+QVBoxLayout* HistoryTabPage::makeScrollingColumn() {
+  auto* content = new QWidget;
+  auto* column = new QVBoxLayout(content);
+  auto* scroll = new QScrollArea;
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidget(content);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(scroll);
+  return column;
 }
 
 }  // namespace wendalore

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include <memory>
@@ -21,6 +22,9 @@ class HistoryTabPage : public QWidget {
  protected:
   // Fills the page from the record; called with a record only.
   virtual void refresh() = 0;
+  // Makes the page one borderless scroll area over a column whose layout it
+  // returns, for pages taller than their place.
+  QVBoxLayout* makeScrollingColumn();
 
  private:
   void scheduleRefresh();

@@ -2,7 +2,6 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "Wendalore/History/Waterfall.h"
@@ -12,17 +11,9 @@
 namespace wendalore {
 
 MetricsTabView::MetricsTabView(QWidget* parent) : HistoryTabPage(parent) {
-  auto* content = new QWidget;
-  cards_ = new QVBoxLayout(content);
+  cards_ = makeScrollingColumn();
   cards_->setContentsMargins(12, 12, 12, 12);
   cards_->setSpacing(16);
-  auto* scroll = new QScrollArea;
-  scroll->setWidgetResizable(true);
-  scroll->setFrameShape(QFrame::NoFrame);
-  scroll->setWidget(content);
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(scroll);
 }
 
 QWidget* MetricsTabView::card(const QString& title, int spacing) {

@@ -14,7 +14,7 @@ std::shared_ptr<DataRequest> DataRequest::make(BaseFields fields,
 }
 
 DataRequest::DataRequest(BaseFields fields, std::shared_ptr<const URLRequestConvertible> convertible)
-    : Request(std::move(fields)), convertible_(std::move(convertible)) {}
+    : ChainedRequest(std::move(fields)), convertible_(std::move(convertible)) {}
 
 std::optional<platform::Data> DataRequest::data() const {
   return dataMutableState_.write([](const DataMutableState& state) { return state.data; });

@@ -14,6 +14,7 @@
 #include "Platform/Foundation/Data.h"
 #include "Platform/Foundation/TextEncoding.h"
 #include "Platform/URLLoading/URLSessionDelegate.h"
+#include "Wendanet/Source/Core/ChainedRequest.h"
 #include "Wendanet/Source/Core/AnyValue.h"
 #include "Wendanet/Source/Core/DataResponse.h"
 #include "Wendanet/Source/Core/DataResponseSerializer.h"
@@ -32,7 +33,7 @@ namespace wendanet {
 // once the request has finished, to its response handlers through
 // serializers. The body has its own lock, apart from the request's state
 // lock and its validators' lock; no operation holds two at once.
-class DataRequest : public Request, public SerializedResponseShorthands<DataRequest, DataResponse> {
+class DataRequest : public ChainedRequest<DataRequest>, public SerializedResponseShorthands<DataRequest, DataResponse> {
  public:
   // Sees the last URL request, the response and the body gathered so far.
   using Validation = std::function<ValidationResult(const std::optional<platform::URLRequest>&,

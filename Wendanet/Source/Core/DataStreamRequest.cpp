@@ -23,7 +23,7 @@ std::shared_ptr<DataStreamRequest> DataStreamRequest::make(BaseFields fields,
 
 DataStreamRequest::DataStreamRequest(BaseFields fields, std::shared_ptr<const URLRequestConvertible> convertible,
                                      bool automaticallyCancelOnStreamError)
-    : Request(std::move(fields)),
+    : ChainedRequest(std::move(fields)),
       convertible_(std::move(convertible)),
       automaticallyCancelOnStreamError_(automaticallyCancelOnStreamError) {}
 

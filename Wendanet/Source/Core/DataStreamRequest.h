@@ -17,6 +17,7 @@
 #include "Platform/Foundation/Data.h"
 #include "Platform/Streams/InputStream.h"
 #include "Platform/Streams/OutputStream.h"
+#include "Wendanet/Source/Core/ChainedRequest.h"
 #include "Wendanet/Source/Core/AnyValue.h"
 #include "Wendanet/Source/Core/DataStreamSerializer.h"
 #include "Wendanet/Source/Core/Never.h"
@@ -35,7 +36,7 @@ namespace wendanet {
 // The stream state has its own lock, apart from the request's state lock
 // and its validators' lock; no operation holds two at once, and no handler,
 // serializer or monitor is called under any of them.
-class DataStreamRequest final : public Request {
+class DataStreamRequest final : public ChainedRequest<DataStreamRequest> {
  public:
   // The request's outcome, read as the completion event is delivered.
   struct Completion {

@@ -45,7 +45,7 @@ std::shared_ptr<DownloadRequest> DownloadRequest::make(BaseFields fields, Downlo
 }
 
 DownloadRequest::DownloadRequest(BaseFields fields, Downloadable downloadable, Destination destination)
-    : Request(std::move(fields)), downloadable_(std::move(downloadable)), destination_(std::move(destination)) {}
+    : ChainedRequest(std::move(fields)), downloadable_(std::move(downloadable)), destination_(std::move(destination)) {}
 
 DownloadRequest::Destination DownloadRequest::suggestedDownloadDestination(platform::SearchPathDirectory directory,
                                                                            platform::SearchPathDomainMask domain,

@@ -20,6 +20,7 @@
 #include "Platform/Foundation/TextEncoding.h"
 #include "Platform/Foundation/URL.h"
 #include "Platform/URLLoading/URLSessionDownloadTask.h"
+#include "Wendanet/Source/Core/ChainedRequest.h"
 #include "Wendanet/Source/Core/AnyValue.h"
 #include "Wendanet/Source/Core/DataResponseSerializer.h"
 #include "Wendanet/Source/Core/DecodableResponseSerializer.h"
@@ -42,7 +43,7 @@ namespace wendanet {
 // URL; a download cancelled for it keeps the data to resume from. The
 // download state has its own lock, apart from the request's state lock and
 // its validators' lock; no operation holds two at once.
-class DownloadRequest final : public Request,
+class DownloadRequest final : public ChainedRequest<DownloadRequest>,
                               public SerializedResponseShorthands<DownloadRequest, DownloadResponse> {
  public:
   // How the downloaded file is put in place, as a set of bits.

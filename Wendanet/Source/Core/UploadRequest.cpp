@@ -18,7 +18,7 @@ std::shared_ptr<UploadRequest> UploadRequest::make(BaseFields fields, std::share
 
 UploadRequest::UploadRequest(BaseFields fields, std::shared_ptr<const UploadConvertible> upload,
                              std::shared_ptr<platform::FileManager> fileManager)
-    : DataRequest(std::move(fields), upload), upload_(std::move(upload)), fileManager_(std::move(fileManager)) {}
+    : ChainedRequest(std::move(fields), upload), upload_(std::move(upload)), fileManager_(std::move(fileManager)) {}
 
 std::optional<Uploadable> UploadRequest::uploadable() const {
   return uploadState_.write([](const UploadState& state) { return state.uploadable; });

@@ -7,6 +7,7 @@
 #include "Platform/Files/FileManager.h"
 #include "Platform/Foundation/URL.h"
 #include "Platform/Streams/InputStream.h"
+#include "Wendanet/Source/Core/ChainedRequest.h"
 #include "Wendanet/Source/Core/DataRequest.h"
 #include "Wendanet/Source/Core/Protected.h"
 #include "Wendanet/Source/Core/Uploadable.h"
@@ -16,7 +17,7 @@ namespace wendanet {
 
 // A data request that sends a body: bytes, a file or a stream, made by the
 // session from `upload` each time it performs the request.
-class UploadRequest : public DataRequest {
+class UploadRequest : public ChainedRequest<UploadRequest, DataRequest> {
  public:
   using Uploadable = wendanet::Uploadable;
 

@@ -55,7 +55,7 @@ std::shared_ptr<WebSocketRequest> WebSocketRequest::make(BaseFields fields,
 
 WebSocketRequest::WebSocketRequest(BaseFields fields, std::shared_ptr<const URLRequestConvertible> convertible,
                                    Configuration configuration)
-    : Request(std::move(fields)), convertible_(std::move(convertible)), configuration_(std::move(configuration)) {}
+    : ChainedRequest(std::move(fields)), convertible_(std::move(convertible)), configuration_(std::move(configuration)) {}
 
 // The task.
 

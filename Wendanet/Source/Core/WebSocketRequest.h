@@ -13,6 +13,7 @@
 #include "Platform/Dispatch/DispatchWorkItem.h"
 #include "Platform/Foundation/Date.h"
 #include "Platform/URLLoading/URLSessionWebSocketTask.h"
+#include "Wendanet/Source/Core/ChainedRequest.h"
 #include "Wendanet/Source/Core/Request.h"
 #include "Wendanet/Source/Core/TaggedUnion.h"
 #include "Wendanet/Source/Core/URLRequestConvertible.h"
@@ -30,7 +31,7 @@ namespace wendanet {
 // Two locks: the request's state lock and the socket lock. The socket lock
 // is never taken under the state lock; the state lock is taken under the
 // socket lock only to arm the automatic ping.
-class WebSocketRequest final : public Request {
+class WebSocketRequest final : public ChainedRequest<WebSocketRequest> {
  public:
   using Message = platform::URLSessionWebSocketTask::Message;
   using CloseCode = platform::URLSessionWebSocketCloseCode;

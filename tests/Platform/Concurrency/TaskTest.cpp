@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -23,13 +26,32 @@ Task<int> failing() {
 
 Task<int> sumOf(Task<int> first, Task<int> second) { co_return co_await first + co_await second; }
 
-// Suspends until `resume` is called from outside, recording whether the
-// task's cancellation handler ran meanwhile.
-Task<std::string> waitingForResume(std::shared_ptr<std::optional<CheckedContinuation<std::string>>> slot,
-                                   std::shared_ptr<std::atomic<int>> cancels) {
+// Hands a continuation from the task to the test.
+class Slot {
+ public:
+  void put(CheckedContinuation<std::string> continuation) {
+    std::lock_guard lock(mutex_);
+    continuation_.emplace(std::move(continuation));
+    filled_.notify_all();
+  }
+  CheckedContinuation<std::string> take() {
+    std::unique_lock lock(mutex_);
+    filled_.wait(lock, [this] { return continuation_.has_value(); });
+    return *continuation_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable filled_;
+  std::optional<CheckedContinuation<std::string>> continuation_;
+};
+
+// Suspends until its continuation, put in `slot`, is resumed from outside,
+// counting the runs of the task's cancellation handler meanwhile.
+Task<std::string> waitingForResume(std::shared_ptr<Slot> slot, std::shared_ptr<std::atomic<int>> cancels) {
   TaskCancellationHandler onCancel(co_await currentTaskCancellation(), [cancels] { ++*cancels; });
   co_return co_await withCheckedContinuation<std::string>(
-      "waitingForResume", [slot](CheckedContinuation<std::string> continuation) { slot->emplace(continuation); });
+      "waitingForResume", [slot](CheckedContinuation<std::string> continuation) { slot->put(continuation); });
 }
 
 }  // namespace
@@ -42,39 +64,38 @@ TEST(Task, EveryReaderGetsTheSameOutcome) {
 }
 
 TEST(Task, CancellationRunsTheHandlerOnceAndTheContinuationStillEndsTheTask) {
-  auto slot = std::make_shared<std::optional<CheckedContinuation<std::string>>>();
+  auto slot = std::make_shared<Slot>();
   auto cancels = std::make_shared<std::atomic<int>>(0);
   const auto task = waitingForResume(slot, cancels);
-  ASSERT_TRUE(RunLoop::main().runUntil([&] { return slot->has_value(); }, std::chrono::seconds(10)));
+  const auto continuation = slot->take();
 
   task.cancel();
   task.cancel();
   EXPECT_EQ(*cancels, 1);
   EXPECT_FALSE(task.isDone());
-  (*slot)->resume(std::string("late"));
+  continuation.resume(std::string("late"));
   EXPECT_EQ(task.wait(), "late");
 }
 
 TEST(Task, ACancelledTaskRunsANewHandlerAtOnce) {
-  auto slot = std::make_shared<std::optional<CheckedContinuation<std::string>>>();
+  auto slot = std::make_shared<Slot>();
   auto cancels = std::make_shared<std::atomic<int>>(0);
   // Cancelled before its body can have run: the handler runs on entry.
   const auto task = waitingForResume(slot, cancels);
   task.cancel();
-  ASSERT_TRUE(RunLoop::main().runUntil([&] { return slot->has_value(); }, std::chrono::seconds(10)));
+  const auto continuation = slot->take();
   EXPECT_EQ(*cancels, 1);
-  (*slot)->resumeThrowing(std::make_exception_ptr(std::runtime_error("gone")));
+  continuation.resumeThrowing(std::make_exception_ptr(std::runtime_error("gone")));
   EXPECT_THROW(task.wait(), std::runtime_error);
 }
 
 TEST(Task, WaitingWhilePumpingLetsMainQueueWorkFinishTheTask) {
-  auto slot = std::make_shared<std::optional<CheckedContinuation<std::string>>>();
+  auto slot = std::make_shared<Slot>();
   const auto task = waitingForResume(slot, std::make_shared<std::atomic<int>>(0));
   DispatchQueue::global()->async([slot] {
-    while (!slot->has_value()) std::this_thread::yield();
     // The answer comes from the main queue, which only the waiting thread
     // runs.
-    DispatchQueue::main()->async([slot] { (*slot)->resume(std::string("from main")); });
+    DispatchQueue::main()->async([continuation = slot->take()] { continuation.resume(std::string("from main")); });
   });
   EXPECT_EQ(task.waitPumping(RunLoop::main()), "from main");
 }
@@ -88,11 +109,11 @@ class TaskDeathTest : public ::testing::Test {
 TEST_F(TaskDeathTest, ResumingAContinuationTwiceStopsTheProcess) {
   EXPECT_DEATH(
       {
-        auto slot = std::make_shared<std::optional<CheckedContinuation<std::string>>>();
+        auto slot = std::make_shared<Slot>();
         const auto task = waitingForResume(slot, std::make_shared<std::atomic<int>>(0));
-        while (!slot->has_value()) std::this_thread::yield();
-        (*slot)->resume(std::string("once"));
-        (*slot)->resume(std::string("twice"));
+        const auto continuation = slot->take();
+        continuation.resume(std::string("once"));
+        continuation.resume(std::string("twice"));
       },
       "The continuation of waitingForResume was resumed more than once.");
 }

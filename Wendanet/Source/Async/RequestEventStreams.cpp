@@ -16,7 +16,8 @@ platform::Task<void> answer(AsyncDispositionHandler handler, HTTPResponsePointer
                             Request::DispositionCompletion completion) {
   auto disposition = Request::ResponseDisposition::cancel;
   try {
-    disposition = co_await handler(response);
+    const auto answering = handler(response);
+    disposition = co_await answering;
   } catch (...) {
     // The handler's failure is its answer: the response does not go on.
   }
@@ -24,7 +25,8 @@ platform::Task<void> answer(AsyncDispositionHandler handler, HTTPResponsePointer
 }
 
 platform::Task<Request::ResponseDisposition> allowAfter(AsyncResponseHandler handler, HTTPResponsePointer response) {
-  co_await handler(response);
+  const auto handling = handler(response);
+  co_await handling;
   co_return Request::ResponseDisposition::allow;
 }
 

@@ -65,12 +65,15 @@ class ResponseTask {
  private:
   static platform::Task<Response> run(std::shared_ptr<RequestKind> request, std::string function,
                                       ForResponse forResponse) {
-    platform::TaskCancellationHandler onCancel(co_await platform::currentTaskCancellation(),
-                                               [request] { request->cancel(); });
-    co_return co_await platform::withCheckedContinuation<Response>(
+    // Awaitables are named before they are awaited: temporaries in the
+    // awaiting expression are not reliably destroyed once by the compiler.
+    const auto cancellation = co_await platform::currentTaskCancellation();
+    platform::TaskCancellationHandler onCancel(cancellation, [request] { request->cancel(); });
+    auto registering = platform::withCheckedContinuation<Response>(
         std::move(function), [forResponse = std::move(forResponse)](platform::CheckedContinuation<Response> resume) {
           forResponse([resume](const Response& response) { resume.resume(response); });
         });
+    co_return co_await registering;
   }
 
   static Value valueOf(const Response& response) {

@@ -20,11 +20,11 @@ void requireOffMainQueue();
 
 template <class T, class Promise>
 struct TaskReturn {
-  void return_value(T value) { static_cast<Promise*>(this)->state()->complete(std::move(value)); }
+  void return_value(T value) { static_cast<Promise*>(this)->keep(std::move(value)); }
 };
 template <class Promise>
 struct TaskReturn<void, Promise> {
-  void return_void() { static_cast<Promise*>(this)->state()->complete(std::monostate{}); }
+  void return_void() { static_cast<Promise*>(this)->keep(std::monostate{}); }
 };
 
 }  // namespace detail
@@ -48,14 +48,30 @@ class [[nodiscard]] Task {
       };
       return StartOnExecutor{};
     }
-    std::suspend_never final_suspend() noexcept { return {}; }
-    void unhandled_exception() { state_->complete(std::unexpected(std::current_exception())); }
+    // The outcome is published only once the coroutine's frame, with its
+    // parameters, is gone: whoever sees the task done sees its resources
+    // released (an iterator it took, ending its stream, included).
+    auto final_suspend() noexcept {
+      struct PublishAfterDestroying {
+        bool await_ready() const noexcept { return false; }
+        void await_suspend(std::coroutine_handle<promise_type> handle) const noexcept {
+          auto state = std::move(handle.promise().state_);
+          auto outcome = std::move(*handle.promise().outcome_);
+          handle.destroy();
+          state->complete(std::move(outcome));
+        }
+        void await_resume() const noexcept {}
+      };
+      return PublishAfterDestroying{};
+    }
+    void unhandled_exception() { outcome_.emplace(std::unexpected(std::current_exception())); }
+    void keep(detail::StoredValue<T> value) { outcome_.emplace(std::move(value)); }
 
-    const std::shared_ptr<detail::TaskState<T>>& state() const { return state_; }
     const std::shared_ptr<TaskCancellation>& cancellation() const { return state_->cancellation(); }
 
    private:
     std::shared_ptr<detail::TaskState<T>> state_ = std::make_shared<detail::TaskState<T>>();
+    std::optional<typename detail::TaskState<T>::Outcome> outcome_;
   };
 
   // Runs the cancellation handlers the task's coroutine has in place now,

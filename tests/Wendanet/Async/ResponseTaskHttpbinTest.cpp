@@ -94,7 +94,7 @@ TEST_F(ResponseTasks, ADownloadTaskPutsTheFileWhereTheDestinationSays) {
 
 TEST_F(ResponseTasks, CancellingTheAwaitingTaskCancelsTheRequestOnlyWhenAsked) {
   for (const bool automaticallyCancelling : {true, false}) {
-    auto request = session->requestWithParameters(url("/delay/2"));
+    auto request = session->requestWithParameters(url("/delay/1"));
     const auto task = dataTaskForData(request, automaticallyCancelling);
     const auto consumer = awaitingConsumer(task);
     ASSERT_TRUE(eventually([&] { return request->isResumed(); }));

@@ -15,8 +15,7 @@ StreamOf<Element> messageEvents(const std::shared_ptr<WebSocketRequest>& request
       [](WebSocketRequest& request, auto queue, std::function<void(const MessageEvent&)> handler) {
         request.streamMessageEvents(std::move(queue), std::move(handler));
       },
-      std::move(transform),
-      [](const MessageEvent& event) { return std::holds_alternative<WebSocketRequest::Completed>(event.kind); });
+      std::move(transform), &detail::isCompletedEvent<MessageEvent>);
 }
 
 }  // namespace

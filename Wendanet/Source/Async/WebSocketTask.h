@@ -12,6 +12,14 @@
 
 namespace wendanet {
 
+namespace detail {
+// Only the request's last event ends a stream of its events.
+template <class Event>
+bool isCompletedEvent(const Event& event) {
+  return std::holds_alternative<WebSocketRequest::Completed>(event.kind);
+}
+}  // namespace detail
+
 // A WebSocket connection as loops and awaited sends. Only the request's
 // `Completed` event ends a stream: a disconnection is an ordinary event.
 // Leaving a loop early with automatic cancelling cancels a connection that
@@ -87,11 +95,6 @@ class WebSocketTask {
   void suspend() const { request_->suspend(); }
 
  private:
-  template <class Event>
-  static bool isCompleted(const Event& event) {
-    return std::holds_alternative<WebSocketRequest::Completed>(event.kind);
-  }
-
   template <class T, class Element, class Transform>
   StreamOf<Element> decodedStream(std::shared_ptr<const DataDecoder> decoder, bool automaticallyCancelling,
                                   BufferingPolicy bufferingPolicy, Transform transform) const {
@@ -102,7 +105,7 @@ class WebSocketTask {
                                        std::function<void(const Event&)> handler) {
           request.streamDecodableEvents<T>(std::move(queue), decoder, std::move(handler));
         },
-        std::move(transform), &isCompleted<Event>);
+        std::move(transform), &detail::isCompletedEvent<Event>);
   }
 
   std::shared_ptr<WebSocketRequest> request_;

@@ -40,14 +40,10 @@ template <class Element>
 platform::Task<std::vector<Element>> sendAndRead(WebSocketTask task, StreamOf<Element> stream,
                                                  std::vector<Message> outgoing) {
   auto iterator = stream.makeAsyncIterator();
-  for (const auto& message : outgoing) {
-    auto sending = task.send(message);
-    co_await sending;
-  }
+  for (const auto& message : outgoing) co_await task.send(message);
   std::vector<Element> received;
   while (received.size() < outgoing.size()) {
-    auto next = iterator.next();
-    auto element = co_await next;
+    auto element = co_await iterator.next();
     if (!element) break;
     received.push_back(std::move(*element));
   }
@@ -57,8 +53,7 @@ platform::Task<std::vector<Element>> sendAndRead(WebSocketTask task, StreamOf<El
 // Whether awaiting the send threw the request's error.
 platform::Task<bool> sendFails(WebSocketTask task) {
   try {
-    auto sending = task.send(std::string("late"));
-    co_await sending;
+    co_await task.send(std::string("late"));
   } catch (const platform::AnyError& error) {
     co_return error != nullptr;
   }

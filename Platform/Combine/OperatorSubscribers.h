@@ -100,6 +100,7 @@ class FlatMapSubscriber final : public Subscriber<Input, Failure>,
       {
         std::lock_guard lock(outer_->mutex_);
         outer_->inners_.push_back(subscription);
+        subscription_ = subscription.get();
       }
       subscription->request(Demand::unlimited());
     }
@@ -111,11 +112,16 @@ class FlatMapSubscriber final : public Subscriber<Input, Failure>,
       if (!completion.isFinished()) return outer_->fail(completion);
       std::unique_lock lock(outer_->mutex_);
       --outer_->active_;
+      // A finished inner publisher is let go at once, so a long upstream
+      // does not pile them up.
+      std::erase_if(outer_->inners_, [this](const auto& inner) { return inner.get() == subscription_; });
       outer_->finishIfDone(lock, completion);
     }
 
    private:
     std::shared_ptr<FlatMapSubscriber> outer_;
+    // Compared only, under the outer lock.
+    const Subscription* subscription_ = nullptr;
   };
 
   void fail(const SubscriptionCompletion<Failure>& completion) {

@@ -34,9 +34,16 @@ class PublisherSubscription final : public platform::Subscription {
   void request(platform::Demand) override {
     auto subscriber = downstream_.write([](Downstream& downstream) { return std::exchange(downstream, nullptr); });
     if (!subscriber) return;
-    register_([subscriber, isLast = isLast_](const Output& output) {
+    // The delivery lets go of the subscriber after the last value: a
+    // request that keeps its handlers (a stream's) would otherwise keep
+    // alive a subscriber that keeps this subscription, and so the request.
+    auto slot = std::make_shared<Protected<Downstream>>(std::move(subscriber));
+    register_([slot, isLast = isLast_](const Output& output) {
+      const bool last = isLast(output);
+      auto subscriber = slot->write([last](Downstream& held) { return last ? std::exchange(held, nullptr) : held; });
+      if (!subscriber) return;
       subscriber->receive(output);
-      if (isLast(output)) subscriber->receive(platform::SubscriptionCompletion<Never>::finished());
+      if (last) subscriber->receive(platform::SubscriptionCompletion<Never>::finished());
     })->resume();
   }
   // A delivery already registered still sends the cancelled request's

@@ -30,15 +30,17 @@ class Recorder final : public platform::Subscriber<Input, Failure> {
     values_.push_back(input);
     return platform::Demand::none();
   }
+  // Lets go of the subscription, as a subscriber must once completed.
   void receive(const platform::SubscriptionCompletion<Failure>& completion) override {
     std::lock_guard lock(mutex_);
+    subscription_.reset();
     completions_.push_back(completion);
     changed_.notify_all();
   }
 
-  platform::Subscription& subscription() {
+  std::shared_ptr<platform::Subscription> subscription() {
     std::lock_guard lock(mutex_);
-    return *subscription_;
+    return subscription_;
   }
   // The values once a completion came, or after 20 s without one.
   std::vector<Input> valuesWhenCompleted() {
@@ -80,8 +82,9 @@ std::vector<typename Publisher::Output> expectOnDemandOnly(const Publisher& publ
   auto recorder = std::make_shared<Recorder<typename Publisher::Output>>();
   publisher.receive(recorder);
   EXPECT_TRUE(publisher.request()->isInitialized()) << "started before any demand";
-  recorder->subscription().request(platform::Demand::max(1));
-  recorder->subscription().request(platform::Demand::unlimited());
+  const auto subscription = recorder->subscription();
+  subscription->request(platform::Demand::max(1));
+  subscription->request(platform::Demand::unlimited());
   const auto values = recorder->valuesWhenCompleted();
   EXPECT_EQ(recorder->completions().size(), 1U);
   EXPECT_TRUE(recorder->completions().front().isFinished());
@@ -109,8 +112,9 @@ TEST_F(Publishers, CancellingBeforeAnyDemandCancelsTheRequestAndDeliversNothing)
   const auto request = dataRequest("/get");
   auto recorder = std::make_shared<Recorder<DataResponse<platform::Data>>>();
   bytes(request).receive(recorder);
-  recorder->subscription().cancel();
-  recorder->subscription().request(platform::Demand::unlimited());
+  const auto subscription = recorder->subscription();
+  subscription->cancel();
+  subscription->request(platform::Demand::unlimited());
   EXPECT_TRUE(request->isCancelled());
   EXPECT_FALSE(platform::RunLoop::main().runUntil([&] { return recorder->valueCount() > 0; },
                                                   std::chrono::milliseconds(200)));
@@ -145,14 +149,14 @@ TEST_F(Publishers, AFailedResponseIsAResultValueOrAFailureOfTheValuePublisher) {
 
   auto results = std::make_shared<Recorder<DataResponsePublisher<platform::Data>::Result>>();
   publisher.result().receive(results);
-  results->subscription().request(platform::Demand::unlimited());
+  results->subscription()->request(platform::Demand::unlimited());
   const auto received = results->valuesWhenCompleted();
   ASSERT_EQ(received.size(), 1U);
   EXPECT_TRUE(!received.front() && received.front().error().isResponseValidationFailed());
 
   auto values = std::make_shared<Recorder<platform::Data, WNError>>();
   publisher.value().receive(values);
-  values->subscription().request(platform::Demand::unlimited());
+  values->subscription()->request(platform::Demand::unlimited());
   EXPECT_TRUE(values->valuesWhenCompleted().empty());
   const auto completion = values->completions().front();
   ASSERT_TRUE(completion.error().has_value());
@@ -186,9 +190,9 @@ TEST_F(Publishers, TwoDemandsAtOnceRegisterOneHandlerAndDeliverOnce) {
     auto recorder = std::make_shared<Recorder<DataResponse<std::optional<platform::Data>>>>();
     publisher.receive(recorder);
     std::atomic<bool> go = false;
-    auto demand = [&] {
+    auto demand = [&, subscription = recorder->subscription()] {
       while (!go) std::this_thread::yield();
-      recorder->subscription().request(platform::Demand::unlimited());
+      subscription->request(platform::Demand::unlimited());
     };
     std::thread first(demand), second(demand);
     go = true;

@@ -23,13 +23,17 @@ endfunction()
 # One test executable per folder. Suites that need local servers run as one
 # process so the servers start once; the others are split per test case so
 # CTest can run them in parallel. A LAUNCHER is a command the whole suite
-# runs under, such as a virtual display.
+# runs under, such as a virtual display. EXCLUDE names subfolders that are
+# suites of their own.
 function(wendalore_test_suite name)
-  cmake_parse_arguments(ARG "WHOLE" "" "FOLDERS;DEPENDS;LAUNCHER" ${ARGN})
+  cmake_parse_arguments(ARG "WHOLE" "" "FOLDERS;DEPENDS;LAUNCHER;EXCLUDE" ${ARGN})
   set(sources)
   foreach(folder IN LISTS ARG_FOLDERS)
     file(GLOB_RECURSE found CONFIGURE_DEPENDS "${folder}/*.cpp")
     list(APPEND sources ${found})
+  endforeach()
+  foreach(excluded IN LISTS ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "^${excluded}/")
   endforeach()
   add_executable(${name} ${sources})
   target_compile_options(${name} PRIVATE ${WENDALORE_WARNINGS})

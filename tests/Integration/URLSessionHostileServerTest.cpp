@@ -35,26 +35,38 @@ std::string compressed(const std::string& text, bool gzip) {
   return output;
 }
 
-// A gibibyte of zeros in about a megabyte of gzip.
+// A gibibyte of zeros in about a megabyte of gzip, built from one
+// compressed mebibyte repeated: a full flush makes each copy stand alone.
 const std::string& gzipBomb() {
   static const std::string bomb = [] {
-    z_stream stream{};
-    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY);
     const std::string zeros(1 << 20, '\0');
-    std::string output;
-    std::string chunk(1 << 16, '\0');
-    for (int megabyte = 0; megabyte < 1024; ++megabyte) {
-      stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zeros.data()));
-      stream.avail_in = static_cast<uInt>(zeros.size());
-      const int flush = megabyte == 1023 ? Z_FINISH : Z_NO_FLUSH;
-      do {
-        stream.next_out = reinterpret_cast<Bytef*>(chunk.data());
-        stream.avail_out = static_cast<uInt>(chunk.size());
-        deflate(&stream, flush);
-        output.append(chunk.data(), chunk.size() - stream.avail_out);
-      } while (stream.avail_out == 0);
-    }
+    z_stream stream{};
+    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    std::string block(deflateBound(&stream, zeros.size()) + 64, '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zeros.data()));
+    stream.avail_in = static_cast<uInt>(zeros.size());
+    stream.next_out = reinterpret_cast<Bytef*>(block.data());
+    stream.avail_out = static_cast<uInt>(block.size());
+    deflate(&stream, Z_FULL_FLUSH);
+    block.resize(block.size() - stream.avail_out);
+    std::string last(64, '\0');
+    stream.next_out = reinterpret_cast<Bytef*>(last.data());
+    stream.avail_out = static_cast<uInt>(last.size());
+    deflate(&stream, Z_FINISH);
+    last.resize(last.size() - stream.avail_out);
     deflateEnd(&stream);
+
+    const uLong mebibyteCRC = crc32(0, reinterpret_cast<const Bytef*>(zeros.data()), static_cast<uInt>(zeros.size()));
+    uLong crc = 0;
+    std::string output("\x1f\x8b\x08\0\0\0\0\0\0\x03", 10);
+    for (int copy = 0; copy < 1024; ++copy) {
+      output += block;
+      crc = crc32_combine(crc, mebibyteCRC, static_cast<z_off_t>(zeros.size()));
+    }
+    output += last;
+    // The CRC, then the length modulo 2^32, both little-endian.
+    for (int shift = 0; shift < 32; shift += 8) output += static_cast<char>((crc >> shift) & 0xFF);
+    output += std::string(4, '\0');
     return output;
   }();
   return bomb;

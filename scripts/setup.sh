@@ -14,7 +14,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core libfontconfig-dev
   qt6-webengine-dev qt6-webchannel-dev
   libjavascriptcoregtk-4.1-dev
-  libcurl4-openssl-dev libssl-dev openssl libsqlite3-dev zlib1g-dev libboost-dev
+  libcurl4-openssl-dev libssl-dev openssl libsqlite3-dev zlib1g-dev libbrotli-dev libboost-dev
   python3-httpbin gunicorn
   clang libclang-rt-14-dev
   xvfb xauth x11-utils xdotool imagemagick libxcb1-dev

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +19,7 @@ class URLSessionConfiguration {
   static constexpr double defaultTimeoutIntervalForRequest = 60;
   static constexpr double defaultTimeoutIntervalForResource = 7 * 24 * 60 * 60;
   static constexpr int defaultHTTPMaximumConnectionsPerHost = 6;
+  static constexpr std::int64_t defaultMaximumBodySizeInMemory = 256 * 1024 * 1024;
 
   // Every call makes a new object. The default configuration uses the
   // process-wide credential storage, cookie storage and cache; the ephemeral
@@ -61,6 +63,12 @@ class URLSessionConfiguration {
   int httpMaximumConnectionsPerHost() const { return httpMaximumConnectionsPerHost_; }
   void setHTTPMaximumConnectionsPerHost(int count) { httpMaximumConnectionsPerHost_ = count; }
 
+  // Bytes of decoded response body a task held in memory may take; past it
+  // the task fails. It also bounds a WebSocket message when the task sets
+  // no limit of its own. Bodies written to a file are not counted.
+  std::int64_t maximumBodySizeInMemory() const { return maximumBodySizeInMemory_; }
+  void setMaximumBodySizeInMemory(std::int64_t bytes) { maximumBodySizeInMemory_ = bytes; }
+
   // The idle time-out a request is loaded with: its own, unless it carries
   // the default, in which case this configuration's.
   double effectiveTimeoutInterval(double requestTimeoutInterval) const;
@@ -75,6 +83,7 @@ class URLSessionConfiguration {
   double timeoutIntervalForRequest_ = defaultTimeoutIntervalForRequest;
   double timeoutIntervalForResource_ = defaultTimeoutIntervalForResource;
   int httpMaximumConnectionsPerHost_ = defaultHTTPMaximumConnectionsPerHost;
+  std::int64_t maximumBodySizeInMemory_ = defaultMaximumBodySizeInMemory;
 };
 
 }  // namespace platform

@@ -277,12 +277,16 @@ class HeldServerTrustChallenge : public URLSessionServerTrust {
     delegate->answerChallengesWith([this](const URLAuthenticationChallenge&, ChallengeCompletionHandler handler) {
       std::lock_guard lock(mutex);
       held = std::move(handler);
+      heldChanged.notify_all();
     });
     auto request = requestTo(Kind::valid);
     request.setTimeoutInterval(120);
     task = session->dataTaskWithRequest(request);
     task->resume();
     ASSERT_TRUE(delegate->waitForChallenges(1));
+    // The challenge is counted before the handler reaches the test.
+    std::unique_lock lock(mutex);
+    ASSERT_TRUE(heldChanged.wait_for(lock, std::chrono::seconds(10), [this] { return held != nullptr; }));
   }
 
   // Answers the held challenge after the fact, which changes nothing.
@@ -296,6 +300,7 @@ class HeldServerTrustChallenge : public URLSessionServerTrust {
   }
 
   std::mutex mutex;
+  std::condition_variable heldChanged;
   ChallengeCompletionHandler held;
   std::shared_ptr<URLSessionDataTask> task;
 };

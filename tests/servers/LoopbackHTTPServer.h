@@ -2,12 +2,11 @@
 
 #include <chrono>
 #include <cstddef>
-#include <memory>
 #include <string>
 
-namespace testservers {
+#include "tests/servers/ScriptedHTTPServer.h"
 
-struct LoopbackServerState;
+namespace testservers {
 
 // A small HTTP/1.1 server inside the test process, on a free loopback
 // port, for what httpbin cannot do and for loops that must be quick.
@@ -25,22 +24,20 @@ struct LoopbackServerState;
 class LoopbackHTTPServer {
  public:
   LoopbackHTTPServer();
-  // Closes every connection and waits for their threads.
-  ~LoopbackHTTPServer();
-  LoopbackHTTPServer(const LoopbackHTTPServer&) = delete;
-  LoopbackHTTPServer& operator=(const LoopbackHTTPServer&) = delete;
 
-  int port() const;
+  int port() const { return server_.port(); }
   // "http://127.0.0.1:<port>", without a trailing slash.
-  std::string baseURL() const;
-  std::size_t requestCount() const;
-  std::size_t openConnections() const;
+  std::string baseURL() const { return server_.baseURL(); }
+  std::size_t requestCount() const { return server_.requestCount(); }
+  std::size_t openConnections() const { return server_.openConnections(); }
   // True once no client connection is open, false when that takes longer
   // than `timeout`.
-  bool waitUntilNoConnections(std::chrono::milliseconds timeout) const;
+  bool waitUntilNoConnections(std::chrono::milliseconds timeout) const {
+    return server_.waitUntilNoConnections(timeout);
+  }
 
  private:
-  std::shared_ptr<LoopbackServerState> state_;
+  ScriptedHTTPServer server_;
 };
 
 }  // namespace testservers

@@ -146,6 +146,11 @@ std::optional<DownloadFile> DownloadSink::takeFile() {
   return std::exchange(file_, std::nullopt);
 }
 
+void DownloadSink::discardFile() {
+  if (file_) file_->remove();
+  file_.reset();
+}
+
 std::unexpected<AnyError> DownloadSink::fail(URLError::Code code, AnyError underlying) {
   if (!failure_) failure_ = makeError(URLError(code, url_, std::move(underlying)));
   // What the file holds can no longer be trusted to go on from.

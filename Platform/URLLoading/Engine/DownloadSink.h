@@ -59,6 +59,8 @@ class DownloadSink {
   std::optional<Data> keepForResuming();
   // The file, closed; it is removed when the result goes, unless moved away.
   std::optional<DownloadFile> takeFile();
+  // Removes the partial file now, before anyone is told the task ended.
+  void discardFile();
 
  private:
   // The expected total when `response` is the rest of the partial file.

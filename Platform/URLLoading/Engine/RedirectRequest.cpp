@@ -47,6 +47,8 @@ bool turnsIntoGET(int status, const std::string& method) {
 
 }  // namespace
 
+bool sameOrigin(const URL& first, const URL& second) { return origin(first) == origin(second); }
+
 std::optional<URL> resolveLocation(const URL& base, std::string_view location) {
   const std::unique_ptr<CURLU, CurlURLDeleter> url(curl_url());
   if (!url) return std::nullopt;
@@ -74,9 +76,8 @@ std::optional<RedirectRequest> redirectRequest(const URLRequest& request, const 
   if (!target) return std::nullopt;
 
   RedirectRequest next{request, false};
-  if (origin(*target) != origin(*request.url())) {
-    next.request.setValueForHTTPHeaderField(std::nullopt, "Authorization");
-    next.request.setValueForHTTPHeaderField(std::nullopt, "Cookie");
+  if (!sameOrigin(*target, *request.url())) {
+    for (const auto name : credentialFieldNames) next.request.setValueForHTTPHeaderField(std::nullopt, name);
   }
   next.request.setURL(std::move(target));
   if (turnsIntoGET(status, request.httpMethod().value_or("GET"))) {

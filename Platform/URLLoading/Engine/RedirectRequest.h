@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string_view>
 
@@ -23,9 +24,16 @@ struct RedirectRequest {
 // 303 turns every method but HEAD into GET, 301 and 302 turn POST into GET;
 // a request turned into GET loses its body and the fields describing it.
 // 307 and 308 keep method and body. A redirect to another server drops the
-// request's own Authorization and Cookie fields, which were meant for the
-// first one.
+// request's own credential fields (see `credentialFieldNames`), which were
+// meant for the first one.
 std::optional<RedirectRequest> redirectRequest(const URLRequest& request, const HTTPURLResponse& response);
+
+// Same scheme, host and port, default ports spelled out.
+bool sameOrigin(const URL& first, const URL& second);
+
+// The fields that carry credentials for one origin.
+inline constexpr std::array<std::string_view, 3> credentialFieldNames = {"Authorization", "Proxy-Authorization",
+                                                                         "Cookie"};
 
 // `location` resolved against `base` as a browser resolves a link, with
 // characters a URL may not hold percent-encoded first. A location without

@@ -1,6 +1,9 @@
 #include "Platform/URLLoading/Engine/ResponseHeaderParser.h"
 
+#include <algorithm>
 #include <charconv>
+
+#include "Platform/Foundation/ASCIICase.h"
 
 namespace platform {
 
@@ -18,6 +21,8 @@ std::string_view trimmed(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
+bool isASCIIDigit(char character) { return character >= '0' && character <= '9'; }
+
 }  // namespace
 
 ResponseHeaderParser::Outcome ResponseHeaderParser::feed(std::string_view line) {
@@ -33,7 +38,7 @@ ResponseHeaderParser::Outcome ResponseHeaderParser::feed(std::string_view line) 
   inBlock_ = false;
   // 101 switches protocols and is final; the other 1xx announce what follows.
   if (statusCode_ < 200 && statusCode_ != 101) return Outcome::needMore;
-  return Outcome::complete;
+  return hasConsistentContentLength() ? Outcome::complete : Outcome::malformed;
 }
 
 void ResponseHeaderParser::startBlock() {
@@ -43,16 +48,41 @@ void ResponseHeaderParser::startBlock() {
   fields_.clear();
 }
 
-// "HTTP/1.1 200 OK", "HTTP/2 204".
+// "HTTP/1.1 200 OK", "HTTP/2 204": exactly three digits, then a space or
+// the end of the line.
 bool ResponseHeaderParser::readStatusLine(std::string_view line) {
   if (!line.starts_with("HTTP/")) return false;
   const auto space = line.find(' ');
   if (space == std::string_view::npos) return false;
   const auto code = line.substr(space + 1, 3);
+  const auto rest = line.substr(std::min(line.size(), space + 4));
   int status = 0;
   const auto [end, error] = std::from_chars(code.data(), code.data() + code.size(), status);
   if (error != std::errc() || end != code.data() + 3 || status < 100 || status > 999) return false;
+  if (!rest.empty() && rest.front() != ' ') return false;
   statusCode_ = status;
+  httpVersion_ = std::string(line.substr(5, space - 5));
+  return true;
+}
+
+// Two lengths that disagree leave the body's end to whoever reads it
+// which way: a response that says so is not to be trusted with any. A
+// list of one repeated value ("5, 5") says one thing.
+bool ResponseHeaderParser::hasConsistentContentLength() const {
+  std::optional<std::string_view> agreed;
+  for (const auto& [name, value] : fields_) {
+    if (!equalsIgnoringASCIICase(name, "Content-Length")) continue;
+    std::string_view list = value;
+    while (true) {
+      const auto comma = list.find(',');
+      const auto item = trimmed(list.substr(0, comma));
+      if (item.empty() || item.size() > 18 || !std::ranges::all_of(item, isASCIIDigit)) return false;
+      if (agreed && *agreed != item) return false;
+      agreed = item;
+      if (comma == std::string_view::npos) break;
+      list.remove_prefix(comma + 1);
+    }
+  }
   return true;
 }
 

@@ -25,7 +25,9 @@ class ResponseHeaderParser {
     complete,
     // The block grew past the limit.
     tooLarge,
-    // The block did not start with an HTTP status line.
+    // The block did not start with an HTTP status line, or its framing
+    // contradicts itself (Content-Length values that differ or are no
+    // number).
     malformed,
   };
 
@@ -34,6 +36,8 @@ class ResponseHeaderParser {
 
   // Valid once `feed` answered complete.
   int statusCode() const { return statusCode_; }
+  // The status line's version, as "1.1" or "2".
+  const std::string& httpVersion() const { return httpVersion_; }
   // The fields in the order received, a repeated name once per line.
   const HTTPHeaderFields& fields() const { return fields_; }
 
@@ -41,10 +45,12 @@ class ResponseHeaderParser {
   void startBlock();
   bool readStatusLine(std::string_view line);
   void readFieldLine(std::string_view line);
+  bool hasConsistentContentLength() const;
 
   std::size_t blockSize_ = 0;
   bool inBlock_ = false;
   int statusCode_ = 0;
+  std::string httpVersion_;
   HTTPHeaderFields fields_;
 };
 

@@ -175,7 +175,7 @@ void SessionEngine::readFinishedTransfers() {
     if (message->msg != CURLMSG_DONE) continue;
     // The message does not outlive the transfer's removal.
     const CURLcode result = message->data.result;
-    Transfer::of(message->easy_handle)->listener().transferEnded(result);
+    Transfer::of(message->easy_handle)->end(result);
   }
 }
 

@@ -127,6 +127,7 @@ void TaskRun::cancel() {
 
 void TaskRun::startHop() {
   hopResponse_.reset();
+  bodyBytesInMemory_ = 0;
   hopError_ = nullptr;
   cacheBody_.reset();
   heldBody_ = Data();
@@ -177,7 +178,19 @@ std::expected<std::vector<std::string>, AnyError> TaskRun::hopHeaderLines(const 
   if (auto authorization = authentication_.authorizeHop(request)) {
     sent.setValueForHTTPHeaderField(std::move(*authorization), "Authorization");
   }
-  return requestHeaderLines(sent, configuration.httpAdditionalHeaders());
+  return requestHeaderLines(sent, additionalHeaders());
+}
+
+// The configuration's credentials were meant for the origin the task
+// started at, and stay behind once a redirect has left it.
+std::optional<HTTPHeaderFields> TaskRun::additionalHeaders() const {
+  auto fields = engine_.configuration().httpAdditionalHeaders();
+  if (!fields || !leftFirstOrigin_) return fields;
+  std::erase_if(*fields, [](const HTTPHeaderField& field) {
+    return std::ranges::any_of(credentialFieldNames,
+                               [&](std::string_view name) { return equalsIgnoringASCIICase(field.first, name); });
+  });
+  return fields;
 }
 
 // A download's body is for its file, never handed over from the cache.
@@ -290,7 +303,7 @@ void TaskRun::presentResponse() {
     if (heldBody_.empty()) return;
     pendingData_.append(std::exchange(heldBody_, Data()));
     markForFlush();
-    if (transfer_) transfer_->holdReceiving(false);
+    releaseReceiving();
     return;
   }
   responseState_ = ResponseState::waitingForAnswer;
@@ -343,6 +356,7 @@ void TaskRun::answerRedirect(std::optional<URLRequest> request) {
   if (!request) return deliverHopResponse();
   ++redirectCount_;
   taskBodyDropped_ = taskBodyDropped_ || dropsBody;
+  leftFirstOrigin_ = leftFirstOrigin_ || !request->url() || !sameOrigin(*request->url(), *task_->currentRequest()->url());
   abandonHop();
   task_->setCurrentRequest(std::move(*request));
   startHop();
@@ -403,21 +417,36 @@ void TaskRun::answerResponse(URLSessionResponseDisposition disposition) {
   idleSince_ = Clock::now();
   pendingData_.append(std::exchange(heldBody_, Data()));
   markForFlush();
-  transfer_->holdReceiving(false);
+  releaseReceiving();
 }
 
 bool TaskRun::transferReceivedBody(const char* bytes, std::size_t count) {
-  if (responseState_ == ResponseState::allowed) {
-    if (download_) return writeDownloadBody(bytes, count);
-    pendingData_.append(bytes, count);
-    keepForCache(bytes, count);
-    markForFlush();
+  const bool allowed = responseState_ == ResponseState::allowed;
+  if (allowed && download_) return writeDownloadBody(bytes, count);
+  if (!allowed && heldBody_.size() + count > holdLimit) return false;
+  if (!download_ && !fitsInMemory(count)) return false;
+  keepForCache(bytes, count);
+  if (!allowed) {
+    heldBody_.append(bytes, count);
     return true;
   }
-  if (heldBody_.size() + count > holdLimit) return false;
-  heldBody_.append(bytes, count);
-  keepForCache(bytes, count);
+  pendingData_.append(bytes, count);
+  markForFlush();
   return true;
+}
+
+// A body goes to the delegate in memory, and a small compressed one can
+// decode to more than the process can hold: past the session's cap the
+// task fails instead.
+bool TaskRun::fitsInMemory(std::size_t count) {
+  if (bodyTooLarge_) return false;
+  bodyBytesInMemory_ += static_cast<std::int64_t>(count);
+  if (bodyBytesInMemory_ <= engine_.configuration().maximumBodySizeInMemory()) return true;
+  bodyTooLarge_ = true;
+  engine_.post([identifier = identifier_](SessionEngine& engine) {
+    if (auto* run = engine.run(identifier)) run->finish(run->failure(URLError::Code::dataLengthExceedsMaximum));
+  });
+  return false;
 }
 
 // No single response takes more than a twentieth of the cache, so one
@@ -610,7 +639,17 @@ void TaskRun::receiveDownloadResponse(const std::shared_ptr<HTTPURLResponse>& re
   const auto held = std::exchange(heldBody_, Data());
   if (held.empty()) return;
   if (!writeDownloadBody(reinterpret_cast<const char*>(held.bytes()), held.size())) return;
-  if (transfer_) transfer_->holdReceiving(false);
+  releaseReceiving();
+}
+
+void TaskRun::releaseReceiving() {
+  if (!transfer_) return;
+  transfer_->holdReceiving(false);
+  if (transfer_->endIsDue()) later(&TaskRun::endReleasedTransfer);
+}
+
+void TaskRun::endReleasedTransfer() {
+  if (transfer_ && transfer_->endIsDue()) transfer_->endNow();
 }
 
 bool TaskRun::writeDownloadBody(const char* bytes, std::size_t count) {
@@ -662,6 +701,7 @@ AnyError TaskRun::finishDownload(AnyError error) {
   const auto* urlError = errorAs<URLError>(error);
   const bool wanted = urlError && (reply || urlError->code() != URLError::Code::cancelled);
   auto resumeData = wanted ? download_->keepForResuming() : std::nullopt;
+  if (!resumeData) download_->discardFile();
   if (reply) reply(resumeData);
   if (!resumeData) return error;
   auto userInfo = urlError->userInfo();

@@ -103,13 +103,19 @@ class TaskRun final : public TransferListener {
   void startHop();
   void startTransfer(std::unique_ptr<BodySource> body);
   std::expected<std::vector<std::string>, AnyError> hopHeaderLines(const URLRequest& request);
+  std::optional<HTTPHeaderFields> additionalHeaders() const;
   bool answerFromCache(const URLRequest& request);
   void keepForCache(const char* bytes, std::size_t count);
+  bool fitsInMemory(std::size_t count);
   std::unique_ptr<BodySource> streamBody(std::shared_ptr<InputStream> stream);
   void askForBodyStream();
   void storeCookies(const URL& url, const HTTPHeaderFields& receivedFields);
   void decideHop();
   void retryHop();
+  // Lets held body bytes go on to the delegate; a transfer that ended
+  // meanwhile is then ended here too.
+  void releaseReceiving();
+  void endReleasedTransfer();
   // Ends the hop's transfer, if it is still going, keeping its metrics.
   void abandonHop();
   // Makes the hop's response the task's and tells the delegate.
@@ -174,12 +180,15 @@ class TaskRun final : public TransferListener {
   // Why a hop failed while its response was being decided on: the task's
   // failure should that response become the task's.
   AnyError hopError_;
+  std::int64_t bodyBytesInMemory_ = 0;
+  bool bodyTooLarge_ = false;
   // The body as read so far, while the response may still go to the cache.
   std::optional<Data> cacheBody_;
 
   // Across hops.
   int redirectCount_ = 0;
   bool taskBodyDropped_ = false;
+  bool leftFirstOrigin_ = false;
   bool bodyStreamUsed_ = false;
   TaskAuthentication authentication_;
 

@@ -1,5 +1,8 @@
 #include "Platform/URLLoading/Engine/Transfer.h"
 
+#include <openssl/ssl.h>
+
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 
@@ -44,6 +47,23 @@ std::int64_t infoOffset(CURL* handle, CURLINFO info) {
   return static_cast<std::int64_t>(value);
 }
 
+// Every Content-Encoding line, in order, as one list.
+std::string contentEncoding(const HTTPHeaderFields& fields) {
+  std::string codings;
+  for (const auto& [name, value] : fields) {
+    if (!equalsIgnoringASCIICase(name, "Content-Encoding")) continue;
+    if (!codings.empty()) codings += ',';
+    codings += value;
+  }
+  return codings;
+}
+
+bool upgrades(const std::vector<std::string>& headerLines) {
+  return std::ranges::any_of(headerLines, [](const std::string& line) {
+    return line.size() > 8 && equalsIgnoringASCIICase(std::string_view(line).substr(0, 8), "Upgrade:");
+  });
+}
+
 }  // namespace
 
 AnyError TransferListener::transferReceivedServerTrust(const URLProtectionSpace& space, const URL& url) {
@@ -57,6 +77,7 @@ Transfer::Transfer(TransferListener& listener, CURLM* multi, URLRequest request,
       handle_(curl_easy_init()),
       request_(std::move(request)),
       body_(std::move(body)),
+      asksToUpgrade_(upgrades(headerLines)),
       fetchStart_(Date::now()),
       lastActivity_(Clock::now()) {
   if (handle_ == nullptr) fatal("The transfer library could not create a transfer handle.");
@@ -93,10 +114,15 @@ void Transfer::configure() {
   setOption(handle_, CURLOPT_FOLLOWLOCATION, 0L);
   // Connections go straight to the server, whatever the environment says.
   setOption(handle_, CURLOPT_PROXY, "");
-  // Every encoding the library decodes is accepted and decoded; a request's
-  // own Accept-Encoding field still goes out as written.
-  setOption(handle_, CURLOPT_ACCEPT_ENCODING, "");
-  setOption(handle_, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_2TLS));
+  // Every coding the decoder knows is offered; a request's own
+  // Accept-Encoding field still goes out as written.
+  setOption(handle_, CURLOPT_ACCEPT_ENCODING, "gzip, deflate, br");
+  setOption(handle_, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+  // HTTP/2 only where TLS negotiates it. A plain connection stays HTTP/1.1
+  // whatever a response claims, so no two transfers ever share one.
+  const bool secure = equalsIgnoringASCIICase(request_.url()->scheme().value_or(""), "https");
+  setOption(handle_, CURLOPT_HTTP_VERSION,
+            static_cast<long>(secure ? CURL_HTTP_VERSION_2TLS : CURL_HTTP_VERSION_1_1));
   setOption(handle_, CURLOPT_BUFFERSIZE, bufferSize);
   setOption(handle_, CURLOPT_UPLOAD_BUFFERSIZE, bufferSize);
   setOption(handle_, CURLOPT_HTTPHEADER, headerList_);
@@ -151,6 +177,7 @@ bool Transfer::hasStreamBody() const { return body_ && !body_->length(); }
 
 void Transfer::holdReceiving(bool hold) {
   receiveHeld_ = hold;
+  if (!hold && backlogged_) deliverDecoded();
   applyPause();
 }
 
@@ -171,6 +198,23 @@ void Transfer::applyPause() {
   const int send = suspended_ || sendWaiting_ ? CURLPAUSE_SEND : 0;
   curl_easy_pause(handle_, receive | send);
 }
+
+void Transfer::end(CURLcode result) {
+  if (result == CURLE_OK && backlogged_) {
+    waitingEnd_ = result;
+    return;
+  }
+  if (result == CURLE_OK && callbackError_) result = CURLE_WRITE_ERROR;
+  if (result == CURLE_OK && decoder_ && !decoder_->isComplete()) {
+    fail(makeError(URLError(URLError::Code::cannotDecodeContentData, request_.url())));
+    result = CURLE_BAD_CONTENT_ENCODING;
+  }
+  listener_.transferEnded(result);
+}
+
+bool Transfer::endIsDue() const { return !backlogged_ && (waitingEnd_ || (callbackError_ && response_)); }
+
+void Transfer::endNow() { end(waitingEnd_.value_or(CURLE_WRITE_ERROR)); }
 
 void Transfer::fail(AnyError error) {
   if (!callbackError_) callbackError_ = std::move(error);
@@ -252,27 +296,83 @@ std::size_t Transfer::receiveHeaderLine(std::string_view line) {
   switch (headerParser_.feed(line)) {
     case ResponseHeaderParser::Outcome::needMore: return line.size();
     case ResponseHeaderParser::Outcome::complete:
+      if (!acceptsResponse()) return 0;
       response_ = HTTPURLResponse::make(*request_.url(), headerParser_.statusCode(), headerParser_.fields());
+      decoder_ = std::make_unique<ContentDecoder>(contentEncoding(headerParser_.fields()));
       listener_.transferReceivedResponse(response_);
       return line.size();
     case ResponseHeaderParser::Outcome::tooLarge:
       fail(makeError(URLError(URLError::Code::cannotParseResponse, request_.url())));
       return 0;
-    case ResponseHeaderParser::Outcome::malformed:
-      fail(makeError(URLError(URLError::Code::badServerResponse, request_.url())));
-      return 0;
+    case ResponseHeaderParser::Outcome::malformed: refuseResponse(URLError::Code::badServerResponse); return 0;
   }
   return 0;
 }
 
-std::size_t Transfer::receiveBody(const char* bytes, std::size_t count) {
-  if (!listener_.transferReceivedBody(bytes, count)) {
-    receiveHeld_ = true;
-    return CURL_WRITEFUNC_PAUSE;
+// A 101 nobody asked for would leave the connection speaking something
+// else; a status line claiming HTTP/2 or later on a connection that did not
+// negotiate it would make the library share the connection between
+// transfers, each reading the others' responses.
+bool Transfer::acceptsResponse() {
+  const auto& version = headerParser_.httpVersion();
+  const bool http1 = version == "1.0" || version == "1.1";
+  const bool unrequestedSwitch = headerParser_.statusCode() == 101 && !asksToUpgrade_;
+  if (unrequestedSwitch || !(http1 || (version == "2" && negotiatedHTTP2()))) {
+    refuseResponse(URLError::Code::badServerResponse);
+    return false;
   }
-  bodyBytesDecoded_ += static_cast<std::int64_t>(count);
+  return true;
+}
+
+bool Transfer::negotiatedHTTP2() const {
+  curl_tlssessioninfo* session = nullptr;
+  curl_easy_getinfo(handle_, CURLINFO_TLS_SSL_PTR, &session);
+  if (session == nullptr || session->backend != CURLSSLBACKEND_OPENSSL || session->internals == nullptr) return false;
+  const unsigned char* protocol = nullptr;
+  unsigned int length = 0;
+  SSL_get0_alpn_selected(static_cast<SSL*>(session->internals), &protocol, &length);
+  return std::string_view(reinterpret_cast<const char*>(protocol), protocol ? length : 0) == "h2";
+}
+
+// The connection a refused response came on is not to be trusted with
+// another request.
+void Transfer::refuseResponse(URLError::Code code) {
+  setOption(handle_, CURLOPT_FORBID_REUSE, 1L);
+  fail(makeError(URLError(code, request_.url())));
+}
+
+std::size_t Transfer::receiveBody(const char* bytes, std::size_t count) {
+  // Until what was decoded has been taken, the library keeps what comes.
+  if (backlogged_) return CURL_WRITEFUNC_PAUSE;
   lastActivity_ = Clock::now();
-  return count;
+  decoder_->feed(std::string_view(bytes, count));
+  return deliverDecoded() ? count : 0;
+}
+
+bool Transfer::deliverDecoded() {
+  while (true) {
+    std::string_view piece = heldPiece_;
+    if (piece.empty()) {
+      piece = decoder_->next();
+      if (decoder_->failed()) {
+        backlogged_ = false;
+        fail(makeError(URLError(URLError::Code::cannotDecodeContentData, request_.url())));
+        return false;
+      }
+      if (piece.empty()) {
+        backlogged_ = false;
+        return true;
+      }
+    }
+    if (!listener_.transferReceivedBody(piece.data(), piece.size())) {
+      if (heldPiece_.empty()) heldPiece_.assign(piece);
+      backlogged_ = true;
+      receiveHeld_ = true;
+      return true;
+    }
+    bodyBytesDecoded_ += static_cast<std::int64_t>(piece.size());
+    heldPiece_.clear();
+  }
 }
 
 std::size_t Transfer::sendBody(char* buffer, std::size_t capacity) {

@@ -11,8 +11,10 @@
 
 #include "Platform/Foundation/Error.h"
 #include "Platform/Foundation/HTTPURLResponse.h"
+#include "Platform/Foundation/URLError.h"
 #include "Platform/Foundation/URLRequest.h"
 #include "Platform/URLLoading/Engine/BodySource.h"
+#include "Platform/URLLoading/Engine/ContentDecoder.h"
 #include "Platform/URLLoading/Engine/HopTimings.h"
 #include "Platform/URLLoading/Engine/ResponseHeaderParser.h"
 #include "Platform/URLLoading/Engine/ServerTrustHook.h"
@@ -43,7 +45,9 @@ class TransferListener {
 
 // One request-response exchange on the transfer library's multi handle:
 // one hop of a task. Redirects are the engine's to follow, so the library
-// never follows them itself. Leaving the multi handle and freeing the easy
+// never follows them itself. The body's content coding is undone here, not
+// by the library, so decoded bytes the listener holds back never pile up
+// inside it and a compressed stream cut short is caught. Leaving the multi handle and freeing the easy
 // handle happen when the transfer goes away.
 class Transfer {
  public:
@@ -75,6 +79,14 @@ class Transfer {
   // Pausing never loses bytes: held bytes are handed over when the
   // transfer goes on.
   void holdReceiving(bool hold);
+  // The library is done with the transfer: the listener hears of it now,
+  // or, when decoded bytes are still held back, once they have all been
+  // taken (see `endIsDue`).
+  void end(CURLcode result);
+  // Receiving went on after the library had ended, and the end can be
+  // told now with `endNow`, out of every callback of the library.
+  bool endIsDue() const;
+  void endNow();
   void setSuspended(bool suspended);
   // The body source has bytes again after it answered wouldBlock.
   void bodyBytesAvailable();
@@ -96,6 +108,13 @@ class Transfer {
 
   std::size_t receiveHeaderLine(std::string_view line);
   std::size_t receiveBody(const char* bytes, std::size_t count);
+  // Hands decoded bytes to the listener until it holds them back or the
+  // decoder has no more; false when the body cannot be decoded.
+  bool deliverDecoded();
+  // The final response's block is one the engine can go on with.
+  bool acceptsResponse();
+  bool negotiatedHTTP2() const;
+  void refuseResponse(URLError::Code code);
   std::size_t sendBody(char* buffer, std::size_t capacity);
   void configure();
   void configureMethodAndBody();
@@ -108,7 +127,13 @@ class Transfer {
   curl_slist* headerList_ = nullptr;
   URLRequest request_;
   std::unique_ptr<BodySource> body_;
+  const bool asksToUpgrade_;
   ResponseHeaderParser headerParser_;
+  std::unique_ptr<ContentDecoder> decoder_;
+  // Decoded bytes the listener held back, the rest still in the decoder.
+  std::string heldPiece_;
+  bool backlogged_ = false;
+  std::optional<CURLcode> waitingEnd_;
   bool responseReceived_ = false;
   bool receiveHeld_ = false;
   bool sendWaiting_ = false;

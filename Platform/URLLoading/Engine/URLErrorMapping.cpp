@@ -25,12 +25,15 @@ URLError::Code urlErrorCode(CURLcode result, int osErrno) {
   using Code = URLError::Code;
   switch (result) {
     case CURLE_OK: return Code::unknown;
-    case CURLE_UNSUPPORTED_PROTOCOL: return Code::unsupportedURL;
     case CURLE_URL_MALFORMAT: return Code::badURL;
     case CURLE_COULDNT_RESOLVE_PROXY:
     case CURLE_COULDNT_RESOLVE_HOST: return Code::cannotFindHost;
     case CURLE_COULDNT_CONNECT: return connectFailureCode(osErrno);
     case CURLE_OPERATION_TIMEDOUT: return Code::timedOut;
+    // Only http and https URLs reach the library, so this is what it says
+    // of a reply that opens with no valid status line (an HTTP/0.9 body, a
+    // four-digit code, an unknown version).
+    case CURLE_UNSUPPORTED_PROTOCOL:
     case CURLE_WEIRD_SERVER_REPLY: return Code::badServerResponse;
     case CURLE_GOT_NOTHING:
     case CURLE_PARTIAL_FILE:

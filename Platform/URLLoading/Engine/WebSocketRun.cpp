@@ -71,6 +71,14 @@ void WebSocketRun::onLoop(Work work) {
   });
 }
 
+template <class Work>
+void WebSocketRun::onLoopAfter(WebSocketStream::Duration delay, Work work) {
+  DispatchQueue::global()->asyncAfter(std::chrono::steady_clock::now() + delay,
+                                      [run = weak_from_this(), work = std::move(work)] {
+                                        if (const auto strong = run.lock()) strong->onLoop(work);
+                                      });
+}
+
 WebSocketStream::Completion WebSocketRun::track(void (WebSocketRun::*then)(Result)) {
   ++operationsUnderWay_;
   return [self = shared_from_this(), then](Result result) {
@@ -202,16 +210,9 @@ void WebSocketRun::decideServerTrust(const std::shared_ptr<SecTrust>& trust) {
   // A delegate that keeps the challenge unanswered is given the time the
   // request allows, as the server would be.
   if (timeout_ <= WebSocketStream::Duration::zero()) return;
-  DispatchQueue::global()->asyncAfter(std::chrono::steady_clock::now() + timeout_,
-                                      [run = weak_from_this()] {
-                                        const auto strong = run.lock();
-                                        if (!strong) return;
-                                        strong->onLoop([](WebSocketRun& run) {
-                                          if (std::exchange(run.awaitingTrust_, false)) {
-                                            run.fail(run.urlError(URLError::Code::timedOut));
-                                          }
-                                        });
-                                      });
+  onLoopAfter(timeout_, [](WebSocketRun& run) {
+    if (std::exchange(run.awaitingTrust_, false)) run.fail(run.urlError(URLError::Code::timedOut));
+  });
 }
 
 void WebSocketRun::serverTrustDecided(AnyError refusal) {
@@ -260,8 +261,11 @@ void WebSocketRun::pump() {
   if (stopped_) return;
   if (phase_ == Phase::open && !suspended_ && !reading_) {
     reading_ = true;
-    const auto maximum = task_->maximumMessageSize();
-    stream_->read(maximum > 0 ? static_cast<std::uint64_t>(maximum) : 0, track(&WebSocketRun::readDone));
+    // A task that sets no limit still gets no message larger than the
+    // session lets any body in memory be.
+    const auto maximum = task_->maximumMessageSize() > 0 ? task_->maximumMessageSize()
+                                                         : configuration_->maximumBodySizeInMemory();
+    stream_->read(static_cast<std::uint64_t>(std::max<std::int64_t>(maximum, 1)), track(&WebSocketRun::readDone));
   }
   // A close asked for goes out even while the task is suspended.
   const bool writable = phase_ == Phase::closing || (phase_ == Phase::open && !suspended_);
@@ -352,11 +356,21 @@ void WebSocketRun::cancelNow() {
   fail(urlError(URLError::Code::cancelled));
 }
 
+// A peer that stops reading, or keeps the connection busy, cannot hold the
+// close open: it gets the request's time-out (or the default one when the
+// request has none), then the connection is dropped.
 void WebSocketRun::beginClosing(CloseFrame frame) {
   decide({nullptr, urlError(URLError::Code::cancelled), frame});
   phase_ = Phase::closing;
   outgoing_.emplace_back(std::move(frame));
   pump();
+  const auto limit = timeout_ > WebSocketStream::Duration::zero()
+                         ? timeout_
+                         : std::chrono::duration_cast<WebSocketStream::Duration>(std::chrono::duration<double>(
+                               URLSessionConfiguration::defaultTimeoutIntervalForRequest));
+  onLoopAfter(limit, [](WebSocketRun& run) {
+    if (run.phase_ == Phase::closing) run.stop();
+  });
 }
 
 void WebSocketRun::fail(Result result) { fail(urlError(failureCode(result))); }

@@ -88,6 +88,9 @@ class WebSocketRun : public std::enable_shared_from_this<WebSocketRun> {
   // Runs `work` on the loop, then finishes the task if that ended it.
   template <class Work>
   void onLoop(Work work);
+  // The same once `delay` has passed, unless the run is gone by then.
+  template <class Work>
+  void onLoopAfter(WebSocketStream::Duration delay, Work work);
   // Starts a stream operation whose completion goes to `then`, then
   // finishes the task if that ended it.
   WebSocketStream::Completion track(void (WebSocketRun::*then)(Result));

@@ -149,6 +149,8 @@ class BeastStream final : public WebSocketStream {
   std::int64_t responseHeaderBytes() const override { return responseHeaderBytes_; }
 
   void read(std::uint64_t maximumSize, Completion completion) override {
+    // A frame may claim any length: one past the limit is refused on its
+    // header, before anything is allocated for it.
     socket_->read_message_max(maximumSize);
     socket_->async_read(buffer_, [completion = std::move(completion)](const ErrorCode& error, std::size_t) mutable {
       completion(frameResult(error));

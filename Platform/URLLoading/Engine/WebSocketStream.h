@@ -67,7 +67,8 @@ class WebSocketStream {
   virtual std::int64_t requestHeaderBytes() const = 0;
   virtual std::int64_t responseHeaderBytes() const = 0;
 
-  // 0 reads messages of any size.
+  // A message longer than `maximumSize` ends the read with messageTooBig
+  // before its bytes are taken in.
   virtual void read(std::uint64_t maximumSize, Completion completion) = 0;
   // The message the last read completed.
   virtual Message takeMessage() = 0;

@@ -31,6 +31,7 @@ TEST(ResponseHeaderParser, ReadsTheShortStatusLineOfNewerVersions) {
   ResponseHeaderParser parser;
   EXPECT_EQ(feedAll(parser, {"HTTP/2 204 \r\n", "\r\n"}), Outcome::complete);
   EXPECT_EQ(parser.statusCode(), 204);
+  EXPECT_EQ(parser.httpVersion(), "2");
 }
 
 TEST(ResponseHeaderParser, SkipsInterimBlocksAndKeepsOnlyTheFinalOne) {
@@ -56,9 +57,29 @@ TEST(ResponseHeaderParser, IgnoresLinesThatAreNoFields) {
 
 TEST(ResponseHeaderParser, RefusesABlockThatDoesNotStartWithAStatusLine) {
   for (const std::string line :
-       {"Content-Type: text/plain\r\n", "HTTP/1.1 2x0 OK\r\n", "HTTP/1.1\r\n", "HTTP/1.1 42\r\n"}) {
+       {"Content-Type: text/plain\r\n", "HTTP/1.1 2x0 OK\r\n", "HTTP/1.1\r\n", "HTTP/1.1 42\r\n",
+        "HTTP/1.1 2000 OK\r\n", "HTTP/1.1 200OK\r\n"}) {
     ResponseHeaderParser parser;
     EXPECT_EQ(parser.feed(line), Outcome::malformed) << line;
+  }
+}
+
+TEST(ResponseHeaderParser, RefusesContentLengthsThatDisagreeOrAreNoNumber) {
+  const std::vector<std::pair<std::vector<std::string>, Outcome>> cases = {
+      {{"Content-Length: 5\r\n", "Content-Length: 5\r\n"}, Outcome::complete},
+      {{"Content-Length: 5, 5\r\n"}, Outcome::complete},
+      {{"Content-Length: 5\r\n", "Content-Length: 6\r\n"}, Outcome::malformed},
+      {{"Content-Length: 5, 6\r\n"}, Outcome::malformed},
+      {{"Content-Length: 5x\r\n"}, Outcome::malformed},
+      {{"Content-Length: -1\r\n"}, Outcome::malformed},
+      {{"Content-Length:\r\n"}, Outcome::malformed},
+      {{"Content-Length: 99999999999999999999\r\n"}, Outcome::malformed},
+  };
+  for (const auto& [fields, expected] : cases) {
+    ResponseHeaderParser parser;
+    parser.feed("HTTP/1.1 200 OK\r\n");
+    EXPECT_EQ(feedAll(parser, fields), Outcome::needMore) << fields.front();
+    EXPECT_EQ(parser.feed("\r\n"), expected) << fields.front();
   }
 }
 

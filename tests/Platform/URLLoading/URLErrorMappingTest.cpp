@@ -26,7 +26,7 @@ TEST(URLErrorMapping, TransferFailuresMapToThePlatformsCodes) {
   EXPECT_EQ(urlErrorCode(CURLE_BAD_CONTENT_ENCODING, 0), Code::cannotDecodeContentData);
   EXPECT_EQ(urlErrorCode(CURLE_SSL_CONNECT_ERROR, 0), Code::secureConnectionFailed);
   EXPECT_EQ(urlErrorCode(CURLE_PEER_FAILED_VERIFICATION, 0), Code::serverCertificateUntrusted);
-  EXPECT_EQ(urlErrorCode(CURLE_UNSUPPORTED_PROTOCOL, 0), Code::unsupportedURL);
+  EXPECT_EQ(urlErrorCode(CURLE_UNSUPPORTED_PROTOCOL, 0), Code::badServerResponse);
   EXPECT_EQ(urlErrorCode(CURLE_URL_MALFORMAT, 0), Code::badURL);
   EXPECT_EQ(urlErrorCode(CURLE_SEND_FAIL_REWIND, 0), Code::requestBodyStreamExhausted);
   EXPECT_EQ(urlErrorCode(CURLE_LDAP_CANNOT_BIND, 0), Code::unknown);

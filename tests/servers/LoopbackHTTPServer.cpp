@@ -37,10 +37,8 @@ ScriptedNext answer(ScriptedConnection& connection, const ScriptedRequest& reque
     return ScriptedNext::close;
   }
   if (request.path == "/not-found-json") {
-    return connection.send(response("404 Not Found", R"({"error":"no such item"})",
-                                    "Content-Type: application/json\r\n"))
-               ? Next::keepOpen
-               : Next::close;
+    return keepOpenIfSent(connection.send(
+        httpResponse("404 Not Found", R"({"error":"no such item"})", "Content-Type: application/json\r\n")));
   }
   if (request.path == "/close-after-response") {
     return connection.send(httpResponse("200 OK", "ok")) ? ScriptedNext::closeAfterNextRequest : ScriptedNext::close;

@@ -1,6 +1,8 @@
 #include "Platform/URLLoading/Engine/ResponseHeaderParser.h"
 
+#include <algorithm>
 #include <charconv>
+#include <string>
 
 namespace platform {
 
@@ -16,6 +18,15 @@ std::string_view trimmed(std::string_view text) {
   if (first == std::string_view::npos) return {};
   const auto last = text.find_last_not_of(" \t");
   return text.substr(first, last - first + 1);
+}
+
+// A carriage return that does not end the line would split the field for
+// anyone who writes it out again (a copied header, a saved response), so it
+// becomes a space, as HTTP allows a recipient to do.
+std::string withoutBareCarriageReturns(std::string_view text) {
+  std::string result(text);
+  std::ranges::replace(result, '\r', ' ');
+  return result;
 }
 
 }  // namespace
@@ -56,7 +67,9 @@ bool ResponseHeaderParser::readStatusLine(std::string_view line) {
   return true;
 }
 
-void ResponseHeaderParser::readFieldLine(std::string_view line) {
+void ResponseHeaderParser::readFieldLine(std::string_view text) {
+  const auto kept = withoutBareCarriageReturns(text);
+  const std::string_view line = kept;
   if ((line.front() == ' ' || line.front() == '\t')) {
     if (fields_.empty()) return;
     auto& value = fields_.back().second;

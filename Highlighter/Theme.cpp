@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <bit>
-#include <regex>
 
+#include "Highlighter/ThemeSheet.h"
 #include "Platform/Fatal.h"
 
 namespace highlighter {
@@ -20,17 +20,6 @@ constexpr std::string_view compoundClassTitle = "hljs-class-hljs-title";
 
 bool contains(const std::vector<std::string>& list, std::string_view value) {
   return std::ranges::find(list, value) != list.end();
-}
-
-std::vector<std::string> splitAt(std::string_view text, char separator) {
-  std::vector<std::string> pieces;
-  std::size_t start = 0;
-  while (true) {
-    const auto end = text.find(separator, start);
-    pieces.emplace_back(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
-    if (end == std::string_view::npos) return pieces;
-    start = end + 1;
-  }
 }
 
 // The leading hexadecimal digits of `piece` as a number; none give 0.
@@ -188,17 +177,10 @@ AttributedString Theme::applyStyleToString(std::u16string_view text, const std::
 }
 
 std::map<std::string, Theme::Properties> Theme::stripTheme(const std::string& themeString) {
-  static const std::regex rule(R"((?:(\.[a-zA-Z0-9\-_]*(?:[, ]?\.[a-zA-Z0-9\-_]*)*)\{([^\}]*?)\}))",
-                               std::regex::ECMAScript | std::regex::icase);
-  std::map<std::string, Properties> rules;
-  for (auto match = std::sregex_iterator(themeString.begin(), themeString.end(), rule); match != std::sregex_iterator();
-       ++match) {
-    Properties properties;
-    for (const auto& declaration : splitAt((*match)[2].str(), ';')) {
-      const auto parts = splitAt(declaration, ':');
-      if (parts.size() == 2) properties[parts[0]] = parts[1];
-    }
-    if (!properties.empty()) rules[(*match)[1].str()] = std::move(properties);
+  // A later rule with the same selector group replaces an earlier one whole.
+  std::map<std::string, ThemeRule> rules;
+  for (auto& rule : parseThemeSheet(themeString)) {
+    if (!rule.properties.empty()) rules.insert_or_assign(rule.group, std::move(rule));
   }
 
   std::map<std::string, Properties> result;
@@ -206,20 +188,20 @@ std::map<std::string, Theme::Properties> Theme::stripTheme(const std::string& th
     auto& entry = result[key];
     for (const auto& [name, value] : properties) entry[name] = value;
   };
-  for (const auto& [selectors, properties] : rules) {
+  for (const auto& [group, rule] : rules) {
     // Each selector of the group on its own, so that one naming a title
     // leaves the others their classes.
-    for (const auto& selector : splitAt(selectors, ',')) {
+    for (const auto& selector : rule.selectors) {
       const auto pieces = splitAt(selector, ' ');
       const bool isTitle = contains(pieces, ".hljs-title");
       for (const auto& piece : pieces) {
         if (piece.empty()) continue;
         if (isTitle && contains(pieces, ".hljs-function")) {
-          merge(std::string(compoundFunctionTitle), properties);
+          merge(std::string(compoundFunctionTitle), rule.properties);
         } else if (isTitle && contains(pieces, ".hljs-class")) {
-          merge(std::string(compoundClassTitle), properties);
+          merge(std::string(compoundClassTitle), rule.properties);
         } else {
-          merge(compoundKey(piece), properties);
+          merge(compoundKey(piece), rule.properties);
         }
       }
     }

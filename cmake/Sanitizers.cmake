@@ -6,3 +6,10 @@ if(WENDALORE_SANITIZE)
   # keeps the warning.
   add_compile_options(-Wno-maybe-uninitialized)
 endif()
+if(WENDALORE_FUZZ)
+  # Every library is instrumented for coverage; only the fuzz targets link
+  # libFuzzer's main.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()

@@ -16,7 +16,7 @@ packages=(
   libjavascriptcoregtk-4.1-dev
   libcurl4-openssl-dev libssl-dev openssl libsqlite3-dev zlib1g-dev libbrotli-dev libboost-dev
   python3-httpbin gunicorn
-  clang libclang-rt-14-dev
+  clang-19 libclang-rt-19-dev
   xvfb xauth x11-utils xdotool imagemagick libxcb1-dev
 )
 

@@ -156,7 +156,7 @@ std::vector<StoreFile::Change> ModelContext::pendingChanges(std::map<const Persi
         auto value = document.find(*uniqueAttribute);
         if (value != document.end() && !value->is_null()) uniqueValue = value->dump();
       }
-      changes.push_back({entity, key, text, std::move(uniqueValue)});
+      changes.push_back({entity, key, text, std::move(uniqueValue), !entry.savedText});
       written.emplace(entry.model.get(), Written{std::move(document), std::move(text)});
     }
   }

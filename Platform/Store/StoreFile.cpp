@@ -1,6 +1,7 @@
 #include "Platform/Store/StoreFile.h"
 
 #include <fmt/format.h>
+#include <sqlite3.h>
 
 #include <system_error>
 
@@ -44,9 +45,21 @@ auto asExpected(Work&& work) -> std::expected<decltype(work()), AnyError> {
   }
 }
 
+// SQLite's companions of a store file, removed with a store that could not
+// be made.
+void removeWithCompanions(const std::filesystem::path& file) {
+  std::error_code ignored;
+  for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+    auto path = file;
+    path += suffix;
+    std::filesystem::remove(path, ignored);
+  }
+}
+
 }  // namespace
 
-StoreFile::StoreFile(std::filesystem::path path, Schema schema) : path_(std::move(path)), schema_(std::move(schema)) {}
+StoreFile::StoreFile(std::filesystem::path path, Schema schema, StoreLock lock)
+    : path_(std::move(path)), schema_(std::move(schema)), lock_(std::move(lock)) {}
 
 std::expected<std::shared_ptr<StoreFile>, AnyError> StoreFile::open(const std::filesystem::path& file,
                                                                     const Schema& schema) {
@@ -56,35 +69,54 @@ std::expected<std::shared_ptr<StoreFile>, AnyError> StoreFile::open(const std::f
     return std::unexpected(makeError(StoreError(
         fmt::format("The folder {} could not be created: {}", file.parent_path().string(), error.message()))));
   }
-  auto store = std::make_shared<StoreFile>(file, schema);
-  return asExpected([&] {
+  auto lock = StoreLock::acquire(file);
+  if (!lock) return std::unexpected(lock.error());
+  const bool existed = std::filesystem::exists(file, error);
+  auto store = std::make_shared<StoreFile>(file, schema, std::move(*lock));
+  auto prepared = asExpected([&] {
     store->prepare();
     return store;
   });
+  if (!prepared) {
+    store->connection_.reset();
+    if (!existed) removeWithCompanions(file);
+    store->lock_.abandon();
+  }
+  return prepared;
+}
+
+bool StoreFile::checkFormat() {
+  // A read transaction, so the file is looked at before anything, even its
+  // journal mode, is changed.
+  connection_->execute("BEGIN");
+  const auto table = [&](std::string_view condition) {
+    return connection_->text(fmt::format("SELECT name FROM sqlite_schema WHERE type = 'table'{} LIMIT 1", condition));
+  };
+  const bool hasTables = table("").has_value();
+  const bool hasMetadata = table(" AND name = 'StoreMetadata'").has_value();
+  const auto format = hasMetadata ? connection_->text("SELECT value FROM StoreMetadata WHERE key = 'format'") : std::nullopt;
+  connection_->execute("COMMIT");
+  if (hasTables && !hasMetadata) {
+    throw StoreError(fmt::format("The file {} holds a database that is not a store of this application", path_.string()));
+  }
+  if (hasMetadata && format != storeFormat) {
+    throw StoreError(fmt::format("The store {} has the format {}, which this version cannot read", path_.string(),
+                                 format.value_or("(none)")));
+  }
+  return !hasMetadata;
 }
 
 void StoreFile::prepare() {
   connection_ = std::make_unique<SQLiteConnection>(path_);
   connection_->execute("PRAGMA busy_timeout = 2000");
+  const bool isNew = checkFormat();
   if (connection_->text("PRAGMA journal_mode = WAL") != "wal") {
     throw StoreError(fmt::format("The store {} cannot keep a write-ahead log", path_.string()));
   }
   connection_->execute("PRAGMA synchronous = FULL");
 
   inTransaction(*connection_, [&] {
-    const bool hasTables = connection_->text("SELECT name FROM sqlite_schema WHERE type = 'table' LIMIT 1").has_value();
-    const bool hasMetadata =
-        connection_->text("SELECT name FROM sqlite_schema WHERE type = 'table' AND name = 'StoreMetadata'").has_value();
-    if (hasTables && !hasMetadata) {
-      throw StoreError(fmt::format("The file {} holds a database that is not a store of this application", path_.string()));
-    }
-    if (hasMetadata) {
-      const auto format = connection_->text("SELECT value FROM StoreMetadata WHERE key = 'format'");
-      if (format != storeFormat) {
-        throw StoreError(fmt::format("The store {} has the format {}, which this version cannot read", path_.string(),
-                                     format.value_or("(none)")));
-      }
-    } else {
+    if (isNew) {
       connection_->execute("CREATE TABLE StoreMetadata (key TEXT PRIMARY KEY, value TEXT NOT NULL)");
       connection_->execute(fmt::format("INSERT INTO StoreMetadata VALUES ('format', '{}')", storeFormat));
     }
@@ -114,28 +146,39 @@ std::int64_t StoreFile::allocateKey(std::string_view entity) {
   return found->second++;
 }
 
+void StoreFile::write(const Change& change) {
+  const auto table = tableName(change.entity);
+  if (!change.document) {
+    SQLiteStatement statement(*connection_, fmt::format("DELETE FROM {} WHERE pk = ?", table));
+    statement.bind(1, change.key);
+    statement.step();
+    return;
+  }
+  // A plain INSERT: a row that is already there fails the save instead of
+  // being overwritten.
+  SQLiteStatement statement(*connection_, change.isNew
+                                              ? fmt::format("INSERT INTO {} (uniqueValue, document, pk) VALUES (?, ?, ?)", table)
+                                              : fmt::format("UPDATE {} SET uniqueValue = ?, document = ? WHERE pk = ?", table));
+  statement.bind(1, change.uniqueValue);
+  statement.bind(2, std::string_view(*change.document));
+  statement.bind(3, change.key);
+  statement.step();
+  if (!change.isNew && sqlite3_changes(connection_->handle()) != 1) {
+    throw StoreError(fmt::format("{} row {} of the store {} is gone, so the change to it could not be saved", change.entity,
+                                 change.key, path_.string()));
+  }
+}
+
 std::expected<void, AnyError> StoreFile::apply(const std::vector<Change>& changes) {
   return asExpected([&] {
     inTransaction(*connection_, [&] {
       // Deletions first, so that an object may take over the unique value of
       // one deleted in the same save.
       for (const auto& change : changes) {
-        if (change.document) continue;
-        SQLiteStatement statement(*connection_, fmt::format("DELETE FROM {} WHERE pk = ?", tableName(change.entity)));
-        statement.bind(1, change.key);
-        statement.step();
+        if (!change.document) write(change);
       }
       for (const auto& change : changes) {
-        if (!change.document) continue;
-        SQLiteStatement statement(
-            *connection_, fmt::format("INSERT INTO {} (pk, uniqueValue, document) VALUES (?, ?, ?) "
-                                      "ON CONFLICT (pk) DO UPDATE SET uniqueValue = excluded.uniqueValue, "
-                                      "document = excluded.document",
-                                      tableName(change.entity)));
-        statement.bind(1, change.key);
-        statement.bind(2, change.uniqueValue);
-        statement.bind(3, std::string_view(*change.document));
-        statement.step();
+        if (change.document) write(change);
       }
     });
   });

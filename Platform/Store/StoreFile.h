@@ -13,6 +13,7 @@
 #include "Platform/Foundation/Error.h"
 #include "Platform/Store/SQLiteConnection.h"
 #include "Platform/Store/Schema.h"
+#include "Platform/Store/StoreLock.h"
 
 namespace platform {
 
@@ -26,9 +27,11 @@ namespace platform {
 // takes its initial value, and fields a document has that the models do not
 // know are kept when the object is written again. A table StoreMetadata
 // names the format, so that a file that is not such a store is refused
-// instead of being written into. The file runs in WAL mode with full syncs,
-// and every save is one transaction, so a crash leaves either the last save
-// or the one before it.
+// instead of being written into, and is checked before anything is written,
+// so a refused file stays byte for byte as it was. The file runs in WAL mode
+// with full syncs, and every save is one transaction, so a crash leaves
+// either the last save or the one before it. A store file is used by one
+// StoreFile at a time (see StoreLock.h).
 class StoreFile {
  public:
   struct Row {
@@ -41,9 +44,12 @@ class StoreFile {
     std::int64_t key;
     std::optional<std::string> document;
     std::optional<std::string> uniqueValue;
+    // A row the file does not hold yet.
+    bool isNew = false;
   };
 
-  // Creates the file and its folder when they are missing.
+  // Creates the file and its folder when they are missing; a file this call
+  // made is removed again when the store cannot be set up in it.
   static std::expected<std::shared_ptr<StoreFile>, AnyError> open(const std::filesystem::path& file, const Schema& schema);
 
   const std::filesystem::path& path() const { return path_; }
@@ -51,18 +57,28 @@ class StoreFile {
 
   // Every row of the entity in row order.
   std::expected<std::vector<Row>, AnyError> rows(std::string_view entity);
-  // A row number no object of the entity has had in this file.
+  // A row number no object of the entity has had in this file. The counter
+  // is this object's own, which is sound because the lock keeps every other
+  // writer out of the file.
   std::int64_t allocateKey(std::string_view entity);
-  // All of them or, after a failure, none: the file stays as it was.
+  // All of them or, after a failure, none: the file stays as it was. A row
+  // that is `new` must not exist yet and one that is not must exist, else
+  // the save fails rather than overwrite or lose a row.
   std::expected<void, AnyError> apply(const std::vector<Change>& changes);
 
-  StoreFile(std::filesystem::path path, Schema schema);
+  StoreFile(std::filesystem::path path, Schema schema, StoreLock lock);
 
  private:
+  // True when the file holds no store yet. Throws StoreError for a file that
+  // must be refused, having written nothing.
+  bool checkFormat();
   void prepare();
+  void write(const Change& change);
 
   std::filesystem::path path_;
   Schema schema_;
+  // Declared before the connection, so it is released after it closes.
+  StoreLock lock_;
   std::unique_ptr<SQLiteConnection> connection_;
   std::map<std::string, std::int64_t, std::less<>> nextKeys_;
 };

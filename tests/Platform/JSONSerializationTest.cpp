@@ -86,6 +86,15 @@ TEST(JSONWriter, NumbersKeepTheirKindAndShortestForm) {
             "[true,false,0,-7,-9223372036854775808,18446744073709551615,2,0.1,-1.5,1e+16,1e-05,1733424000000,0.0001]");
 }
 
+// "-0" would read back as the integer 0, losing the sign.
+TEST(JSONWriter, NegativeZeroComesBackAsANegativeDouble) {
+  EXPECT_EQ(write(JSONValue::array({-0.0, 0.0})), "[-0.0,0]");
+  const auto read = JSONSerialization::jsonObject(platform::Data(write(JSONValue::array({-0.0}))));
+  const auto* zero = read.as<platform::JSONArray>()->at(0).as<double>();
+  ASSERT_NE(zero, nullptr);
+  EXPECT_TRUE(std::signbit(*zero));
+}
+
 TEST(JSONValidity, NonFiniteNumbersBadTextAndScalarsAtTheTopAreInvalid) {
   EXPECT_TRUE(JSONSerialization::isValidJSONObject(JSONValue::object({{"a", JSONValue::array({1.5, "x", nullptr})}})));
   EXPECT_FALSE(JSONSerialization::isValidJSONObject(JSONValue::array({std::nan("")})));

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "Wendanet/Source/Support/CURLCommand.h"
@@ -37,11 +40,27 @@ std::string component(const std::string& command, const std::string& option) {
   return command.substr(start, command.find(" \\\n\t", start) - start);
 }
 
-// What a shell makes of `word`.
-std::string shellReading(const std::string& word) {
-  const std::unique_ptr<FILE, int (*)(FILE*)> shell(popen(("printf '%s' " + word).c_str(), "r"), pclose);
+std::string shellOutput(const std::string& commandLine) {
+  const std::unique_ptr<FILE, int (*)(FILE*)> shell(popen(commandLine.c_str(), "r"), pclose);
   std::string output;
   for (int character; (character = std::fgetc(shell.get())) != EOF;) output += static_cast<char>(character);
+  return output;
+}
+
+// What a shell makes of `word`.
+std::string shellReading(const std::string& word) { return shellOutput("printf '%s' " + word); }
+
+// The arguments an interactive shell (history expansion on) hands curl when
+// the command is pasted into it, one a line.
+std::string interactiveShellArguments(const std::string& command) {
+  char path[] = "/tmp/wendanet-curl-XXXXXX";
+  const int descriptor = mkstemp(path);
+  if (descriptor < 0) return "mkstemp failed";
+  const std::string input = "curl() { printf '[%s]\\n' \"$@\"; }\n" + command.substr(2) + "\nexit\n";
+  const bool written = write(descriptor, input.data(), input.size()) == static_cast<ssize_t>(input.size());
+  close(descriptor);
+  std::string output = written ? shellOutput(std::string("bash --norc -i <") + path + " 2>/dev/null") : "write failed";
+  unlink(path);
   return output;
 }
 
@@ -145,4 +164,28 @@ TEST_F(RequestFixture, StoredCredentialsAndCookiesOfTheSessionShow) {
   EXPECT_EQ(request->makeCURLCommand(),
             "$ curl -v \\\n\t-X GET \\\n\t-u ann:one \\\n\t-u bob:two \\\n\t-b \"a=1;b=2\" \\\n\t"
             "\"http://example.com/x\"");
+}
+
+TEST(CURLCommand, AnInteractiveShellGetsExactlyTheArguments) {
+  struct Case {
+    std::string body;
+    std::string header;
+  };
+  const Case cases[] = {
+      {R"({"msg":"hi!there"})", "X: it's !$ here"},
+      {"!!", "X: 'quoted' \\!"},
+      {"no bang, $HOME `id` \"x\"", "X: 'single'"},
+  };
+  for (const auto& [body, header] : cases) {
+    auto request = withHeaders(withBody(body), {{"X", header.substr(3)}});
+    request.setURL(platform::URL::string("http://example.com/a!b?c='d'"));
+    const auto command = makeCURLCommand(request, {.cookies = {{"k", "v!"}}});
+    EXPECT_EQ(interactiveShellArguments(command),
+              "[-v]\n[-X]\n[POST]\n[-b]\n[k=v!]\n[-H]\n[" + header + "]\n[-d]\n[" + body +
+                  "]\n[http://example.com/a!b?c='d']\n")
+        << command;
+  }
+  // Texts without "!" keep their double quotes.
+  EXPECT_EQ(component(makeCURLCommand(withBody("it's"), {}), "-d"), "\"it's\"");
+  EXPECT_EQ(component(makeCURLCommand(withBody("it's!"), {}), "-d"), "'it'\\''s!'");
 }

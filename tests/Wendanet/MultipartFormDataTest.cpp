@@ -120,13 +120,17 @@ TEST(MultipartFormData, NamesCannotBreakOutOfTheirHeader) {
   form->append(Data(""), "a\"b\r\nX-Injected: 1", "c\n.txt");
   form->append(fileURL(scratch.write("say \"hi\".txt", "hello")), "doc");
   form->append(fileURL(scratch.write("blob.zzqx", "?")), "caf\xC3\xA9\\");
+  // A MIME type a person typed is part of a header line too.
+  form->append(Data("m"), "typed", std::string("m.txt"), std::string("text/plain\r\nX-Injected-Mime: 1\n"));
   const auto body = form->encode().toString();
   EXPECT_EQ(body.find("\r\nX-Injected"), std::string::npos);
+  EXPECT_EQ(body.find("\nX-Injected"), std::string::npos);
   for (const auto* expected :
        {"name=\"a%22b%0D%0AX-Injected: 1\"; filename=\"c%0A.txt\"\r\n\r\n",
         "name=\"doc\"; filename=\"say %22hi%22.txt\"\r\nContent-Type: text/plain\r\n\r\nhello",
         // Backslashes and non-ASCII text stay as given.
-        "name=\"caf\xC3\xA9\\\"; filename=\"blob.zzqx\"\r\nContent-Type: application/octet-stream"}) {
+        "name=\"caf\xC3\xA9\\\"; filename=\"blob.zzqx\"\r\nContent-Type: application/octet-stream",
+        "Content-Type: text/plain%0D%0AX-Injected-Mime: 1%0A\r\n\r\nm"}) {
     EXPECT_NE(body.find(expected), std::string::npos) << expected << "\nin\n" << body;
   }
 }

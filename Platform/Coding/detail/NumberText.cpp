@@ -7,6 +7,8 @@
 namespace platform::detail {
 
 std::string jsonNumberText(double value) {
+  // Without its fraction it would read back as the integer 0.
+  if (value == 0 && std::signbit(value)) return "-0.0";
   std::array<char, 64> buffer{};
   const double magnitude = std::fabs(value);
   const bool plain = magnitude == 0 || (magnitude >= 1e-4 && magnitude < 1e16);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <string>
 
 #include "Platform/Foundation/ASCIICase.h"
 
@@ -22,6 +23,15 @@ std::string_view trimmed(std::string_view text) {
 }
 
 bool isASCIIDigit(char character) { return character >= '0' && character <= '9'; }
+
+// A carriage return that does not end the line would split the field for
+// anyone who writes it out again (a copied header, a saved response), so it
+// becomes a space, as HTTP allows a recipient to do.
+std::string withoutBareCarriageReturns(std::string_view text) {
+  std::string result(text);
+  std::ranges::replace(result, '\r', ' ');
+  return result;
+}
 
 }  // namespace
 
@@ -86,7 +96,9 @@ bool ResponseHeaderParser::hasConsistentContentLength() const {
   return true;
 }
 
-void ResponseHeaderParser::readFieldLine(std::string_view line) {
+void ResponseHeaderParser::readFieldLine(std::string_view text) {
+  const auto kept = withoutBareCarriageReturns(text);
+  const std::string_view line = kept;
   if ((line.front() == ' ' || line.front() == '\t')) {
     if (fields_.empty()) return;
     auto& value = fields_.back().second;

@@ -33,7 +33,10 @@ std::expected<WebSocketEndpoint, AnyError> webSocketEndpoint(const std::optional
   const auto scheme = asciiLowercased(url->scheme().value_or(""));
   if (scheme != "ws" && scheme != "wss") return failure(URLError::Code::unsupportedURL);
   const auto host = url->host();
-  if (!host) return failure(URLError::Code::badURL);
+  // The host comes decoded, so "%0D%0A" in it would end the Host line and
+  // start a field of the URL's choosing.
+  const auto isControlOrSpace = [](unsigned char character) { return character <= 0x20 || character == 0x7f; };
+  if (!host || std::ranges::any_of(*host, isControlOrSpace)) return failure(URLError::Code::badURL);
 
   WebSocketEndpoint endpoint;
   endpoint.secure = scheme == "wss";

@@ -25,7 +25,10 @@ DataStreamRequest::DataStreamRequest(BaseFields fields, std::shared_ptr<const UR
                                      bool automaticallyCancelOnStreamError)
     : ChainedRequest(std::move(fields)),
       convertible_(std::move(convertible)),
-      automaticallyCancelOnStreamError_(automaticallyCancelOnStreamError) {}
+      automaticallyCancelOnStreamError_(automaticallyCancelOnStreamError),
+      // Given explicitly: clang does not count a nested struct with member
+      // initializers as default-constructible inside its enclosing class.
+      streamMutableState_(StreamMutableState{}) {}
 
 void DataStreamRequest::CancellationToken::cancel() const {
   if (const auto stream = request.lock()) stream->cancel();

@@ -55,7 +55,12 @@ std::shared_ptr<WebSocketRequest> WebSocketRequest::make(BaseFields fields,
 
 WebSocketRequest::WebSocketRequest(BaseFields fields, std::shared_ptr<const URLRequestConvertible> convertible,
                                    Configuration configuration)
-    : ChainedRequest(std::move(fields)), convertible_(std::move(convertible)), configuration_(std::move(configuration)) {}
+    : ChainedRequest(std::move(fields)),
+      // Given explicitly: clang does not count a nested struct with member
+      // initializers as default-constructible inside its enclosing class.
+      socketMutableState_(SocketMutableState{}),
+      convertible_(std::move(convertible)),
+      configuration_(std::move(configuration)) {}
 
 // The task.
 

@@ -22,7 +22,7 @@ bool escapesNext(std::string_view text, std::size_t backslash) {
 }
 
 // `text` between double quotes, read back by a shell as exactly `text`.
-std::string doubleQuoted(std::string_view text) {
+std::string doubleQuotedText(std::string_view text) {
   std::string quoted = "\"";
   for (std::size_t index = 0; index < text.size(); ++index) {
     const char character = text[index];
@@ -36,6 +36,26 @@ std::string doubleQuoted(std::string_view text) {
   return quoted + "\"";
 }
 
+// `text` between single quotes, where nothing is special; a single quote
+// inside ends the quotes, is escaped, and opens them again.
+std::string singleQuotedText(std::string_view text) {
+  std::string quoted = "'";
+  for (const char character : text) {
+    if (character == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += character;
+    }
+  }
+  return quoted + "'";
+}
+
+// An interactive shell expands history at a "!" even between double quotes,
+// so texts holding one go between single quotes.
+std::string quoted(std::string_view text) {
+  return text.find('!') == std::string_view::npos ? doubleQuotedText(text) : singleQuotedText(text);
+}
+
 bool isPlainShellWord(std::string_view text) {
   return !text.empty() && std::ranges::all_of(text, [](char character) {
     return (character >= 'a' && character <= 'z') || (character >= 'A' && character <= 'Z') ||
@@ -46,7 +66,7 @@ bool isPlainShellWord(std::string_view text) {
 
 // Texts outside quotes stay as they are when the shell would not change
 // them, and are quoted otherwise.
-std::string shellWord(std::string_view text) { return isPlainShellWord(text) ? std::string(text) : doubleQuoted(text); }
+std::string shellWord(std::string_view text) { return isPlainShellWord(text) ? std::string(text) : quoted(text); }
 
 std::string cookieList(const std::vector<std::pair<std::string, std::string>>& cookies) {
   std::string list;
@@ -107,17 +127,17 @@ std::string makeCURLCommand(const std::optional<platform::URLRequest>& request, 
       components.push_back("-u " + shellWord(*credential.user + ":" + *credential.password));
     }
   }
-  if (!context.cookies.empty()) components.push_back("-b " + doubleQuoted(cookieList(context.cookies)));
+  if (!context.cookies.empty()) components.push_back("-b " + quoted(cookieList(context.cookies)));
 
   HTTPHeaders headers;
   mergeHeaders(headers, context.configurationHeaders);
   mergeHeaders(headers, getHeaders(*request));
-  for (const auto& header : headers) components.push_back("-H " + doubleQuoted(header.name() + ": " + header.value()));
+  for (const auto& header : headers) components.push_back("-H " + quoted(header.name() + ": " + header.value()));
 
   if (const auto& body = request->httpBody()) {
-    components.push_back("-d " + doubleQuoted(platform::decodeUTF8Repairing(body->view())));
+    components.push_back("-d " + quoted(platform::decodeUTF8Repairing(body->view())));
   }
-  components.push_back(doubleQuoted(request->url()->absoluteString()));
+  components.push_back(quoted(request->url()->absoluteString()));
 
   std::string command;
   for (const auto& component : components) {

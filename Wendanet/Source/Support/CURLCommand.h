@@ -31,7 +31,8 @@ inline constexpr std::string_view cURLCommandFailureText = "$ curl command could
 // `request` as a command line for the curl tool, one option a line, or the
 // failure text when there is no request, no URL with a host, or no method.
 // Every text that is not plain is quoted and escaped, so that pasting the
-// command into a shell hands curl exactly these texts.
+// command into a shell, an interactive one with history expansion included,
+// hands curl exactly these texts.
 std::string makeCURLCommand(const std::optional<platform::URLRequest>& request, const CURLCommandContext& context);
 
 // What a session with `configuration` adds for `url`. The credentials are

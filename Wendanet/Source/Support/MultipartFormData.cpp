@@ -19,35 +19,33 @@ using Reason = MultipartEncodingFailureReason;
 
 constexpr std::string_view crlf = "\r\n";
 
-// A name as the quoted text of a Content-Disposition parameter: the three
-// characters that could end the quotes or the header line are
-// percent-encoded, as browsers do.
-std::string quotedParameter(std::string_view value) {
-  std::string quoted = "\"";
+// `value` with each of `characters` percent-encoded, as browsers do for the
+// texts that go into a part's headers: a line break in them would otherwise
+// start a header line of its own.
+std::string percentEncoding(std::string_view value, std::string_view characters) {
+  std::string encoded;
   for (char character : value) {
-    switch (character) {
-      case '"':
-        quoted += "%22";
-        break;
-      case '\r':
-        quoted += "%0D";
-        break;
-      case '\n':
-        quoted += "%0A";
-        break;
-      default:
-        quoted += character;
+    if (characters.find(character) == std::string_view::npos) {
+      encoded += character;
+    } else {
+      encoded += fmt::format("%{:02X}", static_cast<unsigned char>(character));
     }
   }
-  return quoted + '"';
+  return encoded;
 }
+
+constexpr std::string_view lineBreaks = "\r\n";
+
+// A name as the quoted text of a Content-Disposition parameter: the
+// characters that could end the quotes or the header line are encoded.
+std::string quotedParameter(std::string_view value) { return '"' + percentEncoding(value, "\"\r\n") + '"'; }
 
 HTTPHeaders contentHeaders(std::string_view name, const std::optional<std::string_view>& fileName,
                            const std::optional<std::string_view>& mimeType) {
   std::string disposition = "form-data; name=" + quotedParameter(name);
   if (fileName) disposition += "; filename=" + quotedParameter(*fileName);
   HTTPHeaders headers{HTTPHeader::contentDisposition(std::move(disposition))};
-  if (mimeType) headers.update(HTTPHeader::contentType(std::string(*mimeType)));
+  if (mimeType) headers.update(HTTPHeader::contentType(percentEncoding(*mimeType, lineBreaks)));
   return headers;
 }
 

@@ -88,6 +88,7 @@ TEST(ModelContainerTest, RowNumbersAreNotReusedAfterReopening) {
   container->mainContext()->insert(shelf);
   EXPECT_EQ(shelf->persistentModelID().primaryKey, 3);
   ASSERT_TRUE(container->mainContext()->save());
+  container.reset();
   EXPECT_EQ(fetchAll<Shelf>(*openShelves(file)->mainContext()).size(), 3u);
 }
 

@@ -9,9 +9,13 @@ namespace {
 class ModelContextTest : public ::testing::Test {
  protected:
   std::filesystem::path file() const { return scratch / "Store" / "Books.sqlite"; }
+  // As the next run of the program would: the store is closed first.
   std::shared_ptr<platform::ModelContext> reopen() {
+    context.reset();
+    container.reset();
     container = openShelves(file());
-    return container ? container->mainContext() : nullptr;
+    context = container ? container->mainContext() : nullptr;
+    return context;
   }
   void TearDown() override { container.reset(); }
 

@@ -104,3 +104,12 @@ TEST(ResponseHeaderParser, CountsTheLimitPerBlock) {
   EXPECT_EQ(feedAll(parser, {"HTTP/1.1 100 Continue\r\n", field, "\r\n"}), Outcome::needMore);
   EXPECT_EQ(feedAll(parser, {"HTTP/1.1 200 OK\r\n", field, "\r\n"}), Outcome::complete);
 }
+
+// A lone carriage return inside a line must not survive to split the field
+// when it is written out again.
+TEST(ResponseHeaderParser, ABareCarriageReturnInsideAFieldBecomesASpace) {
+  ResponseHeaderParser parser;
+  ASSERT_EQ(feedAll(parser, {"HTTP/1.1 200 OK\r\n", "X-A: one\rX-Injected: 1\r\n", "X-B: two\r\n", " \rmore\r\n", "\r\n"}),
+            Outcome::complete);
+  EXPECT_EQ(parser.fields(), (HTTPHeaderFields{{"X-A", "one X-Injected: 1"}, {"X-B", "two more"}}));
+}

@@ -31,6 +31,11 @@ TEST(WebSocketEndpoint, OtherSchemesAndURLsWithoutAHostAreRefused) {
   EXPECT_EQ(failureCode("http://example.test/"), -1002);
   EXPECT_EQ(failureCode("ftp://example.test/"), -1002);
   EXPECT_EQ(failureCode("ws:///path"), -1000);
+  // An escaped line break or space in the host would split the Host line.
+  for (const char* url : {"ws://a%0D%0AX-Injected%3A%201/", "ws://a%20b/"}) {
+    ASSERT_TRUE(URL::string(url)) << url;
+    EXPECT_EQ(failureCode(url), -1000) << url;
+  }
   EXPECT_EQ(static_cast<int>(errorAs<URLError>(webSocketEndpoint(std::nullopt).error())->code()), -1000);
 }
 

@@ -17,14 +17,18 @@ class RequestModelTest : public ::testing::Test {
   std::expected<std::shared_ptr<platform::ModelContainer>, platform::AnyError> open() {
     return platform::ModelContainer::open(platform::Schema::of<RequestTemplate, RequestFolder>(), file());
   }
+  // As the next run of the program would: the store is closed first.
   std::shared_ptr<platform::ModelContext> reopen() {
+    context.reset();
+    container.reset();
     auto opened = open();
     if (!opened) {
       ADD_FAILURE() << opened.error()->description();
       return nullptr;
     }
     container = *opened;
-    return container->mainContext();
+    context = container->mainContext();
+    return context;
   }
   template <class Model>
   std::vector<std::shared_ptr<Model>> all(const std::shared_ptr<platform::ModelContext>& from) {

@@ -1,3 +1,4 @@
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -123,8 +124,20 @@ TEST(JSONReader, KeepsKindsAndKeyOrder) {
   EXPECT_EQ(*object->find("huge"), JSONValue(18446744073709551616.0));
 }
 
+// Small and large objects look keys up differently; both must find
+// duplicates, whether the first one came before the object grew or after.
 TEST(JSONReader, ALaterDuplicateKeyWinsButKeepsTheFirstPosition) {
   EXPECT_EQ(write(read(R"({"a":1,"b":2,"a":3})")), R"({"a":3,"b":2})");
+  std::string wide = "{";
+  std::string expected = "{";
+  for (int key = 0; key < 20; ++key) {
+    wide += fmt::format(R"("k{}":{},)", key, key);
+    expected += fmt::format(R"({}"k{}":{})", key == 0 ? "" : ",", key, key == 3 || key == 15 ? -key : key);
+  }
+  wide += R"("k3":-3,"k15":-15})";
+  expected += "}";
+  EXPECT_EQ(write(read(wide)), expected);
+  EXPECT_EQ(*read(wide).as<JSONObject>()->find("k19"), JSONValue(19));
 }
 
 TEST(JSONReader, FragmentsAreReadOnlyWhenAllowed) {

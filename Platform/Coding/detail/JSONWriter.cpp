@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ranges>
 #include <vector>
 
 #include "Platform/Coding/detail/NumberText.h"
@@ -83,23 +84,29 @@ void JSONWriter::writeArray(const JSONArray& array, int depth) {
 }
 
 void JSONWriter::writeObject(const JSONObject& object, int depth) {
+  if (!options_.contains(Options::sortedKeys)) return writeEntries(object, depth);
   std::vector<const JSONObject::Entry*> entries;
   entries.reserve(object.size());
   for (const auto& entry : object) entries.push_back(&entry);
-  if (options_.contains(Options::sortedKeys)) {
-    // std::string compares bytes as unsigned, which for UTF-8 is code point order.
-    std::sort(entries.begin(), entries.end(), [](const auto* left, const auto* right) { return left->first < right->first; });
-  }
-  const bool pretty = options_.contains(Options::prettyPrinted);
+  // std::string compares bytes as unsigned, which for UTF-8 is code point order.
+  std::ranges::sort(entries, [](const auto* left, const auto* right) { return left->first < right->first; });
+  writeEntries(entries | std::views::transform([](const auto* entry) -> const auto& { return *entry; }), depth);
+}
+
+template <class Entries>
+void JSONWriter::writeEntries(const Entries& entries, int depth) {
+  const std::string_view separator = options_.contains(Options::prettyPrinted) ? " : " : ":";
   text_ += '{';
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (i != 0) text_ += ',';
+  bool first = true;
+  for (const auto& [key, member] : entries) {
+    if (!first) text_ += ',';
+    first = false;
     writeNewline(depth + 1);
-    writeString(entries[i]->first);
-    text_ += pretty ? " : " : ":";
-    writeValue(entries[i]->second, depth + 1);
+    writeString(key);
+    text_ += separator;
+    writeValue(member, depth + 1);
   }
-  if (!entries.empty()) writeNewline(depth);
+  if (!first) writeNewline(depth);
   text_ += '}';
 }
 

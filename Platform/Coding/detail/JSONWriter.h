@@ -24,6 +24,8 @@ class JSONWriter {
   void writeValue(const JSONValue& value, int depth);
   void writeArray(const JSONArray& array, int depth);
   void writeObject(const JSONObject& object, int depth);
+  template <class Entries>
+  void writeEntries(const Entries& entries, int depth);
   void writeString(std::string_view text);
   void writeNewline(int depth);
 

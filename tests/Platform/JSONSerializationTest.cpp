@@ -4,6 +4,9 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "Platform/Coding/JSONSerialization.h"
 
@@ -104,6 +107,22 @@ TEST(JSONValidity, NonFiniteNumbersBadTextAndScalarsAtTheTopAreInvalid) {
   } catch (const JSONSerializationError& error) {
     EXPECT_EQ(error.kind(), JSONSerializationError::Kind::unwritableValue);
     EXPECT_NE(error.description().find("nan"), std::string::npos) << error.description();
+  }
+  // Whatever makes a value invalid stops the writing too, however deep.
+  const std::vector<std::pair<JSONValue, std::string_view>> unwritable{
+      {JSONValue::object({{"ok", 1}, {"deep", JSONValue::array({std::numeric_limits<double>::infinity()})}}), "inf"},
+      {JSONValue::array({"fine", "\xff"}), "a string is not valid UTF-8"},
+      {JSONValue::object({{"\xc0\xaf", 1}}), "an object key is not valid UTF-8"},
+      {JSONValue(42), "fragments are not allowed"},
+  };
+  for (const auto& [value, message] : unwritable) {
+    try {
+      write(value, Options::sortedKeys);
+      ADD_FAILURE() << "written: " << message;
+    } catch (const JSONSerializationError& error) {
+      EXPECT_EQ(error.kind(), JSONSerializationError::Kind::unwritableValue);
+      EXPECT_NE(error.description().find(message), std::string::npos) << error.description();
+    }
   }
 }
 

@@ -45,8 +45,16 @@ std::optional<std::string> JSONWriter::problemBelow(const JSONValue& value) cons
 
 std::string JSONWriter::write(const JSONValue& value) {
   text_.clear();
+  invalid_ = false;
   writeValue(value, 0);
   return std::move(text_);
+}
+
+std::optional<std::string> JSONWriter::writeIfValid(const JSONValue& value) {
+  if (!value.isContainer() && !options_.contains(Options::fragmentsAllowed)) return std::nullopt;
+  std::string text = write(value);
+  if (invalid_) return std::nullopt;
+  return text;
 }
 
 void JSONWriter::writeValue(const JSONValue& value, int depth) {
@@ -60,8 +68,10 @@ void JSONWriter::writeValue(const JSONValue& value, int depth) {
         } else if constexpr (std::is_same_v<T, std::int64_t> || std::is_same_v<T, std::uint64_t>) {
           fmt::format_to(std::back_inserter(text_), "{}", content);
         } else if constexpr (std::is_same_v<T, double>) {
+          if (!std::isfinite(content)) invalid_ = true;
           text_ += jsonNumberText(content);
         } else if constexpr (std::is_same_v<T, std::string>) {
+          if (!isValidUTF8(content)) invalid_ = true;
           writeString(content);
         } else if constexpr (std::is_same_v<T, JSONArray>) {
           writeArray(content, depth);
@@ -102,6 +112,7 @@ void JSONWriter::writeEntries(const Entries& entries, int depth) {
     if (!first) text_ += ',';
     first = false;
     writeNewline(depth + 1);
+    if (!isValidUTF8(key)) invalid_ = true;
     writeString(key);
     text_ += separator;
     writeValue(member, depth + 1);

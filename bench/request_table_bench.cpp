@@ -26,6 +26,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include <fmt/core.h>
@@ -361,40 +362,34 @@ Result runQt(const std::string& url, Mode mode, int total) {
 }
 
 #if WENDALORE_BENCH_CPPREST
-// Its client keeps a pool of connections with no cap per host.
+// Its client keeps a pool of connections with no cap per host. Each of the
+// requests in flight is a worker waiting on its own chain of requests, the
+// SDK's own synchronous style, so no continuation ever nests in another.
 Result runRestSDK(const std::string& url, Mode mode, int total) {
   using namespace web::http;
   client::http_client client(utility::conversions::to_string_t(url));
   Recorder recorder(total);
   std::mutex mutex;
-  std::condition_variable finished;
-  std::function<void()> send = [&] {
-    std::unique_lock lock(mutex);
-    if (!recorder.claim()) return;
-    lock.unlock();
-    const auto sent = Clock::now();
-    client.request(methods::GET)
-        .then([](const http_response& response) {
-          return response.extract_string(true).then(
-              [status = response.status_code()](const utility::string_t& text) { return isExpected(status, text); });
-        })
-        .then([&, sent](pplx::task<bool> checked) {
-          bool ok = false;
-          try {
-            ok = checked.get();
-          } catch (const std::exception&) {
-          }
-          {
-            std::lock_guard guard(mutex);
-            recorder.complete(sent, ok);
-            if (recorder.done()) finished.notify_all();
-          }
-          send();
-        });
+  const auto work = [&] {
+    while (true) {
+      {
+        std::lock_guard lock(mutex);
+        if (!recorder.claim()) return;
+      }
+      const auto sent = Clock::now();
+      bool ok = false;
+      try {
+        const http_response response = client.request(methods::GET).get();
+        ok = isExpected(response.status_code(), response.extract_string(true).get());
+      } catch (const std::exception&) {
+      }
+      std::lock_guard lock(mutex);
+      recorder.complete(sent, ok);
+    }
   };
-  for (int index = 0; index < (mode == Mode::sequential ? 1 : inFlight); ++index) send();
-  std::unique_lock lock(mutex);
-  finished.wait_for(lock, std::chrono::minutes(10), [&] { return recorder.done(); });
+  std::vector<std::thread> workers;
+  for (int index = 0; index < (mode == Mode::sequential ? 1 : inFlight); ++index) workers.emplace_back(work);
+  for (auto& worker : workers) worker.join();
   return recorder.finish();
 }
 #endif
@@ -422,6 +417,10 @@ void printRows(std::string_view title, const std::vector<Row>& rows) {
   const auto& ours = rows.front().result;
   for (std::size_t peer = 1; peer < rows.size(); ++peer) {
     const auto& theirs = rows[peer].result;
+    if (theirs.requests == 0 || theirs.failures != 0) {
+      fmt::print("  {}: no ratio, its run failed\n", rows[peer].client);
+      continue;
+    }
     const auto perRequest = [](const Result& result, double total) { return total / std::max(result.requests, 1); };
     fmt::print("  {} / {}: time {:.2f}x, CPU {:.2f}x\n", rows.front().client, rows[peer].client,
                perRequest(ours, ours.seconds) / perRequest(theirs, theirs.seconds),

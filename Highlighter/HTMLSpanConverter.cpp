@@ -1,6 +1,9 @@
 #include "Highlighter/HTMLSpanConverter.h"
 
 #include <algorithm>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "Highlighter/HTMLUtils.h"
 #include "Platform/Text/UTF16.h"
@@ -20,16 +23,12 @@ bool isAlphanumeric(char16_t unit) {
   return (unit >= u'a' && unit <= u'z') || (unit >= u'A' && unit <= u'Z') || (unit >= u'0' && unit <= u'9');
 }
 
-struct Entity {
-  std::size_t start;
-  std::size_t end;
-  std::u16string replacement;
-};
-
-// The entities of `text` in order, as the pattern "&#?[a-zA-Z0-9]+?;" finds
-// them, with their replacements; unknown ones are left out.
-std::vector<Entity> findEntities(std::u16string_view text) {
-  std::vector<Entity> entities;
+// Appends `text` with each character entity, as the pattern
+// "&#?[a-zA-Z0-9]+?;" finds them, replaced by its character; unknown
+// entities stay as they are. The script escapes the code's "&" itself, so
+// an entity never reaches across a tag.
+void appendDecoded(AttributedString& result, std::u16string_view text, const platform::TextAttributes& attributes) {
+  std::size_t copied = 0;
   for (auto amp = text.find(u'&'); amp != std::u16string_view::npos; amp = text.find(u'&', amp)) {
     std::size_t position = amp + 1;
     if (position < text.size() && text[position] == u'#') ++position;
@@ -39,20 +38,65 @@ std::vector<Entity> findEntities(std::u16string_view text) {
       ++amp;
       continue;
     }
-    if (auto replacement = HTMLUtils::decode(text.substr(amp, position + 1 - amp))) {
-      entities.push_back({amp, position + 1, std::move(*replacement)});
+    if (const auto replacement = HTMLUtils::decode(text.substr(amp, position + 1 - amp))) {
+      result.append(text.substr(copied, amp - copied), attributes);
+      result.append(*replacement, attributes);
+      copied = position + 1;
     }
     amp = position + 1;
   }
-  return entities;
+  result.append(text.substr(copied), attributes);
 }
+
+// The attributes for the open classes, asked of the theme once per distinct
+// stack of classes: a body repeats the same few stacks many times over.
+class StyleStack {
+ public:
+  explicit StyleStack(const Theme& theme) : theme_(theme) {}
+
+  void push(std::string name) {
+    keyLengths_.push_back(key_.size());
+    // No class name holds a NUL, so different stacks never share a key.
+    key_ += '\0';
+    key_ += name;
+    classes_.push_back(std::move(name));
+    current_ = nullptr;
+  }
+
+  // The base class stays, so stray ends never unstyle the text.
+  void pop() {
+    if (classes_.size() == 1) return;
+    classes_.pop_back();
+    key_.resize(keyLengths_.back());
+    keyLengths_.pop_back();
+    current_ = nullptr;
+  }
+
+  const platform::TextAttributes& attributes() {
+    if (!current_) {
+      auto [found, added] = known_.try_emplace(key_);
+      if (added) found->second = theme_.attributesForStyles(classes_);
+      current_ = &found->second;
+    }
+    return *current_;
+  }
+
+ private:
+  const Theme& theme_;
+  std::vector<std::string> classes_{"hljs"};
+  std::string key_ = "hljs";
+  std::vector<std::size_t> keyLengths_;
+  // Nodes stay put as the map grows, so `current_` stays valid.
+  std::unordered_map<std::string, platform::TextAttributes> known_;
+  const platform::TextAttributes* current_ = nullptr;
+};
 
 }  // namespace
 
 AttributedString HTMLSpanConverter::convert(std::u16string_view html) const {
   AttributedString result;
-  std::vector<std::string> classes{"hljs"};
-  const auto append = [&](std::u16string_view text) { result.append(theme_.applyStyleToString(text, classes)); };
+  StyleStack styles(theme_);
+  const auto append = [&](std::u16string_view text) { appendDecoded(result, text, styles.attributes()); };
 
   std::size_t position = 0;
   while (position < html.size()) {
@@ -67,40 +111,13 @@ AttributedString HTMLSpanConverter::convert(std::u16string_view html) const {
     } else if (html[position] == u's') {
       position = std::min(position + spanStart.size(), html.size());
       const auto close = std::min(html.find(spanStartClose, position), html.size());
-      classes.push_back(platform::utf8FromUTF16(html.substr(position, close - position)));
+      styles.push(platform::utf8FromUTF16(html.substr(position, close - position)));
       position = std::min(close + spanStartClose.size(), html.size());
     } else if (html[position] == u'/') {
       position = std::min(position + spanEnd.size(), html.size());
-      // The base class stays, so stray ends never unstyle the text.
-      if (classes.size() > 1) classes.pop_back();
+      styles.pop();
     } else {
       append(htmlStart);
-    }
-  }
-  return decodeEntities(result);
-}
-
-AttributedString HTMLSpanConverter::decodeEntities(const AttributedString& text) {
-  const std::u16string_view characters = text.characters();
-  const auto entities = findEntities(characters);
-  if (entities.empty()) return text;
-
-  // One pass over the runs: an entity may reach into the runs after the one
-  // holding its "&".
-  AttributedString result;
-  auto entity = entities.begin();
-  std::size_t position = 0;
-  for (const auto& run : text.runs()) {
-    while (position < run.range.end()) {
-      if (entity != entities.end() && entity->start < run.range.end()) {
-        result.append(characters.substr(position, entity->start - position), run.attributes);
-        result.append(entity->replacement, run.attributes);
-        position = entity->end;
-        ++entity;
-      } else {
-        result.append(characters.substr(position, run.range.end() - position), run.attributes);
-        position = run.range.end();
-      }
     }
   }
   return result;

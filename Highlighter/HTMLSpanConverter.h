@@ -1,8 +1,6 @@
 #pragma once
 
-#include <string>
 #include <string_view>
-#include <vector>
 
 #include "Highlighter/Theme.h"
 #include "Platform/Text/AttributedString.h"
@@ -21,10 +19,6 @@ class HTMLSpanConverter {
   platform::AttributedString convert(std::u16string_view html) const;
 
  private:
-  // Replaces each character entity by its character, which takes the
-  // attributes of the entity's first character; unknown entities stay.
-  static platform::AttributedString decodeEntities(const platform::AttributedString& text);
-
   const Theme& theme_;
 };
 

@@ -133,6 +133,10 @@ void Theme::setCodeFont(const Font& font) {
 }
 
 AttributedString Theme::applyStyleToString(std::u16string_view text, const std::vector<std::string>& styleList) const {
+  return AttributedString(std::u16string(text), attributesForStyles(styleList));
+}
+
+TextAttributes Theme::attributesForStyles(const std::vector<std::string>& styleList) const {
   std::scoped_lock lock(mutex_);
   TextAttributes attributes;
   attributes.font = codeFont_;
@@ -173,7 +177,7 @@ AttributedString Theme::applyStyleToString(std::u16string_view text, const std::
       }
     }
   }
-  return AttributedString(std::u16string(text), std::move(attributes));
+  return attributes;
 }
 
 std::map<std::string, Theme::Properties> Theme::stripTheme(const std::string& themeString) {

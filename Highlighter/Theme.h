@@ -49,6 +49,9 @@ class Theme {
   // `text` in the code font with the attributes of the classes of
   // `styleList` (outermost first), inner classes overriding outer ones.
   platform::AttributedString applyStyleToString(std::u16string_view text, const std::vector<std::string>& styleList) const;
+  // The attributes applyStyleToString gives, for callers that style many
+  // runs with the same classes and append them themselves.
+  platform::TextAttributes attributesForStyles(const std::vector<std::string>& styleList) const;
 
   // Exposed for tests: a colour as theme sheets write it.
   static platform::Color colorWithHexString(std::string_view text);

@@ -1,10 +1,13 @@
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "Platform/Coding/JSONDecoder.h"
 #include "Platform/Coding/JSONEncoder.h"
+#include "Platform/Coding/JSONSerialization.h"
 
 using namespace platform;
 
@@ -43,6 +46,33 @@ static void PrettyPrintResponseBody(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(body.size()));
 }
 BENCHMARK(PrettyPrintResponseBody)->Arg(10'000);
+
+// The same read and pretty-printed write, timed beside nlohmann's own parse
+// and dump of the same text in the same iterations: `ratio` is ours over
+// its.
+static void PrettyPrintAgainstNlohmann(benchmark::State& state) {
+  const Data body = JSONEncoder().encode(items(state.range(0)));
+  const std::string_view text = body.view();
+  double ours = 0;
+  double theirs = 0;
+  const auto timed = [](auto&& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  };
+  for (auto _ : state) {
+    const double seconds = timed([&] {
+      const JSONValue value = JSONSerialization::jsonObject(body);
+      benchmark::DoNotOptimize(JSONSerialization::data(value, JSONSerialization::WritingOptions::prettyPrinted));
+    });
+    theirs += timed([&] { benchmark::DoNotOptimize(nlohmann::json::parse(text).dump(2)); });
+    state.SetIterationTime(seconds);
+    ours += seconds;
+  }
+  state.counters["ratio"] = ours / theirs;
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(body.size()));
+}
+BENCHMARK(PrettyPrintAgainstNlohmann)->Arg(10'000)->UseManualTime();
 
 static void EncodeRecords(benchmark::State& state) {
   const auto values = items(state.range(0));

@@ -11,11 +11,10 @@ bool JSONSerialization::isValidJSONObject(const JSONValue& value, WritingOptions
 
 Data JSONSerialization::data(const JSONValue& value, WritingOptions options) {
   detail::JSONWriter writer(options);
-  if (auto problem = writer.problem(value)) {
-    throw JSONSerializationError(JSONSerializationError::Kind::unwritableValue, std::move(*problem));
-  }
-  const std::string text = writer.write(value);
-  return Data(text.data(), text.size());
+  const auto text = writer.writeIfValid(value);
+  // The tree is walked again only to say what is wrong with it.
+  if (!text) throw JSONSerializationError(JSONSerializationError::Kind::unwritableValue, *writer.problem(value));
+  return Data(text->data(), text->size());
 }
 
 JSONValue JSONSerialization::jsonObject(const Data& data, ReadingOptions options) {

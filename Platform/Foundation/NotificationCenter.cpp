@@ -26,6 +26,14 @@ void NotificationCenter::removeObserver(ObserverToken token) {
   observers_.erase(token.id);
 }
 
+bool NotificationCenter::hasObserver(std::string_view name) const {
+  std::lock_guard lock(mutex_);
+  for (const auto& entry : observers_) {
+    if (!entry.second.name || *entry.second.name == name) return true;
+  }
+  return false;
+}
+
 std::shared_ptr<const NotificationCenter::Handler> NotificationCenter::handlerIfStillObserving(std::uint64_t id) const {
   std::lock_guard lock(mutex_);
   auto found = observers_.find(id);

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -56,6 +57,9 @@ class NotificationCenter {
   // Stops delivery, also for the rest of a post that is delivering right
   // now (an observer may remove one that comes after it).
   void removeObserver(ObserverToken token);
+  // Whether a post named `name` would reach an observer right now, so that
+  // a poster that has to go out of its way to post can skip it.
+  bool hasObserver(std::string_view name) const;
 
   void post(const Notification& notification);
   void post(std::string name, std::shared_ptr<void> object = nullptr, std::optional<UserInfo> userInfo = std::nullopt);

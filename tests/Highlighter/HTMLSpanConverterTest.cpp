@@ -37,6 +37,10 @@ TEST_F(HTMLSpanConverterTest, SpansStyleTheirTextWithEveryOpenClass) {
   // The inner class wins over the outer one; the outer resumes after it.
   EXPECT_EQ(runs(convert(u"<span class=\"hljs-keyword\">a<span class=\"hljs-title\">b</span>c</span>d")),
             (Runs{{"a", keyword}, {"b", title}, {"c", keyword}, {"d", base}}));
+  // Stacks met again, deeper or after others, keep their own styles.
+  EXPECT_EQ(runs(convert(u"<span class=\"hljs-title\">a</span>b<span class=\"hljs-keyword\">c<span class=\"hljs-title\">"
+                         u"d</span></span>f<span class=\"hljs-title\">e</span>")),
+            (Runs{{"a", title}, {"b", base}, {"c", keyword}, {"d", title}, {"f", base}, {"e", title}}));
   EXPECT_EQ(runs(convert(u"plain text")), (Runs{{"plain text", base}}));
   EXPECT_EQ(convert(u"").length(), 0u);
   EXPECT_EQ(convert(u"").runs().size(), 0u);

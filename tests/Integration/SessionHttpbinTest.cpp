@@ -1,14 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <future>
 #include <map>
 #include <string>
+#include <thread>
 #include <tuple>
+#include <vector>
 
 #include "Platform/Coding/CodingFields.h"
+#include "Platform/Dispatch/RunLoop.h"
+#include "Wendanet/Source/Core/WendanetNotifications.h"
 #include "Wendanet/Source/Core/JSONParameterEncoder.h"
 #include "Wendanet/Source/Core/Never.h"
 #include "Wendanet/Source/Core/Session.h"
@@ -222,4 +227,74 @@ TEST_F(SessionHttpbin, ARequestMadeAfterItsURLSessionWasInvalidatedEndsAtOnce) {
   const auto response = refused.get();
   ASSERT_TRUE(response.error());
   EXPECT_TRUE(response.error()->isSessionInvalidated()) << response.error()->errorDescription();
+}
+
+namespace {
+
+// Requests in flight at once, enough for their events to interleave.
+constexpr int concurrentRequests = 24;
+
+std::vector<std::shared_ptr<DataRequest>> sendConcurrently(Session& session,
+                                                           const std::shared_ptr<platform::DispatchQueue>& handlers,
+                                                           std::vector<int>& completions, std::atomic<int>& done) {
+  completions.assign(concurrentRequests, 0);
+  std::vector<std::shared_ptr<DataRequest>> requests;
+  for (int index = 0; index < concurrentRequests; ++index) {
+    auto request = session.requestWithParameters(
+        std::make_shared<ConvertibleString>(testservers::HttpbinServer::shared().baseURL() + "/get"));
+    request->responseData(handlers, [&completions, &done, index](const DataResponse<platform::Data>& response) {
+      EXPECT_EQ(response.error(), std::nullopt);
+      ++completions[static_cast<std::size_t>(index)];
+      ++done;
+    });
+    requests.push_back(std::move(request));
+  }
+  return requests;
+}
+
+}  // namespace
+
+// With nobody observing the notifications, nothing of a request may wait on
+// the main queue, which no one runs here: each request is gone once done.
+TEST_F(SessionHttpbin, UnobservedRequestsAreReleasedOnceCompleteWithoutAMainLoop) {
+  std::vector<int> completions;
+  std::atomic<int> done = 0;
+  std::vector<std::weak_ptr<DataRequest>> sent;
+  for (const auto& request : sendConcurrently(*session, handlers, completions, done)) sent.emplace_back(request);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  const auto released = [&] {
+    return std::ranges::all_of(sent, [](const auto& request) { return request.expired(); });
+  };
+  while ((done.load() < concurrentRequests || !released()) && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  handlers->sync([] {});
+  EXPECT_EQ(completions, std::vector<int>(concurrentRequests, 1));
+  EXPECT_TRUE(released());
+}
+
+// Observed, every request still tells its whole story in order, once.
+TEST_F(SessionHttpbin, ObservedConcurrentRequestsEachNotifyInOrderOnce) {
+  const auto center = platform::NotificationCenter::defaultCenter();
+  std::map<const Request*, std::vector<std::string>> heard;
+  const auto observer = center->addObserver(std::nullopt, nullptr, [&](const platform::Notification& notification) {
+    if (const auto request = notificationRequest(notification)) {
+      heard[request.get()].push_back(notification.name.substr(notification.name.rfind('.') + 1));
+    }
+  });
+  std::vector<int> completions;
+  std::atomic<int> done = 0;
+  const auto requests = sendConcurrently(*session, handlers, completions, done);
+  const auto allHeard = [&] {
+    return done.load() == concurrentRequests &&
+           std::ranges::all_of(requests, [&](const auto& request) { return heard[request.get()].size() == 4; });
+  };
+  platform::RunLoop::main().runUntil(allHeard, std::chrono::seconds(60));
+  platform::RunLoop::main().runPending();
+  center->removeObserver(observer);
+  EXPECT_EQ(completions, std::vector<int>(concurrentRequests, 1));
+  for (const auto& request : requests) {
+    EXPECT_EQ(heard[request.get()],
+              (std::vector<std::string>{"didResume", "didResumeTask", "didCompleteTask", "didFinish"}));
+  }
 }

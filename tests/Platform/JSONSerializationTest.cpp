@@ -1,8 +1,12 @@
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "Platform/Coding/JSONSerialization.h"
 
@@ -113,6 +117,22 @@ TEST(JSONValidity, NonFiniteNumbersBadTextAndScalarsAtTheTopAreInvalid) {
     EXPECT_EQ(error.kind(), JSONSerializationError::Kind::unwritableValue);
     EXPECT_NE(error.description().find("nan"), std::string::npos) << error.description();
   }
+  // Whatever makes a value invalid stops the writing too, however deep.
+  const std::vector<std::pair<JSONValue, std::string_view>> unwritable{
+      {JSONValue::object({{"ok", 1}, {"deep", JSONValue::array({std::numeric_limits<double>::infinity()})}}), "inf"},
+      {JSONValue::array({"fine", "\xff"}), "a string is not valid UTF-8"},
+      {JSONValue::object({{"\xc0\xaf", 1}}), "an object key is not valid UTF-8"},
+      {JSONValue(42), "fragments are not allowed"},
+  };
+  for (const auto& [value, message] : unwritable) {
+    try {
+      write(value, Options::sortedKeys);
+      ADD_FAILURE() << "written: " << message;
+    } catch (const JSONSerializationError& error) {
+      EXPECT_EQ(error.kind(), JSONSerializationError::Kind::unwritableValue);
+      EXPECT_NE(error.description().find(message), std::string::npos) << error.description();
+    }
+  }
 }
 
 TEST(JSONReader, KeepsKindsAndKeyOrder) {
@@ -132,8 +152,20 @@ TEST(JSONReader, KeepsKindsAndKeyOrder) {
   EXPECT_EQ(*object->find("huge"), JSONValue(18446744073709551616.0));
 }
 
+// Small and large objects look keys up differently; both must find
+// duplicates, whether the first one came before the object grew or after.
 TEST(JSONReader, ALaterDuplicateKeyWinsButKeepsTheFirstPosition) {
   EXPECT_EQ(write(read(R"({"a":1,"b":2,"a":3})")), R"({"a":3,"b":2})");
+  std::string wide = "{";
+  std::string expected = "{";
+  for (int key = 0; key < 20; ++key) {
+    wide += fmt::format(R"("k{}":{},)", key, key);
+    expected += fmt::format(R"({}"k{}":{})", key == 0 ? "" : ",", key, key == 3 || key == 15 ? -key : key);
+  }
+  wide += R"("k3":-3,"k15":-15})";
+  expected += "}";
+  EXPECT_EQ(write(read(wide)), expected);
+  EXPECT_EQ(*read(wide).as<JSONObject>()->find("k19"), JSONValue(19));
 }
 
 TEST(JSONReader, FragmentsAreReadOnlyWhenAllowed) {

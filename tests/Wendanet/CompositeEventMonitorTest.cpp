@@ -57,6 +57,31 @@ TEST(CompositeEventMonitor, CapturesTheArgumentsOncePerEventForAllMonitors) {
   EXPECT_EQ(response.use_count(), 1);
 }
 
+// A monitor nobody observes must not hold the arguments (and with them the
+// request) in a block on a queue that may never run.
+TEST(CompositeEventMonitor, AnUnobservedMonitorIsHandedNothing) {
+  class Unobserved final : public RecordingMonitor {
+   public:
+    using RecordingMonitor::RecordingMonitor;
+    bool isObserved() const override { return false; }
+  };
+  const auto queue = serialQueue("unobserved");
+  const auto response = platform::HTTPURLResponse::make(*platform::URL::string("https://h/"), 200, {});
+  const auto unobserved = std::make_shared<Unobserved>(queue);
+  const auto observed = std::make_shared<RecordingMonitor>(queue);
+  {
+    QueueGate gate(*queue);
+    raiseValidation(*CompositeEventMonitor::make(queue, {unobserved}), response);
+    EXPECT_EQ(response.use_count(), 1);
+    const auto mixed = CompositeEventMonitor::make(queue, {unobserved, observed});
+    EXPECT_TRUE(mixed->isObserved());
+    mixed->requestDidFinish(nullptr);
+  }
+  drain(*queue);
+  EXPECT_EQ(unobserved->events(), std::vector<std::string>{});
+  EXPECT_EQ(observed->events(), std::vector<std::string>{"finish"});
+}
+
 TEST(CompositeEventMonitor, AMonitorListedTwiceReceivesEveryEventTwiceInListOrder) {
   const auto queue = serialQueue("monitor");
   const auto monitor = std::make_shared<RecordingMonitor>(queue);

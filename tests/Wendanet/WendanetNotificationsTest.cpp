@@ -61,3 +61,22 @@ TEST_F(RequestFixture, StateEventsArePostedOnTheMainQueue) {
   center->removeObserver(observer);
   EXPECT_EQ(log->take(), (Lines{"didResume", "didResumeTask", "didCompleteTask", "didFinish"}));
 }
+
+// Observed only while someone could hear one of its notifications.
+TEST(WendanetNotifications, IsObservedOnlyWhileSomeoneListensForItsNames) {
+  const auto center = platform::NotificationCenter::defaultCenter();
+  const auto monitor = WendanetNotifications::make();
+  EXPECT_FALSE(monitor->isObserved());
+  const std::vector<std::pair<std::optional<std::string>, bool>> cases{
+      {std::nullopt, true},
+      {std::string(Request::didFinishNotification), true},
+      {std::string(Request::didCancelTaskNotification), true},
+      {std::string("org.other.notification"), false},
+  };
+  for (const auto& [name, observed] : cases) {
+    const auto token = center->addObserver(name, nullptr, [](const platform::Notification&) {});
+    EXPECT_EQ(monitor->isObserved(), observed) << name.value_or("any name");
+    center->removeObserver(token);
+  }
+  EXPECT_FALSE(monitor->isObserved());
+}

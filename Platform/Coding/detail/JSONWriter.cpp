@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ranges>
 #include <vector>
 
 #include "Platform/Coding/detail/NumberText.h"
@@ -44,8 +45,16 @@ std::optional<std::string> JSONWriter::problemBelow(const JSONValue& value) cons
 
 std::string JSONWriter::write(const JSONValue& value) {
   text_.clear();
+  invalid_ = false;
   writeValue(value, 0);
   return std::move(text_);
+}
+
+std::optional<std::string> JSONWriter::writeIfValid(const JSONValue& value) {
+  if (!value.isContainer() && !options_.contains(Options::fragmentsAllowed)) return std::nullopt;
+  std::string text = write(value);
+  if (invalid_) return std::nullopt;
+  return text;
 }
 
 void JSONWriter::writeValue(const JSONValue& value, int depth) {
@@ -59,8 +68,10 @@ void JSONWriter::writeValue(const JSONValue& value, int depth) {
         } else if constexpr (std::is_same_v<T, std::int64_t> || std::is_same_v<T, std::uint64_t>) {
           fmt::format_to(std::back_inserter(text_), "{}", content);
         } else if constexpr (std::is_same_v<T, double>) {
+          if (!std::isfinite(content)) invalid_ = true;
           text_ += jsonNumberText(content);
         } else if constexpr (std::is_same_v<T, std::string>) {
+          if (!isValidUTF8(content)) invalid_ = true;
           writeString(content);
         } else if constexpr (std::is_same_v<T, JSONArray>) {
           writeArray(content, depth);
@@ -83,23 +94,30 @@ void JSONWriter::writeArray(const JSONArray& array, int depth) {
 }
 
 void JSONWriter::writeObject(const JSONObject& object, int depth) {
+  if (!options_.contains(Options::sortedKeys)) return writeEntries(object, depth);
   std::vector<const JSONObject::Entry*> entries;
   entries.reserve(object.size());
   for (const auto& entry : object) entries.push_back(&entry);
-  if (options_.contains(Options::sortedKeys)) {
-    // std::string compares bytes as unsigned, which for UTF-8 is code point order.
-    std::sort(entries.begin(), entries.end(), [](const auto* left, const auto* right) { return left->first < right->first; });
-  }
-  const bool pretty = options_.contains(Options::prettyPrinted);
+  // std::string compares bytes as unsigned, which for UTF-8 is code point order.
+  std::ranges::sort(entries, [](const auto* left, const auto* right) { return left->first < right->first; });
+  writeEntries(entries | std::views::transform([](const auto* entry) -> const auto& { return *entry; }), depth);
+}
+
+template <class Entries>
+void JSONWriter::writeEntries(const Entries& entries, int depth) {
+  const std::string_view separator = options_.contains(Options::prettyPrinted) ? " : " : ":";
   text_ += '{';
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (i != 0) text_ += ',';
+  bool first = true;
+  for (const auto& [key, member] : entries) {
+    if (!first) text_ += ',';
+    first = false;
     writeNewline(depth + 1);
-    writeString(entries[i]->first);
-    text_ += pretty ? " : " : ":";
-    writeValue(entries[i]->second, depth + 1);
+    if (!isValidUTF8(key)) invalid_ = true;
+    writeString(key);
+    text_ += separator;
+    writeValue(member, depth + 1);
   }
-  if (!entries.empty()) writeNewline(depth);
+  if (!first) writeNewline(depth);
   text_ += '}';
 }
 

@@ -18,17 +18,24 @@ class JSONWriter {
 
   // The text of a value for which problem() found nothing.
   std::string write(const JSONValue& value);
+  // The text of the value, or nothing when problem() would find one: the
+  // checks ride along with the writing instead of walking the tree twice.
+  std::optional<std::string> writeIfValid(const JSONValue& value);
 
  private:
   std::optional<std::string> problemBelow(const JSONValue& value) const;
   void writeValue(const JSONValue& value, int depth);
   void writeArray(const JSONArray& array, int depth);
   void writeObject(const JSONObject& object, int depth);
+  template <class Entries>
+  void writeEntries(const Entries& entries, int depth);
   void writeString(std::string_view text);
   void writeNewline(int depth);
 
   JSONSerialization::WritingOptions options_;
   std::string text_;
+  // Set on meeting what problem() would report.
+  bool invalid_ = false;
 };
 
 }  // namespace platform::detail

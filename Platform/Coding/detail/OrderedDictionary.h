@@ -11,8 +11,9 @@
 
 namespace platform::detail {
 
-// Text keys to values, iterated in first-insertion order, with lookups by
-// hash so that large objects stay cheap to fill and to read.
+// Text keys to values, iterated in first-insertion order. Small objects,
+// most of any document, are searched in place; past a few keys lookups go
+// by hash, so that large objects stay cheap to fill and to read.
 template <class Value>
 class OrderedDictionary {
  public:
@@ -33,6 +34,12 @@ class OrderedDictionary {
   iterator end() { return entries_.end(); }
 
   const Value* find(std::string_view key) const {
+    if (index_.empty()) {
+      for (const auto& entry : entries_) {
+        if (entry.first == key) return &entry.second;
+      }
+      return nullptr;
+    }
     const auto found = index_.find(key);
     return found == index_.end() ? nullptr : &entries_[found->second].second;
   }
@@ -44,7 +51,14 @@ class OrderedDictionary {
   // A key already present keeps its position and takes the new value.
   Value& set(std::string key, Value value) {
     if (Value* existing = find(key)) return *existing = std::move(value);
-    index_.emplace(key, entries_.size());
+    if (entries_.size() >= searchedInPlace) {
+      if (index_.empty()) {
+        for (std::size_t position = 0; position < entries_.size(); ++position) {
+          index_.emplace(entries_[position].first, position);
+        }
+      }
+      index_.emplace(key, entries_.size());
+    }
     return entries_.emplace_back(std::move(key), std::move(value)).second;
   }
 
@@ -54,6 +68,8 @@ class OrderedDictionary {
   }
 
  private:
+  static constexpr std::size_t searchedInPlace = 8;
+
   struct KeyHash {
     using is_transparent = void;
     std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }

@@ -1,5 +1,6 @@
 #include "Wendanet/Source/Core/CompositeEventMonitor.h"
 
+#include <algorithm>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -21,22 +22,29 @@ std::vector<std::shared_ptr<EventMonitor>> CompositeEventMonitor::monitors() con
   return monitors_.read([](const std::vector<std::shared_ptr<EventMonitor>>& monitors) { return monitors; });
 }
 
+bool CompositeEventMonitor::isObserved() const {
+  return monitors_.read([](const std::vector<std::shared_ptr<EventMonitor>>& monitors) {
+    return std::ranges::any_of(monitors, [](const auto& monitor) { return monitor->isObserved(); });
+  });
+}
+
 template <class... Parameters, class... Arguments>
 void CompositeEventMonitor::forward(void (EventMonitor::*event)(Parameters...), const Arguments&... arguments) {
   if (!hasMonitors_) return;
-  performEvent(std::make_shared<const Event>(
-      [event, captured = std::tuple<std::decay_t<Parameters>...>(arguments...)](EventMonitor& monitor) {
-        std::apply([&](const auto&... values) { (monitor.*event)(values...); }, captured);
-      }));
-}
-
-void CompositeEventMonitor::performEvent(std::shared_ptr<const Event> event) {
+  std::shared_ptr<const Event> captured;
   // `write` gives the list in place, without a copy; nothing changes it.
   monitors_.write([&](const std::vector<std::shared_ptr<EventMonitor>>& monitors) {
     for (const auto& monitor : monitors) {
+      if (!monitor->isObserved()) continue;
+      if (!captured) {
+        captured = std::make_shared<const Event>(
+            [event, values = std::tuple<std::decay_t<Parameters>...>(arguments...)](EventMonitor& target) {
+              std::apply([&](const auto&... value) { (target.*event)(value...); }, values);
+            });
+      }
       auto queue = monitor->queue();
       if (!queue) queue = platform::DispatchQueue::main();
-      queue->async([monitor, event] { (*event)(*monitor); });
+      queue->async([monitor, captured] { (*captured)(*monitor); });
     }
   });
 }

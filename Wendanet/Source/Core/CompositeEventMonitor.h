@@ -16,7 +16,7 @@ namespace wendanet {
 // of one event happens under one lock, so every monitor sees all events in
 // the same order; nothing runs inside the raiser's call, and the raiser
 // never waits. The arguments are copied once per event, and not at all when
-// there are no monitors.
+// no monitor is observed.
 class CompositeEventMonitor final : public EventMonitor {
  public:
   static std::shared_ptr<CompositeEventMonitor> make(std::shared_ptr<platform::DispatchQueue> queue,
@@ -26,6 +26,8 @@ class CompositeEventMonitor final : public EventMonitor {
   // another composite's member; its own fan-out never uses it.
   std::shared_ptr<platform::DispatchQueue> queue() const override;
   std::vector<std::shared_ptr<EventMonitor>> monitors() const;
+  // True when any member is.
+  bool isObserved() const override;
 
 #define WENDANET_OVERRIDE_EVENT(name, parameters, arguments) void name parameters override;
   WENDANET_EVENT_MONITOR_EVENTS(WENDANET_OVERRIDE_EVENT, WENDANET_OVERRIDE_EVENT)
@@ -37,11 +39,10 @@ class CompositeEventMonitor final : public EventMonitor {
   CompositeEventMonitor(std::shared_ptr<platform::DispatchQueue> queue,
                         std::vector<std::shared_ptr<EventMonitor>> monitors);
 
-  // Captures the arguments once and raises `event` with them on every
-  // monitor.
+  // Captures the arguments once, on meeting the first observed monitor,
+  // and raises `event` with them on every observed monitor.
   template <class... Parameters, class... Arguments>
   void forward(void (EventMonitor::*event)(Parameters...), const Arguments&... arguments);
-  void performEvent(std::shared_ptr<const Event> event);
 
   const std::shared_ptr<platform::DispatchQueue> queue_;
   // The list never changes, so whether it is empty is known without the lock.

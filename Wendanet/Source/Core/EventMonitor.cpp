@@ -12,6 +12,8 @@ void ignore(const Arguments&...) {}
 
 std::shared_ptr<platform::DispatchQueue> EventMonitor::queue() const { return platform::DispatchQueue::main(); }
 
+bool EventMonitor::isObserved() const { return true; }
+
 #define WENDANET_IGNORE_EVENT(name, parameters, arguments) \
   void EventMonitor::name parameters { ignore arguments; }
 WENDANET_EVENT_MONITOR_EVENTS(WENDANET_IGNORE_EVENT, WENDANET_IGNORE_EVENT)

@@ -44,6 +44,10 @@ class EventMonitor {
 
   // Where the monitor wants its events; the main queue unless overridden.
   virtual std::shared_ptr<platform::DispatchQueue> queue() const;
+  // Whether anyone can see what the monitor does with its events right now.
+  // A monitor that says no is handed nothing: its events would only queue
+  // work, and keep their requests alive, on a queue that may never drain.
+  virtual bool isObserved() const;
 
   // The events, as listed in EventMonitorEvents.h.
 #define WENDANET_DECLARE_EVENT(name, parameters, arguments) virtual void name parameters;

@@ -1,5 +1,7 @@
 #include "Wendanet/Source/Core/WendanetNotifications.h"
 
+#include <algorithm>
+#include <array>
 #include <string>
 
 namespace wendanet {
@@ -24,6 +26,15 @@ void postRequestNotification(platform::NotificationCenter& center, std::string_v
 
 std::shared_ptr<WendanetNotifications> WendanetNotifications::make() {
   return std::shared_ptr<WendanetNotifications>(new WendanetNotifications());
+}
+
+bool WendanetNotifications::isObserved() const {
+  static constexpr std::array names{
+      Request::didResumeNotification,     Request::didSuspendNotification,     Request::didCancelNotification,
+      Request::didFinishNotification,     Request::didResumeTaskNotification,  Request::didSuspendTaskNotification,
+      Request::didCancelTaskNotification, Request::didCompleteTaskNotification};
+  const auto& center = *platform::NotificationCenter::defaultCenter();
+  return std::ranges::any_of(names, [&](std::string_view name) { return center.hasObserver(name); });
 }
 
 void WendanetNotifications::requestDidResume(const std::shared_ptr<Request>& request) {

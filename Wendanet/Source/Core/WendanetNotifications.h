@@ -26,10 +26,13 @@ void postRequestNotification(platform::NotificationCenter& center, std::string_v
 // task's resume, suspend, cancel and completion, into notifications posted
 // through the default notification centre. It takes its events on the main
 // queue, so observers hear of them on the main thread, possibly after the
-// request has moved on. Every other event is ignored.
+// request has moved on. Every other event is ignored, and so is every
+// event while the default centre has no observer of these names.
 class WendanetNotifications final : public EventMonitor {
  public:
   static std::shared_ptr<WendanetNotifications> make();
+
+  bool isObserved() const override;
 
   void requestDidResume(const std::shared_ptr<Request>& request) override;
   void requestDidSuspend(const std::shared_ptr<Request>& request) override;

@@ -4,12 +4,6 @@
 
 namespace highlighter {
 
-namespace {
-
-bool isNameCharacter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
-}
-
 std::vector<std::string> splitAt(std::string_view text, char separator) {
   std::vector<std::string> pieces;
   std::size_t start = 0;
@@ -19,6 +13,12 @@ std::vector<std::string> splitAt(std::string_view text, char separator) {
     if (end == std::string_view::npos) return pieces;
     start = end + 1;
   }
+}
+
+namespace {
+
+bool isNameCharacter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
 }
 
 // Where the selector group starting at the "." at `start` ends with its "{",

@@ -18,6 +18,9 @@ struct ThemeRule {
   std::map<std::string, std::string> properties;
 };
 
+// The pieces of `text` between the separators, empty ones included.
+std::vector<std::string> splitAt(std::string_view text, char separator);
+
 // The class-selector rules of `sheet`, in sheet order. Text that is not such
 // a rule (at-rules' heads, pseudo-classes, element selectors) is skipped.
 // One pass over the text, so a sheet of any size is read in linear time and

@@ -12,7 +12,7 @@ namespace {
 class ContentControllerTest : public ::testing::Test, public RequestTreeStore {
  protected:
   // What a fresh start of the program would show.
-  std::string reloaded() { return describe(ContentController(open()->mainContext()).rootItems()); }
+  std::string reloaded() { return describe(ContentController(openSaved()->mainContext()).rootItems()); }
 
   ContentController content{context};
   std::vector<ContentController::Change> changes;

@@ -11,6 +11,7 @@
 #include "Wendalore/Model/RequestFolder.h"
 #include "Wendalore/Model/RequestTemplate.h"
 #include "tests/Platform/ScratchDirectory.h"
+#include "tests/Platform/Store/SavedStoreCopy.h"
 
 namespace wendalore {
 
@@ -37,6 +38,11 @@ class RequestTreeStore {
   std::shared_ptr<platform::ModelContainer> open() const {
     return *platform::ModelContainer::open(platform::Schema::of<RequestTemplate, RequestFolder>(),
                                            scratch / "Wendalore.sqlite");
+  }
+  // What a fresh start of the program would read.
+  std::shared_ptr<platform::ModelContainer> openSaved() const {
+    return platform::testing::openSavedCopy(platform::Schema::of<RequestTemplate, RequestFolder>(),
+                                            scratch / "Wendalore.sqlite");
   }
 
   std::shared_ptr<RequestFolder> folder(const std::string& name, std::int64_t order,

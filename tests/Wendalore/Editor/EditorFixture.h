@@ -12,6 +12,7 @@
 #include "Wendalore/Model/RequestFolder.h"
 #include "Wendalore/Model/RequestTemplate.h"
 #include "tests/Platform/ScratchDirectory.h"
+#include "tests/Platform/Store/SavedStoreCopy.h"
 
 namespace wendalore {
 
@@ -35,7 +36,8 @@ class EditorFixture : public ::testing::Test {
   }
   // The template as another opening of the store reads it.
   std::shared_ptr<RequestTemplate> stored() {
-    auto container = openStore();
+    auto container = platform::testing::openSavedCopy(platform::Schema::of<RequestTemplate, RequestFolder>(),
+                                                      scratch / "Wendalore.sqlite");
     auto all = container->mainContext()->fetch<RequestTemplate>();
     return all && !all->empty() ? all->front() : nullptr;
   }

@@ -19,6 +19,7 @@
 #include "Wendalore/Views/Editor/EditorFieldTag.h"
 #include "Wendalore/Views/Editor/MultipartPage.h"
 #include "tests/Platform/ScratchDirectory.h"
+#include "tests/Platform/Store/SavedStoreCopy.h"
 
 namespace wendalore {
 namespace {
@@ -187,7 +188,7 @@ TEST_F(RequestEditorViewTest, EditsAreSavedWhenTheEditorGoesAway) {
   EXPECT_EQ(updates, 7);
   view.reset();
   auto reopened =
-      *platform::ModelContainer::open(platform::Schema::of<RequestTemplate, RequestFolder>(), scratch / "s.sqlite");
+      platform::testing::openSavedCopy(platform::Schema::of<RequestTemplate, RequestFolder>(), scratch / "s.sqlite");
   auto stored = reopened->mainContext()->fetch<RequestTemplate>();
   ASSERT_TRUE(stored && stored->size() == 1);
   EXPECT_EQ(stored->front()->name(), "Renamed");

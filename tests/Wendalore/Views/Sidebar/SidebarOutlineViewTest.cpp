@@ -274,7 +274,7 @@ TEST_F(SidebarOutlineViewTest, RenameCommitsWhatWasTyped) {
   EXPECT_FALSE(view.outlineModel().flags(row("B")) & Qt::ItemIsEditable);
   EXPECT_EQ(a->name(), "Renamed");
   EXPECT_EQ(g->name(), "");
-  EXPECT_EQ(describe(ContentController(open()->mainContext()).rootItems()), "f[Renamed B C D] [sub] top");
+  EXPECT_EQ(describe(ContentController(openSaved()->mainContext()).rootItems()), "f[Renamed B C D] [sub] top");
 }
 
 TEST_F(SidebarOutlineViewTest, DraggingARowCarriesItsIdentifier) {
@@ -321,7 +321,7 @@ TEST_F(SidebarOutlineViewTest, DropsLandWhereTheyWereMade) {
     EXPECT_EQ(calls, test.call.empty() ? std::vector<std::string>{} : std::vector<std::string>{test.call});
     EXPECT_EQ(tree(), test.tree);
   }
-  EXPECT_EQ(describe(ContentController(open()->mainContext()).rootItems()), tree());
+  EXPECT_EQ(describe(ContentController(openSaved()->mainContext()).rootItems()), tree());
 }
 
 }  // namespace

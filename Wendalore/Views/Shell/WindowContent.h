@@ -7,11 +7,11 @@
 #include "Platform/Store/ObserverList.h"
 #include "Wendalore/Content/ContentController.h"
 #include "Wendalore/Views/History/HistorySelection.h"
+#include "Wendalore/Views/Sidebar/SidebarOutlineView.h"
 
 namespace wendalore {
 
 class MainWindow;
-class SidebarOutlineView;
 
 // Puts the sidebar, the editor and the history into the window and keeps
 // them in step with the window's state: the sidebar reports to the content

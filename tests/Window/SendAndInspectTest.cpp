@@ -33,7 +33,6 @@ namespace {
 
 constexpr int uiTimeout = 10'000;
 constexpr int sendTimeout = 30'000;
-constexpr int webEditorTimeout = 60'000;
 
 // The whole window on a scratch store, shown, with one new request selected
 // in the editor.
@@ -110,8 +109,9 @@ class SendAndInspectTest : public ::testing::Test {
   // adds the row and moves on to its value.
   void addHeader(const QString& name, const QString& value) {
     click(child(editor(), "Headers"));
-    typeInto(fieldWithPlaceholder(editor(), "New Header"), name);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    auto& newHeader = fieldWithPlaceholder(editor(), "New Header");
+    typeInto(newHeader, name);
+    QTest::keyClick(&newHeader, Qt::Key_Return);
     auto& valueField = shownField(editor(), [](const QLineEdit& field) {
       return field.placeholderText() == "Value" && field.hasFocus();
     });

@@ -55,6 +55,20 @@ void paintStatusIcon(QPainter& painter, const QRectF& box, RowStatus status, dou
 
 }  // namespace
 
+QStringList fittedDetails(const QStringList& texts, const QFontMetrics& metrics, int width, int gap) {
+  QStringList fitted;
+  int used = 0;
+  for (const auto& text : texts) {
+    const int left = width - used;
+    const QString shown = metrics.elidedText(text, Qt::ElideRight, left);
+    if (left <= 0 || shown.isEmpty() || metrics.horizontalAdvance(shown) > left) break;
+    fitted.push_back(shown);
+    if (shown != text) break;
+    used += metrics.horizontalAdvance(text) + gap;
+  }
+  return fitted;
+}
+
 QSize HistoryRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
   const int height = QFontMetrics(captionFont()).height() + lineSpacing + QFontMetrics(caption2Font()).height();
   return {option.rect.width(), height + 2 * verticalPadding};
@@ -98,24 +112,25 @@ void HistoryRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 
   // Second line: the outcome texts 12 points apart, the time at the end.
   const int secondTop = top + caption.height() + lineSpacing;
+  const QString time = timeText(item.timestamp());
+  QFont detailFont = caption2Font();
+  detailFont.setItalic(item.isPending());
+  QStringList details;
+  for (const auto& text : rowDetailTexts(item)) details.push_back(QString::fromStdString(text));
+  const QFontMetrics detailMetrics(detailFont);
+  constexpr int detailGap = 12;
+  const int detailsWidth = area.right() - left - caption2.horizontalAdvance(time) - detailGap;
+  painter->setFont(detailFont);
+  painter->setPen(item.isPending() ? orange : secondary);
   int x = left;
-  for (const auto& text : rowDetailTexts(item)) {
-    const QString line = QString::fromStdString(text);
-    QFont font = caption2Font();
-    if (item.isPending()) {
-      font.setItalic(true);
-      painter->setPen(orange);
-    } else {
-      painter->setPen(secondary);
-    }
-    painter->setFont(font);
+  for (const auto& line : fittedDetails(details, detailMetrics, detailsWidth, detailGap)) {
     painter->drawText(QPoint(x, secondTop + caption2.ascent()), line);
-    x += QFontMetrics(font).horizontalAdvance(line) + 12;
+    x += detailMetrics.horizontalAdvance(line) + detailGap;
   }
   painter->setFont(caption2Font());
   painter->setPen(secondary);
   painter->drawText(QRect(left, secondTop, area.right() - left, caption2.height()), Qt::AlignRight | Qt::AlignVCenter,
-                    timeText(item.timestamp()));
+                    time);
   painter->restore();
 }
 

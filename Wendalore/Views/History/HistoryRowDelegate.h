@@ -1,10 +1,17 @@
 #pragma once
 
+#include <QFontMetrics>
+#include <QStringList>
 #include <QStyledItemDelegate>
 
 namespace wendalore {
 
 class HistoryListModel;
+
+// The outcome texts of a row's second line, `gap` pixels apart, that fit in
+// `width` pixels before the time: a narrow list must not draw them over it.
+// The first that does not fit whole is cut with an ellipsis and ends the line.
+QStringList fittedDetails(const QStringList& texts, const QFontMetrics& metrics, int width, int gap);
 
 // Paints a history row: the status icon, then method and URL over the
 // outcome (status, duration, bytes each way, or "Pending") and the time of

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
@@ -7,6 +8,7 @@
 #include <QTest>
 
 #include "Wendalore/Views/History/HistoryListModel.h"
+#include "Wendalore/Views/History/HistoryRowDelegate.h"
 #include "Wendalore/Views/History/HistorySelection.h"
 #include "Wendalore/Views/History/MetricsTabView.h"
 #include "Wendalore/Views/History/RequestHistoryDetailView.h"
@@ -137,6 +139,35 @@ TEST(HistoryPane, WaterfallBarsAreScaledAndNeverThinnerThanTwoPixels) {
   WaterfallBar thin({"DNS Lookup", PhaseColor::purple, 0, 0.0004}, 0.2);
   thin.resize(wide.size());
   EXPECT_DOUBLE_EQ(thin.barRect().width(), 2);
+}
+
+// A narrow list once drew the sizes over the time of the send.
+TEST(HistoryPane, RowDetailsStopBeforeTheTimeInANarrowList) {
+  const QFontMetrics metrics(QApplication::font());
+  const QStringList details = {"200", "9ms", "\u2191 347 B", "\u2193 512 B"};
+  const auto width = [&](const QStringList& texts) {
+    int total = 0;
+    for (const auto& text : texts) total += metrics.horizontalAdvance(text) + 12;
+    return total - 12;
+  };
+  const int whole = width(details);
+  const int firstTwo = width(details.mid(0, 2));
+  struct Case {
+    int available;
+    qsizetype shown;
+    bool lastCut;
+  };
+  for (const auto& [available, shown, lastCut] : {Case{whole, 4, false}, Case{whole + 100, 4, false},
+                                                  Case{firstTwo + 12 + metrics.horizontalAdvance("\u2191 3\u2026"), 3, true},
+                                                  Case{0, 0, false}, Case{-5, 0, false}}) {
+    SCOPED_TRACE(available);
+    const QStringList fitted = fittedDetails(details, metrics, available, 12);
+    ASSERT_EQ(fitted.size(), shown);
+    EXPECT_LE(width(fitted), std::max(available, 0));
+    if (shown > 0) {
+      EXPECT_EQ(fitted.back() != details[shown - 1], lastCut);
+    }
+  }
 }
 
 }  // namespace

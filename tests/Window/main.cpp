@@ -1,0 +1,16 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "Wendalore/MainQueueBridge.h"
+
+// The window's web editor shares its graphics context with the window, which
+// must be settled before the application object exists; the view model's
+// completions arrive on the main queue, which the event loop runs.
+int main(int argc, char* argv[]) {
+  testing::InitGoogleTest(&argc, argv);
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication application(argc, argv);
+  wendalore::bridgeMainQueueToEventLoop();
+  return RUN_ALL_TESTS();
+}

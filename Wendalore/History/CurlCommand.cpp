@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "Platform/Foundation/ShellQuoting.h"
 #include "Wendalore/History/HeaderRows.h"
 #include "Wendalore/History/SentBody.h"
 
@@ -10,24 +11,12 @@ namespace {
 
 constexpr std::string_view separator = " \\\n    ";
 
-std::string singleQuoted(std::string_view text) {
-  std::string quoted = "'";
-  for (const char character : text) {
-    if (character == '\'') {
-      quoted += "'\\''";
-    } else {
-      quoted += character;
-    }
-  }
-  return quoted + "'";
-}
-
 // Double quotes leave "!" to an interactive shell's history expansion, and
 // only a backslash or single quotes can stop that; so such an argument goes
 // in single quotes. Otherwise the characters that stay special inside
 // double quotes are escaped.
 std::string quoted(std::string_view text) {
-  if (text.find('!') != std::string_view::npos) return singleQuoted(text);
+  if (text.find('!') != std::string_view::npos) return platform::singleQuotedShellWord(text);
   std::string quoted = "\"";
   for (const char character : text) {
     if (character == '"' || character == '\\' || character == '$' || character == '`') quoted += '\\';
@@ -44,7 +33,7 @@ std::string curlCommand(const RequestHistoryItem& item) {
   for (const auto& [name, value] : sortedHeaders(item.requestHeaders())) {
     parts.push_back("-H " + quoted(name + ": " + value));
   }
-  if (const auto* body = sentBody(item)) parts.push_back("--data-raw " + singleQuoted(*body));
+  if (const auto* body = sentBody(item)) parts.push_back("--data-raw " + platform::singleQuotedShellWord(*body));
   parts.push_back(quoted(item.url()));
 
   std::string command = parts.front();

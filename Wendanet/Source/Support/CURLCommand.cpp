@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "Platform/Foundation/ShellQuoting.h"
 #include "Platform/Foundation/UTF8.h"
 #include "Platform/URLLoading/URLProtectionSpace.h"
 
@@ -36,24 +37,10 @@ std::string doubleQuotedText(std::string_view text) {
   return quoted + "\"";
 }
 
-// `text` between single quotes, where nothing is special; a single quote
-// inside ends the quotes, is escaped, and opens them again.
-std::string singleQuotedText(std::string_view text) {
-  std::string quoted = "'";
-  for (const char character : text) {
-    if (character == '\'') {
-      quoted += "'\\''";
-    } else {
-      quoted += character;
-    }
-  }
-  return quoted + "'";
-}
-
 // An interactive shell expands history at a "!" even between double quotes,
 // so texts holding one go between single quotes.
 std::string quoted(std::string_view text) {
-  return text.find('!') == std::string_view::npos ? doubleQuotedText(text) : singleQuotedText(text);
+  return text.find('!') == std::string_view::npos ? doubleQuotedText(text) : platform::singleQuotedShellWord(text);
 }
 
 bool isPlainShellWord(std::string_view text) {

@@ -9,6 +9,12 @@ namespace wendalore {
 AppDelegate::AppDelegate(std::shared_ptr<const platform::Bundle> bundle, QObject* parent)
     : QObject(parent), bundle_(std::move(bundle)) {}
 
+// Closing the About window sends its events through the application's
+// filters, this one among them: it must stop watching before its members go.
+AppDelegate::~AppDelegate() {
+  if (auto* application = QCoreApplication::instance()) application->removeEventFilter(this);
+}
+
 void AppDelegate::showAboutWindow() {
   if (!aboutWindow_) {
     aboutWindow_ = std::make_unique<AboutView>(bundle_);

@@ -18,6 +18,7 @@ class AppDelegate : public QObject {
 
  public:
   explicit AppDelegate(std::shared_ptr<const platform::Bundle> bundle, QObject* parent = nullptr);
+  ~AppDelegate() override;
 
   void showAboutWindow();
   // From now on closing `mainWindow` hides it, until the application quits.

@@ -48,10 +48,17 @@ class Slot {
 
 // Suspends until its continuation, put in `slot`, is resumed from outside,
 // counting the runs of the task's cancellation handler meanwhile.
-Task<std::string> waitingForResume(std::shared_ptr<Slot> slot, std::shared_ptr<std::atomic<int>> cancels) {
-  TaskCancellationHandler onCancel(co_await currentTaskCancellation(), [cancels] { ++*cancels; });
-  co_return co_await withCheckedContinuation<std::string>(
+// g++ 12 destroys a by-value coroutine parameter twice when a lambda in the
+// body captures it; the parameters are references to what the test keeps.
+Task<std::string> waitingForResume(const std::shared_ptr<Slot>& slotOwner,
+                                   const std::shared_ptr<std::atomic<int>>& cancelsOwner) {
+  Slot* slot = slotOwner.get();
+  std::atomic<int>* cancels = cancelsOwner.get();
+  auto cancellation = co_await currentTaskCancellation();
+  TaskCancellationHandler onCancel(std::move(cancellation), [cancels] { ++*cancels; });
+  auto resumed = withCheckedContinuation<std::string>(
       "waitingForResume", [slot](CheckedContinuation<std::string> continuation) { slot->put(continuation); });
+  co_return co_await std::move(resumed);
 }
 
 }  // namespace
@@ -91,7 +98,8 @@ TEST(Task, ACancelledTaskRunsANewHandlerAtOnce) {
 
 TEST(Task, WaitingWhilePumpingLetsMainQueueWorkFinishTheTask) {
   auto slot = std::make_shared<Slot>();
-  const auto task = waitingForResume(slot, std::make_shared<std::atomic<int>>(0));
+  const auto cancels = std::make_shared<std::atomic<int>>(0);
+  const auto task = waitingForResume(slot, cancels);
   DispatchQueue::global()->async([slot] {
     // The answer comes from the main queue, which only the waiting thread
     // runs.
@@ -110,7 +118,8 @@ TEST_F(TaskDeathTest, ResumingAContinuationTwiceStopsTheProcess) {
   EXPECT_DEATH(
       {
         auto slot = std::make_shared<Slot>();
-        const auto task = waitingForResume(slot, std::make_shared<std::atomic<int>>(0));
+        const auto cancels = std::make_shared<std::atomic<int>>(0);
+        const auto task = waitingForResume(slot, cancels);
         const auto continuation = slot->take();
         continuation.resume(std::string("once"));
         continuation.resume(std::string("twice"));

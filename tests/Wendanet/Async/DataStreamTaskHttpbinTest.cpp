@@ -109,10 +109,13 @@ TEST_F(EventStreams, AStreamOverAnEndedRequestEndsAtOnce) {
   ASSERT_TRUE(eventually([&] { return cancelled->isCancelled(); }));
 
   for (const auto& request : {finished, cancelled}) {
-    // What the registration schedules arrives after the end and is dropped.
-    EXPECT_TRUE(collect<platform::URLRequest>(urlRequestStream(request, Policy::unbounded()).makeAsyncIterator())
-                    .wait()
-                    .empty());
+    // The stream ends instead of waiting for events that never come; the
+    // request's last URL request, handed to every new registration, may
+    // still reach it before the end.
+    EXPECT_LE(collect<platform::URLRequest>(urlRequestStream(request, Policy::unbounded()).makeAsyncIterator())
+                  .wait()
+                  .size(),
+              1U);
     EXPECT_TRUE(collect<HTTPResponsePointer>(httpResponseStream(request, Policy::unbounded()).makeAsyncIterator())
                     .wait()
                     .empty());

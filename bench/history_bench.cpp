@@ -1,6 +1,5 @@
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QScrollBar>
 #include <QTimer>
@@ -10,6 +9,7 @@
 
 #include "Wendalore/Views/History/HighlightedTextView.h"
 #include "Wendalore/Views/History/ResponseTabView.h"
+#include "bench/support/OffscreenBenchmarks.h"
 
 namespace {
 
@@ -89,11 +89,4 @@ BENCHMARK(responseArrives)->Arg(10 << 20)->Iterations(2)->Unit(benchmark::kMilli
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return runOffscreenBenchmarks(argc, argv); }

@@ -1,10 +1,9 @@
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-
 #include "Platform/Store/ModelContainer.h"
 #include "Wendalore/Content/ContentController.h"
 #include "Wendalore/Views/Sidebar/SidebarOutlineView.h"
+#include "bench/support/OffscreenBenchmarks.h"
 #include "tests/Platform/ScratchDirectory.h"
 
 namespace {
@@ -95,11 +94,4 @@ BENCHMARK(BM_ReloadTree)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return runOffscreenBenchmarks(argc, argv); }

@@ -9,6 +9,7 @@
 #include "Platform/URLLoading/URLSessionConfiguration.h"
 #include "tests/Integration/RecordingSessionDelegate.h"
 #include "tests/Integration/WebSocketRecorder.h"
+#include "tests/Platform/URLLoading/Compressed.h"
 #include "tests/servers/ScriptedHTTPServer.h"
 
 using namespace platform;
@@ -19,21 +20,6 @@ using testservers::ScriptedNext;
 using testservers::ScriptedRequest;
 
 namespace {
-
-// `text` compressed as one stream: gzip, or zlib-wrapped deflate.
-std::string compressed(const std::string& text, bool gzip) {
-  z_stream stream{};
-  deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, gzip ? 15 + 16 : 15, 8, Z_DEFAULT_STRATEGY);
-  std::string output(deflateBound(&stream, text.size()), '\0');
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-  stream.avail_in = static_cast<uInt>(text.size());
-  stream.next_out = reinterpret_cast<Bytef*>(output.data());
-  stream.avail_out = static_cast<uInt>(output.size());
-  deflate(&stream, Z_FINISH);
-  output.resize(stream.total_out);
-  deflateEnd(&stream);
-  return output;
-}
 
 // A gibibyte of zeros in about a megabyte of gzip, built from one
 // compressed mebibyte repeated: a full flush makes each copy stand alone.
@@ -76,7 +62,7 @@ std::string chunked(const std::string& body) {
   return fmt::format("{:x}\r\n", body.size()) + body + "\r\n0\r\n\r\n";
 }
 
-class HostileServer : public testing::Test {
+class HostileServer : public ::testing::Test {
  protected:
   void TearDown() override {
     session->invalidateAndCancel();
@@ -144,8 +130,8 @@ TEST_F(HostileServer, ResponsesWithoutAValidHeadOrWithContradictoryFramingAreBad
 
 TEST_F(HostileServer, ACompressedBodyCutShortInsideCompleteFramingCannotBeDecoded) {
   const std::string text(100 * 1024, 'x');
-  const auto gzip = compressed(text, true);
-  const auto deflate = compressed(text, false);
+  const auto gzip = platform::testing::compressed(text, 15 + 16);
+  const auto deflate = platform::testing::compressed(text, 15);
   const auto cut = [](const std::string& body) { return body.substr(0, body.size() - 8); };
   const auto withLength = [](const std::string& coding, const std::string& body) {
     return httpResponse("200 OK", body, "Content-Encoding: " + coding + "\r\n");

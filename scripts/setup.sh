@@ -9,7 +9,7 @@ build=${1:-"$root/build"}
 shift || true
 
 packages=(
-  cmake ninja-build g++ pkg-config git ccache
+  cmake ninja-build g++ pkg-config git ccache mold
   libfmt-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core libfontconfig-dev
   qt6-webengine-dev qt6-webchannel-dev

@@ -18,11 +18,13 @@ fi
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 out="$root/build-fuzz"
+. "$root/scripts/phase.sh"
+phase "fuzz build"
 compiler=clang++-19
 
 if [ ! -f "$out/build.ninja" ]; then
   cmake -S "$root" -B "$out" -G Ninja -DCMAKE_CXX_COMPILER="$compiler" -DCMAKE_BUILD_TYPE=Fuzz \
-    -DCMAKE_CXX_FLAGS_FUZZ="-O1 -g" -DWENDALORE_FUZZ=ON
+    -DCMAKE_CXX_FLAGS_FUZZ="-O1 -gline-tables-only" -DWENDALORE_FUZZ=ON
 fi
 jobs=$(nproc)
 ((jobs > 4)) && jobs=4
@@ -34,6 +36,7 @@ for harness in "$root"/fuzz/*_fuzzer.cpp; do
   targets+=("$name")
 done
 
+phase "fuzz runs"
 mkdir -p "$out/artifacts" "$out/logs"
 # One target: new inputs go to a working corpus in the build folder, so the
 # seeds in the tree stay as they are.
@@ -55,6 +58,7 @@ failed=()
 for name in "${targets[@]}"; do echo "$name"; done |
   xargs -P 2 -I{} bash -c 'run_one {} || echo "{}" >>"$out/logs/failed"' || true
 
+phase
 for name in "${targets[@]}"; do
   executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$out/logs/$name.log" | tail -1)
   printf '%-22s %12s executions\n' "$name" "${executions:-?}"

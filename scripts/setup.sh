@@ -7,6 +7,8 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${1:-"$root/build"}
 shift || true
+. "$root/scripts/phase.sh"
+phase "packages"
 
 packages=(
   cmake ninja-build g++ pkg-config git ccache mold
@@ -37,6 +39,7 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
 fi
 
+phase "web assets"
 # Web assets come from npm, pinned by each folder's lockfile.
 for assets in "$root/Highlighter/Resources" "$root/MonacoHost/Resources"; do
   if [ ! -d "$assets/node_modules" ]; then
@@ -44,6 +47,7 @@ for assets in "$root/Highlighter/Resources" "$root/MonacoHost/Resources"; do
   fi
 done
 
+phase "configure $(basename "$build")"
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
 fi
@@ -52,4 +56,6 @@ fi
 memory_gb=$(awk '/MemAvailable/ {print int($2 / 1048576)}' /proc/meminfo)
 jobs=$(nproc)
 if ((memory_gb / 2 < jobs)); then jobs=$((memory_gb / 2 > 0 ? memory_gb / 2 : 1)); fi
+phase "build $(basename "$build")"
 cmake --build "$build" -j "$jobs"
+phase

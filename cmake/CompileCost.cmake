@@ -1,0 +1,9 @@
+# Full debug information doubles the compile time of the heavy sources (the
+# test programs above all); line tables are enough for backtraces and for
+# the sanitizers' reports.
+if(CMAKE_BUILD_TYPE STREQUAL "RelWithDebInfo")
+  add_compile_options(-g1)
+endif()
+# Test programs spend their time in the libraries they test, which keep the
+# build's optimisation; their own code needs little of it.
+set(WENDALORE_TEST_COMPILE_OPTIONS -O1)

@@ -10,8 +10,8 @@ class QWidget;
 
 namespace monacohost {
 
-// The ready language definitions an editor can colour with.
-enum class ReadySyntax { swift, cpp, systemVerilog };
+// The ready language definitions a body editor colours with.
+enum class ReadySyntax { swift, cpp };
 
 // What a new code editor shows and whom it tells.
 struct CodeEditorRequest {

@@ -12,7 +12,6 @@ const SyntaxHighlight& definition(ReadySyntax syntax) {
   switch (syntax) {
     case ReadySyntax::swift: return SyntaxHighlight::swift();
     case ReadySyntax::cpp: return SyntaxHighlight::cpp();
-    case ReadySyntax::systemVerilog: return SyntaxHighlight::systemVerilog();
   }
   return SyntaxHighlight::cpp();
 }

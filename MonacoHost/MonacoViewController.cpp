@@ -36,6 +36,10 @@ void MonacoViewController::loadView() {
   auto* handler = new UpdateTextScriptHandler(*this);
   handler->install(*webView_->page());
   connect(webView_, &QWebEngineView::loadFinished, this, &MonacoViewController::navigationFinished);
+  connect(webView_->page(), &QWebEnginePage::renderProcessTerminated, this,
+          [this](QWebEnginePage::RenderProcessTerminationStatus, int exitCode) {
+            emit pageProcessEnded(QStringLiteral("its page's process ended with status %1").arg(exitCode));
+          });
   webView_->page()->setBackgroundColor(Qt::transparent);
 
   auto* layout = new QVBoxLayout(this);

@@ -45,6 +45,11 @@ class MonacoViewController : public QWidget {
   // "vs-dark" when the application's palette is dark, otherwise "vs".
   static std::string detectTheme();
 
+ signals:
+  // The page's process ended or could not start: the editor shows nothing
+  // and takes no typing any more.
+  void pageProcessEnded(const QString& reason);
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <cstdlib>
 
+#include "MonacoHost/Loading/EngineEnvironment.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Wendalore/ApplicationBundle.h"
 #include "Wendalore/MainQueueBridge.h"
@@ -25,9 +26,10 @@ int stopWith(const std::string& message) {
 
 int main(int argc, char* argv[]) {
   wendalore::registerApplicationBundle();
-  // The request editor's web view shares its graphics context with the
-  // window; that must be settled before the application object exists.
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  // The code editor's web engine is loaded only when a body editor is first
+  // shown, but reads its switches from the environment, which is safest set
+  // while this is the only thread.
+  monacohost::prepareEngineEnvironment();
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Wendalore"));
   // Closing the window only hides it; Quit ends the program.

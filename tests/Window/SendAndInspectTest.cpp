@@ -17,7 +17,6 @@
 #include <memory>
 #include <string>
 
-#include "MonacoHost/MonacoViewController.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Wendalore/Views/History/RequestHistoryView.h"
 #include "Wendalore/Views/Shell/NoOpUpdater.h"
@@ -146,19 +145,19 @@ TEST_F(SendAndInspectTest, AJSONPostTypedInTheEditorIsRecordedAsEchoedAndInspect
     QTest::keyClick(&picker, Qt::Key_Down);
   }
   ASSERT_EQ(picker.currentText(), "JSON");
-  monacohost::MonacoViewController* bodyEditor = nullptr;
+  QWebEngineView* bodyEditor = nullptr;
   ASSERT_TRUE(QTest::qWaitFor(
       [&] {
         // An editor of a body type passed on the way is hidden and goes later.
-        for (auto* shown : editor().findChildren<monacohost::MonacoViewController*>("bodyEditor")) {
-          if (shown->isVisible()) bodyEditor = shown;
+        for (auto* shown : editor().findChildren<QWidget*>("bodyEditor")) {
+          if (shown->isVisible()) bodyEditor = shown->findChild<QWebEngineView*>();
         }
         return bodyEditor != nullptr;
       },
       uiTimeout));
-  PageSession page(*bodyEditor->webView());
+  PageSession page(*bodyEditor);
   ASSERT_TRUE(page.waitForEditor());
-  QWidget& webEditor = *bodyEditor->webView()->focusProxy();
+  QWidget& webEditor = *bodyEditor->focusProxy();
   click(webEditor);
   ASSERT_TRUE(QTest::qWaitFor([&] { return page.editorValue("editor.hasTextFocus()").toBool(); }, uiTimeout));
   QTest::keyClicks(&webEditor, QString::fromStdString(body));

@@ -8,8 +8,9 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "MonacoHost/MonacoHost.h"
-#include "MonacoHost/SyntaxHighlight.h"
+#include <fmt/format.h>
+
+#include "Wendalore/Views/Editor/BodyPagePlainText.h"
 #include "Wendalore/Views/Editor/MultipartPage.h"
 
 namespace wendalore {
@@ -56,8 +57,8 @@ QWidget* noBodyView(QWidget* parent) {
 
 }  // namespace
 
-BodyPage::BodyPage(std::shared_ptr<RequestEditor> editor, QWidget* parent)
-    : QWidget(parent), editor_(std::move(editor)) {
+BodyPage::BodyPage(std::shared_ptr<RequestEditor> editor, QWidget* parent, monacohost::CodeEditorLibrary& library)
+    : QWidget(parent), editor_(std::move(editor)), library_(library) {
   auto* page = new QVBoxLayout(this);
   page->setContentsMargins(0, 0, 0, 0);
   page->setSpacing(0);
@@ -122,6 +123,17 @@ void BodyPage::showEvent(QShowEvent* event) {
   showCodeEditor();
 }
 
+monacohost::TextBinding BodyPage::bodyBinding() const {
+  const std::weak_ptr<RequestTemplate> request = editor_->requestTemplate();
+  return {[request] {
+            const auto held = request.lock();
+            return held ? held->body() : std::string();
+          },
+          [request](std::string text) {
+            if (auto held = request.lock()) held->setBody(std::move(text));
+          }};
+}
+
 void BodyPage::showCodeEditor() {
   const auto kind = editor_->requestTemplate()->bodyType();
   const bool json = kind == RequestBodyType::json;
@@ -131,30 +143,38 @@ void BodyPage::showCodeEditor() {
   }
   if (codeEditor_ && codeEditorIsJSON_ == json) return;
   dropCodeEditor();
-  const std::weak_ptr<RequestTemplate> request = editor_->requestTemplate();
-  const monacohost::TextBinding body{
-      [request] {
-        const auto held = request.lock();
-        return held ? held->body() : std::string();
-      },
-      [request](std::string text) {
-        if (auto held = request.lock()) held->setBody(std::move(text));
-      }};
-  codeEditor_ = monacohost::MonacoHost(body)
-                    .syntax(json ? monacohost::SyntaxHighlight::swift() : monacohost::SyntaxHighlight::cpp())
-                    .minimap(true)
-                    .scrollbar(true)
-                    .smoothCursor(false)
-                    .cursorBlink(monacohost::CursorBlink::blink)
-                    .fontSize(11)
-                    .makeViewController(codePage_);
-  codeEditor_->setObjectName("bodyEditor");
   codeEditorIsJSON_ = json;
+  if (codeEditorFailure_) {
+    codeEditor_ = plainTextBodyEditor(bodyBinding(), *codeEditorFailure_, codePage_);
+  } else if (const auto factory = library_.factory(); !factory) {
+    fallBackToPlainText(factory.error());
+    return;
+  } else {
+    const int generation = ++codeEditorGeneration_;
+    codeEditor_ = (*factory)->makeEditor(
+        {.text = bodyBinding(),
+         .syntax = json ? monacohost::ReadySyntax::swift : monacohost::ReadySyntax::cpp,
+         .fontSize = 11,
+         .failed =
+             [this, generation](const QString& reason) {
+               if (generation == codeEditorGeneration_) fallBackToPlainText(reason);
+             }},
+        codePage_);
+  }
+  codeEditor_->setObjectName("bodyEditor");
   codeLayout_->addWidget(codeEditor_, 1);
+}
+
+void BodyPage::fallBackToPlainText(const QString& reason) {
+  fmt::print(stderr, "Wendalore: the code editor could not start: {}\n", reason.toStdString());
+  codeEditorFailure_ = reason;
+  dropCodeEditor();
+  showCodeEditor();
 }
 
 void BodyPage::dropCodeEditor() {
   // Its text is already stored; it may still be finishing a call of its page.
+  ++codeEditorGeneration_;
   if (auto* left = std::exchange(codeEditor_, nullptr)) {
     left->hide();
     left->deleteLater();

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QString>
 #include <QWidget>
 #include <memory>
 #include <optional>
 
+#include "MonacoHost/Loading/CodeEditorLibrary.h"
 #include "Wendalore/Editor/RequestEditor.h"
 
 class QComboBox;
@@ -11,25 +13,25 @@ class QLabel;
 class QStackedWidget;
 class QVBoxLayout;
 
-namespace monacohost {
-class MonacoViewController;
-}
-
 namespace wendalore {
 
 class MultipartPage;
 
 // The kind of body and what belongs to it: nothing, the code editor over the
 // body text (under a note for a form body), or the multipart page. The code
-// editor is heavy, so it is made only when a body that needs it is shown.
+// editor is heavy, so its library is loaded and an editor made only when a
+// body that needs it is shown. When the code editor cannot start, the body
+// is shown as a plain text instead.
 class BodyPage : public QWidget {
  public:
-  BodyPage(std::shared_ptr<RequestEditor> editor, QWidget* parent = nullptr);
+  BodyPage(std::shared_ptr<RequestEditor> editor, QWidget* parent = nullptr,
+           monacohost::CodeEditorLibrary& library = monacohost::CodeEditorLibrary::shared());
 
   void refresh();
 
-  // Null until a body shown needs one.
-  monacohost::MonacoViewController* codeEditor() const { return codeEditor_; }
+  // The code editor or its plain-text stand-in; null until a body shown
+  // needs one.
+  QWidget* codeEditor() const { return codeEditor_; }
   MultipartPage* multipartPage() const { return multipart_; }
 
  protected:
@@ -40,16 +42,24 @@ class BodyPage : public QWidget {
   // the kind wants other colouring.
   void showCodeEditor();
   void dropCodeEditor();
+  // From now on the body is edited as plain text, for `reason`.
+  void fallBackToPlainText(const QString& reason);
+  monacohost::TextBinding bodyBinding() const;
 
   std::shared_ptr<RequestEditor> editor_;
+  monacohost::CodeEditorLibrary& library_;
   QComboBox* picker_;
   QStackedWidget* content_;
   QWidget* codePage_;
   QVBoxLayout* codeLayout_;
   QLabel* formNote_;
   MultipartPage* multipart_;
-  monacohost::MonacoViewController* codeEditor_ = nullptr;
+  QWidget* codeEditor_ = nullptr;
   bool codeEditorIsJSON_ = false;
+  // Tells a failure of the editor shown from one of an editor already left.
+  int codeEditorGeneration_ = 0;
+  // Why the code editor cannot be used, once it has failed.
+  std::optional<QString> codeEditorFailure_;
 };
 
 }  // namespace wendalore

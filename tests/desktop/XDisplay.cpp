@@ -26,7 +26,7 @@ ReplyPointer<Reply> owned(Reply* reply) {
 XDisplay::XDisplay() : connection_(xcb_connect(nullptr, nullptr)) {
   if (xcb_connection_has_error(connection_)) {
     xcb_disconnect(connection_);
-    throw std::runtime_error("no display to run the program on: run the tests under xvfb-run");
+    throw std::runtime_error("no display to run the program on: run the tests on a virtual display (tests/desktop/with-virtual-display.sh)");
   }
   root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
 }

@@ -46,6 +46,21 @@ class RequestEditorViewTest : public ::testing::Test {
     }
     return nullptr;
   }
+  // Each key goes to the widget that has the focus as it is typed, with no
+  // event handled in between: typing faster than the event loop runs.
+  static void typeAtFullSpeed(const QString& keys) {
+    for (const QChar key : keys) {
+      auto* focused = QApplication::focusWidget();
+      ASSERT_NE(focused, nullptr) << "nothing has the focus for " << QString(key).toStdString();
+      if (key == '\t') {
+        QTest::keyClick(focused, Qt::Key_Tab);
+      } else if (key == '\n') {
+        QTest::keyClick(focused, Qt::Key_Return);
+      } else {
+        QTest::keyClick(focused, key.toLatin1());
+      }
+    }
+  }
   // Lets the main queue and the event loop run until `done`.
   static bool settle(const std::function<bool()>& done) {
     return platform::RunLoop::main().runUntil(
@@ -118,6 +133,29 @@ TEST_F(RequestEditorViewTest, TabbingOutOfANewKeyAddsTheRowAndTypingGoesIntoIt) 
   EXPECT_EQ(row->value(), "2");
   EXPECT_EQ(request->url(), "https://h.test/users?page=2");
   EXPECT_TRUE(field(EditorField::newValue())->text().isEmpty());
+}
+
+TEST_F(RequestEditorViewTest, KeysTypedRightAfterTabOrReturnInANewKeyGoIntoTheNewRow) {
+  request->setURL("");
+  field(EditorField::newKey())->setFocus();
+  typeAtFullSpeed("abc\tabc-123");
+  field(EditorField::newKey())->setFocus();
+  typeAtFullSpeed("k5\nvalue5");
+  QTest::mouseClick(find<QAbstractButton>("Headers"), Qt::LeftButton);
+  field(EditorField::newHeaderKey())->setFocus();
+  typeAtFullSpeed("X-Id\t42");
+  settle([] { return false; });
+
+  std::vector<std::string> params;
+  for (const auto& row : request->queryParams()) params.push_back(row->key() + "=" + row->value());
+  EXPECT_EQ(params, (std::vector<std::string>{"abc=abc-123", "k5=value5"}));
+  EXPECT_EQ(request->url(), "?abc=abc-123&k5=value5");
+  ASSERT_EQ(request->headers().size(), 1u);
+  EXPECT_EQ(request->headers()[0]->value(), "42");
+  for (const auto& addRow : {EditorField::newKey(), EditorField::newValue(), EditorField::newHeaderKey(),
+                             EditorField::newHeaderValue()}) {
+    EXPECT_TRUE(field(addRow)->text().isEmpty()) << field(addRow)->text().toStdString();
+  }
 }
 
 TEST_F(RequestEditorViewTest, HeadersAreAddedWithReturnAndDeletedByTheirButton) {

@@ -41,9 +41,14 @@ KeyValueRow::KeyValueRow(Binding binding, QWidget* parent) : QWidget(parent), bi
   line->addWidget(value_, 1);
   line->addWidget(remove);
 
+  // The box stays out of the dimming: at half opacity an empty box all but
+  // vanishes, and it is what switches the row back on.
   if (binding_.dimsWhenDisabled) {
-    dimming_ = new QGraphicsOpacityEffect(this);
-    setGraphicsEffect(dimming_);
+    for (QWidget* part : std::initializer_list<QWidget*>{key_, divider, value_, remove}) {
+      auto* dimming = new QGraphicsOpacityEffect(part);
+      part->setGraphicsEffect(dimming);
+      dimming_.push_back(dimming);
+    }
   }
   observation_ = binding_.observe([this] { refresh(); });
   refresh();
@@ -55,7 +60,7 @@ void KeyValueRow::refresh() {
   enabled_->setChecked(on);
   showText(key_, binding_.key());
   showText(value_, binding_.value());
-  if (dimming_) dimming_->setOpacity(on ? 1.0 : 0.5);
+  for (auto* dimming : dimming_) dimming->setOpacity(on ? 1.0 : 0.5);
 }
 
 }  // namespace wendalore

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -156,6 +157,29 @@ TEST_F(RequestEditorViewTest, KeysTypedRightAfterTabOrReturnInANewKeyGoIntoTheNe
                              EditorField::newHeaderValue()}) {
     EXPECT_TRUE(field(addRow)->text().isEmpty()) << field(addRow)->text().toStdString();
   }
+}
+
+TEST_F(RequestEditorViewTest, AnUntickedParameterIsDimmedAllButItsBox) {
+  view->editor()->setURL("https://h.test/users?a=1");
+  ASSERT_EQ(request->queryParams().size(), 1u);
+  auto* key = field(EditorField::key(request->queryParams()[0]->id()));
+  ASSERT_NE(key, nullptr);
+  auto* box = key->parentWidget()->findChild<QCheckBox*>("enabledBox");
+  ASSERT_NE(box, nullptr);
+  QTest::mouseClick(box, Qt::LeftButton);
+  ASSERT_FALSE(request->queryParams()[0]->isEnabled());
+
+  const auto opacity = [this](QWidget* widget) {
+    double shown = 1;
+    for (; widget && widget != view.get(); widget = widget->parentWidget()) {
+      if (auto* effect = qobject_cast<QGraphicsOpacityEffect*>(widget->graphicsEffect())) shown *= effect->opacity();
+    }
+    return shown;
+  };
+  EXPECT_DOUBLE_EQ(opacity(key), 0.5);
+  EXPECT_DOUBLE_EQ(opacity(box), 1.0) << "an empty box at half opacity is all but invisible";
+  QTest::mouseClick(box, Qt::LeftButton);
+  EXPECT_DOUBLE_EQ(opacity(key), 1.0);
 }
 
 TEST_F(RequestEditorViewTest, HeadersAreAddedWithReturnAndDeletedByTheirButton) {

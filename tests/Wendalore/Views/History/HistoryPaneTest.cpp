@@ -141,6 +141,39 @@ TEST(HistoryPane, WaterfallBarsAreScaledAndNeverThinnerThanTwoPixels) {
   EXPECT_DOUBLE_EQ(thin.barRect().width(), 2);
 }
 
+// The history pane as the window shows it at its default size.
+TEST(HistoryPane, AtTheDefaultSizeRowsShowTheirWholeOutcomeAndTheEmptyStateItsWholeHint) {
+  History history;
+  HistorySelection selection;
+  RequestHistoryView view(history.feed(), selection);
+  view.resize(930, 300);
+  view.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  for (auto* label : view.findChildren<QLabel*>()) {
+    if (label->text() != "Send a request to see it here" || !label->isVisible()) continue;
+    EXPECT_GE(label->contentsRect().width(), label->fontMetrics().horizontalAdvance(label->text()));
+  }
+
+  platform::URLSessionTaskTransactionMetrics transaction;
+  transaction.countOfRequestHeaderBytesSent = 420;
+  transaction.countOfRequestBodyBytesSent = 960 * 1024;
+  transaction.countOfResponseHeaderBytesReceived = 380;
+  transaction.countOfResponseBodyBytesReceived = 870 * 1024;
+  auto metrics = std::make_shared<platform::URLSessionTaskMetrics>();
+  metrics->transactionMetrics = {transaction};
+  const auto sent = history.send("http://127.0.0.1:18080/anything?a=1&b=two");
+  sent->setStatusCode(200);
+  sent->setDuration(1.234);
+  sent->setMetrics(metrics);
+  sent->setIsPending(false);
+  QApplication::processEvents();
+
+  const auto& list = view.list().list();
+  const QStringList shown = HistoryRowDelegate::shownDetails(*sent, list.viewport()->width());
+  ASSERT_EQ(shown.size(), 4) << list.viewport()->width();
+  EXPECT_FALSE(shown.back().endsWith(QChar(0x2026))) << shown.back().toStdString();
+}
+
 // A narrow list once drew the sizes over the time of the send.
 TEST(HistoryPane, RowDetailsStopBeforeTheTimeInANarrowList) {
   const QFontMetrics metrics(QApplication::font());

@@ -18,6 +18,7 @@ constexpr int iconSize = 12;
 constexpr int iconSpacing = 8;
 constexpr int lineSpacing = 3;
 constexpr int detailGap = 12;
+constexpr qsizetype failureIndex = 2;
 
 const QColor orange(255, 149, 0);
 const QColor green(52, 199, 89);
@@ -56,6 +57,18 @@ void paintStatusIcon(QPainter& painter, const QRectF& box, RowStatus status, dou
   painter.restore();
 }
 
+// Status and duration stay first: for a send that got no response, the
+// reason it failed follows them in place of the byte counts, which would
+// read as nothing sent and nothing received.
+QStringList outcomeTexts(const RequestHistoryItem& item) {
+  QStringList texts;
+  for (const auto& text : rowDetailTexts(item)) texts.push_back(QString::fromStdString(text));
+  if (item.isPending() || !item.failure()) return texts;
+  texts = texts.mid(0, failureIndex);
+  texts.push_back(QString::fromStdString(*item.failure()));
+  return texts;
+}
+
 QFont detailFont(const RequestHistoryItem& item) {
   QFont font = caption2Font();
   font.setItalic(item.isPending());
@@ -86,10 +99,8 @@ QStringList fittedDetails(const QStringList& texts, const QFontMetrics& metrics,
 }
 
 QStringList HistoryRowDelegate::shownDetails(const RequestHistoryItem& item, int rowWidth) {
-  QStringList details;
-  for (const auto& text : rowDetailTexts(item)) details.push_back(QString::fromStdString(text));
-  return fittedDetails(details, QFontMetrics(detailFont(item)), detailsWidth(rowWidth, timeText(item.timestamp())),
-                       detailGap);
+  return fittedDetails(outcomeTexts(item), QFontMetrics(detailFont(item)),
+                       detailsWidth(rowWidth, timeText(item.timestamp())), detailGap);
 }
 
 int HistoryRowDelegate::outcomeWidth() {
@@ -149,9 +160,12 @@ void HistoryRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   const QString time = timeText(item.timestamp());
   const QFontMetrics detailMetrics(detailFont(item));
   painter->setFont(detailFont(item));
-  painter->setPen(item.isPending() ? orange : secondary);
+  const QStringList details = shownDetails(item, option.rect.width());
   int x = left;
-  for (const auto& line : shownDetails(item, option.rect.width())) {
+  for (qsizetype at = 0; at < details.size(); ++at) {
+    const QString& line = details[at];
+    const bool isFailure = item.failure() && at == failureIndex;
+    painter->setPen(item.isPending() ? orange : isFailure && !selected ? red : secondary);
     painter->drawText(QPoint(x, secondTop + caption2.ascent()), line);
     x += detailMetrics.horizontalAdvance(line) + detailGap;
   }

@@ -15,8 +15,8 @@ class RequestHistoryItem;
 QStringList fittedDetails(const QStringList& texts, const QFontMetrics& metrics, int width, int gap);
 
 // Paints a history row: the status icon, then method and URL over the
-// outcome (status, duration, bytes each way, or "Pending") and the time of
-// the send at the far end.
+// outcome (status, duration, bytes each way or why a send without response
+// failed, or "Pending") and the time of the send at the far end.
 class HistoryRowDelegate : public QStyledItemDelegate {
  public:
   explicit HistoryRowDelegate(const HistoryListModel& model, QObject* parent = nullptr)

@@ -174,6 +174,27 @@ TEST(HistoryPane, AtTheDefaultSizeRowsShowTheirWholeOutcomeAndTheEmptyStateItsWh
   EXPECT_FALSE(shown.back().endsWith(QChar(0x2026))) << shown.back().toStdString();
 }
 
+TEST(HistoryPane, ASendWithoutResponseKeepsTellingWhyInItsRow) {
+  const std::string why = "URLSessionTask failed with error: Could not connect to the server.";
+  auto failed = RequestHistoryItem::make(platform::Date::now(), "GET", "http://127.0.0.1:1/", {}, std::nullopt);
+  failed->setDuration(0.001);
+  failed->setMetrics(std::make_shared<platform::URLSessionTaskMetrics>());
+  failed->setFailure(why);
+  EXPECT_EQ(HistoryRowDelegate::shownDetails(*failed, 2000), QStringList{"Pending"});
+  failed->setIsPending(false);
+  EXPECT_EQ(HistoryRowDelegate::shownDetails(*failed, 2000), (QStringList{"0", "1ms", QString::fromStdString(why)}));
+  const QStringList narrow = HistoryRowDelegate::shownDetails(*failed, 300);
+  ASSERT_EQ(narrow.size(), 3);
+  EXPECT_TRUE(narrow.back().endsWith(QChar(0x2026)));
+
+  HistoryListModel model;
+  model.setHistory({failed});
+  EXPECT_EQ(model.data(model.index(0), Qt::ToolTipRole).toString().toStdString(), why);
+  failed->setFailure(std::nullopt);
+  EXPECT_FALSE(model.data(model.index(0), Qt::ToolTipRole).isValid());
+  EXPECT_EQ(HistoryRowDelegate::shownDetails(*failed, 2000), (QStringList{"0", "1ms", "\u2191 0 B", "\u2193 0 B"}));
+}
+
 // A narrow list once drew the sizes over the time of the send.
 TEST(HistoryPane, RowDetailsStopBeforeTheTimeInANarrowList) {
   const QFontMetrics metrics(QApplication::font());

@@ -182,6 +182,27 @@ TEST_F(RequestEditorViewTest, AnUntickedParameterIsDimmedAllButItsBox) {
   EXPECT_DOUBLE_EQ(opacity(key), 1.0);
 }
 
+TEST_F(RequestEditorViewTest, AnEmptyBoxShowsItsOutlineInADarkPalette) {
+  QPalette dark = view->palette();
+  dark.setColor(QPalette::Window, QColor(53, 53, 53));
+  dark.setColor(QPalette::Base, QColor(36, 36, 36));
+  dark.setColor(QPalette::Text, Qt::white);
+  dark.setColor(QPalette::WindowText, Qt::white);
+  view->setPalette(dark);
+  view->editor()->setURL("https://h.test/users?a=1");
+  auto* box = field(EditorField::key(request->queryParams()[0]->id()))->parentWidget()->findChild<QCheckBox*>();
+  QTest::mouseClick(box, Qt::LeftButton);
+  ASSERT_FALSE(box->isChecked());
+
+  // The lightest pixel of the empty box against the field behind it.
+  const QImage image = box->grab().toImage();
+  int lightest = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) lightest = std::max(lightest, qGray(image.pixel(x, y)));
+  }
+  EXPECT_GE(lightest - qGray(dark.color(QPalette::Base).rgb()), 48) << "the outline is lost in the dark";
+}
+
 TEST_F(RequestEditorViewTest, HeadersAreAddedWithReturnAndDeletedByTheirButton) {
   QTest::mouseClick(find<QAbstractButton>("Headers"), Qt::LeftButton);
   auto* newHeader = field(EditorField::newHeaderKey());

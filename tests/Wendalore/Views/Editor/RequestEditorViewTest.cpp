@@ -203,6 +203,19 @@ TEST_F(RequestEditorViewTest, AnEmptyBoxShowsItsOutlineInADarkPalette) {
   EXPECT_GE(lightest - qGray(dark.color(QPalette::Base).rgb()), 48) << "the outline is lost in the dark";
 }
 
+TEST_F(RequestEditorViewTest, ParamsAndHeadersShowTheirRowsInOneMonospacedFont) {
+  view->editor()->setURL("https://h.test/users?page=2");
+  request->setHeaders({RequestHeaderItem::make("X-Trace-Id", "abc-123")});
+  const auto param = request->queryParams()[0]->id();
+  for (const auto& tag : {EditorField::key(param), EditorField::value(param),
+                          EditorField::headerKey(request->headers()[0]->id()),
+                          EditorField::headerValue(request->headers()[0]->id()), EditorField::newHeaderKey()}) {
+    const QFontMetrics shown(field(tag)->font());
+    EXPECT_EQ(shown.horizontalAdvance("iiii"), shown.horizontalAdvance("MMMM")) << field(tag)->text().toStdString();
+    EXPECT_EQ(field(tag)->font().pointSize(), 11) << field(tag)->text().toStdString();
+  }
+}
+
 TEST_F(RequestEditorViewTest, HeadersAreAddedWithReturnAndDeletedByTheirButton) {
   QTest::mouseClick(find<QAbstractButton>("Headers"), Qt::LeftButton);
   auto* newHeader = field(EditorField::newHeaderKey());

@@ -38,6 +38,17 @@ struct History {
   }
 };
 
+// The history pane over a history the test fills, shown at `size`.
+struct ShownPane {
+  explicit ShownPane(QSize size) {
+    view.resize(size);
+    view.show();
+  }
+  History history;
+  HistorySelection selection;
+  RequestHistoryView view{history.feed(), selection};
+};
+
 QString labelText(const QWidget& root, const char* name) {
   const auto* label = root.findChild<QLabel*>(name);
   return label ? label->text() : QString();
@@ -48,11 +59,8 @@ void clickRow(QListView& list, int row) {
 }
 
 TEST(HistoryPane, ListAndDetailFollowHistoryAndSelection) {
-  History history;
-  HistorySelection selection;
-  RequestHistoryView view(history.feed(), selection);
-  view.resize(800, 400);
-  view.show();
+  ShownPane pane({800, 400});
+  auto& [history, selection, view] = pane;
 
   EXPECT_EQ(labelText(view, "historyTitle"), "History (0)");
   EXPECT_TRUE(view.list().showsEmptyState());
@@ -143,11 +151,8 @@ TEST(HistoryPane, WaterfallBarsAreScaledAndNeverThinnerThanTwoPixels) {
 
 // The history pane as the window shows it at its default size.
 TEST(HistoryPane, AtTheDefaultSizeRowsShowTheirWholeOutcomeAndTheEmptyStateItsWholeHint) {
-  History history;
-  HistorySelection selection;
-  RequestHistoryView view(history.feed(), selection);
-  view.resize(930, 300);
-  view.show();
+  ShownPane pane({930, 300});
+  auto& [history, selection, view] = pane;
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
   for (auto* label : view.findChildren<QLabel*>()) {
     if (label->text() != "Send a request to see it here" || !label->isVisible()) continue;

@@ -49,9 +49,13 @@ TEST_F(ContentControllerTest, AFolderThatIsItsOwnAncestorIsShownAtTheTopWithItsR
   EXPECT_EQ(describe(content.rootItems()), "self[kept inner] b c[in c] plain");
   EXPECT_EQ(reloaded(), "self[kept inner] b c[in c] plain");
 
-  // Moved out to the top level, the folder is whole again.
+  // Moved out to the top level, the folder is whole again; deleted, it
+  // goes with what it holds.
   content.moveItem("folder:" + b->id().uuidString(), nullptr, -1);
   EXPECT_EQ(reloaded(), "self[kept inner] plain b[c[in c]]");
+  content.requestDeletion(self);
+  content.confirmDeletion();
+  EXPECT_EQ(reloaded(), "plain b[c[in c]]");
 }
 
 TEST_F(ContentControllerTest, NewFolderEndsLastAndIsSaved) {

@@ -46,13 +46,21 @@ TEST_F(ContentControllerTest, AFolderThatIsItsOwnAncestorIsShownAtTheTopWithItsR
   b->setParent(c);
   saveAll();
 
+  // Folders of a loop hold each other: the copy is untangled before it goes.
+  const auto reloadedWithLoops = [this] {
+    const auto saved = openSaved();
+    const auto shown = describe(ContentController(saved->mainContext()).rootItems());
+    const auto folders = saved->mainContext()->fetch<RequestFolder>().value();
+    for (const auto& folder : folders) folder->setParent(nullptr);
+    return shown;
+  };
   EXPECT_EQ(describe(content.rootItems()), "self[kept inner] b c[in c] plain");
-  EXPECT_EQ(reloaded(), "self[kept inner] b c[in c] plain");
+  EXPECT_EQ(reloadedWithLoops(), "self[kept inner] b c[in c] plain");
 
   // Moved out to the top level, the folder is whole again; deleted, it
   // goes with what it holds.
   content.moveItem("folder:" + b->id().uuidString(), nullptr, -1);
-  EXPECT_EQ(reloaded(), "self[kept inner] plain b[c[in c]]");
+  EXPECT_EQ(reloadedWithLoops(), "self[kept inner] plain b[c[in c]]");
   content.requestDeletion(self);
   content.confirmDeletion();
   EXPECT_EQ(reloaded(), "plain b[c[in c]]");

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <ranges>
 
+#include "Wendalore/Content/TreeEntries.h"
+
 namespace wendalore {
 
 namespace {
@@ -49,12 +51,13 @@ ContentController::ContentController(std::shared_ptr<platform::ModelContext> con
 
 std::vector<FileSystemItem> ContentController::rootItems() const {
   return FileSystemItem::siblings(
-      fetchAll<RequestFolder>(*context_, [](const RequestFolder& folder) { return !folder.parent(); }),
+      fetchAll<RequestFolder>(*context_,
+                              [](const RequestFolder& folder) { return !folder.parent() || isOwnAncestor(folder); }),
       fetchAll<RequestTemplate>(*context_, [](const RequestTemplate& request) { return !request.folder(); }));
 }
 
 std::vector<FileSystemItem> ContentController::entriesOf(const std::shared_ptr<RequestFolder>& parent) const {
-  return parent ? FileSystemItem::siblings(parent->subfolders(), parent->templates()) : rootItems();
+  return parent ? shownEntries(*parent) : rootItems();
 }
 
 void ContentController::setSelectedHistoryItem(std::shared_ptr<RequestHistoryItem> item) {

@@ -36,7 +36,8 @@ class ContentController {
 
   const std::shared_ptr<platform::ModelContext>& modelContext() const { return context_; }
 
-  // The top level: root folders, then root requests, stably by sortOrder.
+  // The top level: root folders and folders that are their own ancestors,
+  // then root requests, stably by sortOrder.
   std::vector<FileSystemItem> rootItems() const;
 
   const std::shared_ptr<RequestTemplate>& selectedTemplate() const { return selectedTemplate_; }

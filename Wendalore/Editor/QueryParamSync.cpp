@@ -61,14 +61,24 @@ bool rowsFromURL(RequestTemplate& request, platform::ModelContext& context) {
 }
 
 void urlFromRows(RequestTemplate& request) {
-  auto components = platform::URLComponents::string(request.url());
+  // An empty text is a reference like any other, with nothing but a query
+  // to write: rows typed before the address go into the text, and the
+  // address is typed in front of them. A bare "?" is that reference with an
+  // empty query, which the rows then replace or remove.
+  const auto& url = request.url();
+  auto components = platform::URLComponents::string(url.empty() ? "?" : url);
   if (!components) return;
   std::vector<platform::URLQueryItem> items;
   for (const auto& row : request.queryParams()) {
     if (isInURL(*row)) items.push_back({row->key(), row->value()});
   }
   components->setQueryItems(items.empty() ? std::nullopt : std::optional(std::move(items)));
-  if (auto url = components->url()) request.setURL(url->absoluteString());
+  if (auto rebuilt = components->url()) {
+    request.setURL(rebuilt->absoluteString());
+  } else if (components->description().empty()) {
+    // A text that was only its query, with no row left to write.
+    request.setURL("");
+  }
 }
 
 }  // namespace wendalore::queryparamsync

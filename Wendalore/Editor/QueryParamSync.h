@@ -22,8 +22,9 @@ namespace queryparamsync {
 bool rowsFromURL(RequestTemplate& request, platform::ModelContext& context);
 
 // Rewrites the URL's query from the enabled rows with a key (an empty value
-// written as "key="), or removes the query when there are none. A URL that
-// does not parse is left as it is.
+// written as "key="), or removes the query when there are none. An empty URL
+// becomes the query alone ("?k=v"). A URL that does not parse is left as it
+// is.
 void urlFromRows(RequestTemplate& request);
 
 }  // namespace queryparamsync

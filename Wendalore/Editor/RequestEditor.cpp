@@ -32,8 +32,10 @@ std::shared_ptr<RequestEditor> RequestEditor::make(std::shared_ptr<RequestTempla
                                                    std::shared_ptr<RequestViewModel> viewModel,
                                                    std::shared_ptr<platform::ModelContext> modelContext,
                                                    std::function<void()> onUpdate) {
-  return std::make_shared<RequestEditor>(Token{}, std::move(request), std::move(viewModel), std::move(modelContext),
-                                         std::move(onUpdate));
+  auto editor = std::make_shared<RequestEditor>(Token{}, std::move(request), std::move(viewModel),
+                                                std::move(modelContext), std::move(onUpdate));
+  editor->observeContext();
+  return editor;
 }
 
 RequestEditor::RequestEditor(Token, std::shared_ptr<RequestTemplate> request,
@@ -44,9 +46,33 @@ RequestEditor::RequestEditor(Token, std::shared_ptr<RequestTemplate> request,
       modelContext_(std::move(modelContext)),
       onUpdate_(std::move(onUpdate)) {}
 
-void RequestEditor::disappear() {
+void RequestEditor::disappear() { save(); }
+
+void RequestEditor::observeContext() {
+  contextObservation_ = modelContext_->observeChanges([weak = weak_from_this()] {
+    if (auto editor = weak.lock()) editor->saveLater();
+  });
+}
+
+// Runs on every keystroke: it only schedules, and one save takes all the
+// edits made until it runs.
+void RequestEditor::saveLater() {
+  // A save reports itself as a change, which must not start the next one.
+  if (isSaveScheduled_ || isSaving_) return;
+  isSaveScheduled_ = true;
+  platform::DispatchQueue::main()->asyncAfter(autosaveDelay, [weak = weak_from_this()] {
+    auto editor = weak.lock();
+    if (!editor) return;
+    editor->isSaveScheduled_ = false;
+    editor->save();
+  });
+}
+
+void RequestEditor::save() {
+  isSaving_ = true;
   // A failed save keeps the edits in the context for the next save.
   (void)modelContext_->save();
+  isSaving_ = false;
 }
 
 void RequestEditor::setName(std::string name) {
@@ -88,7 +114,7 @@ void RequestEditor::addParam(bool focusNewRow) {
   rows.push_back(row);
   template_->setQueryParams(std::move(rows));
   updateURLFromParams();
-  if (focusNewRow) moveFocusLater(Field::value(row->id()));
+  if (focusNewRow) setFocusedField(Field::value(row->id()));
 }
 
 void RequestEditor::addHeader(bool focusNewRow) {
@@ -97,7 +123,7 @@ void RequestEditor::addHeader(bool focusNewRow) {
   auto rows = template_->headers();
   rows.push_back(row);
   template_->setHeaders(std::move(rows));
-  if (focusNewRow) moveFocusLater(Field::headerValue(row->id()));
+  if (focusNewRow) setFocusedField(Field::headerValue(row->id()));
 }
 
 void RequestEditor::deleteParam(const RequestQueryParam& row) {
@@ -115,14 +141,6 @@ void RequestEditor::deleteHeader(const RequestHeaderItem& row) {
   if (!taken) return;
   template_->setHeaders(std::move(rows));
   modelContext_->deleteModel(taken);
-}
-
-void RequestEditor::moveFocusLater(Field field) {
-  // The move runs even if the person did something else meanwhile, but not
-  // after the editor is gone.
-  platform::DispatchQueue::main()->asyncAfter(focusMoveDelay, [weak = weak_from_this(), field] {
-    if (auto editor = weak.lock()) editor->setFocusedField(field);
-  });
 }
 
 void RequestEditor::setFocusedField(std::optional<Field> field) {
@@ -159,7 +177,7 @@ void RequestEditor::send() {
   viewModel_->currentTemplate = template_;
   template_->setUpdatedAt(platform::Date::now());
   // The send goes on whether or not the edits reached the file.
-  (void)modelContext_->save();
+  save();
 
   const auto& fileText = request.multipartFileURL();
   viewModel_->setSelectedFileURL(fileText ? platform::URL::string(*fileText) : std::nullopt);

@@ -33,8 +33,9 @@ class RequestEditor : public std::enable_shared_from_this<RequestEditor> {
 
   static constexpr std::array<std::string_view, 7> methods = {"GET", "POST", "PUT", "PATCH", "DELETE", "OPTIONS",
                                                               "HEAD"};
-  // How long after an add the focus moves into the new row.
-  static constexpr double focusMoveDelay = 0.05;
+  // How long after an edit it is saved: a crash or a kill loses at most
+  // this much of what was typed.
+  static constexpr double autosaveDelay = 0.5;
 
   // `onUpdate` hears of every change of the name or the method.
   static std::shared_ptr<RequestEditor> make(std::shared_ptr<RequestTemplate> request,
@@ -49,7 +50,8 @@ class RequestEditor : public std::enable_shared_from_this<RequestEditor> {
   const std::shared_ptr<RequestTemplate>& requestTemplate() const { return template_; }
 
   // Coming on screen brings the rows in step with the stored URL; leaving it
-  // saves (a failed save leaves the edits in the context).
+  // saves (a failed save leaves the edits in the context). Edits are also
+  // saved shortly after they are made, many edits in one save.
   void appear() { syncParamsFromURL(); }
   void disappear();
 
@@ -69,7 +71,7 @@ class RequestEditor : public std::enable_shared_from_this<RequestEditor> {
 
   // Adds a row from the add-row texts unless both are empty, and empties
   // them; with `focusNewRow`, the focus moves into the new row's value field
-  // a moment later.
+  // at once, so that what is typed next lands there.
   void addParam(bool focusNewRow);
   void addHeader(bool focusNewRow);
   // A row that is no longer in the template is left alone.
@@ -103,7 +105,9 @@ class RequestEditor : public std::enable_shared_from_this<RequestEditor> {
   void send();
 
  private:
-  void moveFocusLater(Field field);
+  void observeContext();
+  void saveLater();
+  void save();
 
   std::shared_ptr<RequestTemplate> template_;
   std::shared_ptr<RequestViewModel> viewModel_;
@@ -112,6 +116,9 @@ class RequestEditor : public std::enable_shared_from_this<RequestEditor> {
   bool isUpdatingURL_ = false;
   std::optional<Field> focusedField_;
   platform::ObserverList<> focusChanges_;
+  platform::ObservationToken contextObservation_;
+  bool isSaveScheduled_ = false;
+  bool isSaving_ = false;
 };
 
 }  // namespace wendalore

@@ -62,6 +62,11 @@ class RequestHistoryItem {
   void setMetrics(std::shared_ptr<const platform::URLSessionTaskMetrics> metrics) {
     update("metrics", metrics_, std::move(metrics));
   }
+  // Why a send that got no response failed, as the status bar said it, so
+  // that the entry keeps telling it after the next send; none for a send
+  // that got a response.
+  const std::optional<std::string>& failure() const { return failure_; }
+  void setFailure(std::optional<std::string> failure) { update("failure", failure_, std::move(failure)); }
   bool isPending() const { return isPending_; }
   void setIsPending(bool pending) { update("isPending", isPending_, pending); }
 
@@ -97,6 +102,7 @@ class RequestHistoryItem {
   bool bodyWasSent_;
   std::string responseBody_;
   std::shared_ptr<const platform::URLSessionTaskMetrics> metrics_;
+  std::optional<std::string> failure_;
   bool isPending_ = true;
   platform::ObserverList<std::string_view> observers_;
 };

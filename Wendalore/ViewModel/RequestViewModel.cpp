@@ -198,6 +198,8 @@ void RequestViewModel::updateHistoryItem(const platform::UUID& entryId, double e
   item.setResponseHeaders(http ? headerDictionary(http->allHeaderFields()) : HeaderDictionary{});
   item.setResponseBody(body);
   item.setMetrics(response.metrics());
+  const auto error = response.error();
+  item.setFailure(!http && error ? std::optional(error->errorDescription()) : std::nullopt);
   item.setIsPending(false);
   announceHistoryChange();
 }

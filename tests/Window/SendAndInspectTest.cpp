@@ -18,6 +18,7 @@
 #include <string>
 
 #include "Platform/Foundation/Bundle.h"
+#include "Wendalore/Views/Editor/EditorFieldTag.h"
 #include "Wendalore/Views/History/RequestHistoryView.h"
 #include "Wendalore/Views/Shell/NoOpUpdater.h"
 #include "Wendalore/Views/Shell/WendaloreApp.h"
@@ -245,6 +246,31 @@ TEST_F(SendAndInspectTest, AHeaderValueWithALineBreakFailsTheSendBeforeAnythingR
   EXPECT_NE(status.find("\"X-Split\""), std::string::npos) << status;
   EXPECT_EQ(server.requestCount(), 0u);
   screenshot("header-line-break");
+}
+
+TEST_F(SendAndInspectTest, RowsTypedBeforeTheAddressAreSentWithIt) {
+  auto& url = child<QLineEdit>(editor(), "urlField");
+  ASSERT_TRUE(url.text().isEmpty());
+  for (const auto& [key, value] : {std::pair{"k1", "value1"}, {"k2", "value 2"}}) {
+    typeInto(shownField(editor(), [](const QLineEdit& field) { return taggedField(&field) == EditorField::newKey(); }),
+             key);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClicks(QApplication::focusWidget(), value);
+  }
+  EXPECT_EQ(url.text(), "?k1=value1&k2=value%202");
+
+  // The address goes in front of the query the rows wrote.
+  click(url);
+  QTest::keyClick(&url, Qt::Key_Home);
+  QTest::keyClicks(&url, QString::fromStdString(testservers::HttpbinServer::shared().baseURL() + "/get"));
+  click(child(editor(), "sendButton"));
+  ASSERT_EQ(entries().size(), 1u) << "the send was not started";
+  const auto entry = entries().front();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !entry->isPending(); }, sendTimeout));
+  ASSERT_EQ(entry->statusCode(), 200) << window().statusLabel().text().toStdString();
+  EXPECT_EQ(jsonObject(entry->responseBody())["args"].toObject(), (QJsonObject{{"k1", "value1"}, {"k2", "value 2"}}));
+  const auto& stored = app->content().controller().selectedTemplate();
+  EXPECT_EQ(stored->queryParams().size(), 2u);
 }
 
 }  // namespace

@@ -13,6 +13,22 @@
 #include "Wendalore/Views/Editor/PlainTextField.h"
 
 namespace wendalore {
+namespace {
+
+// Styles draw an empty box's outline a shade darker than the window colour,
+// which on a dark palette all but matches the field behind it. A window
+// colour halfway between text and base gives an outline that shows in
+// light and dark palettes alike.
+void outlineBox(QCheckBox& box) {
+  QPalette palette = box.palette();
+  const QColor base = palette.color(QPalette::Base);
+  const QColor text = palette.color(QPalette::Text);
+  palette.setColor(QPalette::Window, QColor((base.red() + text.red()) / 2, (base.green() + text.green()) / 2,
+                                            (base.blue() + text.blue()) / 2));
+  box.setPalette(palette);
+}
+
+}  // namespace
 
 KeyValueRow::KeyValueRow(Binding binding, QWidget* parent) : QWidget(parent), binding_(std::move(binding)) {
   setFont(monospacedFont(11));
@@ -21,6 +37,7 @@ KeyValueRow::KeyValueRow(Binding binding, QWidget* parent) : QWidget(parent), bi
 
   enabled_ = new QCheckBox(this);
   enabled_->setObjectName("enabledBox");
+  outlineBox(*enabled_);
   connect(enabled_, &QCheckBox::toggled, this, [this](bool on) {
     if (on != binding_.isEnabled()) binding_.setEnabled(on);
   });
@@ -41,9 +58,14 @@ KeyValueRow::KeyValueRow(Binding binding, QWidget* parent) : QWidget(parent), bi
   line->addWidget(value_, 1);
   line->addWidget(remove);
 
+  // The box stays out of the dimming: at half opacity an empty box all but
+  // vanishes, and it is what switches the row back on.
   if (binding_.dimsWhenDisabled) {
-    dimming_ = new QGraphicsOpacityEffect(this);
-    setGraphicsEffect(dimming_);
+    for (QWidget* part : std::initializer_list<QWidget*>{key_, divider, value_, remove}) {
+      auto* dimming = new QGraphicsOpacityEffect(part);
+      part->setGraphicsEffect(dimming);
+      dimming_.push_back(dimming);
+    }
   }
   observation_ = binding_.observe([this] { refresh(); });
   refresh();
@@ -55,7 +77,7 @@ void KeyValueRow::refresh() {
   enabled_->setChecked(on);
   showText(key_, binding_.key());
   showText(value_, binding_.value());
-  if (dimming_) dimming_->setOpacity(on ? 1.0 : 0.5);
+  for (auto* dimming : dimming_) dimming->setOpacity(on ? 1.0 : 0.5);
 }
 
 }  // namespace wendalore

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "Platform/Store/ObserverList.h"
 #include "Wendalore/Editor/EditorField.h"
@@ -30,7 +31,8 @@ class KeyValueRow : public QWidget {
     EditorField keyField;
     EditorField valueField;
     QString keyPlaceholder;
-    // A parameter row is drawn at half opacity while it is switched off.
+    // A parameter row is drawn at half opacity while it is switched off,
+    // all but its check box.
     bool dimsWhenDisabled = false;
   };
 
@@ -43,7 +45,7 @@ class KeyValueRow : public QWidget {
   QCheckBox* enabled_;
   QLineEdit* key_;
   QLineEdit* value_;
-  QGraphicsOpacityEffect* dimming_ = nullptr;
+  std::vector<QGraphicsOpacityEffect*> dimming_;
   platform::ObservationToken observation_;
 };
 

@@ -64,6 +64,9 @@ void RowListPage::refresh() {
       rows_->removeWidget(row);
     } else {
       row = new KeyValueRow(std::move(binding), rows_->parentWidget());
+      // Shown now rather than by the layout later, so that the focus can
+      // move into it before the next keystroke arrives.
+      row->show();
     }
     rows_->insertWidget(position++, row);
     kept.emplace(id, row);

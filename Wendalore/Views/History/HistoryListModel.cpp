@@ -38,9 +38,12 @@ int HistoryListModel::rowCount(const QModelIndex& parent) const {
 }
 
 QVariant HistoryListModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.row() >= rowCount() || role != Qt::DisplayRole) return {};
+  if (!index.isValid() || index.row() >= rowCount()) return {};
   const auto& entry = item(index.row());
-  return QString::fromStdString(entry->method() + " " + entry->url());
+  if (role == Qt::DisplayRole) return QString::fromStdString(entry->method() + " " + entry->url());
+  // A narrow row cuts the reason of a failure short; the tip tells it whole.
+  if (role == Qt::ToolTipRole && entry->failure()) return QString::fromStdString(*entry->failure());
+  return {};
 }
 
 double HistoryListModel::pulse() const {

@@ -12,9 +12,13 @@ namespace wendalore {
 namespace {
 
 constexpr int verticalPadding = 4;
+constexpr int leadingInset = 4;
+constexpr int trailingInset = 6;
 constexpr int iconSize = 12;
 constexpr int iconSpacing = 8;
 constexpr int lineSpacing = 3;
+constexpr int detailGap = 12;
+constexpr qsizetype failureIndex = 2;
 
 const QColor orange(255, 149, 0);
 const QColor green(52, 199, 89);
@@ -53,6 +57,31 @@ void paintStatusIcon(QPainter& painter, const QRectF& box, RowStatus status, dou
   painter.restore();
 }
 
+// Status and duration stay first: for a send that got no response, the
+// reason it failed follows them in place of the byte counts, which would
+// read as nothing sent and nothing received.
+QStringList outcomeTexts(const RequestHistoryItem& item) {
+  QStringList texts;
+  for (const auto& text : rowDetailTexts(item)) texts.push_back(QString::fromStdString(text));
+  if (item.isPending() || !item.failure()) return texts;
+  texts = texts.mid(0, failureIndex);
+  texts.push_back(QString::fromStdString(*item.failure()));
+  return texts;
+}
+
+QFont detailFont(const RequestHistoryItem& item) {
+  QFont font = caption2Font();
+  font.setItalic(item.isPending());
+  return font;
+}
+
+// Room for the outcome texts in a row `rowWidth` pixels wide: what the icon,
+// the time at the far end and the insets leave.
+int detailsWidth(int rowWidth, const QString& time) {
+  const int fixed = leadingInset + trailingInset + iconSize + iconSpacing + detailGap;
+  return rowWidth - fixed - QFontMetrics(caption2Font()).horizontalAdvance(time);
+}
+
 }  // namespace
 
 QStringList fittedDetails(const QStringList& texts, const QFontMetrics& metrics, int width, int gap) {
@@ -69,6 +98,22 @@ QStringList fittedDetails(const QStringList& texts, const QFontMetrics& metrics,
   return fitted;
 }
 
+QStringList HistoryRowDelegate::shownDetails(const RequestHistoryItem& item, int rowWidth) {
+  return fittedDetails(outcomeTexts(item), QFontMetrics(detailFont(item)),
+                       detailsWidth(rowWidth, timeText(item.timestamp())), detailGap);
+}
+
+int HistoryRowDelegate::outcomeWidth() {
+  // A status, a duration of seconds and a few hundred kilobytes each way.
+  const QFontMetrics metrics(caption2Font());
+  int width = 0;
+  for (const auto* text : {"200", "1234ms", "\u2191 999 KB", "\u2193 999 KB"}) {
+    width += metrics.horizontalAdvance(QString::fromUtf8(text)) + detailGap;
+  }
+  return width + leadingInset + trailingInset + iconSize + iconSpacing +
+         metrics.horizontalAdvance(timeText(platform::Date::now()));
+}
+
 QSize HistoryRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
   const int height = QFontMetrics(captionFont()).height() + lineSpacing + QFontMetrics(caption2Font()).height();
   return {option.rect.width(), height + 2 * verticalPadding};
@@ -83,7 +128,7 @@ void HistoryRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   style->drawControl(QStyle::CE_ItemViewItem, &background, painter, widget);
 
   const auto& item = *model_.item(index.row());
-  const QRect area = option.rect.adjusted(4, verticalPadding, -6, -verticalPadding);
+  const QRect area = option.rect.adjusted(leadingInset, verticalPadding, -trailingInset, -verticalPadding);
   const bool selected = option.state & QStyle::State_Selected;
   const QColor primary = option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
   QColor secondary = primary;
@@ -113,17 +158,14 @@ void HistoryRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   // Second line: the outcome texts 12 points apart, the time at the end.
   const int secondTop = top + caption.height() + lineSpacing;
   const QString time = timeText(item.timestamp());
-  QFont detailFont = caption2Font();
-  detailFont.setItalic(item.isPending());
-  QStringList details;
-  for (const auto& text : rowDetailTexts(item)) details.push_back(QString::fromStdString(text));
-  const QFontMetrics detailMetrics(detailFont);
-  constexpr int detailGap = 12;
-  const int detailsWidth = area.right() - left - caption2.horizontalAdvance(time) - detailGap;
-  painter->setFont(detailFont);
-  painter->setPen(item.isPending() ? orange : secondary);
+  const QFontMetrics detailMetrics(detailFont(item));
+  painter->setFont(detailFont(item));
+  const QStringList details = shownDetails(item, option.rect.width());
   int x = left;
-  for (const auto& line : fittedDetails(details, detailMetrics, detailsWidth, detailGap)) {
+  for (qsizetype at = 0; at < details.size(); ++at) {
+    const QString& line = details[at];
+    const bool isFailure = item.failure() && at == failureIndex;
+    painter->setPen(item.isPending() ? orange : isFailure && !selected ? red : secondary);
     painter->drawText(QPoint(x, secondTop + caption2.ascent()), line);
     x += detailMetrics.horizontalAdvance(line) + detailGap;
   }

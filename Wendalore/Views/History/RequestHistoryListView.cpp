@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QListView>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -24,6 +25,8 @@ RequestHistoryListView::RequestHistoryListView(HistorySelection& selection, QWid
   auto* hint = styledLabel(tr("Send a request to see it here"), captionFont(), tertiary);
   for (auto* label : {title, hint}) {
     label->setAlignment(Qt::AlignCenter);
+    // A narrow pane breaks the line rather than cutting it.
+    label->setWordWrap(true);
     emptyLayout->addWidget(label);
   }
   emptyLayout->addStretch();
@@ -44,6 +47,11 @@ RequestHistoryListView::RequestHistoryListView(HistorySelection& selection, QWid
   layout->setSpacing(0);
   layout->addWidget(divider());
   layout->addWidget(pages_, 1);
+}
+
+QSize RequestHistoryListView::sizeHint() const {
+  return {HistoryRowDelegate::outcomeWidth() + list_->verticalScrollBar()->sizeHint().width(),
+          QWidget::sizeHint().height()};
 }
 
 bool RequestHistoryListView::showsEmptyState() const { return pages_->currentIndex() == 0; }

@@ -23,6 +23,9 @@ class RequestHistoryListView : public QWidget {
  public:
   RequestHistoryListView(HistorySelection& selection, QWidget* parent = nullptr);
 
+  // Wide enough for a row to show a send's outcome whole.
+  QSize sizeHint() const override;
+
   void setHistory(std::vector<std::shared_ptr<RequestHistoryItem>> history);
   QListView& list() const { return *list_; }
   bool showsEmptyState() const;

@@ -48,7 +48,7 @@ RequestHistoryView::RequestHistoryView(HistoryFeed feed, HistorySelection& selec
   list_->setMinimumWidth(100);
   detailPane_->setMinimumWidth(100);
   split->setStretchFactor(1, 1);
-  split->setSizes({200, 400});
+  split->setSizes({list_->sizeHint().width(), 400});
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

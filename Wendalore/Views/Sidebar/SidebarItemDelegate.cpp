@@ -1,6 +1,7 @@
 #include "Wendalore/Views/Sidebar/SidebarItemDelegate.h"
 
 #include <QApplication>
+#include <cmath>
 #include <QIcon>
 #include <QPainter>
 #include <QPainterPath>
@@ -39,7 +40,38 @@ QRect badgeRect(const QStyleOptionViewItem& option, const QString& title) {
   return {row.left(), row.top() + (row.height() - badgeHeight) / 2, width, badgeHeight};
 }
 
+double luminance(const QColor& colour) {
+  const auto linear = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+  return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+}
+
+// The hue, opaque, moved toward black on a light plate and toward white on a
+// dark one just far enough for small bold text (a contrast of 4.5 to 1).
+QColor readableOn(const QColor& plate, QColor hue) {
+  hue.setAlphaF(1.0f);
+  const double plateLuminance = luminance(plate);
+  const bool lightPlate = plateLuminance > 0.18;
+  const QColor target = lightPlate ? QColor(Qt::black) : QColor(Qt::white);
+  QColor shown = hue;
+  for (int step = 1; step <= 10; ++step) {
+    const double own = luminance(shown);
+    const double ratio = (std::max(own, plateLuminance) + 0.05) / (std::min(own, plateLuminance) + 0.05);
+    if (ratio >= 4.5) break;
+    const float t = static_cast<float>(step) / 10;
+    shown = QColor::fromRgbF(hue.redF() + (target.redF() - hue.redF()) * t,
+                             hue.greenF() + (target.greenF() - hue.greenF()) * t,
+                             hue.blueF() + (target.blueF() - hue.blueF()) * t);
+  }
+  return shown;
+}
+
 }  // namespace
+
+BadgeColours badgeColours(const QString& method, const QStyleOptionViewItem& option) {
+  if (!(option.state & QStyle::State_Selected)) return {methodBadgeColor(method), methodColor(method)};
+  const QColor plate = option.palette.color(QPalette::HighlightedText);
+  return {plate, readableOn(plate, methodColor(method))};
+}
 
 QRect SidebarItemDelegate::nameRect(const QStyleOptionViewItem& option, const QModelIndex& index) const {
   const QVariant method = index.data(SidebarOutlineModel::methodRole);
@@ -62,9 +94,7 @@ void SidebarItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
   const QVariant method = index.data(SidebarOutlineModel::methodRole);
   if (method.isValid()) {
     const QString title = methodBadgeTitle(method.toString());
-    const QColor background = methodBadgeColor(method.toString());
-    QColor foreground = background;
-    foreground.setAlphaF(1.0f);
+    const auto [background, foreground] = badgeColours(method.toString(), option);
     const QRect badge = badgeRect(option, title);
     QPainterPath shape;
     shape.addRoundedRect(badge, 4, 4);

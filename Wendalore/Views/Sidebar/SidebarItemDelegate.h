@@ -4,6 +4,17 @@
 
 namespace wendalore {
 
+struct BadgeColours {
+  QColor background;
+  QColor foreground;
+};
+
+// A request row's method badge: the method's hue on a tint of itself. On
+// the selection's colour, where a tint vanishes and a bright hue blurs, the
+// badge is a plate of the selection's text colour with the hue deepened (or
+// lightened, on a dark plate) as far as it takes to be read.
+BadgeColours badgeColours(const QString& method, const QStyleOptionViewItem& option);
+
 // Draws the sidebar's rows: the folder symbol before a folder's name, the
 // method badge before a request's; renaming edits the name in place.
 class SidebarItemDelegate : public QStyledItemDelegate {

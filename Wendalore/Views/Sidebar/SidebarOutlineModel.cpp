@@ -2,15 +2,13 @@
 
 #include <QMimeData>
 
+#include "Wendalore/Content/TreeEntries.h"
+
 namespace wendalore {
 
 namespace {
 
 const QString plainText = QStringLiteral("text/plain");
-
-std::vector<FileSystemItem> entriesOf(const RequestFolder& folder) {
-  return FileSystemItem::siblings(folder.subfolders(), folder.templates());
-}
 
 }  // namespace
 
@@ -32,7 +30,7 @@ void SidebarOutlineModel::adopt(Node& parent, const std::vector<FileSystemItem>&
     auto node = std::make_unique<Node>(Node{item, &parent, static_cast<int>(parent.children.size()), {}});
     // A folder placed beneath itself by a damaged store would never end.
     if (nodes_.try_emplace(item, node.get()).second) {
-      if (auto folder = item.folder()) adopt(*node, entriesOf(*folder));
+      if (auto folder = item.folder()) adopt(*node, shownEntries(*folder));
     }
     parent.children.push_back(std::move(node));
   }

@@ -32,6 +32,40 @@ TEST_F(ContentControllerTest, RootItemsListFoldersThenRequestsStablyBySortOrder)
   EXPECT_EQ(reloaded(), "f0[sub inside] r0 r0b f1 r2");
 }
 
+TEST_F(ContentControllerTest, AFolderThatIsItsOwnAncestorIsShownAtTheTopWithItsRequests) {
+  auto self = folder("self", 0);
+  request("kept", 0, self);
+  folder("inner", 1, self);
+  auto b = folder("b", 1);
+  auto c = folder("c", 2, b);
+  request("in c", 0, c);
+  folder("plain", 3);
+  saveAll();
+  // As a damaged store holds them; the tree never makes such loops itself.
+  self->setParent(self);
+  b->setParent(c);
+  saveAll();
+
+  // Folders of a loop hold each other: the copy is untangled before it goes.
+  const auto reloadedWithLoops = [this] {
+    const auto saved = openSaved();
+    const auto shown = describe(ContentController(saved->mainContext()).rootItems());
+    const auto folders = saved->mainContext()->fetch<RequestFolder>().value();
+    for (const auto& folder : folders) folder->setParent(nullptr);
+    return shown;
+  };
+  EXPECT_EQ(describe(content.rootItems()), "self[kept inner] b c[in c] plain");
+  EXPECT_EQ(reloadedWithLoops(), "self[kept inner] b c[in c] plain");
+
+  // Moved out to the top level, the folder is whole again; deleted, it
+  // goes with what it holds.
+  content.moveItem("folder:" + b->id().uuidString(), nullptr, -1);
+  EXPECT_EQ(reloadedWithLoops(), "self[kept inner] plain b[c[in c]]");
+  content.requestDeletion(self);
+  content.confirmDeletion();
+  EXPECT_EQ(reloaded(), "plain b[c[in c]]");
+}
+
 TEST_F(ContentControllerTest, NewFolderEndsLastAndIsSaved) {
   auto f = folder("f", 0);
   request("a", 1);

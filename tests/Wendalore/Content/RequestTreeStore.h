@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Platform/Store/ModelContainer.h"
+#include "Wendalore/Content/TreeEntries.h"
 #include "Wendalore/Model/FileSystemItem.h"
 #include "Wendalore/Model/RequestFolder.h"
 #include "Wendalore/Model/RequestTemplate.h"
@@ -23,7 +24,7 @@ inline std::string describe(const std::vector<FileSystemItem>& items) {
     if (&item != &items.front()) text += ' ';
     if (auto folder = item.folder()) {
       text += folder->name();
-      const auto entries = describe(FileSystemItem::siblings(folder->subfolders(), folder->templates()));
+      const auto entries = describe(shownEntries(*folder));
       if (!entries.empty()) text += "[" + entries + "]";
     } else {
       text += item.requestTemplate()->name();

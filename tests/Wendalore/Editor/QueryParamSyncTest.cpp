@@ -89,6 +89,25 @@ TEST_F(QueryParamSyncTest, AKeyWithSpacesAndSeparatorsReadsBackUnchanged) {
   EXPECT_EQ(rows(), (std::vector<Row>{{"a b&c=d+e \u00fc", "x&y=z #%"}}));
 }
 
+TEST_F(QueryParamSyncTest, RowsTypedBeforeTheAddressGoIntoTheEmptyURLAndTheAddressInFrontKeepsThem) {
+  editor->newParamKey = "k1";
+  editor->newParamValue = "value1";
+  editor->addParam(false);
+  editor->newParamKey = "k 2";
+  editor->addParam(false);
+  EXPECT_EQ(request->url(), "?k1=value1&k%202=");
+
+  editor->setURL("http://h.test/get" + request->url());
+  EXPECT_EQ(rows(), (std::vector<Row>{{"k1", "value1"}, {"k 2", ""}}));
+  EXPECT_EQ(request->url(), "http://h.test/get?k1=value1&k%202=");
+
+  // With no row left to write, the text is empty again, not a bare "?".
+  request->setURL("");
+  edit(*request->queryParams()[0], &RequestQueryParam::setIsEnabled, false);
+  edit(*request->queryParams()[1], &RequestQueryParam::setKey, "");
+  EXPECT_EQ(request->url(), "");
+}
+
 TEST_F(QueryParamSyncTest, AnUnparsableURLIsNeverRewritten) {
   setRows({{"a", "1"}});
   request->setURL("https://h.test/a b");

@@ -125,6 +125,7 @@ TEST_F(RequestViewModelHttpbin, AFormWithGETIsRefusedByTheLibraryAndShownAsAFail
   EXPECT_GT(entry->duration(), 0);
   EXPECT_EQ(model->responseStatus(), "Sending...");
   EXPECT_TRUE(model->errorMessage().has_value());
+  EXPECT_EQ(entry->failure(), model->errorMessage()) << "the entry keeps why it failed";
   EXPECT_TRUE(model->responseBody().starts_with("Error: urlRequestValidationFailed(bodyDataInGETRequest("))
       << model->responseBody();
   EXPECT_FALSE(model->isLoading());
@@ -194,6 +195,8 @@ TEST_F(RequestViewModelHttpbin, EachResponseIsShownAndRecordedInItsEntry) {
     EXPECT_TRUE(model->responseBody().starts_with(test.shown)) << url << ": " << model->responseBody();
     EXPECT_EQ(entry->statusCode(), test.code) << url;
     EXPECT_EQ(entry->responseBody(), test.recorded) << url;
+    // Only a send without a response keeps a failure: the others show theirs.
+    EXPECT_EQ(entry->failure(), test.code == 0 ? model->errorMessage() : std::nullopt) << url;
     EXPECT_FALSE(model->isLoading()) << url;
   }
   const auto notFound = model->requestHistory()[1];

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -45,6 +46,21 @@ class RequestEditorViewTest : public ::testing::Test {
       if (taggedField(candidate) == tag) return candidate;
     }
     return nullptr;
+  }
+  // Each key goes to the widget that has the focus as it is typed, with no
+  // event handled in between: typing faster than the event loop runs.
+  static void typeAtFullSpeed(const QString& keys) {
+    for (const QChar key : keys) {
+      auto* focused = QApplication::focusWidget();
+      ASSERT_NE(focused, nullptr) << "nothing has the focus for " << QString(key).toStdString();
+      if (key == '\t') {
+        QTest::keyClick(focused, Qt::Key_Tab);
+      } else if (key == '\n') {
+        QTest::keyClick(focused, Qt::Key_Return);
+      } else {
+        QTest::keyClick(focused, key.toLatin1());
+      }
+    }
   }
   // Lets the main queue and the event loop run until `done`.
   static bool settle(const std::function<bool()>& done) {
@@ -118,6 +134,86 @@ TEST_F(RequestEditorViewTest, TabbingOutOfANewKeyAddsTheRowAndTypingGoesIntoIt) 
   EXPECT_EQ(row->value(), "2");
   EXPECT_EQ(request->url(), "https://h.test/users?page=2");
   EXPECT_TRUE(field(EditorField::newValue())->text().isEmpty());
+}
+
+TEST_F(RequestEditorViewTest, KeysTypedRightAfterTabOrReturnInANewKeyGoIntoTheNewRow) {
+  request->setURL("");
+  field(EditorField::newKey())->setFocus();
+  typeAtFullSpeed("abc\tabc-123");
+  field(EditorField::newKey())->setFocus();
+  typeAtFullSpeed("k5\nvalue5");
+  QTest::mouseClick(find<QAbstractButton>("Headers"), Qt::LeftButton);
+  field(EditorField::newHeaderKey())->setFocus();
+  typeAtFullSpeed("X-Id\t42");
+  settle([] { return false; });
+
+  std::vector<std::string> params;
+  for (const auto& row : request->queryParams()) params.push_back(row->key() + "=" + row->value());
+  EXPECT_EQ(params, (std::vector<std::string>{"abc=abc-123", "k5=value5"}));
+  EXPECT_EQ(request->url(), "?abc=abc-123&k5=value5");
+  ASSERT_EQ(request->headers().size(), 1u);
+  EXPECT_EQ(request->headers()[0]->value(), "42");
+  for (const auto& addRow : {EditorField::newKey(), EditorField::newValue(), EditorField::newHeaderKey(),
+                             EditorField::newHeaderValue()}) {
+    EXPECT_TRUE(field(addRow)->text().isEmpty()) << field(addRow)->text().toStdString();
+  }
+}
+
+TEST_F(RequestEditorViewTest, AnUntickedParameterIsDimmedAllButItsBox) {
+  view->editor()->setURL("https://h.test/users?a=1");
+  ASSERT_EQ(request->queryParams().size(), 1u);
+  auto* key = field(EditorField::key(request->queryParams()[0]->id()));
+  ASSERT_NE(key, nullptr);
+  auto* box = key->parentWidget()->findChild<QCheckBox*>("enabledBox");
+  ASSERT_NE(box, nullptr);
+  QTest::mouseClick(box, Qt::LeftButton);
+  ASSERT_FALSE(request->queryParams()[0]->isEnabled());
+
+  const auto opacity = [this](QWidget* widget) {
+    double shown = 1;
+    for (; widget && widget != view.get(); widget = widget->parentWidget()) {
+      if (auto* effect = qobject_cast<QGraphicsOpacityEffect*>(widget->graphicsEffect())) shown *= effect->opacity();
+    }
+    return shown;
+  };
+  EXPECT_DOUBLE_EQ(opacity(key), 0.5);
+  EXPECT_DOUBLE_EQ(opacity(box), 1.0) << "an empty box at half opacity is all but invisible";
+  QTest::mouseClick(box, Qt::LeftButton);
+  EXPECT_DOUBLE_EQ(opacity(key), 1.0);
+}
+
+TEST_F(RequestEditorViewTest, AnEmptyBoxShowsItsOutlineInADarkPalette) {
+  QPalette dark = view->palette();
+  dark.setColor(QPalette::Window, QColor(53, 53, 53));
+  dark.setColor(QPalette::Base, QColor(36, 36, 36));
+  dark.setColor(QPalette::Text, Qt::white);
+  dark.setColor(QPalette::WindowText, Qt::white);
+  view->setPalette(dark);
+  view->editor()->setURL("https://h.test/users?a=1");
+  auto* box = field(EditorField::key(request->queryParams()[0]->id()))->parentWidget()->findChild<QCheckBox*>();
+  QTest::mouseClick(box, Qt::LeftButton);
+  ASSERT_FALSE(box->isChecked());
+
+  // The lightest pixel of the empty box against the field behind it.
+  const QImage image = box->grab().toImage();
+  int lightest = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) lightest = std::max(lightest, qGray(image.pixel(x, y)));
+  }
+  EXPECT_GE(lightest - qGray(dark.color(QPalette::Base).rgb()), 48) << "the outline is lost in the dark";
+}
+
+TEST_F(RequestEditorViewTest, ParamsAndHeadersShowTheirRowsInOneMonospacedFont) {
+  view->editor()->setURL("https://h.test/users?page=2");
+  request->setHeaders({RequestHeaderItem::make("X-Trace-Id", "abc-123")});
+  const auto param = request->queryParams()[0]->id();
+  for (const auto& tag : {EditorField::key(param), EditorField::value(param),
+                          EditorField::headerKey(request->headers()[0]->id()),
+                          EditorField::headerValue(request->headers()[0]->id()), EditorField::newHeaderKey()}) {
+    const QFontMetrics shown(field(tag)->font());
+    EXPECT_EQ(shown.horizontalAdvance("iiii"), shown.horizontalAdvance("MMMM")) << field(tag)->text().toStdString();
+    EXPECT_EQ(field(tag)->font().pointSize(), 11) << field(tag)->text().toStdString();
+  }
 }
 
 TEST_F(RequestEditorViewTest, HeadersAreAddedWithReturnAndDeletedByTheirButton) {

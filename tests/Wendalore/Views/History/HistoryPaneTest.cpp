@@ -38,6 +38,17 @@ struct History {
   }
 };
 
+// The history pane over a history the test fills, shown at `size`.
+struct ShownPane {
+  explicit ShownPane(QSize size) {
+    view.resize(size);
+    view.show();
+  }
+  History history;
+  HistorySelection selection;
+  RequestHistoryView view{history.feed(), selection};
+};
+
 QString labelText(const QWidget& root, const char* name) {
   const auto* label = root.findChild<QLabel*>(name);
   return label ? label->text() : QString();
@@ -48,11 +59,8 @@ void clickRow(QListView& list, int row) {
 }
 
 TEST(HistoryPane, ListAndDetailFollowHistoryAndSelection) {
-  History history;
-  HistorySelection selection;
-  RequestHistoryView view(history.feed(), selection);
-  view.resize(800, 400);
-  view.show();
+  ShownPane pane({800, 400});
+  auto& [history, selection, view] = pane;
 
   EXPECT_EQ(labelText(view, "historyTitle"), "History (0)");
   EXPECT_TRUE(view.list().showsEmptyState());
@@ -139,6 +147,57 @@ TEST(HistoryPane, WaterfallBarsAreScaledAndNeverThinnerThanTwoPixels) {
   WaterfallBar thin({"DNS Lookup", PhaseColor::purple, 0, 0.0004}, 0.2);
   thin.resize(wide.size());
   EXPECT_DOUBLE_EQ(thin.barRect().width(), 2);
+}
+
+// The history pane as the window shows it at its default size.
+TEST(HistoryPane, AtTheDefaultSizeRowsShowTheirWholeOutcomeAndTheEmptyStateItsWholeHint) {
+  ShownPane pane({930, 300});
+  auto& [history, selection, view] = pane;
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  for (auto* label : view.findChildren<QLabel*>()) {
+    if (label->text() != "Send a request to see it here" || !label->isVisible()) continue;
+    EXPECT_GE(label->contentsRect().width(), label->fontMetrics().horizontalAdvance(label->text()));
+  }
+
+  platform::URLSessionTaskTransactionMetrics transaction;
+  transaction.countOfRequestHeaderBytesSent = 420;
+  transaction.countOfRequestBodyBytesSent = 960 * 1024;
+  transaction.countOfResponseHeaderBytesReceived = 380;
+  transaction.countOfResponseBodyBytesReceived = 870 * 1024;
+  auto metrics = std::make_shared<platform::URLSessionTaskMetrics>();
+  metrics->transactionMetrics = {transaction};
+  const auto sent = history.send("http://127.0.0.1:18080/anything?a=1&b=two");
+  sent->setStatusCode(200);
+  sent->setDuration(1.234);
+  sent->setMetrics(metrics);
+  sent->setIsPending(false);
+  QApplication::processEvents();
+
+  const auto& list = view.list().list();
+  const QStringList shown = HistoryRowDelegate::shownDetails(*sent, list.viewport()->width());
+  ASSERT_EQ(shown.size(), 4) << list.viewport()->width();
+  EXPECT_FALSE(shown.back().endsWith(QChar(0x2026))) << shown.back().toStdString();
+}
+
+TEST(HistoryPane, ASendWithoutResponseKeepsTellingWhyInItsRow) {
+  const std::string why = "URLSessionTask failed with error: Could not connect to the server.";
+  auto failed = RequestHistoryItem::make(platform::Date::now(), "GET", "http://127.0.0.1:1/", {}, std::nullopt);
+  failed->setDuration(0.001);
+  failed->setMetrics(std::make_shared<platform::URLSessionTaskMetrics>());
+  failed->setFailure(why);
+  EXPECT_EQ(HistoryRowDelegate::shownDetails(*failed, 2000), QStringList{"Pending"});
+  failed->setIsPending(false);
+  EXPECT_EQ(HistoryRowDelegate::shownDetails(*failed, 2000), (QStringList{"0", "1ms", QString::fromStdString(why)}));
+  const QStringList narrow = HistoryRowDelegate::shownDetails(*failed, 300);
+  ASSERT_EQ(narrow.size(), 3);
+  EXPECT_TRUE(narrow.back().endsWith(QChar(0x2026)));
+
+  HistoryListModel model;
+  model.setHistory({failed});
+  EXPECT_EQ(model.data(model.index(0), Qt::ToolTipRole).toString().toStdString(), why);
+  failed->setFailure(std::nullopt);
+  EXPECT_FALSE(model.data(model.index(0), Qt::ToolTipRole).isValid());
+  EXPECT_EQ(HistoryRowDelegate::shownDetails(*failed, 2000), (QStringList{"0", "1ms", "\u2191 0 B", "\u2193 0 B"}));
 }
 
 // A narrow list once drew the sizes over the time of the send.

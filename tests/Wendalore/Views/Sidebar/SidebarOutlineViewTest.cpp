@@ -175,6 +175,23 @@ TEST_F(SidebarOutlineViewTest, ReloadShowsTheTreeAndReappliesExpansion) {
   EXPECT_TRUE(inner->isExpanded());
 }
 
+TEST_F(SidebarOutlineViewTest, AFolderThatIsItsOwnAncestorIsARowOfTheTopWithItsRequestsAndCanBeMovedOut) {
+  // As a damaged store holds it: g beneath its own subfolder.
+  request("lost", 0, g);
+  g->setParent(sub);
+  content.renewDataVersion();
+  const auto& model = view.outlineModel();
+  ASSERT_EQ(model.rowCount(), 4);
+  EXPECT_EQ(model.index(1, 0).data().toString(), "sub");
+  EXPECT_EQ(model.index(2, 0).data().toString(), "g");
+  EXPECT_EQ(model.rowCount(row("g")), 1) << "its request, not sub again";
+  EXPECT_EQ(model.rowCount(row("sub")), 0) << "g is a row of the top";
+
+  ASSERT_TRUE(drop(QString::fromStdString("folder:" + sub->id().uuidString()), belowTheRows()));
+  EXPECT_EQ(tree(), "f[A B C D] top sub[g[lost]]");
+  EXPECT_EQ(model.rowCount(), 3);
+}
+
 TEST_F(SidebarOutlineViewTest, OpeningAndClosingAFolderIsRemembered) {
   QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, onto("g"));
   QTest::keyClick(&view, Qt::Key_Right);

@@ -18,6 +18,8 @@ void SaveFailureReport::show(const platform::Error& failure) {
                                    .arg(QString::fromStdString(context_->store()->path().string())),
                                QMessageBox::Ok, &window_);
     message_->setAttribute(Qt::WA_DeleteOnClose);
+    // Saves run while the user types: the message must not take the keys.
+    message_->setAttribute(Qt::WA_ShowWithoutActivating);
     message_->setWindowModality(Qt::NonModal);
     message_->setTextFormat(Qt::PlainText);
   }

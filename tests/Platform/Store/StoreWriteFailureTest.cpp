@@ -21,6 +21,22 @@ std::set<std::string> namesIn(const std::filesystem::path& folder) {
   return names;
 }
 
+// A store file and its folder as they were, to be found so after a refusal.
+class Untouched {
+ public:
+  explicit Untouched(std::filesystem::path file)
+      : file_(std::move(file)), bytes_(readWholeFile(file_)), names_(namesIn(file_.parent_path())) {}
+  void expectStill(std::string_view context) const {
+    EXPECT_TRUE(readWholeFile(file_) == bytes_) << context;
+    EXPECT_EQ(namesIn(file_.parent_path()), names_) << context;
+  }
+
+ private:
+  std::filesystem::path file_;
+  std::string bytes_;
+  std::set<std::string> names_;
+};
+
 // A store of one shelf written by this program, then left in the given
 // journal mode as another tool might leave it.
 std::filesystem::path savedStore(const ScratchDirectory& scratch, const char* journalMode) {
@@ -62,16 +78,14 @@ TEST(StoreWriteFailureTest, AFailedSaveIsAnnouncedAndItsChangesAreWrittenByTheNe
 TEST(StoreWriteFailureTest, AStoreThatCannotBeWrittenIsRefusedUntouched) {
   ScratchDirectory scratch;
   const auto file = savedStore(scratch, "DELETE");
-  const auto before = readWholeFile(file);
-  const auto namesBefore = namesIn(scratch.path());
+  const Untouched untouched(file);
   ImmutableFile immutable(file);
   if (!immutable.isSet()) GTEST_SKIP() << "this file system keeps no immutable attribute";
 
   const auto failure = openFailure(file);
   EXPECT_NE(failure.find("cannot be written: Operation not permitted"), std::string::npos) << failure;
   EXPECT_NE(failure.find(file.string()), std::string::npos) << failure;
-  EXPECT_TRUE(readWholeFile(file) == before);
-  EXPECT_EQ(namesIn(scratch.path()), namesBefore);
+  untouched.expectStill("immutable");
 }
 
 // Rows the models cannot read are found before the file is made ready for
@@ -81,13 +95,11 @@ TEST(StoreWriteFailureTest, ADamagedStoreIsRefusedByteForByteInEitherJournalMode
     ScratchDirectory scratch;
     const auto file = savedStore(scratch, mode);
     platform::SQLiteConnection(file).execute("UPDATE \"Shelf\" SET document = 'not a document'");
-    const auto before = readWholeFile(file);
-    const auto namesBefore = namesIn(scratch.path());
+    const Untouched untouched(file);
 
     const auto failure = openFailure(file);
     EXPECT_NE(failure.find("is damaged"), std::string::npos) << mode << ": " << failure;
-    EXPECT_TRUE(readWholeFile(file) == before) << mode;
-    EXPECT_EQ(namesIn(scratch.path()), namesBefore) << mode;
+    untouched.expectStill(mode);
   }
 }
 
@@ -97,19 +109,17 @@ TEST(StoreWriteFailureTest, AStoreRefusedOnAFullDiskLeavesOnlyWhatWasThere) {
     ScratchDirectory scratch;
     const auto file = savedStore(scratch, mode);
     platform::SQLiteConnection(file).execute("DROP TABLE \"Book\"");
-    const auto before = readWholeFile(file);
-    const auto namesBefore = namesIn(scratch.path());
+    const Untouched untouched(file);
     FullDisk disk;
     disk.setFull(true);
 
     const auto failure = openFailure(file);
     EXPECT_NE(failure.find("full"), std::string::npos) << mode << ": " << failure;
-    EXPECT_TRUE(readWholeFile(file) == before) << mode;
-    EXPECT_EQ(namesIn(scratch.path()), namesBefore) << mode;
+    untouched.expectStill(mode);
 
     // A new store that could not be made leaves nothing at all.
     EXPECT_NE(openFailure(scratch / "Fresh.sqlite"), "") << mode;
-    EXPECT_EQ(namesIn(scratch.path()), namesBefore) << mode;
+    untouched.expectStill(mode);
   }
 }
 

@@ -64,6 +64,7 @@ TEST_F(SaveFailureTest, AFailedSaveIsShownWithTheStoreAndWhyAndTheEditsAreSavedL
     ASSERT_NE(message, nullptr);
     EXPECT_TRUE(message->isVisible());
     EXPECT_FALSE(message->isModal());
+    EXPECT_TRUE(message->testAttribute(Qt::WA_ShowWithoutActivating));
     EXPECT_TRUE(message->text().contains(QString::fromStdString(file().string()))) << message->text().toStdString();
     EXPECT_TRUE(message->informativeText().contains("database or disk is full"))
         << message->informativeText().toStdString();

@@ -9,8 +9,11 @@ std::shared_ptr<NotificationCenter> NotificationCenter::make() {
 }
 
 const std::shared_ptr<NotificationCenter>& NotificationCenter::defaultCenter() {
-  static const std::shared_ptr<NotificationCenter> shared = make();
-  return shared;
+  // Never destroyed: engine threads of sessions released at exit may still
+  // post to it while the exit handlers run, and no thread can be told to
+  // stop posting in time.
+  static const auto* const shared = new std::shared_ptr<NotificationCenter>(make());
+  return *shared;
 }
 
 NotificationCenter::ObserverToken NotificationCenter::addObserver(std::optional<std::string> name, const void* object,

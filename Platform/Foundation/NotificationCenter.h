@@ -44,7 +44,7 @@ class NotificationCenter {
   };
 
   static std::shared_ptr<NotificationCenter> make();
-  // The process's shared centre.
+  // The process's shared centre; it outlives every thread, exit included.
   static const std::shared_ptr<NotificationCenter>& defaultCenter();
 
   NotificationCenter(const NotificationCenter&) = delete;

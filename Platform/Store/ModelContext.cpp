@@ -164,6 +164,12 @@ std::vector<StoreFile::Change> ModelContext::pendingChanges(std::map<const Persi
 }
 
 std::expected<void, AnyError> ModelContext::save() {
+  auto saved = writeChanges();
+  if (!saved) saveFailures_.notify(*saved.error());
+  return saved;
+}
+
+std::expected<void, AnyError> ModelContext::writeChanges() {
   std::vector<std::shared_ptr<PersistentModel>> held;
   for (const auto& [entity, entries] : live_) {
     for (const auto& [key, entry] : entries) held.push_back(entry.model);

@@ -62,6 +62,12 @@ class ModelContext : public std::enable_shared_from_this<ModelContext> {
     return changes_.add(std::move(observer));
   }
 
+  // Called after every save that failed, with why: whoever saved, the user
+  // must learn that their changes are not in the file.
+  [[nodiscard]] ObservationToken observeSaveFailures(std::function<void(const Error&)> observer) {
+    return saveFailures_.add(std::move(observer));
+  }
+
   const std::shared_ptr<StoreFile>& store() const { return store_; }
 
   explicit ModelContext(std::shared_ptr<StoreFile> store) : store_(std::move(store)) {}
@@ -81,6 +87,7 @@ class ModelContext : public std::enable_shared_from_this<ModelContext> {
   using EntriesByEntity = std::map<std::string, EntriesByKey, std::less<>>;
 
   void load();
+  std::expected<void, AnyError> writeChanges();
   bool holds(const PersistentModel& model) const;
   void adopt(const std::shared_ptr<PersistentModel>& model);
   void adoptReachable(std::vector<std::shared_ptr<PersistentModel>> starts);
@@ -100,6 +107,7 @@ class ModelContext : public std::enable_shared_from_this<ModelContext> {
   EntriesByEntity live_;
   EntriesByEntity deleted_;
   ObserverList<> changes_;
+  ObserverList<const Error&> saveFailures_;
 };
 
 }  // namespace platform

@@ -3,6 +3,9 @@
 #include <fmt/format.h>
 #include <sqlite3.h>
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <system_error>
 
 #include "Platform/Store/StoreError.h"
@@ -45,15 +48,24 @@ auto asExpected(Work&& work) -> std::expected<decltype(work()), AnyError> {
   }
 }
 
-// SQLite's companions of a store file, removed with a store that could not
-// be made.
-void removeWithCompanions(const std::filesystem::path& file) {
-  std::error_code ignored;
+// The store file and SQLite's companions of it that do not exist yet: a
+// refused store removes these, and keeps a log or journal it found, which
+// may hold the last saves.
+std::vector<std::filesystem::path> missingFiles(const std::filesystem::path& file) {
+  std::vector<std::filesystem::path> missing;
   for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
     auto path = file;
     path += suffix;
-    std::filesystem::remove(path, ignored);
+    std::error_code ignored;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(path, ignored))) missing.push_back(std::move(path));
   }
+  return missing;
+}
+
+// Why this user may not write `path`, if they may not.
+std::optional<std::string> writeRefusal(const std::filesystem::path& path) {
+  if (::access(path.c_str(), W_OK) == 0) return std::nullopt;
+  return std::generic_category().message(errno);
 }
 
 }  // namespace
@@ -62,7 +74,7 @@ StoreFile::StoreFile(std::filesystem::path path, Schema schema, StoreLock lock)
     : path_(std::move(path)), schema_(std::move(schema)), lock_(std::move(lock)) {}
 
 std::expected<std::shared_ptr<StoreFile>, AnyError> StoreFile::open(const std::filesystem::path& file,
-                                                                    const Schema& schema) {
+                                                                    const Schema& schema, const Inspection& inspect) {
   std::error_code error;
   if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), error);
   if (error) {
@@ -71,18 +83,26 @@ std::expected<std::shared_ptr<StoreFile>, AnyError> StoreFile::open(const std::f
   }
   auto lock = StoreLock::acquire(file);
   if (!lock) return std::unexpected(lock.error());
-  const bool existed = std::filesystem::exists(file, error);
+  const auto missing = missingFiles(file);
   auto store = std::make_shared<StoreFile>(file, schema, std::move(*lock));
-  auto prepared = asExpected([&] {
-    store->prepare();
-    return store;
+  auto isNew = asExpected([&] {
+    store->connect();
+    return store->checkFormat();
   });
+  std::expected<void, AnyError> prepared;
+  if (!isNew) {
+    prepared = std::unexpected(isNew.error());
+  } else if (inspect) {
+    prepared = inspect(store);
+  }
+  if (prepared) prepared = asExpected([&] { store->prepareForWriting(*isNew); });
   if (!prepared) {
     store->connection_.reset();
-    if (!existed) removeWithCompanions(file);
+    for (const auto& path : missing) std::filesystem::remove(path, error);
     store->lock_.abandon();
+    return std::unexpected(prepared.error());
   }
-  return prepared;
+  return store;
 }
 
 bool StoreFile::checkFormat() {
@@ -106,10 +126,27 @@ bool StoreFile::checkFormat() {
   return !hasMetadata;
 }
 
-void StoreFile::prepare() {
+void StoreFile::connect() {
   connection_ = std::make_unique<SQLiteConnection>(path_);
   connection_->execute("PRAGMA busy_timeout = 2000");
-  const bool isNew = checkFormat();
+  checkWritable();
+}
+
+// SQLite opens a file it may not write for reading only, without a word:
+// every save would then fail.
+void StoreFile::checkWritable() const {
+  if (sqlite3_db_readonly(connection_->handle(), "main") == 1) {
+    throw StoreError(fmt::format("The store {} cannot be written: {}", path_.string(),
+                                 writeRefusal(path_).value_or("it is open for reading only")));
+  }
+  // The write-ahead log and its index are made beside the file.
+  const auto folder = path_.has_parent_path() ? path_.parent_path() : std::filesystem::path(".");
+  if (auto refusal = writeRefusal(folder)) {
+    throw StoreError(fmt::format("The folder {} of the store cannot be written: {}", folder.string(), *refusal));
+  }
+}
+
+void StoreFile::prepareForWriting(bool isNew) {
   if (connection_->text("PRAGMA journal_mode = WAL") != "wal") {
     throw StoreError(fmt::format("The store {} cannot keep a write-ahead log", path_.string()));
   }
@@ -134,6 +171,9 @@ void StoreFile::prepare() {
 std::expected<std::vector<StoreFile::Row>, AnyError> StoreFile::rows(std::string_view entity) {
   return asExpected([&] {
     std::vector<Row> rows;
+    SQLiteStatement exists(*connection_, "SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = ?");
+    exists.bind(1, entity);
+    if (!exists.step()) return rows;
     SQLiteStatement statement(*connection_, fmt::format("SELECT pk, document FROM {} ORDER BY pk", tableName(entity)));
     while (statement.step()) rows.push_back({statement.integerColumn(0), statement.textColumn(1)});
     return rows;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <expected>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -27,8 +28,9 @@ namespace platform {
 // takes its initial value, and fields a document has that the models do not
 // know are kept when the object is written again. A table StoreMetadata
 // names the format, so that a file that is not such a store is refused
-// instead of being written into, and is checked before anything is written,
-// so a refused file stays byte for byte as it was. The file runs in WAL mode
+// instead of being written into. The file is checked, and every row read,
+// before anything is written, even its journal mode, so a refused file stays
+// byte for byte as it was. The file runs in WAL mode
 // with full syncs, and every save is one transaction, so a crash leaves
 // either the last save or the one before it. A store file is used by one
 // StoreFile at a time (see StoreLock.h).
@@ -48,14 +50,21 @@ class StoreFile {
     bool isNew = false;
   };
 
-  // Creates the file and its folder when they are missing; a file this call
-  // made is removed again when the store cannot be set up in it.
-  static std::expected<std::shared_ptr<StoreFile>, AnyError> open(const std::filesystem::path& file, const Schema& schema);
+  // Reads the store before it is written: may fail to refuse it.
+  using Inspection = std::function<std::expected<void, AnyError>(const std::shared_ptr<StoreFile>&)>;
+
+  // Creates the file and its folder when they are missing. A file that is
+  // not such a store, or that this user may not write, is refused; so is one
+  // `inspect` fails for, which runs before anything is written. What a
+  // refusal created (the file, SQLite's companions of it) is removed again,
+  // and only that.
+  static std::expected<std::shared_ptr<StoreFile>, AnyError> open(const std::filesystem::path& file, const Schema& schema,
+                                                                  const Inspection& inspect = nullptr);
 
   const std::filesystem::path& path() const { return path_; }
   const Schema& schema() const { return schema_; }
 
-  // Every row of the entity in row order.
+  // Every row of the entity in row order; none while its table is not made.
   std::expected<std::vector<Row>, AnyError> rows(std::string_view entity);
   // A row number no object of the entity has had in this file. The counter
   // is this object's own, which is sound because the lock keeps every other
@@ -72,7 +81,9 @@ class StoreFile {
   // True when the file holds no store yet. Throws StoreError for a file that
   // must be refused, having written nothing.
   bool checkFormat();
-  void prepare();
+  void checkWritable() const;
+  void connect();
+  void prepareForWriting(bool isNew);
   void write(const Change& change);
 
   std::filesystem::path path_;

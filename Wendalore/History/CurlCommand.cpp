@@ -16,6 +16,7 @@ constexpr std::string_view separator = " \\\n    ";
 // in single quotes. Otherwise the characters that stay special inside
 // double quotes are escaped.
 std::string quoted(std::string_view text) {
+  if (platform::holdsControlCharacter(text)) return platform::ansiCQuotedShellWord(text);
   if (text.find('!') != std::string_view::npos) return platform::singleQuotedShellWord(text);
   std::string quoted = "\"";
   for (const char character : text) {
@@ -25,15 +26,43 @@ std::string quoted(std::string_view text) {
   return quoted + "\"";
 }
 
+// Single quotes fit any argument but one holding a control character.
+std::string singleQuoted(std::string_view text) {
+  return platform::holdsControlCharacter(text) ? platform::ansiCQuotedShellWord(text)
+                                               : platform::singleQuotedShellWord(text);
+}
+
+// curl reads a form field's file name and type after ";", between double
+// quotes where a quote or backslash is escaped.
+std::string formFieldText(std::string_view text) {
+  std::string quoted = "\"";
+  for (const char character : text) {
+    if (character == '"' || character == '\\') quoted += '\\';
+    quoted += character;
+  }
+  return quoted + "\"";
+}
+
+// curl writes the form's own Content-Type, with a boundary of its own.
+std::string formOption(const SentFilePart& file) {
+  return "-F " + singleQuoted(file.name + "=@" + formFieldText(file.path) + ";filename=" + formFieldText(file.fileName) +
+                              ";type=" + file.mimeType);
+}
+
 }  // namespace
 
 std::string curlCommand(const RequestHistoryItem& item) {
   std::vector<std::string> parts{"curl"};
   if (item.method() != "GET") parts.push_back("-X " + item.method());
-  for (const auto& [name, value] : sortedHeaders(item.requestHeaders())) {
+  const auto& form = item.bodyWasSent() ? item.sentForm() : std::nullopt;
+  for (const auto& [name, value] : sortedHeaders(sentHeaders(item))) {
+    if (form && name == "Content-Type") continue;
     parts.push_back("-H " + quoted(name + ": " + value));
   }
-  if (const auto* body = sentBody(item)) parts.push_back("--data-raw " + platform::singleQuotedShellWord(*body));
+  if (const auto* body = sentBody(item)) parts.push_back("--data-raw " + singleQuoted(*body));
+  if (form) {
+    for (const auto& file : form->files) parts.push_back(formOption(file));
+  }
   parts.push_back(quoted(item.url()));
 
   std::string command = parts.front();

@@ -9,6 +9,7 @@ namespace wendalore {
 
 RowStatus rowStatus(const RequestHistoryItem& item) {
   if (item.isPending()) return RowStatus::pending;
+  if (item.error()) return RowStatus::failure;
   return item.statusCode() >= 200 && item.statusCode() <= 299 ? RowStatus::success : RowStatus::failure;
 }
 
@@ -41,7 +42,9 @@ std::string formatMilliseconds(double seconds) { return fmt::format("{:.0f}ms", 
 
 std::vector<std::string> rowDetailTexts(const RequestHistoryItem& item) {
   if (item.isPending()) return {"Pending"};
-  std::vector<std::string> texts{std::to_string(item.statusCode()), formatMilliseconds(item.duration())};
+  std::vector<std::string> texts{std::to_string(item.statusCode())};
+  if (item.error()) texts.push_back("Failed");
+  texts.push_back(formatMilliseconds(item.duration()));
   if (const auto bytes = bytesTransferred(item)) {
     texts.push_back("\u2191 " + formatBytes(bytes->sent));
     texts.push_back("\u2193 " + formatBytes(bytes->received));

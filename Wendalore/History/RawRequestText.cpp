@@ -1,5 +1,7 @@
 #include "Wendalore/History/RawRequestText.h"
 
+#include <fmt/format.h>
+
 #include <optional>
 
 #include "Platform/Foundation/ASCIICase.h"
@@ -41,13 +43,25 @@ std::optional<std::string> hostHeader(const std::optional<platform::URL>& url) {
   return host;
 }
 
+// A form's parts with their heads as sent, each file's bytes named rather
+// than shown: they may be large or binary.
+std::string formDescription(const SentForm& form) {
+  std::string text;
+  for (const auto& file : form.files) {
+    text += fmt::format("--{}\nContent-Disposition: form-data; name=\"{}\"; filename=\"{}\"\nContent-Type: {}\n\n"
+                        "({} bytes of the file {})\n",
+                        form.boundary, file.name, file.fileName, file.mimeType, file.size, file.path);
+  }
+  return text + fmt::format("--{}--\n", form.boundary);
+}
+
 }  // namespace
 
 std::string rawRequestText(const RequestHistoryItem& item) {
   const auto url = platform::URL::string(item.url());
   std::string text = item.method() + " " + requestTarget(url, item.url()) + " HTTP/1.1\n";
 
-  HeaderDictionary headers = item.requestHeaders();
+  HeaderDictionary headers = sentHeaders(item);
   const bool hasHost = std::ranges::any_of(
       headers, [](const auto& header) { return platform::equalsIgnoringASCIICase(header.first, "host"); });
   if (!hasHost) {
@@ -56,6 +70,7 @@ std::string rawRequestText(const RequestHistoryItem& item) {
   for (const auto& [name, value] : sortedHeaders(headers)) text += name + ": " + value + "\n";
   text += "\n";
   if (const auto* body = sentBody(item)) text += *body;
+  if (item.bodyWasSent() && item.sentForm()) text += formDescription(*item.sentForm());
   return text;
 }
 

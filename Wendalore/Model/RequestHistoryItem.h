@@ -12,6 +12,7 @@
 #include "Platform/Foundation/UUID.h"
 #include "Platform/Store/ObserverList.h"
 #include "Platform/URLLoading/URLSessionTaskMetrics.h"
+#include "Wendalore/Model/SentForm.h"
 
 namespace wendalore {
 
@@ -47,6 +48,18 @@ class RequestHistoryItem {
   // JSON bodies (raw and JSON only with POST, PUT or PATCH), the encoded form
   // for multipart bodies, never without a body.
   bool bodyWasSent() const { return bodyWasSent_; }
+  // The Content-Type the send supplied itself rather than took from a row:
+  // the body kind's own when no row chose one, a form's always. None when
+  // the rows decided it or the send set none.
+  const std::optional<std::string>& suppliedContentType() const { return suppliedContentType_; }
+  // The form a multipart send carried; its body text stayed home.
+  const std::optional<SentForm>& sentForm() const { return sentForm_; }
+  // What the send put on the wire beside the recorded values, told once as
+  // the record is made.
+  void setSentContent(std::optional<std::string> suppliedContentType, std::optional<SentForm> form) {
+    suppliedContentType_ = std::move(suppliedContentType);
+    sentForm_ = std::move(form);
+  }
 
   int statusCode() const { return statusCode_; }
   void setStatusCode(int code) { update("statusCode", statusCode_, code); }
@@ -62,11 +75,10 @@ class RequestHistoryItem {
   void setMetrics(std::shared_ptr<const platform::URLSessionTaskMetrics> metrics) {
     update("metrics", metrics_, std::move(metrics));
   }
-  // Why a send that got no response failed, as the status bar said it, so
-  // that the entry keeps telling it after the next send; none for a send
-  // that got a response.
-  const std::optional<std::string>& failure() const { return failure_; }
-  void setFailure(std::optional<std::string> failure) { update("failure", failure_, std::move(failure)); }
+  // Why the send failed, once it did: also when a status line had come
+  // first, whose code `statusCode` keeps.
+  const std::optional<std::string>& error() const { return error_; }
+  void setError(std::optional<std::string> error) { update("error", error_, std::move(error)); }
   bool isPending() const { return isPending_; }
   void setIsPending(bool pending) { update("isPending", isPending_, pending); }
 
@@ -100,9 +112,11 @@ class RequestHistoryItem {
   HeaderDictionary responseHeaders_;
   std::optional<std::string> requestBody_;
   bool bodyWasSent_;
+  std::optional<std::string> suppliedContentType_;
+  std::optional<SentForm> sentForm_;
   std::string responseBody_;
   std::shared_ptr<const platform::URLSessionTaskMetrics> metrics_;
-  std::optional<std::string> failure_;
+  std::optional<std::string> error_;
   bool isPending_ = true;
   platform::ObserverList<std::string_view> observers_;
 };

@@ -47,20 +47,25 @@ bool carriesBody(RequestBodyType bodyType, std::string_view method) {
   return false;
 }
 
+std::optional<std::string> suppliedContentType(RequestBodyType bodyType, const wendanet::HTTPHeaders& headers) {
+  const bool rowChoseType = headers.findValue("Content-Type").has_value();
+  switch (bodyType) {
+    case RequestBodyType::formUrlEncoded: return "application/x-www-form-urlencoded";
+    case RequestBodyType::rawText: return rowChoseType ? std::nullopt : std::optional<std::string>("text/plain");
+    case RequestBodyType::json: return rowChoseType ? std::nullopt : std::optional<std::string>("application/json");
+    case RequestBodyType::none:
+    case RequestBodyType::multipart: return std::nullopt;
+  }
+  return std::nullopt;
+}
+
 platform::URLRequest textBodyRequest(const platform::URL& url, const std::string& method,
                                      const wendanet::HTTPHeaders& headers, const std::string& body,
                                      RequestBodyType bodyType) {
   platform::URLRequest request(url, platform::URLRequest::CachePolicy::useProtocolCachePolicy, 60);
   request.setHTTPMethod(method);
   request.setAllHTTPHeaderFields(headers.makeDictionary());
-  const bool rowChoseType = headers.findValue("Content-Type").has_value();
-  if (bodyType == RequestBodyType::formUrlEncoded) {
-    request.setValueForHTTPHeaderField("application/x-www-form-urlencoded", "Content-Type");
-  } else if (bodyType == RequestBodyType::rawText && !rowChoseType) {
-    request.setValueForHTTPHeaderField("text/plain", "Content-Type");
-  } else if (bodyType == RequestBodyType::json && !rowChoseType) {
-    request.setValueForHTTPHeaderField("application/json", "Content-Type");
-  }
+  if (auto type = suppliedContentType(bodyType, headers)) request.setValueForHTTPHeaderField(*type, "Content-Type");
   if (carriesBody(bodyType, method)) request.setHTTPBody(platform::Data(body));
   return request;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,10 @@ HeaderDictionary headerDictionary(const platform::HTTPHeaderFields& fields);
 // Whether a request with this body kind and method carries a body. Raw and
 // JSON bodies only go with methods meant to carry one.
 bool carriesBody(RequestBodyType bodyType, std::string_view method);
+
+// The Content-Type a form, raw or JSON body supplies itself: a form's
+// always, the others' unless a row chose one.
+std::optional<std::string> suppliedContentType(RequestBodyType bodyType, const wendanet::HTTPHeaders& headers);
 
 // The URL request for a form, raw or JSON body: the body's content type
 // unless a row chose one (a form always declares itself), and the body

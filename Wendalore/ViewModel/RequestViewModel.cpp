@@ -97,6 +97,9 @@ void RequestViewModel::sendRequest(const std::string& urlString, const std::stri
   auto entry =
       RequestHistoryItem::make(platform::Date::now(), method, urlString, headerDictionary(headers.makeDictionary()),
                                body.empty() ? std::nullopt : std::optional(body), carriesBody(bodyType, method));
+  const auto form = bodyType == RequestBodyType::multipart ? multipartForm(fileBytes) : nullptr;
+  entry->setSentContent(form ? std::optional(form->contentType()) : suppliedContentType(bodyType, headers),
+                        form ? std::optional(sentForm(*form, fileBytes)) : std::nullopt);
   const auto entryId = entry->id();
   addToHistory(std::move(entry));
 
@@ -118,18 +121,33 @@ void RequestViewModel::sendRequest(const std::string& urlString, const std::stri
       break;
     }
     case RequestBodyType::multipart: {
-      const auto request = session_->uploadMultipartClosureToURL(
-          [fileBytes = std::move(fileBytes), field = multipartFieldName_, fileName = multipartFileName_,
-           mimeType = multipartMimeType_](wendanet::MultipartFormData& form) {
-            if (fileBytes) form.append(*fileBytes, field, fileName, mimeType);
-          },
-          target, wendanet::MultipartFormData::encodingMemoryThreshold, wendanet::HTTPMethod(method), headers);
+      const auto request = session_->uploadMultipartFormDataToURL(
+          form, target, wendanet::MultipartFormData::encodingMemoryThreshold, wendanet::HTTPMethod(method), headers);
       request->validate();
       request->setUploadProgressHandler(platform::DispatchQueue::main(), [](const platform::Progress&) {});
       request->responseData(platform::DispatchQueue::main(), completion(sentAt, entryId));
       break;
     }
   }
+}
+
+// Made here rather than by the session, so that the record can name the
+// boundary and the parts that went out.
+std::shared_ptr<wendanet::MultipartFormData> RequestViewModel::multipartForm(
+    const std::optional<platform::Data>& fileBytes) const {
+  auto form = wendanet::MultipartFormData::make();
+  if (fileBytes) form->append(*fileBytes, multipartFieldName_, multipartFileName_, multipartMimeType_);
+  return form;
+}
+
+SentForm RequestViewModel::sentForm(const wendanet::MultipartFormData& form,
+                                    const std::optional<platform::Data>& fileBytes) const {
+  SentForm sent{form.boundary(), {}};
+  if (fileBytes) {
+    sent.files.push_back(
+        {multipartFieldName_, multipartFileName_, multipartMimeType_, selectedFileURL_->path(), fileBytes->size()});
+  }
+  return sent;
 }
 
 void RequestViewModel::addToHistory(std::shared_ptr<RequestHistoryItem> item) {
@@ -187,6 +205,14 @@ void RequestViewModel::updateResponseDisplay(const Response& response, const std
   }
 }
 
+// The send itself failed, whatever status line came first: not a response
+// that arrived whole and was then found unacceptable or unreadable.
+std::optional<std::string> RequestViewModel::sendFailure(const Response& response) {
+  const auto error = response.error();
+  if (!error || error->isResponseValidationFailed() || error->isResponseSerializationFailed()) return std::nullopt;
+  return error->errorDescription();
+}
+
 void RequestViewModel::updateHistoryItem(const platform::UUID& entryId, double elapsed, const Response& response,
                                          const std::string& body) {
   const auto found = std::ranges::find_if(requestHistory_, [&](const auto& item) { return item->id() == entryId; });
@@ -196,10 +222,9 @@ void RequestViewModel::updateHistoryItem(const platform::UUID& entryId, double e
   item.setStatusCode(http ? http->statusCode() : 0);
   item.setDuration(response.metrics() ? response.metrics()->taskInterval.duration : elapsed);
   item.setResponseHeaders(http ? headerDictionary(http->allHeaderFields()) : HeaderDictionary{});
+  item.setError(sendFailure(response));
   item.setResponseBody(body);
   item.setMetrics(response.metrics());
-  const auto error = response.error();
-  item.setFailure(!http && error ? std::optional(error->errorDescription()) : std::nullopt);
   item.setIsPending(false);
   announceHistoryChange();
 }

@@ -105,6 +105,9 @@ class RequestViewModel : public std::enable_shared_from_this<RequestViewModel> {
                                                                     const platform::UUID& entryId);
   void applyResponse(const platform::UUID& entryId, double elapsed, const Response& response, const std::string& body);
   void updateResponseDisplay(const Response& response, const std::string& body);
+  static std::optional<std::string> sendFailure(const Response& response);
+  std::shared_ptr<wendanet::MultipartFormData> multipartForm(const std::optional<platform::Data>& fileBytes) const;
+  SentForm sentForm(const wendanet::MultipartFormData& form, const std::optional<platform::Data>& fileBytes) const;
   void updateHistoryItem(const platform::UUID& entryId, double elapsed, const Response& response,
                          const std::string& body);
 

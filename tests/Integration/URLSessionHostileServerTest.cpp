@@ -128,6 +128,23 @@ TEST_F(HostileServer, ResponsesWithoutAValidHeadOrWithContradictoryFramingAreBad
   EXPECT_EQ(agreed.data, Data("ok"));
 }
 
+// The connection closes inside the head, once the status line is in: no
+// response reaches the delegate, and the task fails as a lost connection.
+TEST_F(HostileServer, AHeadCutAfterItsStatusLineIsALostConnection) {
+  const std::map<std::string, std::string> replies = {
+      {"/after-status-line", "HTTP/1.1 200 OK\r\n"},
+      {"/inside-a-field", "HTTP/1.1 200 OK\r\nContent-Type: text/pl"},
+      {"/after-a-field", "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n"},
+  };
+  serve(cannedReplies(replies));
+  for (const auto& [path, reply] : replies) {
+    const auto record = get(path);
+    EXPECT_EQ(record.errorCode(), -1005) << path;
+    EXPECT_EQ(record.count("response"), 0) << path;
+    EXPECT_TRUE(record.data.empty()) << path;
+  }
+}
+
 TEST_F(HostileServer, ACompressedBodyCutShortInsideCompleteFramingCannotBeDecoded) {
   const std::string text(100 * 1024, 'x');
   const auto gzip = platform::testing::compressed(text, 15 + 16);

@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <memory>
 
+#include "Platform/Foundation/ShellQuoting.h"
 #include "Wendanet/Source/Support/CURLCommand.h"
+#include "tests/Platform/ShellPaste.h"
 #include "tests/Wendanet/RequestTestDoubles.h"
 
 using namespace wendanet;
@@ -47,8 +49,11 @@ std::string shellOutput(const std::string& commandLine) {
   return output;
 }
 
-// What a shell makes of `word`.
-std::string shellReading(const std::string& word) { return shellOutput("printf '%s' " + word); }
+// What bash makes of `word` (the command is for shells with ANSI-C quoting,
+// which the system's plain sh may lack).
+std::string shellReading(const std::string& word) {
+  return shellOutput("bash --norc -c \"printf '%s' \"" + platform::singleQuotedShellWord(word));
+}
 
 // The arguments an interactive shell (history expansion on) hands curl when
 // the command is pasted into it, one a line.
@@ -188,4 +193,33 @@ TEST(CURLCommand, AnInteractiveShellGetsExactlyTheArguments) {
   // Texts without "!" keep their double quotes.
   EXPECT_EQ(component(makeCURLCommand(withBody("it's"), {}), "-d"), "\"it's\"");
   EXPECT_EQ(component(makeCURLCommand(withBody("it's!"), {}), "-d"), "'it'\\''s!'");
+}
+
+// A control character acts in a terminal or a line editor before quoting
+// counts (Ctrl-U erases what was read so far, ESC ends a paste): none may
+// reach the shell as it is, and every byte must come back. The command's
+// lines go on after a tab, so on a terminal it is pasted, not typed (typed
+// in a folder with files, the tab would complete a file name).
+TEST(CURLCommand, ControlCharactersReachAnInteractiveShellIntactAndRunNothing) {
+  ShellPaste shell;
+  std::vector<int> controls{0x7F};
+  for (int byte = 0x01; byte < 0x20; ++byte) controls.push_back(byte);
+  for (const auto input : {ShellPaste::Input::pipe, ShellPaste::Input::pasted}) {
+    for (const int byte : controls) {
+      const std::string control(1, static_cast<char>(byte));
+      const std::string header = "X: !" + control + "$(touch made-by-header)'";
+      const std::string body = "x" + control + "\ntouch made-by-body";
+      auto request = withHeaders(withBody(body), {{"X", header.substr(3)}});
+      const auto command = makeCURLCommand(request, {});
+      auto words = command;
+      for (std::size_t at; (at = words.find(" \\\n\t")) != std::string::npos;) words.replace(at, 4, " ");
+      EXPECT_FALSE(platform::holdsControlCharacter(words)) << byte << "\n" << command;
+      EXPECT_EQ(shell.arguments(command.substr(2), input),
+                (std::vector<std::string>{"-v", "-X", "POST", "-H", header, "-d", body, "http://example.com/x"}))
+          << byte << " " << static_cast<int>(input) << "\n" << command;
+      EXPECT_TRUE(std::filesystem::is_empty(shell.folder())) << byte;
+      // One way through the shell failing is enough to tell.
+      if (::testing::Test::HasFailure()) return;
+    }
+  }
 }

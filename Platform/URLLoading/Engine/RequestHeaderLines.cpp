@@ -19,7 +19,15 @@ bool isTokenCharacter(char character) {
   return std::string_view("!#$%&'*+-.^_`|~").find(character) != std::string_view::npos;
 }
 
-bool breaksLine(std::string_view value) { return value.find_first_of(std::string_view("\r\n\0", 3)) != value.npos; }
+// A field value may hold a tab but no other control character: besides the
+// line breaks and NUL that would split or end the message, a peer or a log
+// may act on any of them.
+bool holdsControlCharacter(std::string_view value) {
+  return std::ranges::any_of(value, [](char character) {
+    const auto byte = static_cast<unsigned char>(character);
+    return (byte < 0x20 && byte != '\t') || byte == 0x7F;
+  });
+}
 
 // Fields the library must write itself.
 bool leftToLibrary(std::string_view name) { return equalsIgnoringASCIICase(name, "Content-Length"); }
@@ -43,9 +51,9 @@ std::expected<HTTPHeaderFields, AnyError> mergedHeaderFields(const URLRequest& r
       return std::unexpected(
           makeError(InvalidRequestError(fmt::format("\"{}\" is not a valid header field name.", name))));
     }
-    if (breaksLine(value)) {
+    if (holdsControlCharacter(value)) {
       return std::unexpected(makeError(InvalidRequestError(
-          fmt::format("the value of the header field \"{}\" holds a line break or a NUL character.", name))));
+          fmt::format("the value of the header field \"{}\" holds a line break or another control character.", name))));
     }
   }
   return fields;

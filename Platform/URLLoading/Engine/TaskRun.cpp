@@ -463,9 +463,15 @@ void TaskRun::transferSentBody(std::size_t count) {
 }
 
 void TaskRun::transferEnded(CURLcode result) {
-  const bool succeeded = result == CURLE_OK;
+  // The library takes a connection closed inside the head, after the
+  // status line, as the end of a complete exchange: without the head's
+  // closing empty line there is no response, only a lost connection.
+  const bool headCut = result == CURLE_OK && !hopResponse_;
+  const bool succeeded = result == CURLE_OK && !headCut;
   transactions_.push_back(transfer_->transactionMetrics(succeeded));
-  auto error = succeeded ? nullptr : transfer_->failure(result);
+  auto error = succeeded ? nullptr
+               : headCut ? failure(URLError::Code::networkConnectionLost)
+                         : transfer_->failure(result);
   // A body read from a stream cannot be read again when the library must
   // send the request anew (a kept-alive connection the server had closed):
   // the delegate is asked for a fresh stream instead.

@@ -42,7 +42,7 @@ QVariant HistoryListModel::data(const QModelIndex& index, int role) const {
   const auto& entry = item(index.row());
   if (role == Qt::DisplayRole) return QString::fromStdString(entry->method() + " " + entry->url());
   // A narrow row cuts the reason of a failure short; the tip tells it whole.
-  if (role == Qt::ToolTipRole && entry->failure()) return QString::fromStdString(*entry->failure());
+  if (role == Qt::ToolTipRole && entry->error()) return QString::fromStdString(*entry->error());
   return {};
 }
 

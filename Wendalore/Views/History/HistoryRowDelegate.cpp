@@ -57,15 +57,21 @@ void paintStatusIcon(QPainter& painter, const QRectF& box, RowStatus status, dou
   painter.restore();
 }
 
+// A send that got no response at all; one that failed after its status
+// line keeps its byte counts and says "Failed".
+bool failedWithoutResponse(const RequestHistoryItem& item) {
+  return !item.isPending() && item.error() && item.statusCode() == 0;
+}
+
 // Status and duration stay first: for a send that got no response, the
 // reason it failed follows them in place of the byte counts, which would
 // read as nothing sent and nothing received.
 QStringList outcomeTexts(const RequestHistoryItem& item) {
   QStringList texts;
   for (const auto& text : rowDetailTexts(item)) texts.push_back(QString::fromStdString(text));
-  if (item.isPending() || !item.failure()) return texts;
+  if (!failedWithoutResponse(item)) return texts;
   texts = texts.mid(0, failureIndex);
-  texts.push_back(QString::fromStdString(*item.failure()));
+  texts.push_back(QString::fromStdString(*item.error()));
   return texts;
 }
 
@@ -164,7 +170,7 @@ void HistoryRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   int x = left;
   for (qsizetype at = 0; at < details.size(); ++at) {
     const QString& line = details[at];
-    const bool isFailure = item.failure() && at == failureIndex;
+    const bool isFailure = failedWithoutResponse(item) && at == failureIndex;
     painter->setPen(item.isPending() ? orange : isFailure && !selected ? red : secondary);
     painter->drawText(QPoint(x, secondTop + caption2.ascent()), line);
     x += detailMetrics.horizontalAdvance(line) + detailGap;

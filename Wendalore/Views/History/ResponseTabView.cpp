@@ -46,7 +46,9 @@ ResponseTabView::ResponseTabView(QWidget* parent)
 }
 
 void ResponseTabView::refresh() {
-  status_->setText(tr("Status: %1").arg(item()->statusCode()));
+  const auto& error = item()->error();
+  status_->setText(error ? tr("Status: %1 \u2014 Failed: %2").arg(item()->statusCode()).arg(QString::fromStdString(*error))
+                         : tr("Status: %1").arg(item()->statusCode()));
   text_->setContent(item()->id(), item()->responseBody(), item()->responseLanguage());
 }
 

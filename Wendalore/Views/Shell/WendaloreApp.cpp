@@ -24,7 +24,8 @@ WendaloreApp::WendaloreApp(std::unique_ptr<AppDelegate> appDelegate, std::shared
     : appDelegate_(std::move(appDelegate)),
       updater_(std::move(updater)),
       container_(std::move(container)),
-      window_(std::make_unique<MainWindow>(container_->mainContext())) {
+      window_(std::make_unique<MainWindow>(container_->mainContext())),
+      saveFailures_(std::make_unique<SaveFailureReport>(container_->mainContext(), *window_)) {
   window_->setViewModel(RequestViewModel::make());
   content_ = std::make_unique<WindowContent>(*window_);
   buildCommands();
@@ -45,7 +46,11 @@ void WendaloreApp::buildCommands() {
   quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
   // Also from the About window.
   quit->setShortcutContext(Qt::ApplicationShortcut);
-  QObject::connect(quit, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+  QObject::connect(quit, &QAction::triggered, window_.get(), [this] { this->quit(); }, Qt::QueuedConnection);
+}
+
+void WendaloreApp::quit() {
+  if (saveFailures_->confirmQuit()) QCoreApplication::quit();
 }
 
 void WendaloreApp::applicationWillTerminate() {

@@ -10,6 +10,7 @@
 #include "Platform/Store/ModelContainer.h"
 #include "Wendalore/Views/Shell/AppDelegate.h"
 #include "Wendalore/Views/Shell/MainWindow.h"
+#include "Wendalore/Views/Shell/SaveFailureReport.h"
 #include "Wendalore/Views/Shell/WindowContent.h"
 #include "Wendalore/Views/Shell/Updater.h"
 
@@ -32,6 +33,11 @@ class WendaloreApp {
   MainWindow& window() const { return *window_; }
   WindowContent& content() const { return *content_; }
   const std::shared_ptr<platform::ModelContainer>& container() const { return container_; }
+  SaveFailureReport& saveFailures() const { return *saveFailures_; }
+
+  // The Quit command: saves, and when that fails, quits only once the user
+  // agreed to lose the edits.
+  void quit();
 
   // Keeps whatever was edited but not yet saved; run as the program quits.
   // A failure is reported on the standard error, the only place left.
@@ -47,6 +53,7 @@ class WendaloreApp {
   std::shared_ptr<Updater> updater_;
   std::shared_ptr<platform::ModelContainer> container_;
   std::unique_ptr<MainWindow> window_;
+  std::unique_ptr<SaveFailureReport> saveFailures_;
   // Goes before the window, whose places hold its widgets.
   std::unique_ptr<WindowContent> content_;
 };

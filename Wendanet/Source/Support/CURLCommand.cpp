@@ -38,8 +38,10 @@ std::string doubleQuotedText(std::string_view text) {
 }
 
 // An interactive shell expands history at a "!" even between double quotes,
-// so texts holding one go between single quotes.
+// so texts holding one go between single quotes; control characters only
+// ANSI-C quoting carries safely.
 std::string quoted(std::string_view text) {
+  if (platform::holdsControlCharacter(text)) return platform::ansiCQuotedShellWord(text);
   return text.find('!') == std::string_view::npos ? doubleQuotedText(text) : platform::singleQuotedShellWord(text);
 }
 

@@ -43,6 +43,19 @@ TEST(RequestHeaderLines, RefusesValuesThatWouldBreakTheMessage) {
   EXPECT_FALSE(requestHeaderLines(URLRequest(), HTTPHeaderFields{{"X-Config", "a\r\nb"}}));
 }
 
+TEST(RequestHeaderLines, RefusesEveryControlCharacterButTabInValues) {
+  for (int byte = 0; byte < 0x20; ++byte) {
+    const auto lines = requestHeaderLines(requestWith({{"X-Value", "a" + std::string(1, static_cast<char>(byte)) + "b"}}),
+                                          std::nullopt);
+    EXPECT_EQ(lines.has_value(), byte == '\t') << byte;
+    if (!lines) {
+      EXPECT_TRUE(errorAs<InvalidRequestError>(lines.error())) << byte;
+    }
+  }
+  EXPECT_FALSE(requestHeaderLines(requestWith({{"X-Value", "a\x7f"}}), std::nullopt));
+  EXPECT_TRUE(requestHeaderLines(requestWith({{"X-Value", "caf\xc3\xa9"}}), std::nullopt));
+}
+
 TEST(RequestHeaderLines, RefusesNamesThatAreNoTokens) {
   for (const std::string name : {"Bad Name", "Colon:", "New\nLine", ""}) {
     EXPECT_FALSE(requestHeaderLines(requestWith({{name, "v"}}), std::nullopt)) << name;

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "Wendalore/History/CurlCommand.h"
+#include "Platform/Foundation/ShellQuoting.h"
 #include "Wendalore/History/RawRequestText.h"
+#include "tests/Platform/ShellPaste.h"
 
 using namespace wendalore;
 
@@ -82,6 +84,52 @@ TEST(CurlCommand, AShellGivesBackEveryTextAsRecorded) {
                                           "--data-raw", *item->requestBody(), item->url()};
   EXPECT_EQ(argumentsOf(command), expected) << command;
   EXPECT_EQ(argumentsOf(curlCommand(*sent("POST", "http://h/", exampleHeaders, "it's a test"))).size(), 13U);
+}
+
+// A control character acts in a terminal or a line editor before quoting
+// counts (Ctrl-U erases what was read so far, ESC ends a paste): none may
+// reach the shell as it is, and every byte must come back.
+TEST(CurlCommand, ControlCharactersReachAnInteractiveShellIntactAndRunNothing) {
+  ShellPaste shell;
+  std::vector<int> controls{0x7F};
+  for (int byte = 0x01; byte < 0x20; ++byte) controls.push_back(byte);
+  for (const auto input : {ShellPaste::Input::pipe, ShellPaste::Input::typed, ShellPaste::Input::pasted}) {
+    for (const int byte : controls) {
+      const std::string control(1, static_cast<char>(byte));
+      const std::string value = "!" + control + "$(touch made-by-header)'";
+      const std::string body = "x" + control + "\ntouch made-by-body";
+      const auto command = curlCommand(*sent("POST", "http://h/" + control, {{"X-Value", value}}, body));
+      auto words = command;
+      for (std::size_t at; (at = words.find(" \\\n    ")) != std::string::npos;) words.replace(at, 7, " ");
+      EXPECT_FALSE(platform::holdsControlCharacter(words)) << byte << "\n" << command;
+      EXPECT_EQ(shell.arguments(command, input), (std::vector<std::string>{"-X", "POST", "-H", "X-Value: " + value,
+                                                                           "--data-raw", body, "http://h/" + control}))
+          << byte << " " << static_cast<int>(input) << "\n" << command;
+      EXPECT_TRUE(std::filesystem::is_empty(shell.folder())) << byte;
+      // One way through the shell failing is enough to tell.
+      if (::testing::Test::HasFailure()) return;
+    }
+  }
+}
+
+// The send's own Content-Type goes in place of a row's; a form goes in place
+// of the body text, which stayed home.
+TEST(RequestTexts, ShowTheContentTypeAndFormThatWentOut) {
+  auto form = sent("POST", "http://h/", {{"content-type", "text/plain"}, {"X", "1"}}, "a=1");
+  form->setSentContent("application/x-www-form-urlencoded", std::nullopt);
+  EXPECT_EQ(rawRequestText(*form), "POST / HTTP/1.1\nContent-Type: application/x-www-form-urlencoded\nHost: h\nX: 1\n\na=1");
+  EXPECT_EQ(curlCommand(*form), "curl \\\n    -X POST \\\n    -H \"Content-Type: application/x-www-form-urlencoded\" \\\n"
+                                "    -H \"X: 1\" \\\n    --data-raw 'a=1' \\\n    \"http://h/\"");
+
+  auto multipart = sent("POST", "http://h/", {{"Content-Type", "text/plain"}}, "left over");
+  multipart->setSentContent("multipart/form-data; boundary=b1",
+                            SentForm{"b1", {{"up", "n\"a.txt", "text/plain", "/tmp/my file", 17}}});
+  EXPECT_EQ(rawRequestText(*multipart),
+            "POST / HTTP/1.1\nContent-Type: multipart/form-data; boundary=b1\nHost: h\n\n"
+            "--b1\nContent-Disposition: form-data; name=\"up\"; filename=\"n\"a.txt\"\nContent-Type: text/plain\n\n"
+            "(17 bytes of the file /tmp/my file)\n--b1--\n");
+  EXPECT_EQ(curlCommand(*multipart), "curl \\\n    -X POST \\\n    -F 'up=@\"/tmp/my file\";filename=\"n\\\"a.txt\";type=text/plain' "
+                                     "\\\n    \"http://h/\"");
 }
 
 TEST(RawRequestText, RendersTheRequestAsSent) {

@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "Platform/Dispatch/RunLoop.h"
+#include "Wendalore/History/CurlCommand.h"
+#include "Wendalore/History/HistoryRowText.h"
+#include "Wendalore/History/RawRequestText.h"
 #include "Wendalore/ViewModel/OutgoingRequest.h"
 #include "Wendalore/ViewModel/RequestViewModel.h"
 #include "tests/Wendalore/ViewModel/HeaderRows.h"
@@ -125,7 +128,7 @@ TEST_F(RequestViewModelHttpbin, AFormWithGETIsRefusedByTheLibraryAndShownAsAFail
   EXPECT_GT(entry->duration(), 0);
   EXPECT_EQ(model->responseStatus(), "Sending...");
   EXPECT_TRUE(model->errorMessage().has_value());
-  EXPECT_EQ(entry->failure(), model->errorMessage()) << "the entry keeps why it failed";
+  EXPECT_EQ(entry->error(), model->errorMessage()) << "the entry keeps why it failed";
   EXPECT_TRUE(model->responseBody().starts_with("Error: urlRequestValidationFailed(bodyDataInGETRequest("))
       << model->responseBody();
   EXPECT_FALSE(model->isLoading());
@@ -196,12 +199,117 @@ TEST_F(RequestViewModelHttpbin, EachResponseIsShownAndRecordedInItsEntry) {
     EXPECT_EQ(entry->statusCode(), test.code) << url;
     EXPECT_EQ(entry->responseBody(), test.recorded) << url;
     // Only a send without a response keeps a failure: the others show theirs.
-    EXPECT_EQ(entry->failure(), test.code == 0 ? model->errorMessage() : std::nullopt) << url;
+    EXPECT_EQ(entry->error(), test.code == 0 ? model->errorMessage() : std::nullopt) << url;
     EXPECT_FALSE(model->isLoading()) << url;
   }
   const auto notFound = model->requestHistory()[1];
   EXPECT_EQ(notFound->responseHeaders().at("Content-Type"), "application/json");
   EXPECT_TRUE(model->errorMessage()->starts_with("URLSessionTask failed with error: "));
+}
+
+// A status line came, then the transfer failed: the entry keeps the code and
+// says that the send failed; a head cut short leaves no code at all.
+TEST_F(RequestViewModelHttpbin, ASendThatFailsAfterItsStatusLineIsAFailedEntry) {
+  testservers::ScriptedHTTPServer server([](testservers::ScriptedConnection& connection,
+                                            const testservers::ScriptedRequest& request) {
+    if (request.path == "/half-body") {
+      connection.send("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n" + std::string(500, 'x'));
+    } else {
+      connection.send("HTTP/1.1 200 OK\r\n");
+    }
+    return testservers::ScriptedNext::close;
+  });
+  const auto halfBody = sendAndAwait({.url = server.baseURL() + "/half-body"});
+  EXPECT_EQ(halfBody->statusCode(), 200);
+  ASSERT_TRUE(halfBody->error().has_value());
+  EXPECT_NE(halfBody->error()->find("network connection was lost"), std::string::npos) << *halfBody->error();
+  EXPECT_EQ(rowStatus(*halfBody), RowStatus::failure);
+  EXPECT_EQ(model->errorMessage(), halfBody->error());
+
+  const auto cutHead = sendAndAwait({.url = server.baseURL() + "/cut-head"});
+  EXPECT_EQ(cutHead->statusCode(), 0);
+  ASSERT_TRUE(cutHead->error().has_value());
+  EXPECT_NE(cutHead->error()->find("network connection was lost"), std::string::npos) << *cutHead->error();
+  EXPECT_EQ(cutHead->responseBody(), "");
+  EXPECT_EQ(model->errorMessage(), cutHead->error());
+  EXPECT_EQ(rowStatus(*cutHead), RowStatus::failure);
+
+  // A complete answer the checks refuse is no failed send.
+  testservers::LoopbackHTTPServer loopback;
+  EXPECT_EQ(sendAndAwait({.url = loopback.baseURL() + "/not-found-json"})->error(), std::nullopt);
+}
+
+// What httpbin echoes when the entry's cURL text is run by bash with the
+// real curl.
+nlohmann::json curlEcho(const RequestHistoryItem& entry) {
+  const auto path = std::filesystem::temp_directory_path() / ("wendalore-curl-" + entry.id().uuidString() + ".sh");
+  std::ofstream(path) << curlCommand(entry) << " --silent\n";
+  FILE* shell = popen(("bash --norc " + path.string()).c_str(), "r");
+  std::string output;
+  char buffer[4096];
+  for (std::size_t count; (count = fread(buffer, 1, sizeof buffer, shell)) > 0;) output.append(buffer, count);
+  pclose(shell);
+  std::filesystem::remove(path);
+  return nlohmann::json::parse(output, nullptr, false);
+}
+
+// The cURL text repeats the send: httpbin sees the same method, URL, rows,
+// Content-Type and body from both, whichever the body kind.
+TEST_F(RequestViewModelHttpbin, TheCopiedCURLCommandSendsWhatTheAppSent) {
+  const auto file = std::filesystem::temp_directory_path() / "wendalore-curl-upload.txt";
+  std::ofstream(file, std::ios::binary) << "line one\nline two";
+  model->setSelectedFileURL(platform::URL::fileURL(file.string()));
+  model->setMultipartFieldName("upload");
+  model->setMultipartFileName("notes.txt");
+  model->setMultipartMimeType("text/plain");
+  const Send sends[] = {
+      {.url = httpbin("/anything?a=1"), .method = "POST", .rows = {{"X-User", "me"}}, .body = R"({"k":1})",
+       .bodyType = RequestBodyType::json},
+      {.url = httpbin("/anything"), .method = "PUT", .body = "plain words", .bodyType = RequestBodyType::rawText},
+      {.url = httpbin("/anything"), .method = "POST", .rows = {{"content-type", "text/plain"}}, .body = "a=1&b=2",
+       .bodyType = RequestBodyType::formUrlEncoded},
+      {.url = httpbin("/anything"), .method = "POST", .rows = {{"Content-Type", "text/plain"}},
+       .body = "left over from another kind", .bodyType = RequestBodyType::multipart},
+      {.url = httpbin("/anything"), .rows = {{"X-User", "me"}}, .body = "{}", .bodyType = RequestBodyType::json},
+  };
+  for (const auto& values : sends) {
+    const auto entry = sendAndAwait(values);
+    const auto app = echo(*entry);
+    const auto copied = curlEcho(*entry);
+    ASSERT_TRUE(app.is_object() && copied.is_object()) << curlCommand(*entry);
+    for (const char* field : {"method", "url", "data", "form", "files"}) {
+      EXPECT_EQ(copied[field], app[field]) << field << "\n" << curlCommand(*entry);
+    }
+    EXPECT_EQ(copied["headers"].value("X-User", ""), app["headers"].value("X-User", "")) << curlCommand(*entry);
+    const auto type = app["headers"].value("Content-Type", "");
+    const auto copiedType = copied["headers"].value("Content-Type", "");
+    if (values.bodyType == RequestBodyType::multipart) {
+      EXPECT_TRUE(copiedType.starts_with("multipart/form-data; boundary=")) << copiedType;
+      EXPECT_EQ(curlCommand(*entry).find("left over"), std::string::npos);
+    } else {
+      EXPECT_EQ(copiedType, type) << curlCommand(*entry);
+      // A form's length depends on its boundary, which curl chooses anew.
+      EXPECT_EQ(copied["headers"].value("Content-Length", ""), app["headers"].value("Content-Length", ""));
+    }
+    // The raw text names the Content-Type that went out, and no text that
+    // stayed home.
+    const auto raw = rawRequestText(*entry);
+    if (!type.empty()) {
+      EXPECT_NE(raw.find("\nContent-Type: " + type + "\n"), std::string::npos) << raw;
+    }
+    const auto head = raw.substr(0, raw.find("\n\n"));
+    if (type != "text/plain") {
+      EXPECT_EQ(head.find("text/plain"), std::string::npos) << raw;
+    }
+    EXPECT_EQ(raw.find("left over"), std::string::npos) << raw;
+  }
+  const auto multipart = model->requestHistory()[1];
+  EXPECT_NE(rawRequestText(*multipart).find("Content-Disposition: form-data; name=\"upload\"; filename=\"notes.txt\"\n"
+                                            "Content-Type: text/plain\n\n(17 bytes of the file " +
+                                            file.string() + ")\n"),
+            std::string::npos)
+      << rawRequestText(*multipart);
+  std::filesystem::remove(file);
 }
 
 TEST_F(RequestViewModelHttpbin, AJSONBodyIsPrettyPrintedAndTimedByTheTasksMetrics) {

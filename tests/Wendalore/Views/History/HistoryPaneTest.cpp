@@ -184,7 +184,7 @@ TEST(HistoryPane, ASendWithoutResponseKeepsTellingWhyInItsRow) {
   auto failed = RequestHistoryItem::make(platform::Date::now(), "GET", "http://127.0.0.1:1/", {}, std::nullopt);
   failed->setDuration(0.001);
   failed->setMetrics(std::make_shared<platform::URLSessionTaskMetrics>());
-  failed->setFailure(why);
+  failed->setError(why);
   EXPECT_EQ(HistoryRowDelegate::shownDetails(*failed, 2000), QStringList{"Pending"});
   failed->setIsPending(false);
   EXPECT_EQ(HistoryRowDelegate::shownDetails(*failed, 2000), (QStringList{"0", "1ms", QString::fromStdString(why)}));
@@ -195,7 +195,7 @@ TEST(HistoryPane, ASendWithoutResponseKeepsTellingWhyInItsRow) {
   HistoryListModel model;
   model.setHistory({failed});
   EXPECT_EQ(model.data(model.index(0), Qt::ToolTipRole).toString().toStdString(), why);
-  failed->setFailure(std::nullopt);
+  failed->setError(std::nullopt);
   EXPECT_FALSE(model.data(model.index(0), Qt::ToolTipRole).isValid());
   EXPECT_EQ(HistoryRowDelegate::shownDetails(*failed, 2000), (QStringList{"0", "1ms", "\u2191 0 B", "\u2193 0 B"}));
 }

@@ -5,6 +5,7 @@
 #include "Platform/Store/SQLiteConnection.h"
 #include "Wendalore/Model/RequestTemplate.h"
 #include "tests/Platform/ScratchDirectory.h"
+#include "tests/Platform/Store/ImmutableFile.h"
 
 namespace wendalore {
 namespace {
@@ -58,6 +59,18 @@ TEST_F(ApplicationStoreTest, AFileThatIsNotAReadableStoreIsRefusedAndLeftByteFor
     EXPECT_GT(opened.error().size(), failurePrefix.size());
     EXPECT_EQ(readWholeFile(file()), before);
   }
+}
+
+// Every save would fail unseen: the store is refused at start instead.
+TEST_F(ApplicationStoreTest, AStoreFileThatCannotBeWrittenIsRefused) {
+  seed();
+  ImmutableFile immutable(file());
+  if (!immutable.isSet()) GTEST_SKIP() << "this file system keeps no immutable attribute";
+  const auto container = ApplicationStore::open(file());
+  ASSERT_FALSE(container);
+  EXPECT_TRUE(container.error().starts_with(std::string(failurePrefix) + "The store " + file().string() +
+                                            " cannot be written: "))
+      << container.error();
 }
 
 }  // namespace

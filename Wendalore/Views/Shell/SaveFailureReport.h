@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+
+#include "Platform/Store/ModelContext.h"
+#include "Platform/Store/ObserverList.h"
+
+namespace wendalore {
+
+// Tells the user, in a message beside `window`, each time the store could
+// not be written, whoever saved: the edits then live only in memory until a
+// later save writes them. One message at a time, showing the latest reason.
+class SaveFailureReport {
+ public:
+  SaveFailureReport(std::shared_ptr<platform::ModelContext> context, QWidget& window);
+  SaveFailureReport(const SaveFailureReport&) = delete;
+  SaveFailureReport& operator=(const SaveFailureReport&) = delete;
+
+  // Saves before the program quits. When that fails, asks whether to quit
+  // all the same, losing the edits; true when the program may quit.
+  bool confirmQuit();
+
+  // The message about the latest failure while it is shown.
+  QMessageBox* message() const { return message_; }
+
+ private:
+  void show(const platform::Error& failure);
+
+  std::shared_ptr<platform::ModelContext> context_;
+  QWidget& window_;
+  QPointer<QMessageBox> message_;
+  // While Quit asks, or once it was let go, the question says it all.
+  bool quitting_ = false;
+  platform::ObservationToken observation_;
+};
+
+}  // namespace wendalore

@@ -33,11 +33,13 @@ std::uint32_t characterBoundary(const QString& text, std::uint32_t column) {
 
 bool isWordCharacter(QChar character) { return character.isLetterOrNumber() || character == QLatin1Char('_'); }
 
+// Adds `format` for the part of [from, to) that lies in the slice [start,
+// end), with offsets from `start`.
 void addFormat(QList<QTextLayout::FormatRange>& formats, std::uint32_t start, std::uint32_t end, std::uint32_t from,
                std::uint32_t to, const QTextCharFormat& format) {
   const auto first = std::max(start, from);
   const auto last = std::min(end, to);
-  if (first < last) formats.append({static_cast<int>(first - from), static_cast<int>(last - first), format});
+  if (first < last) formats.append({static_cast<int>(first - start), static_cast<int>(last - first), format});
 }
 
 }  // namespace
@@ -195,6 +197,8 @@ void LargeTextView::layOut(QTextLayout& layout, const QString& text, const Slice
 
 void LargeTextView::addStyles(std::uint32_t, std::uint32_t, QList<QTextLayout::FormatRange>&) const {}
 
+QBrush LargeTextView::background(std::uint32_t) const { return {}; }
+
 void LargeTextView::paintEvent(QPaintEvent*) {
   QPainter painter(viewport());
   painter.setPen(palette().color(QPalette::Text));
@@ -219,6 +223,9 @@ void LargeTextView::paintEvent(QPaintEvent*) {
       shownLine = row.line;
       text = lines_->text(row.line);
       found = occurrences(text, search_);
+    }
+    if (const QBrush fill = background(lines_->start(row.line)); fill.style() != Qt::NoBrush) {
+      painter.fillRect(QRect(0, y, viewport()->width(), rowHeight()), fill);
     }
     const Slice slice = sliceOf(row, text);
     const std::uint32_t start = lines_->start(row.line) + slice.from;

@@ -56,6 +56,9 @@ class LargeTextView : public QAbstractScrollArea {
   // whole text) to `formats`, with offsets from `start`; search marks and the
   // selection go over them.
   virtual void addStyles(std::uint32_t start, std::uint32_t end, QList<QTextLayout::FormatRange>& formats) const;
+  // What fills the whole width of the rows of the line starting at
+  // `lineStart`; nothing by default.
+  virtual QBrush background(std::uint32_t lineStart) const;
 
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;

@@ -88,22 +88,16 @@ TEST(HeadersPage, SortedRowsAndTheEmptyState) {
   HeadersTabView page;
   auto item = RequestHistoryItem::make(platform::Date::now(), "GET", "http://h/", {}, std::nullopt);
   page.setItem(item);
-  const auto noHeaders = [&] {
-    int count = 0;
-    for (const auto* label : page.findChildren<QLabel*>()) count += label->text() == "No headers";
-    return count;
-  };
-  EXPECT_EQ(noHeaders(), 2);
+  EXPECT_EQ(page.text(), "Request Headers\nNo headers\n\nResponse Headers\nNo headers");
 
   page.setItem(answered("", {}));
-  EXPECT_EQ(noHeaders(), 1);
-  QStringList names;
-  for (const auto* row : page.findChildren<QWidget*>("headerRow")) names << row->findChild<QLabel*>()->text();
-  EXPECT_EQ(names, (QStringList{"Content-Type", "X-Trace", "accept"}));
+  EXPECT_EQ(page.text(),
+            "Request Headers\nContent-Type\napplication/json\nX-Trace\n1\naccept\n*/*\n\n"
+            "Response Headers\nNo headers");
 
   // Response headers arriving later show without any action.
   page.item()->setResponseHeaders({{"Server", "x"}});
-  QTRY_COMPARE(noHeaders(), 0);
+  QTRY_VERIFY(page.text().endsWith("Response Headers\nServer\nx"));
 }
 
 TEST(RequestTextPages, CopyPutsTheShownTextOnTheClipboard) {

@@ -254,6 +254,77 @@ void viewingMemory(benchmark::State& state) {
 }
 BENCHMARK(viewingMemory)->Arg(10 << 20)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The text view alone (no highlighter) showing a large text five times,
+// going to its end each time, then left: what the view itself keeps.
+void textViewMemory(benchmark::State& state) {
+  const auto bytes = static_cast<std::size_t>(state.range(0));
+  const auto body = std::make_shared<const std::string>(jsonBody(bytes));
+  auto view = std::make_unique<wendalore::LargeTextView>();
+  view->resize(900, 600);
+  view->show();
+  settle(50);
+  malloc_trim(0);
+  const double base = residentMegabytes();
+  double shown = 0, left = 0;
+  for (auto _ : state) {
+    for (int again = 0; again < 5; ++again) {
+      // A copy, as the response page makes one of the record's body.
+      view->setText(std::make_shared<const std::string>(*body));
+      runUntil([&] { return view->isLoaded(); });
+      view->setFocus();
+      QTest::keyClick(view.get(), Qt::Key_End, Qt::ControlModifier);
+      settle(20);
+      shown = std::max(shown, residentMegabytes());
+      view->setText(std::make_shared<const std::string>("{}"));
+      settle(20);
+    }
+    view.reset();
+    settle(100);
+    left = residentMegabytes();
+  }
+  const double megabytes = static_cast<double>(bytes) / (1024.0 * 1024.0);
+  state.counters["base_mb"] = base;
+  state.counters["shown_mb"] = shown;
+  state.counters["shown_over_base_in_bodies"] = (shown - base) / megabytes;
+  state.counters["left_mb"] = left;
+}
+BENCHMARK(textViewMemory)->Arg(10 << 20)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A response of hundreds of megabytes given to the text view (the response
+// page copies it a slice per frame before): indexed in the background and
+// shown.
+void hugeBodyShown(benchmark::State& state) {
+  const auto bytes = static_cast<std::size_t>(state.range(0));
+  const std::string body = jsonBody(bytes);
+  wendalore::LargeTextView view;
+  view.resize(900, 600);
+  view.show();
+  settle(50);
+  const double base = residentMegabytes();
+  double longest = 0, shownAfter = 0, peak = 0;
+  for (auto _ : state) {
+    auto copy = std::make_shared<const std::string>(body);
+    FrameWatch watch;
+    QElapsedTimer clock;
+    clock.start();
+    view.setText(std::move(copy));
+    runUntil([&] {
+      peak = std::max(peak, residentMegabytes());
+      return view.isLoaded();
+    });
+    shownAfter = static_cast<double>(clock.elapsed());
+    view.viewport()->repaint();
+    longest = std::max(longest, watch.longestMilliseconds());
+    view.setText(std::make_shared<const std::string>());
+    settle(50);
+  }
+  const double megabytes = static_cast<double>(bytes) / (1024.0 * 1024.0);
+  state.counters["longest_frame_ms"] = longest;
+  state.counters["shown_ms"] = shownAfter;
+  state.counters["peak_over_base_in_bodies"] = (peak - base) / megabytes;
+}
+BENCHMARK(hugeBodyShown)->Arg(256 << 20)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 }  // namespace
 
 int main(int argc, char** argv) { return runOffscreenBenchmarks(argc, argv); }

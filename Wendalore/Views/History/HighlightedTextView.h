@@ -4,8 +4,10 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "Wendalore/Model/RequestHistoryItem.h"
 #include "Wendalore/Views/History/LargeTextView.h"
 #include "Wendalore/Views/History/ResponseHighlighter.h"
 
@@ -22,9 +24,9 @@ class HighlightedTextView : public LargeTextView {
  public:
   explicit HighlightedTextView(QWidget* parent = nullptr);
 
-  // Shows `body` of the record `record` highlighted as `language`; the same
+  // Shows the response body of `item` highlighted in its language; the same
   // content again changes nothing.
-  void setContent(const platform::UUID& record, const std::string& body, const std::string& language);
+  void setContent(std::shared_ptr<const RequestHistoryItem> item);
 
   // "atom-one-dark" on a dark palette, "atom-one-light" otherwise.
   QString themeName() const;
@@ -41,6 +43,7 @@ class HighlightedTextView : public LargeTextView {
   void changeEvent(QEvent* event) override;
 
  private:
+  void copyBody(std::shared_ptr<const RequestHistoryItem> item, std::shared_ptr<std::string> copy);
   void requestHighlight();
   void showStyled(ResponseHighlighter::Result styled);
   QTextCharFormat format(std::uint16_t style) const;
@@ -49,7 +52,9 @@ class HighlightedTextView : public LargeTextView {
   // are recognised.
   int content_ = 0;
   platform::UUID record_;
-  std::shared_ptr<const std::string> body_;
+  std::shared_ptr<const std::string> body_ = std::make_shared<const std::string>();
+  // The record's body that `body_` copies.
+  std::pair<const char*, std::size_t> source_;
   std::string language_;
   ResponseHighlighter::Result styled_;
   bool answered_ = false;

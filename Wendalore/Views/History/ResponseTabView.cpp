@@ -57,7 +57,7 @@ ResponseTabView::ResponseTabView(QWidget* parent)
 
 void ResponseTabView::refresh() {
   status_->setText(tr("Status: %1").arg(item()->statusCode()));
-  text_->setContent(item()->id(), item()->responseBody(), item()->responseLanguage());
+  text_->setContent(item());
 }
 
 void ResponseTabView::openSearch() {

@@ -52,6 +52,13 @@ std::optional<TextLines> TextLines::index(std::shared_ptr<const std::string> tex
   lines.starts_.clear();
   const char* const begin = lines.text_->data();
   const char* const end = begin + lines.text_->size();
+  // Sized once: growing the index as it fills would take twice its size.
+  std::size_t feeds = 0;
+  for (const char* at = begin; (at = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at))));
+       ++at) {
+    ++feeds;
+  }
+  lines.starts_.reserve(feeds + 1 + lines.text_->size() / maxSegmentBytes);
   std::uint32_t unit = 0;
   const char* from = begin;
   do {
@@ -73,7 +80,6 @@ std::optional<TextLines> TextLines::index(std::shared_ptr<const std::string> tex
   } while (from < end || (from == end && end > begin && end[-1] == '\n' &&
                           lines.starts_.back().byte != static_cast<std::uint32_t>(end - begin)));
   if (lines.starts_.empty()) lines.starts_.push_back({0, 0});
-  lines.starts_.shrink_to_fit();
   lines.end_ = unit;
   return lines;
 }

@@ -106,6 +106,24 @@ void scrollThrough(wendalore::LargeTextView& text) {
   }
 }
 
+// Goes to the end of a shown text, as a reader of a large body does, and
+// keeps the highest resident memory seen.
+void goToEnd(QWidget& text, double& highest) {
+  text.setFocus();
+  QTest::keyClick(&text, Qt::Key_End, Qt::ControlModifier);
+  settle(50);
+  highest = std::max(highest, residentMegabytes());
+}
+
+void countMemory(benchmark::State& state, double base, double shown, double left) {
+  const double body = static_cast<double>(state.range(0)) / (1024.0 * 1024.0);
+  state.counters["body_mb"] = body;
+  state.counters["base_mb"] = base;
+  state.counters["shown_mb"] = shown;
+  state.counters["shown_over_base_in_bodies"] = (shown - base) / body;
+  state.counters["left_mb"] = left;
+}
+
 // A response arriving on a shown response page: the first screen, the whole
 // text, the lines in view coloured (or the highlighter's answer that it
 // gives none), then a scroll through it; no frame of the UI thread may take
@@ -213,80 +231,63 @@ void manyHeaders(benchmark::State& state) {
 }
 BENCHMARK(manyHeaders)->Arg(5000)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Resident memory while a large response is viewed again and again, going
-// to its end each time, and after the page leaves it.
-void viewingMemory(benchmark::State& state) {
-  const auto bytes = static_cast<std::size_t>(state.range(0));
-  auto large = pending();
-  answer(*large, jsonBody(bytes));
-  auto small = pending();
-  answer(*small, "{}");
-  auto page = std::make_unique<wendalore::ResponseTabView>();
+// Shows a large text five times, going to its end each time, then drops
+// the page: the highest resident memory while shown, and what stays after.
+// `showLarge` gives the text widget once the text is in.
+template <class Page>
+void measureViewing(benchmark::State& state, std::unique_ptr<Page> page, const std::function<QWidget&(Page&)>& showLarge,
+                    const std::function<void(Page&)>& showSmall) {
   page->resize(900, 600);
   page->show();
-  page->setItem(small);
+  showSmall(*page);
   settle(100);
   malloc_trim(0);
   const double base = residentMegabytes();
   double shown = 0, left = 0;
   for (auto _ : state) {
     for (int view = 0; view < 5; ++view) {
-      page->setItem(large);
-      auto& text = page->text();
-      runUntil([&] { return text.isLoaded() && text.isHighlightingDone(); }, 120000);
-      text.setFocus();
-      QTest::keyClick(&text, Qt::Key_End, Qt::ControlModifier);
-      settle(50);
-      shown = std::max(shown, residentMegabytes());
-      page->setItem(small);
+      goToEnd(showLarge(*page), shown);
+      showSmall(*page);
       settle(50);
     }
     page.reset();
     settle(200);
     left = residentMegabytes();
   }
-  const double body = static_cast<double>(bytes) / (1024.0 * 1024.0);
-  state.counters["body_mb"] = body;
-  state.counters["base_mb"] = base;
-  state.counters["shown_mb"] = shown;
-  state.counters["shown_over_base_in_bodies"] = (shown - base) / body;
-  state.counters["left_mb"] = left;
+  countMemory(state, base, shown, left);
+}
+
+// A large response viewed again and again on the response page, with its
+// highlighting.
+void viewingMemory(benchmark::State& state) {
+  auto large = pending();
+  answer(*large, jsonBody(static_cast<std::size_t>(state.range(0))));
+  auto small = pending();
+  answer(*small, "{}");
+  measureViewing<wendalore::ResponseTabView>(
+      state, std::make_unique<wendalore::ResponseTabView>(),
+      [&](wendalore::ResponseTabView& page) -> QWidget& {
+        page.setItem(large);
+        auto& text = page.text();
+        runUntil([&] { return text.isLoaded() && text.isHighlightingDone(); }, 120000);
+        return text;
+      },
+      [&](wendalore::ResponseTabView& page) { page.setItem(small); });
 }
 BENCHMARK(viewingMemory)->Arg(10 << 20)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The text view alone (no highlighter) showing a large text five times,
-// going to its end each time, then left: what the view itself keeps.
+// The text view alone (no highlighter): what the view itself keeps.
 void textViewMemory(benchmark::State& state) {
-  const auto bytes = static_cast<std::size_t>(state.range(0));
-  const auto body = std::make_shared<const std::string>(jsonBody(bytes));
-  auto view = std::make_unique<wendalore::LargeTextView>();
-  view->resize(900, 600);
-  view->show();
-  settle(50);
-  malloc_trim(0);
-  const double base = residentMegabytes();
-  double shown = 0, left = 0;
-  for (auto _ : state) {
-    for (int again = 0; again < 5; ++again) {
-      // A copy, as the response page makes one of the record's body.
-      view->setText(std::make_shared<const std::string>(*body));
-      runUntil([&] { return view->isLoaded(); });
-      view->setFocus();
-      QTest::keyClick(view.get(), Qt::Key_End, Qt::ControlModifier);
-      settle(20);
-      shown = std::max(shown, residentMegabytes());
-      view->setText(std::make_shared<const std::string>("{}"));
-      settle(20);
-    }
-    view.reset();
-    settle(100);
-    left = residentMegabytes();
-  }
-  const double megabytes = static_cast<double>(bytes) / (1024.0 * 1024.0);
-  state.counters["base_mb"] = base;
-  state.counters["shown_mb"] = shown;
-  state.counters["shown_over_base_in_bodies"] = (shown - base) / megabytes;
-  state.counters["left_mb"] = left;
+  const auto body = std::make_shared<const std::string>(jsonBody(static_cast<std::size_t>(state.range(0))));
+  measureViewing<wendalore::LargeTextView>(
+      state, std::make_unique<wendalore::LargeTextView>(),
+      [&](wendalore::LargeTextView& view) -> QWidget& {
+        // A copy, as the response page makes one of the record's body.
+        view.setText(std::make_shared<const std::string>(*body));
+        runUntil([&] { return view.isLoaded(); });
+        return view;
+      },
+      [](wendalore::LargeTextView& view) { view.setText(std::make_shared<const std::string>("{}")); });
 }
 BENCHMARK(textViewMemory)->Arg(10 << 20)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 

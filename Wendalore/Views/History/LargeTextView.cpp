@@ -58,8 +58,8 @@ void LargeTextView::setText(std::shared_ptr<const std::string> shared) {
     applyLines(std::make_shared<const TextLines>(TextLines::index(std::move(shared))));
     return;
   }
-  applyLines(std::make_shared<const TextLines>());
-  loaded_ = false;
+  // Nothing shows while the text is indexed.
+  applyLines(std::make_shared<const TextLines>(), false);
   runInBackground(
       this,
       [shared = std::move(shared), cancelled]() -> std::shared_ptr<const TextLines> {
@@ -71,20 +71,24 @@ void LargeTextView::setText(std::shared_ptr<const std::string> shared) {
       });
 }
 
-void LargeTextView::applyLines(std::shared_ptr<const TextLines> lines) {
+void LargeTextView::applyLines(std::shared_ptr<const TextLines> lines, bool loaded) {
   const bool wasLarge = lines_->bytes().size() >= trimmedBytes;
   lines_ = std::move(lines);
   if (wasLarge) historyBackgroundQueue()->async([] { malloc_trim(0); });
-  loaded_ = true;
+  loaded_ = loaded;
   anchor_ = caret_ = 0;
   selecting_ = false;
   firstRows_.clear();
   verticalScrollBar()->setValue(0);
   horizontalScrollBar()->setValue(0);
   relayout();
-  countSearch();
+  if (loaded_) {
+    countSearch();
+  } else {
+    counting_.renew();
+    searchCount_.reset();
+  }
   viewport()->update();
-  emit loaded();
 }
 
 void LargeTextView::setWrapping(Wrapping wrapping) {
@@ -406,7 +410,8 @@ void LargeTextView::setSearch(const QString& search) {
   if (search == search_) return;
   search_ = search;
   viewport()->update();
-  countSearch();
+  // A text still being indexed is counted once it is in.
+  if (loaded_) countSearch();
 }
 
 void LargeTextView::countSearch() {

@@ -48,7 +48,6 @@ class LargeTextView : public QAbstractScrollArea {
   void copy() const;
 
  signals:
-  void loaded();
   void searchCounted(std::size_t count);
 
  protected:
@@ -85,7 +84,7 @@ class LargeTextView : public QAbstractScrollArea {
     qreal x;
   };
 
-  void applyLines(std::shared_ptr<const TextLines> lines);
+  void applyLines(std::shared_ptr<const TextLines> lines, bool loaded = true);
   void relayout();
   void countSearch();
   std::uint32_t startOf(const Row& row) const;

@@ -1,17 +1,26 @@
 #include <benchmark/benchmark.h>
 
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QScrollBar>
+#include <QTest>
 #include <QTimer>
 
+#include <malloc.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
+#include "Wendalore/Views/History/HeadersTabView.h"
 #include "Wendalore/Views/History/HighlightedTextView.h"
 #include "Wendalore/Views/History/ResponseTabView.h"
 #include "bench/support/OffscreenBenchmarks.h"
 
 namespace {
+
+using wendalore::RequestHistoryItem;
 
 // Pretty-printed JSON of about `bytes` bytes, as the view model stores it.
 std::string jsonBody(std::size_t bytes) {
@@ -23,19 +32,26 @@ std::string jsonBody(std::size_t bytes) {
   return body + "  null\n]";
 }
 
+// The same items on one line, as a compact JSON response comes.
+std::string singleLineBody(std::size_t bytes) {
+  std::string body = "[";
+  for (int index = 0; body.size() < bytes; ++index) {
+    body += "{\"id\":" + std::to_string(index) + ",\"name\":\"item " + std::to_string(index) + "\"},";
+  }
+  return body + "null]";
+}
+
 // The longest time the UI thread went without turning its event loop, seen
 // by a timer that asks to run every millisecond.
 class FrameWatch {
  public:
   FrameWatch() {
     timer_.setInterval(1);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      longest_ = std::max(longest_, clock_.restart());
-    });
+    QObject::connect(&timer_, &QTimer::timeout, [this] { longest_ = std::max(longest_, clock_.restart()); });
     clock_.start();
     timer_.start();
   }
-  qint64 longestMilliseconds() const { return longest_; }
+  double longestMilliseconds() const { return static_cast<double>(std::max(longest_, clock_.elapsed())); }
 
  private:
   QTimer timer_;
@@ -43,49 +59,272 @@ class FrameWatch {
   qint64 longest_ = 0;
 };
 
-void runUntil(const std::function<bool()>& done) {
-  while (!done()) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+// Turns the event loop until `done`, or for `limit` milliseconds at most;
+// whether it was done.
+bool runUntil(const std::function<bool()>& done, qint64 limit = 600000) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > limit) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  return true;
 }
 
-// A 10 MB JSON response arriving on a shown response page: the body is
-// shown plain at once, highlighted once the background is done, then
-// scrolled through; no frame of the UI thread may take long.
-void responseArrives(benchmark::State& state) {
-  const std::string body = jsonBody(static_cast<std::size_t>(state.range(0)));
+void settle(qint64 milliseconds) {
+  QElapsedTimer clock;
+  clock.start();
+  runUntil([&] { return clock.elapsed() > milliseconds; });
+}
+
+double residentMegabytes() {
+  long pages = 0, resident = 0;
+  if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(statm);
+  }
+  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+std::shared_ptr<RequestHistoryItem> pending() {
+  return RequestHistoryItem::make(platform::Date::now(), "GET", "http://h/", {}, std::nullopt);
+}
+
+void answer(RequestHistoryItem& item, std::string body) {
+  item.setStatusCode(200);
+  item.setResponseHeaders({{"Content-Type", "application/json"}});
+  item.setResponseBody(std::move(body));
+  item.setIsPending(false);
+}
+
+// Scrolls to a few places and lets each paint.
+void scrollThrough(wendalore::LargeTextView& text) {
+  for (const double at : {0.5, 1.0, 0.25}) {
+    auto* bar = text.verticalScrollBar();
+    bar->setValue(static_cast<int>(bar->maximum() * at));
+    settle(50);
+  }
+}
+
+// Goes to the end of a shown text, as a reader of a large body does, and
+// keeps the highest resident memory seen.
+void goToEnd(QWidget& text, double& highest) {
+  text.setFocus();
+  QTest::keyClick(&text, Qt::Key_End, Qt::ControlModifier);
+  settle(50);
+  highest = std::max(highest, residentMegabytes());
+}
+
+void countMemory(benchmark::State& state, double base, double shown, double left) {
+  const double body = static_cast<double>(state.range(0)) / (1024.0 * 1024.0);
+  state.counters["body_mb"] = body;
+  state.counters["base_mb"] = base;
+  state.counters["shown_mb"] = shown;
+  state.counters["shown_over_base_in_bodies"] = (shown - base) / body;
+  state.counters["left_mb"] = left;
+}
+
+// A response arriving on a shown response page: the first screen, the whole
+// text, the lines in view coloured (or the highlighter's answer that it
+// gives none), then a scroll through it; no frame of the UI thread may take
+// long.
+void responseArrives(benchmark::State& state, std::string (*makeBody)(std::size_t)) {
+  const std::string body = makeBody(static_cast<std::size_t>(state.range(0)));
   wendalore::ResponseTabView page;
   page.resize(900, 600);
   page.show();
-  double longest = 0, plain = 0, highlighted = 0;
+  double longest = 0, firstScreen = 0, whole = 0, coloured = 0;
   for (auto _ : state) {
-    auto item = wendalore::RequestHistoryItem::make(platform::Date::now(), "GET", "http://h/", {}, std::nullopt);
+    auto item = pending();
     page.setItem(item);
     QCoreApplication::processEvents();
+    auto& text = page.text();
     FrameWatch watch;
     QElapsedTimer clock;
     clock.start();
-    item->setStatusCode(200);
-    item->setResponseHeaders({{"Content-Type", "application/json"}});
-    item->setResponseBody(body);
-    item->setIsPending(false);
-    auto& text = page.text();
-    runUntil([&] { return text.document()->characterCount() > 1 && text.isLoaded(); });
-    plain = static_cast<double>(clock.elapsed());
-    runUntil([&] { return text.isHighlighted(); });
-    highlighted = static_cast<double>(clock.elapsed());
-    for (const double at : {0.5, 1.0, 0.25}) {
-      auto* bar = text.verticalScrollBar();
-      bar->setValue(static_cast<int>(bar->maximum() * at));
-      QElapsedTimer settle;
-      settle.start();
-      runUntil([&] { return settle.elapsed() > 50; });
-    }
-    longest = std::max(longest, static_cast<double>(watch.longestMilliseconds()));
+    answer(*item, body);
+    runUntil([&] { return text.isLoaded() && text.verticalScrollBar()->maximum() > 0; });
+    text.viewport()->repaint();
+    firstScreen = static_cast<double>(clock.elapsed());
+    whole = firstScreen;
+    coloured = runUntil([&] { return text.isHighlightingDone(); }, 120000) ? static_cast<double>(clock.elapsed()) : -1;
+    text.viewport()->repaint();
+    scrollThrough(text);
+    longest = std::max(longest, watch.longestMilliseconds());
   }
   state.counters["longest_frame_ms"] = longest;
-  state.counters["plain_loaded_ms"] = plain;
-  state.counters["highlighted_ms"] = highlighted;
+  state.counters["first_screen_ms"] = firstScreen;
+  state.counters["whole_text_ms"] = whole;
+  state.counters["coloured_ms"] = coloured;
+  state.counters["highlighted"] = page.text().isHighlighted() ? 1 : 0;
 }
-BENCHMARK(responseArrives)->Arg(10 << 20)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(responseArrives, pretty_json, jsonBody)
+    ->Arg(10 << 20)
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(responseArrives, single_line, singleLineBody)
+    ->Arg(1 << 20)
+    ->Arg(10 << 20)
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// Typing a search text into the find field of a large pretty JSON: the
+// marks in view follow each key, the count comes from the background.
+void searchTyping(benchmark::State& state) {
+  wendalore::ResponseTabView page;
+  page.resize(900, 600);
+  page.show();
+  auto item = pending();
+  answer(*item, jsonBody(static_cast<std::size_t>(state.range(0))));
+  page.setItem(item);
+  auto& text = page.text();
+  runUntil([&] { return text.isLoaded(); });
+  double longest = 0, counted = 0;
+  for (auto _ : state) {
+    page.searchField().clear();
+    settle(20);
+    FrameWatch watch;
+    QElapsedTimer clock;
+    clock.start();
+    for (const char* key : {"1", "2", ".", "5"}) {
+      QTest::keyClicks(&page.searchField(), key);
+      settle(30);
+    }
+    runUntil([&] { return text.searchMatchCount().has_value(); });
+    counted = static_cast<double>(clock.elapsed());
+    scrollThrough(text);
+    longest = std::max(longest, watch.longestMilliseconds());
+  }
+  state.counters["longest_frame_ms"] = longest;
+  state.counters["typed_and_counted_ms"] = counted;
+  state.counters["matches"] = static_cast<double>(text.searchMatchCount().value_or(0));
+}
+BENCHMARK(searchTyping)->Arg(17 << 20)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A response with thousands of headers shown on the headers page.
+void manyHeaders(benchmark::State& state) {
+  wendalore::HeadersTabView page;
+  page.resize(900, 600);
+  page.show();
+  wendalore::HeaderDictionary headers;
+  for (int index = 0; index < state.range(0); ++index) {
+    headers["X-Header-" + std::to_string(index)] = "value " + std::to_string(index) + " of a header";
+  }
+  double longest = 0, complete = 0;
+  for (auto _ : state) {
+    auto item = pending();
+    page.setItem(item);
+    settle(20);
+    FrameWatch watch;
+    QElapsedTimer clock;
+    clock.start();
+    item->setResponseHeaders(headers);
+    runUntil([&] { return page.text().endsWith(QStringLiteral("of a header")); });
+    complete = static_cast<double>(clock.elapsed());
+    settle(50);
+    longest = std::max(longest, watch.longestMilliseconds());
+  }
+  state.counters["longest_frame_ms"] = longest;
+  state.counters["shown_ms"] = complete;
+}
+BENCHMARK(manyHeaders)->Arg(5000)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Shows a large text five times, going to its end each time, then drops
+// the page: the highest resident memory while shown, and what stays after.
+// `showLarge` gives the text widget once the text is in.
+template <class Page>
+void measureViewing(benchmark::State& state, std::unique_ptr<Page> page, const std::function<QWidget&(Page&)>& showLarge,
+                    const std::function<void(Page&)>& showSmall) {
+  page->resize(900, 600);
+  page->show();
+  showSmall(*page);
+  settle(100);
+  malloc_trim(0);
+  const double base = residentMegabytes();
+  double shown = 0, left = 0;
+  for (auto _ : state) {
+    for (int view = 0; view < 5; ++view) {
+      goToEnd(showLarge(*page), shown);
+      showSmall(*page);
+      settle(50);
+    }
+    page.reset();
+    settle(200);
+    left = residentMegabytes();
+  }
+  countMemory(state, base, shown, left);
+}
+
+// A large response viewed again and again on the response page, with its
+// highlighting.
+void viewingMemory(benchmark::State& state) {
+  auto large = pending();
+  answer(*large, jsonBody(static_cast<std::size_t>(state.range(0))));
+  auto small = pending();
+  answer(*small, "{}");
+  measureViewing<wendalore::ResponseTabView>(
+      state, std::make_unique<wendalore::ResponseTabView>(),
+      [&](wendalore::ResponseTabView& page) -> QWidget& {
+        page.setItem(large);
+        auto& text = page.text();
+        runUntil([&] { return text.isLoaded() && text.isHighlightingDone(); }, 120000);
+        return text;
+      },
+      [&](wendalore::ResponseTabView& page) { page.setItem(small); });
+}
+BENCHMARK(viewingMemory)->Arg(10 << 20)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The text view alone (no highlighter): what the view itself keeps.
+void textViewMemory(benchmark::State& state) {
+  const auto body = std::make_shared<const std::string>(jsonBody(static_cast<std::size_t>(state.range(0))));
+  measureViewing<wendalore::LargeTextView>(
+      state, std::make_unique<wendalore::LargeTextView>(),
+      [&](wendalore::LargeTextView& view) -> QWidget& {
+        // A copy, as the response page makes one of the record's body.
+        view.setText(std::make_shared<const std::string>(*body));
+        runUntil([&] { return view.isLoaded(); });
+        return view;
+      },
+      [](wendalore::LargeTextView& view) { view.setText(std::make_shared<const std::string>("{}")); });
+}
+BENCHMARK(textViewMemory)->Arg(10 << 20)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A response of hundreds of megabytes given to the text view (the response
+// page copies it a slice per frame before): indexed in the background and
+// shown.
+void hugeBodyShown(benchmark::State& state) {
+  const auto bytes = static_cast<std::size_t>(state.range(0));
+  const std::string body = jsonBody(bytes);
+  wendalore::LargeTextView view;
+  view.resize(900, 600);
+  view.show();
+  settle(50);
+  const double base = residentMegabytes();
+  double longest = 0, shownAfter = 0, peak = 0;
+  for (auto _ : state) {
+    auto copy = std::make_shared<const std::string>(body);
+    FrameWatch watch;
+    QElapsedTimer clock;
+    clock.start();
+    view.setText(std::move(copy));
+    runUntil([&] {
+      peak = std::max(peak, residentMegabytes());
+      return view.isLoaded();
+    });
+    shownAfter = static_cast<double>(clock.elapsed());
+    view.viewport()->repaint();
+    longest = std::max(longest, watch.longestMilliseconds());
+    view.setText(std::make_shared<const std::string>());
+    settle(50);
+  }
+  const double megabytes = static_cast<double>(bytes) / (1024.0 * 1024.0);
+  state.counters["longest_frame_ms"] = longest;
+  state.counters["shown_ms"] = shownAfter;
+  state.counters["peak_over_base_in_bodies"] = (peak - base) / megabytes;
+}
+BENCHMARK(hugeBodyShown)->Arg(256 << 20)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -19,6 +19,7 @@
 
 #include "Platform/Foundation/Bundle.h"
 #include "Wendalore/Views/Editor/EditorFieldTag.h"
+#include "Wendalore/Views/History/LargeTextView.h"
 #include "Wendalore/Views/History/RequestHistoryView.h"
 #include "Wendalore/Views/Shell/NoOpUpdater.h"
 #include "Wendalore/Views/Shell/WendaloreApp.h"
@@ -210,9 +211,12 @@ TEST_F(SendAndInspectTest, AJSONPostTypedInTheEditorIsRecordedAsEchoedAndInspect
       ASSERT_TRUE(QTest::qWaitFor([&] { return history().findChild<QWidget*>("responseText") != nullptr; }, uiTimeout));
     }
     if (title == "cUrl" || title == "Raw Request") {
-      QLabel* shown = nullptr;
+      wendalore::LargeTextView* shown = nullptr;
       ASSERT_TRUE(QTest::qWaitFor(
-          [&] { return (shown = history().findChild<QLabel*>("requestText")) && shown->isVisible(); }, uiTimeout));
+          [&] {
+            return (shown = history().findChild<wendalore::LargeTextView*>("requestText")) && shown->isVisible();
+          },
+          uiTimeout));
       QApplication::clipboard()->clear();
       click(child(history(), "copyButton"));
       EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::clipboard()->text() == shown->text(); }, uiTimeout))

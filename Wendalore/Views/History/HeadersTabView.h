@@ -2,24 +2,28 @@
 
 #include "Wendalore/Views/History/HistoryTabPage.h"
 
-class QVBoxLayout;
-
 namespace wendalore {
 
-// The request and response headers of a send, each ascending by name.
+class HeaderListView;
+
+// The request and response headers of a send, each section ascending by
+// name: a title, then each header's name over its value. All of it is one
+// selectable text laid out only where it is in view, so that thousands of
+// headers show at once.
 class HeadersTabView : public HistoryTabPage {
   Q_OBJECT
 
  public:
   explicit HeadersTabView(QWidget* parent = nullptr);
 
+  // The page's text, as it is copied.
+  QString text() const;
+
  protected:
   void refresh() override;
 
  private:
-  QWidget* section(const QString& title, const HeaderDictionary& headers);
-
-  QVBoxLayout* sections_;
+  HeaderListView* list_;
 };
 
 }  // namespace wendalore

@@ -1,20 +1,22 @@
 #include "Wendalore/Views/History/HighlightedTextView.h"
 
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QFontDatabase>
-#include <QScrollBar>
-#include <QTextBlock>
-#include <QTextLayout>
 #include <QTimer>
 
 namespace wendalore {
 namespace {
 
-// The text goes in slices for as long as a frame can spare, then the event
-// loop turns.
-constexpr qsizetype sliceLength = 8 * 1024;
-constexpr qint64 sliceBudgetMilliseconds = 10;
+constexpr int codePointSize = 11;
+constexpr int codeLineSpacing = 8;
+constexpr int textMargin = 16;
+constexpr std::size_t copySliceBytes = 32 << 20;
+
+QFont codeFont() {
+  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  font.setPointSize(codePointSize);
+  return font;
+}
 
 QColor qtColor(const platform::Color& color) {
   return QColor::fromRgbF(static_cast<float>(color.red), static_cast<float>(color.green),
@@ -23,53 +25,95 @@ QColor qtColor(const platform::Color& color) {
 
 }  // namespace
 
-HighlightedTextView::HighlightedTextView(QWidget* parent) : QPlainTextEdit(parent) {
+HighlightedTextView::HighlightedTextView(QWidget* parent) : LargeTextView(parent) {
   setObjectName("responseText");
-  setReadOnly(true);
-  setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-  setLineWrapMode(QPlainTextEdit::NoWrap);
-  setUndoRedoEnabled(false);
-  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  font.setPointSize(11);
-  setFont(font);
-  document()->setDocumentMargin(16);
-  connect(this, &QPlainTextEdit::updateRequest, this, [this] { styleVisibleBlocks(); });
+  setMargin(textMargin);
+  setTextFont(codeFont(), codeLineSpacing);
 }
 
 QString HighlightedTextView::themeName() const {
   return palette().color(QPalette::Base).lightness() < 128 ? "atom-one-dark" : "atom-one-light";
 }
 
-void HighlightedTextView::setContent(const platform::UUID& record, const std::string& body,
-                                     const std::string& language) {
-  if (content_ != 0 && record == record_ && language == language_ && body == body_) return;
+void HighlightedTextView::setContent(std::shared_ptr<const RequestHistoryItem> item) {
+  const auto language = item->responseLanguage();
+  const std::string& body = item->responseBody();
+  // A record's body is replaced, never changed in place: the same buffer is
+  // the same text.
+  const bool sameBody = (body.data() == source_.first && body.size() == source_.second) || body == *body_;
+  if (content_ != 0 && item->id() == record_ && language == language_ && sameBody) return;
   ++content_;
-  record_ = record;
-  body_ = body;
+  record_ = item->id();
   language_ = language;
+  source_ = {body.data(), body.size()};
+  body_ = std::make_shared<const std::string>();
   styled_ = nullptr;
-  text_ = QString::fromStdString(body);
-  loaded_ = 0;
-  clear();
-  loadNextSlice();
-  requestHighlight();
+  answered_ = false;
+  formats_.clear();
+  setTextFont(codeFont(), codeLineSpacing);
+  copyBody(std::move(item), std::make_shared<std::string>());
+}
+
+void HighlightedTextView::copyBody(std::shared_ptr<const RequestHistoryItem> item, std::shared_ptr<std::string> copy) {
+  // A body of hundreds of megabytes is copied a slice per turn of the event
+  // loop, so that no frame waits for all of it.
+  const std::string& body = item->responseBody();
+  if (copy->empty()) copy->reserve(body.size());
+  copy->append(body, copy->size(), std::min(copySliceBytes, body.size() - copy->size()));
+  if (copy->size() == body.size()) {
+    body_ = std::move(copy);
+    setText(body_);
+    requestHighlight();
+    return;
+  }
+  QTimer::singleShot(0, this, [this, item = std::move(item), copy = std::move(copy), content = content_,
+                               data = body.data(), size = body.size()]() mutable {
+    const std::string& body = item->responseBody();
+    if (content == content_ && body.data() == data && body.size() == size) copyBody(std::move(item), std::move(copy));
+  });
 }
 
 void HighlightedTextView::requestHighlight() {
-  if (body_.empty()) return;
+  if (body_->empty()) return;
   const int content = content_;
   const QString theme = themeName();
-  ResponseHighlighter::shared().highlight(
-      ResponseHighlighter::Key::of(record_, theme.toStdString(), body_), body_, language_, this,
-      [this, content, theme](ResponseHighlighter::Result result) {
-        if (content != content_ || theme != themeName() || !result) return;
-        styled_ = std::move(result);
-        ++styleVersion_;
-        formats_.clear();
-        for (std::uint16_t style = 0; style < styled_->styles.size(); ++style) formats_.push_back(format(style));
-        styleVisibleBlocks();
-        emit highlighted();
+  const auto current = [this, content, theme] { return content == content_ && theme == themeName(); };
+  // Hashing and copying a large body take a while: both happen in the
+  // background.
+  runInBackground(
+      this,
+      [record = record_, theme = theme.toStdString(), body = body_] {
+        return ResponseHighlighter::Key::of(record, theme, *body);
+      },
+      [this, current](ResponseHighlighter::Key key) {
+        if (!current()) return;
+        if (auto styled = ResponseHighlighter::shared().cached(key)) {
+          showStyled(std::move(styled));
+          return;
+        }
+        runInBackground(
+            this, [body = body_] { return std::string(*body); },
+            [this, current, key](std::string body) {
+              if (!current()) return;
+              ResponseHighlighter::shared().highlight(key, std::move(body), language_, this,
+                                                      [this, current](ResponseHighlighter::Result styled) {
+                                                        if (current()) showStyled(std::move(styled));
+                                                      });
+            });
       });
+}
+
+void HighlightedTextView::showStyled(ResponseHighlighter::Result styled) {
+  styled_ = std::move(styled);
+  answered_ = true;
+  formats_.clear();
+  if (styled_) {
+    for (std::uint16_t style = 0; style < styled_->styles.size(); ++style) formats_.push_back(format(style));
+    setTextFont(codeFont(), codeLineSpacing);
+  } else {
+    setTextFont(font(), 0);
+  }
+  emit highlighted();
 }
 
 QTextCharFormat HighlightedTextView::format(std::uint16_t style) const {
@@ -82,75 +126,17 @@ QTextCharFormat HighlightedTextView::format(std::uint16_t style) const {
   return format;
 }
 
-void HighlightedTextView::loadNextSlice() {
-  const int content = content_;
-  const int scroll = verticalScrollBar()->value();
-  QTextCursor cursor(document());
-  cursor.movePosition(QTextCursor::End);
-  QElapsedTimer budget;
-  budget.start();
-  while (!isLoaded() && budget.elapsed() < sliceBudgetMilliseconds) {
-    qsizetype length = std::min(sliceLength, text_.size() - loaded_);
-    // A slice never ends between the two halves of a surrogate pair.
-    if (loaded_ + length < text_.size() && text_.at(loaded_ + length - 1).isHighSurrogate()) ++length;
-    cursor.insertText(text_.mid(loaded_, length));
-    loaded_ += length;
+void HighlightedTextView::addStyles(std::uint32_t start, std::uint32_t end,
+                                    QList<QTextLayout::FormatRange>& formats) const {
+  if (!styled_) return;
+  for (const auto& span : styled_->spansBetween(start, end)) {
+    formats.append({static_cast<int>(span.start - start), static_cast<int>(span.end - span.start),
+                    formats_[span.style]});
   }
-  verticalScrollBar()->setValue(scroll);
-  if (isLoaded()) {
-    markSearch();
-    return;
-  }
-  QTimer::singleShot(0, this, [this, content] {
-    if (content == content_) loadNextSlice();
-  });
-}
-
-void HighlightedTextView::styleVisibleBlocks() {
-  if (!styled_ || styling_) return;
-  styling_ = true;
-  const int bottom = viewport()->height();
-  for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
-    if (blockBoundingGeometry(block).translated(contentOffset()).top() > bottom) break;
-    if (block.userState() == styleVersion_) continue;
-    QList<QTextLayout::FormatRange> ranges;
-    const auto start = static_cast<std::uint32_t>(block.position());
-    const auto end = start + static_cast<std::uint32_t>(block.length() - 1);
-    for (const auto& span : styled_->spansBetween(start, end)) {
-      ranges.append({static_cast<int>(span.start - start), static_cast<int>(span.end - span.start),
-                     formats_[span.style]});
-    }
-    block.layout()->setFormats(ranges);
-    block.setUserState(styleVersion_);
-    document()->markContentsDirty(block.position(), block.length());
-  }
-  styling_ = false;
-}
-
-void HighlightedTextView::setSearch(const QString& search) {
-  if (search == search_) return;
-  search_ = search;
-  markSearch();
-}
-
-void HighlightedTextView::markSearch() {
-  QList<QTextEdit::ExtraSelection> marks;
-  if (!search_.isEmpty() && isLoaded()) {
-    QTextCharFormat mark;
-    mark.setBackground(QColor(255, 204, 0));
-    for (auto found = text_.indexOf(search_, 0, Qt::CaseInsensitive); found >= 0;
-         found = text_.indexOf(search_, found + search_.size(), Qt::CaseInsensitive)) {
-      QTextCursor cursor(document());
-      cursor.setPosition(static_cast<int>(found));
-      cursor.setPosition(static_cast<int>(found + search_.size()), QTextCursor::KeepAnchor);
-      marks.append({cursor, mark});
-    }
-  }
-  setExtraSelections(marks);
 }
 
 void HighlightedTextView::changeEvent(QEvent* event) {
-  QPlainTextEdit::changeEvent(event);
+  LargeTextView::changeEvent(event);
   // The other theme: the current colours stay until its styling is ready.
   if (event->type() == QEvent::PaletteChange && content_ != 0) requestHighlight();
 }

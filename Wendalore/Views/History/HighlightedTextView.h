@@ -1,66 +1,64 @@
 #pragma once
 
-#include <QPlainTextEdit>
 #include <QTextCharFormat>
 
 #include <memory>
-#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "Wendalore/Model/RequestHistoryItem.h"
+#include "Wendalore/Views/History/LargeTextView.h"
 #include "Wendalore/Views/History/ResponseHighlighter.h"
 
 namespace wendalore {
 
-// A read-only code view for response bodies of any size. The text goes in
-// in slices between frames; the styled text is made in the background and
-// laid onto the lines as they come into view; until then the text is plain.
-// Every case-insensitive occurrence of the search text is marked.
-class HighlightedTextView : public QPlainTextEdit {
+// A read-only code view for response bodies of any size. The text shows
+// plain at once; the styled text is made in the background and applied to
+// the lines in view. Highlighted text is shown in the code font with space
+// between the lines; a body the highlighter gives nothing for keeps the
+// default font without that space.
+class HighlightedTextView : public LargeTextView {
   Q_OBJECT
 
  public:
   explicit HighlightedTextView(QWidget* parent = nullptr);
 
-  // Shows `body` of the record `record` highlighted as `language`; the same
+  // Shows the response body of `item` highlighted in its language; the same
   // content again changes nothing.
-  void setContent(const platform::UUID& record, const std::string& body, const std::string& language);
-  void setSearch(const QString& search);
+  void setContent(std::shared_ptr<const RequestHistoryItem> item);
 
   // "atom-one-dark" on a dark palette, "atom-one-light" otherwise.
   QString themeName() const;
   bool isHighlighted() const { return styled_ != nullptr; }
-  bool isLoaded() const { return loaded_ == text_.size(); }
-  int searchMatchCount() const { return static_cast<int>(extraSelections().size()); }
+  // Whether the highlighter has answered for the body shown, with styles or
+  // without.
+  bool isHighlightingDone() const { return answered_; }
 
  signals:
   void highlighted();
 
  protected:
+  void addStyles(std::uint32_t start, std::uint32_t end, QList<QTextLayout::FormatRange>& formats) const override;
   void changeEvent(QEvent* event) override;
 
  private:
+  void copyBody(std::shared_ptr<const RequestHistoryItem> item, std::shared_ptr<std::string> copy);
   void requestHighlight();
-  void loadNextSlice();
-  void styleVisibleBlocks();
-  void markSearch();
+  void showStyled(ResponseHighlighter::Result styled);
   QTextCharFormat format(std::uint16_t style) const;
 
-  // Bumped with every new content, so that late slices and answers for
-  // another body are recognised.
+  // Bumped with every new content, so that late answers for another body
+  // are recognised.
   int content_ = 0;
-  // Bumped with every new styled text; a block styled with an older one is
-  // styled again when it comes into view.
-  int styleVersion_ = 0;
   platform::UUID record_;
-  std::string body_;
+  std::shared_ptr<const std::string> body_ = std::make_shared<const std::string>();
+  // The record's body that `body_` copies.
+  std::pair<const char*, std::size_t> source_;
   std::string language_;
-  QString text_;
-  qsizetype loaded_ = 0;
   ResponseHighlighter::Result styled_;
+  bool answered_ = false;
   std::vector<QTextCharFormat> formats_;
-  QString search_;
-  bool styling_ = false;
 };
 
 }  // namespace wendalore

@@ -37,6 +37,9 @@ RequestHistoryDetailView::RequestHistoryDetailView(QWidget* parent) : QWidget(pa
     button->setFlat(true);
     button->setCursor(Qt::PointingHandCursor);
     button->setStyleSheet("QPushButton { border: none; padding: 0; }");
+    // As wide as when selected, so that selecting another tab moves none.
+    button->setFont(captionFont(QFont::DemiBold));
+    button->setMinimumWidth(button->sizeHint().width());
     connect(button, &QPushButton::clicked, this, [this, tab] { setSelectedTab(tab); });
     bar->addWidget(button);
     buttons_[tab] = button;
@@ -76,6 +79,9 @@ void RequestHistoryDetailView::setSelectedTab(HistoryTab tab) {
 
 void RequestHistoryDetailView::showPage() {
   page_ = makePage(selectedTab_);
+  // Each page scrolls what does not fit, so that no page, and no text in it,
+  // sets how small the window may be, and changing tabs never resizes it.
+  page_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
   content_->addWidget(page_);
   page_->setItem(item_);
 }

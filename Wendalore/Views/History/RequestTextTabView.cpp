@@ -5,28 +5,22 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "Wendalore/History/CurlCommand.h"
 #include "Wendalore/History/RawRequestText.h"
 #include "Wendalore/Views/History/HistoryStyle.h"
+#include "Wendalore/Views/History/LargeTextView.h"
 
 namespace wendalore {
 
 RequestTextTabView::RequestTextTabView(const QString& title, TextOf textOf, QWidget* parent)
-    : HistoryTabPage(parent), textOf_(std::move(textOf)), text_(styledLabel({}, monospacedCaptionFont())) {
+    : HistoryTabPage(parent), textOf_(std::move(textOf)), text_(new LargeTextView) {
   text_->setObjectName("requestText");
-  text_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-  text_->setContentsMargins(8, 8, 8, 8);
-  text_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  auto* scroll = scroll_ = new QScrollArea;
-  scroll->setWidget(text_);
-  scroll->setWidgetResizable(true);
-  scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  scroll->setFrameShape(QFrame::NoFrame);
-  scroll->setBackgroundRole(QPalette::Base);
+  text_->setWrapping(LargeTextView::Wrapping::none);
+  text_->setTextFont(monospacedCaptionFont(), 0);
+  text_->setMargin(8);
+  text_->setFrameShape(QFrame::NoFrame);
 
   auto* copy = new QPushButton(tr("Copy to Clipboard"));
   copy->setObjectName("copyButton");
@@ -44,7 +38,7 @@ RequestTextTabView::RequestTextTabView(const QString& title, TextOf textOf, QWid
   auto* boxLayout = new QVBoxLayout(box);
   boxLayout->setContentsMargins(1, 1, 1, 1);
   boxLayout->setSpacing(0);
-  boxLayout->addWidget(scroll);
+  boxLayout->addWidget(text_, 1);
   boxLayout->addWidget(divider());
   boxLayout->addWidget(buttons);
 
@@ -52,8 +46,7 @@ RequestTextTabView::RequestTextTabView(const QString& title, TextOf textOf, QWid
   layout->setContentsMargins(12, 12, 12, 12);
   layout->setSpacing(16);
   layout->addWidget(styledLabel(title, captionFont(), secondaryColor(*this)));
-  layout->addWidget(box);
-  layout->addStretch();
+  layout->addWidget(box, 1);
 }
 
 RequestTextTabView* RequestTextTabView::curl(QWidget* parent) {
@@ -66,11 +59,7 @@ RequestTextTabView* RequestTextTabView::rawRequest(QWidget* parent) {
 
 QString RequestTextTabView::text() const { return text_->text(); }
 
-void RequestTextTabView::refresh() {
-  text_->setText(QString::fromStdString(textOf_(*item())));
-  // The box grows with the text; only long lines scroll.
-  scroll_->setMinimumHeight(text_->sizeHint().height() + scroll_->horizontalScrollBar()->sizeHint().height());
-}
+void RequestTextTabView::refresh() { text_->setText(std::make_shared<const std::string>(textOf_(*item()))); }
 
 void RequestTextTabView::copyToClipboard() {
   if (item()) QApplication::clipboard()->setText(QString::fromStdString(textOf_(*item())));

@@ -5,14 +5,14 @@
 
 #include "Wendalore/Views/History/HistoryTabPage.h"
 
-class QLabel;
-class QScrollArea;
-
 namespace wendalore {
 
+class LargeTextView;
+
 // A page showing one text made from the send (the cURL command, the raw
-// request) in a monospaced, selectable box that scrolls sideways, with a
-// button copying it to the clipboard as plain text.
+// request) in a monospaced, selectable box, with a button copying it to the
+// clipboard as plain text. The box fills the page and scrolls both ways
+// inside it, whatever the text's size.
 class RequestTextTabView : public HistoryTabPage {
   Q_OBJECT
 
@@ -33,8 +33,7 @@ class RequestTextTabView : public HistoryTabPage {
   void copyToClipboard();
 
   TextOf textOf_;
-  QLabel* text_;
-  QScrollArea* scroll_;
+  LargeTextView* text_;
 };
 
 }  // namespace wendalore

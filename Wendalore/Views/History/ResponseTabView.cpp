@@ -13,7 +13,8 @@ namespace wendalore {
 
 ResponseTabView::ResponseTabView(QWidget* parent)
     : HistoryTabPage(parent), status_(styledLabel({}, caption2Font(), secondaryColor(*this))), searchBar_(new QWidget),
-      searchField_(new QLineEdit), text_(new HighlightedTextView) {
+      searchField_(new QLineEdit), searchCount_(styledLabel({}, captionFont(), secondaryColor(*this))),
+      text_(new HighlightedTextView) {
   auto* statusBar = new QWidget;
   statusBar->setObjectName("statusBar");
   fillWithControlBackground(*statusBar);
@@ -28,8 +29,17 @@ ResponseTabView::ResponseTabView(QWidget* parent)
   auto* searchLayout = new QHBoxLayout(searchBar_);
   searchLayout->setContentsMargins(8, 4, 8, 4);
   searchLayout->addWidget(searchField_);
+  searchLayout->addWidget(searchCount_);
   searchBar_->hide();
-  connect(searchField_, &QLineEdit::textChanged, text_, &HighlightedTextView::setSearch);
+  connect(searchField_, &QLineEdit::textChanged, this, [this](const QString& search) {
+    // Counting a large body takes a moment; the number shows when it is in.
+    searchCount_->clear();
+    text_->setSearch(search);
+  });
+  connect(text_, &LargeTextView::searchCounted, this, [this](std::size_t count) {
+    if (searchField_->text().isEmpty()) searchCount_->clear();
+    else searchCount_->setText(count == 1 ? tr("1 match") : tr("%1 matches").arg(count));
+  });
 
   auto* find = new QShortcut(QKeySequence::Find, this, [this] { openSearch(); });
   find->setContext(Qt::WidgetWithChildrenShortcut);
@@ -49,7 +59,7 @@ void ResponseTabView::refresh() {
   const auto& error = item()->error();
   status_->setText(error ? tr("Status: %1 \u2014 Failed: %2").arg(item()->statusCode()).arg(QString::fromStdString(*error))
                          : tr("Status: %1").arg(item()->statusCode()));
-  text_->setContent(item()->id(), item()->responseBody(), item()->responseLanguage());
+  text_->setContent(item());
 }
 
 void ResponseTabView::openSearch() {

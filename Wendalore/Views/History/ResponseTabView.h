@@ -10,7 +10,8 @@ namespace wendalore {
 class HighlightedTextView;
 
 // The response page: the status over the highlighted body. Ctrl+F opens a
-// find field whose text is marked throughout the body; Esc closes it.
+// find field whose text is marked in the body, with the number of its
+// occurrences beside it; Esc closes it.
 class ResponseTabView : public HistoryTabPage {
   Q_OBJECT
 
@@ -19,6 +20,7 @@ class ResponseTabView : public HistoryTabPage {
 
   HighlightedTextView& text() const { return *text_; }
   QLineEdit& searchField() const { return *searchField_; }
+  QLabel& searchCount() const { return *searchCount_; }
 
  protected:
   void refresh() override;
@@ -30,6 +32,7 @@ class ResponseTabView : public HistoryTabPage {
   QLabel* status_;
   QWidget* searchBar_;
   QLineEdit* searchField_;
+  QLabel* searchCount_;
   HighlightedTextView* text_;
 };
 

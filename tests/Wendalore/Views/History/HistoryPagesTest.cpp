@@ -31,6 +31,19 @@ std::shared_ptr<RequestHistoryItem> answered(std::string body, HeaderDictionary 
   return item;
 }
 
+// The colour of the first strongly coloured pixel drawn for the text, or
+// none while it is drawn in greys only.
+QColor colourfulPixel(QWidget& view) {
+  const QImage image = view.grab().toImage();
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor colour = image.pixelColor(x, y);
+      if (colour.hsvSaturation() > 120 && colour.value() > 60) return colour;
+    }
+  }
+  return {};
+}
+
 TEST(ResponsePage, ShowsTheBodyPlainThenHighlightedAndFindsText) {
   ResponseTabView page;
   page.resize(600, 400);
@@ -42,12 +55,9 @@ TEST(ResponsePage, ShowsTheBodyPlainThenHighlightedAndFindsText) {
   auto& text = page.text();
   EXPECT_EQ(text.objectName(), "responseText");
   QTRY_VERIFY(text.isLoaded());
-  EXPECT_EQ(text.toPlainText().toStdString(), body);
+  EXPECT_EQ(text.text().toStdString(), body);
   QTRY_VERIFY_WITH_TIMEOUT(text.isHighlighted(), 20000);
-  const auto colourOfName = [&] {
-    const auto formats = text.document()->findBlockByNumber(1).layout()->formats();
-    return formats.isEmpty() ? QColor() : formats.front().format.foreground().color();
-  };
+  const auto colourOfName = [&] { return colourfulPixel(text); };
   QTRY_VERIFY(colourOfName().isValid());
 
   // A dark palette takes the dark theme's colours.
@@ -64,35 +74,30 @@ TEST(ResponsePage, ShowsTheBodyPlainThenHighlightedAndFindsText) {
   QTest::keyClick(&text, Qt::Key_F, Qt::ControlModifier);
   ASSERT_TRUE(page.searchField().isVisible());
   QTest::keyClicks(&page.searchField(), "json");
-  EXPECT_EQ(text.searchMatchCount(), 3);
+  EXPECT_EQ(text.searchMatchCount(), 3u);
+  EXPECT_EQ(page.searchCount().text(), "3 matches");
   page.searchField().clear();
   QTest::keyClicks(&page.searchField(), "a.b");
-  EXPECT_EQ(text.searchMatchCount(), 1);
+  EXPECT_EQ(text.searchMatchCount(), 1u);
   QTest::keyClick(&page.searchField(), Qt::Key_Escape);
   EXPECT_FALSE(page.searchField().isVisible());
-  EXPECT_EQ(text.searchMatchCount(), 0);
+  EXPECT_EQ(text.searchMatchCount(), 0u);
 }
 
 TEST(HeadersPage, SortedRowsAndTheEmptyState) {
   HeadersTabView page;
   auto item = RequestHistoryItem::make(platform::Date::now(), "GET", "http://h/", {}, std::nullopt);
   page.setItem(item);
-  const auto noHeaders = [&] {
-    int count = 0;
-    for (const auto* label : page.findChildren<QLabel*>()) count += label->text() == "No headers";
-    return count;
-  };
-  EXPECT_EQ(noHeaders(), 2);
+  EXPECT_EQ(page.text(), "Request Headers\nNo headers\n\nResponse Headers\nNo headers");
 
   page.setItem(answered("", {}));
-  EXPECT_EQ(noHeaders(), 1);
-  QStringList names;
-  for (const auto* row : page.findChildren<QWidget*>("headerRow")) names << row->findChild<QLabel*>()->text();
-  EXPECT_EQ(names, (QStringList{"Content-Type", "X-Trace", "accept"}));
+  EXPECT_EQ(page.text(),
+            "Request Headers\nContent-Type\napplication/json\nX-Trace\n1\naccept\n*/*\n\n"
+            "Response Headers\nNo headers");
 
   // Response headers arriving later show without any action.
   page.item()->setResponseHeaders({{"Server", "x"}});
-  QTRY_COMPARE(noHeaders(), 0);
+  QTRY_VERIFY(page.text().endsWith("Response Headers\nServer\nx"));
 }
 
 TEST(RequestTextPages, CopyPutsTheShownTextOnTheClipboard) {

@@ -1,0 +1,126 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QTextLayout>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Wendalore/Views/History/BackgroundWork.h"
+#include "Wendalore/Views/History/TextLines.h"
+
+namespace wendalore {
+
+// A read-only text view for texts of any size: it lays out only the lines it
+// shows, so that showing, scrolling and searching cost the same for a short
+// text as for one of hundreds of megabytes. A large text is indexed, and a
+// search counted, in the background. The text can be selected with the mouse
+// and the keyboard and copied; every case-insensitive occurrence of the
+// search text that is in view is marked.
+class LargeTextView : public QAbstractScrollArea {
+  Q_OBJECT
+
+ public:
+  enum class Wrapping { atWidth, none };
+
+  explicit LargeTextView(QWidget* parent = nullptr);
+
+  // Shows `text` from the top; a large text shows once it is indexed.
+  void setText(std::shared_ptr<const std::string> text);
+  QString text() const { return lines_->between(0, lines_->end()); }
+  bool isLoaded() const { return loaded_; }
+
+  void setWrapping(Wrapping wrapping);
+  // The space around the text, in pixels.
+  void setMargin(int margin);
+  // The font, and the space added below every line.
+  void setTextFont(const QFont& font, int lineSpacing);
+  int rowHeight() const;
+
+  void setSearch(const QString& search);
+  // How often the search text occurs in the whole text, once counted.
+  std::optional<std::size_t> searchMatchCount() const { return searchCount_; }
+
+  QString selectedText() const { return lines_->between(anchor_, caret_); }
+  void selectAll();
+  void copy() const;
+
+ signals:
+  void searchCounted(std::size_t count);
+
+ protected:
+  // Adds the formats of the characters in [start, end) (positions in the
+  // whole text) to `formats`, with offsets from `start`; search marks and the
+  // selection go over them.
+  virtual void addStyles(std::uint32_t start, std::uint32_t end, QList<QTextLayout::FormatRange>& formats) const;
+  // What fills the whole width of the rows of the line starting at
+  // `lineStart`; nothing by default.
+  virtual QBrush background(std::uint32_t lineStart) const;
+
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+
+ private:
+  // A row on screen: columns [from, to) of a line.
+  struct Row {
+    std::size_t line;
+    std::uint32_t from;
+    std::uint32_t to;
+  };
+  // What of a row is laid out, and where its first character is drawn.
+  struct Slice {
+    std::uint32_t from;
+    std::uint32_t to;
+    qreal x;
+  };
+
+  void applyLines(std::shared_ptr<const TextLines> lines, bool loaded = true);
+  void relayout();
+  void countSearch();
+  std::uint32_t startOf(const Row& row) const;
+  std::size_t rowCount() const;
+  std::size_t rowsOf(std::size_t line) const;
+  std::size_t firstRowOf(std::size_t line) const;
+  Row row(std::size_t index) const;
+  std::size_t rowOf(std::uint32_t position) const;
+  std::size_t visibleRows() const;
+  qreal advance() const;
+  Slice sliceOf(const Row& row, const QString& text) const;
+  void layOut(QTextLayout& layout, const QString& text, const Slice& slice) const;
+  std::uint32_t positionAt(QPoint point) const;
+  void moveCaret(std::uint32_t position, bool select);
+  void ensureCaretVisible();
+  std::optional<std::uint32_t> keyTarget(QKeyEvent* event) const;
+
+  std::shared_ptr<const TextLines> lines_;
+  bool loaded_ = true;
+  Cancellation indexing_;
+  Wrapping wrapping_ = Wrapping::atWidth;
+  int margin_ = 0;
+  QFont font_;
+  int lineSpacing_ = 0;
+  // Columns per row when wrapping.
+  std::uint32_t columns_ = 1;
+  // When wrapping lines longer than a row: the first row of each line.
+  std::vector<std::uint32_t> firstRows_;
+
+  QString search_;
+  std::optional<std::size_t> searchCount_ = 0;
+  Cancellation counting_;
+
+  std::uint32_t anchor_ = 0;
+  std::uint32_t caret_ = 0;
+  bool selecting_ = false;
+};
+
+}  // namespace wendalore

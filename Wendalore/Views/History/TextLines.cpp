@@ -1,0 +1,124 @@
+#include "Wendalore/Views/History/TextLines.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <QCoreApplication>
+
+namespace wendalore {
+namespace {
+
+bool isContinuation(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
+
+// Where a piece of at most `limit` bytes from `from` may end: never inside
+// a character.
+const char* pieceEnd(const char* from, const char* end, std::size_t limit) {
+  if (static_cast<std::size_t>(end - from) <= limit) return end;
+  const char* cut = from + limit;
+  while (cut > from + 1 && isContinuation(*cut)) --cut;
+  return cut;
+}
+
+// The UTF-16 length of the bytes as QString reads them, damaged sequences
+// included.
+std::uint32_t utf16Length(const char* from, const char* to) {
+  if (std::all_of(from, to, [](char byte) { return static_cast<unsigned char>(byte) < 0x80; })) {
+    return static_cast<std::uint32_t>(to - from);
+  }
+  return static_cast<std::uint32_t>(QString::fromUtf8(from, to - from).size());
+}
+
+std::shared_ptr<const std::string> shownText(std::shared_ptr<const std::string> text) {
+  if (text && text->size() <= TextLines::maxTextBytes) return text;
+  if (!text) return std::make_shared<const std::string>();
+  return std::make_shared<const std::string>(QCoreApplication::translate("TextLines", "The body is too large to show here (%1 bytes).")
+                                                 .arg(static_cast<qulonglong>(text->size()))
+                                                 .toStdString());
+}
+
+}  // namespace
+
+TextLines::TextLines() : text_(std::make_shared<const std::string>()), starts_{{0, 0}} {}
+
+TextLines TextLines::index(std::shared_ptr<const std::string> text) {
+  const std::atomic<bool> never(false);
+  return *index(std::move(text), never);
+}
+
+std::optional<TextLines> TextLines::index(std::shared_ptr<const std::string> text,
+                                          const std::atomic<bool>& cancelled) {
+  TextLines lines;
+  lines.text_ = shownText(std::move(text));
+  lines.starts_.clear();
+  const char* const begin = lines.text_->data();
+  const char* const end = begin + lines.text_->size();
+  // Sized once: growing the index as it fills would take twice its size.
+  std::size_t feeds = 0;
+  for (const char* at = begin; (at = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at))));
+       ++at) {
+    ++feeds;
+  }
+  lines.starts_.reserve(feeds + 1 + lines.text_->size() / maxSegmentBytes);
+  std::uint32_t unit = 0;
+  const char* from = begin;
+  do {
+    if (cancelled.load(std::memory_order_relaxed)) return std::nullopt;
+    const auto* feed = static_cast<const char*>(std::memchr(from, '\n', static_cast<std::size_t>(end - from)));
+    const char* lineEnd = feed ? feed : end;
+    do {
+      const char* to = pieceEnd(from, lineEnd, maxSegmentBytes);
+      lines.starts_.push_back({static_cast<std::uint32_t>(from - begin), unit});
+      const auto length = utf16Length(from, to);
+      lines.longest_ = std::max(lines.longest_, length);
+      unit += length;
+      from = to;
+    } while (from < lineEnd);
+    if (feed) {
+      ++unit;
+      from = feed + 1;
+    }
+  } while (from < end || (from == end && end > begin && end[-1] == '\n' &&
+                          lines.starts_.back().byte != static_cast<std::uint32_t>(end - begin)));
+  if (lines.starts_.empty()) lines.starts_.push_back({0, 0});
+  lines.end_ = unit;
+  return lines;
+}
+
+bool TextLines::endsWithLineFeed(std::size_t line) const {
+  const auto end = byteEnd(line);
+  return end > starts_[line].byte && (*text_)[end - 1] == '\n';
+}
+
+std::uint32_t TextLines::byteEnd(std::size_t line) const {
+  return line + 1 < starts_.size() ? starts_[line + 1].byte : static_cast<std::uint32_t>(text_->size());
+}
+
+QString TextLines::text(std::size_t line) const {
+  const auto from = starts_[line].byte;
+  const auto to = byteEnd(line) - (endsWithLineFeed(line) ? 1 : 0);
+  return QString::fromUtf8(text_->data() + from, to - from);
+}
+
+std::uint32_t TextLines::length(std::size_t line) const {
+  const auto next = line + 1 < starts_.size() ? starts_[line + 1].unit : end_;
+  return next - starts_[line].unit - (endsWithLineFeed(line) ? 1 : 0);
+}
+
+std::size_t TextLines::lineAt(std::uint32_t position) const {
+  const auto after = std::ranges::upper_bound(starts_, position, {}, &Start::unit);
+  return static_cast<std::size_t>(std::max<std::ptrdiff_t>(after - starts_.begin() - 1, 0));
+}
+
+std::uint32_t TextLines::byteOf(std::uint32_t position) const {
+  const auto line = lineAt(position);
+  const auto column = std::min(position - start(line), length(line));
+  return starts_[line].byte + static_cast<std::uint32_t>(text(line).left(column).toUtf8().size());
+}
+
+QString TextLines::between(std::uint32_t from, std::uint32_t to) const {
+  const auto [first, last] = std::minmax(std::min(from, end_), std::min(to, end_));
+  const auto begin = byteOf(first);
+  return QString::fromUtf8(text_->data() + begin, byteOf(last) - begin);
+}
+
+}  // namespace wendalore

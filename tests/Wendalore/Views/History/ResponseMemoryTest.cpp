@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include <malloc.h>
+
+#include "Wendalore/Views/History/HighlightedTextView.h"
+#include "Wendalore/Views/History/ResponseTabView.h"
+
+using namespace wendalore;
+
+namespace {
+
+// What the program's heap holds in use, mapped blocks included.
+std::size_t heapInUse() {
+  const auto info = mallinfo2();
+  return info.uordblks + info.hblkhd;
+}
+
+std::shared_ptr<RequestHistoryItem> answered(std::string body) {
+  auto item = RequestHistoryItem::make(platform::Date::now(), "GET", "http://h/", {}, std::nullopt);
+  item->setStatusCode(200);
+  item->setResponseHeaders({{"Content-Type", "application/json"}});
+  item->setResponseBody(std::move(body));
+  item->setIsPending(false);
+  return item;
+}
+
+TEST(ResponseMemory, ViewingALargeBodyAgainCostsNothingMoreAndLeavingItGivesItBack) {
+  std::string body = "[\n";
+  while (body.size() < (4u << 20)) body += "  {\"id\": 12345, \"name\": \"item\", \"on\": true},\n";
+  body += "  null\n]";
+  const auto large = answered(body);
+  const auto small = answered("{}");
+  auto page = std::make_unique<ResponseTabView>();
+  page->resize(800, 600);
+  page->show();
+  struct Cost {
+    std::size_t shown;
+    std::size_t left;
+  };
+  const auto view = [&] {
+    page->setItem(large);
+    auto& text = page->text();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return text.isLoaded() && text.isHighlightingDone(); }, 120000));
+    text.setFocus();
+    QTest::keyClick(&text, Qt::Key_End, Qt::ControlModifier);
+    QTest::qWait(20);
+    const auto shown = heapInUse();
+    page->setItem(small);
+    QTest::qWait(20);
+    return Cost{shown, heapInUse()};
+  };
+  const auto first = view();
+  for (int again = 0; again < 3; ++again) {
+    const auto cost = view();
+    EXPECT_LE(cost.shown, first.shown + (1u << 20)) << again;
+    EXPECT_LE(cost.left, first.left + (1u << 20)) << again;
+  }
+  // While shown, the text costs about the body's size and its index, and
+  // leaving it gives that back; the highlighter's cache keeps the styles.
+  EXPECT_LE(first.shown - first.left, 2 * body.size());
+  page.reset();
+  QTest::qWait(20);
+  EXPECT_LE(heapInUse(), first.left + (1u << 20));
+}
+
+}  // namespace

@@ -43,7 +43,8 @@ std::shared_ptr<SessionEngine> SessionEngine::start(std::shared_ptr<const URLSes
 SessionEngine::SessionEngine(std::shared_ptr<const URLSessionConfiguration> configuration, DelegateChannel delegate)
     : configuration_(std::move(configuration)),
       delegate_(std::move(delegate)),
-      multi_(makeMultiHandle(configuration_->httpMaximumConnectionsPerHost())) {}
+      multi_(makeMultiHandle(configuration_->httpMaximumConnectionsPerHost())),
+      scheduler_(multi_, configuration_->httpMaximumConnectionsPerHost()) {}
 
 SessionEngine::~SessionEngine() {
   if (multi_ != nullptr) curl_multi_cleanup(multi_);
@@ -155,6 +156,7 @@ void SessionEngine::loop() {
     delegate_.send();
     endedRuns_.clear();
     if (finished()) break;
+    scheduler_.startWaiting();
     curl_multi_poll(multi_, nullptr, 0, pollTimeout(), nullptr);
   }
   stop();

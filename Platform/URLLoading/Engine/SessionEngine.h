@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Platform/URLLoading/Engine/DelegateChannel.h"
+#include "Platform/URLLoading/Engine/TransferScheduler.h"
 #include "Platform/URLLoading/URLSessionConfiguration.h"
 
 namespace platform {
@@ -68,7 +69,7 @@ class SessionEngine : public std::enable_shared_from_this<SessionEngine> {
 
   // For the task runs, on the engine thread.
   TaskRun* run(std::uint64_t identifier);
-  CURLM* multi() const { return multi_; }
+  TransferScheduler& scheduler() { return scheduler_; }
   DelegateChannel& delegate() { return delegate_; }
   const URLSessionConfiguration& configuration() const { return *configuration_; }
   // The run has something to hand to the delegate at the end of this turn.
@@ -93,6 +94,7 @@ class SessionEngine : public std::enable_shared_from_this<SessionEngine> {
   const std::shared_ptr<const URLSessionConfiguration> configuration_;
   DelegateChannel delegate_;
   CURLM* multi_;
+  TransferScheduler scheduler_;
 
   std::mutex mutex_;
   std::vector<Command> commands_;

@@ -241,7 +241,7 @@ void TaskRun::startTransfer(std::unique_ptr<BodySource> body) {
   expectedToSend_ = body ? body->length().value_or(URLSessionTask::transferSizeUnknown) : 0;
   task_->setExpectedToSend(expectedToSend_);
   transfer_ =
-      std::make_unique<Transfer>(*this, engine_.multi(), *task_->currentRequest(), *headerLines_, std::move(body));
+      std::make_unique<Transfer>(*this, engine_.scheduler(), *task_->currentRequest(), *headerLines_, std::move(body));
   if (suspended_) transfer_->setSuspended(true);
   idleSince_ = Clock::now();
 }

@@ -528,8 +528,9 @@ ResponseGate::Ending TaskRun::makeEnding() {
     auto error = allowed ? nullptr : makeError(URLError(URLError::Code::cancelled, task->currentRequest()->url()));
     delegate.send(endingCalls(task, allowed ? std::move(body) : Data(), std::move(transactions), redirectCount,
                               std::move(error), allowed ? std::move(offer) : std::nullopt));
+    // Only the run's record is left to drop.
     if (const auto strong = engine.lock()) {
-      strong->post([identifier](SessionEngine& engine) { engine.runEnded(identifier); });
+      strong->postUnhurried([identifier](SessionEngine& engine) { engine.runEnded(identifier); });
     }
   };
 }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -52,12 +55,22 @@ class URLSessionConnectionUse : public testing::Test {
     return paths;
   }
 
+  // Answers wait (a while at most) until this many connections are open,
+  // so how many the client opens does not hang on how fast it starts its
+  // requests.
+  void holdAnswersUntilConnections(std::size_t count) { heldUntilConnections = count; }
+
   mutable std::mutex mutex;
   std::vector<std::string> paths;
+  std::atomic<std::size_t> heldUntilConnections = 0;
   ScriptedHTTPServer server{[this](ScriptedConnection& connection, const ScriptedRequest& request) {
     {
       std::lock_guard lock(mutex);
       paths.push_back(request.path);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (server.connectionCount() < heldUntilConnections && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return connection.send(testservers::httpResponse("200 OK", "ok")) ? ScriptedNext::keepOpen : ScriptedNext::close;
   }};
@@ -81,14 +94,15 @@ TEST_F(URLSessionConnectionUse, SequentialRequestsShareOneConnection) {
 // Two bursts with a pause between them: the second finds the first's
 // connections still open.
 TEST_F(URLSessionConnectionUse, ConcurrentRequestsOpenExactlyTheCapAndKeepThem) {
+  constexpr auto cap = static_cast<std::size_t>(URLSessionConfiguration::defaultHTTPMaximumConnectionsPerHost);
+  holdAnswersUntilConnections(cap);
   for (int burst = 0; burst < 2; ++burst) {
     std::vector<std::shared_ptr<URLSessionDataTask>> tasks;
     for (int number = 0; number < requestCount / 2; ++number) tasks.push_back(task(number));
     for (const auto& started : tasks) started->resume();
     expectAnswered(tasks);
   }
-  EXPECT_EQ(server.connectionCount(),
-            static_cast<std::size_t>(URLSessionConfiguration::defaultHTTPMaximumConnectionsPerHost));
+  EXPECT_EQ(server.connectionCount(), cap);
   EXPECT_EQ(server.requestCount(), static_cast<std::size_t>(requestCount));
 }
 

@@ -329,10 +329,12 @@ bool Transfer::acceptsResponse() {
   const auto& version = headerParser_.httpVersion();
   const bool http1 = version == "1.0" || version == "1.1";
   const bool unrequestedSwitch = headerParser_.statusCode() == 101 && !asksToUpgrade_;
-  if (unrequestedSwitch || !(http1 || (version == "2" && negotiatedHTTP2()))) {
+  const bool multiplexed = version == "2" && negotiatedHTTP2();
+  if (unrequestedSwitch || !(http1 || multiplexed)) {
     refuseResponse(URLError::Code::badServerResponse);
     return false;
   }
+  if (multiplexed) scheduler_.originMultiplexes(origin_);
   return true;
 }
 

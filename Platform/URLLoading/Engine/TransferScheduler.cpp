@@ -1,6 +1,7 @@
 #include "Platform/URLLoading/Engine/TransferScheduler.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "Platform/URLLoading/Engine/Transfer.h"
 
@@ -24,7 +25,7 @@ void TransferScheduler::enqueue(Transfer& transfer) {
   if (connectionsPerHost_ == 0) return transfer.start();
   auto& origin = origins_[transfer.origin()];
   sizeConnectionCache();
-  if (origin.active < connectionsPerHost_ && origin.waiting.empty()) {
+  if (hasPlace(transfer.origin(), origin) && origin.waiting.empty()) {
     ++origin.active;
     return transfer.start();
   }
@@ -48,13 +49,22 @@ void TransferScheduler::remove(Transfer& transfer) {
 void TransferScheduler::startWaiting() {
   if (!std::exchange(placesFreed_, false)) return;
   for (auto& [key, origin] : origins_) {
-    while (origin.active < connectionsPerHost_ && !origin.waiting.empty()) {
+    while (hasPlace(key, origin) && !origin.waiting.empty()) {
       ++origin.active;
       auto* next = origin.waiting.front();
       origin.waiting.pop_front();
       next->start();
     }
   }
+}
+
+void TransferScheduler::originMultiplexes(const std::string& origin) {
+  if (connectionsPerHost_ == 0 || !multiplexedOrigins_.insert(origin).second) return;
+  placesFreed_ = true;
+}
+
+bool TransferScheduler::hasPlace(const std::string& key, const Origin& origin) const {
+  return origin.active < connectionsPerHost_ || multiplexedOrigins_.contains(key);
 }
 
 // The library's default follows the number of transfers under way, so a

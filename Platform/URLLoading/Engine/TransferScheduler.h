@@ -6,6 +6,7 @@
 #include <deque>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "Platform/URLLoading/Engine/EasyHandlePool.h"
 
@@ -40,6 +41,9 @@ class TransferScheduler {
   // Starts the waiting transfers that have a place; outside every callback
   // of the transfer library.
   void startWaiting();
+  // The origin's server shares one connection between transfers: from now
+  // on they all start at once, as waiting would only slow them down.
+  void originMultiplexes(const std::string& origin);
 
  private:
   struct Origin {
@@ -47,11 +51,13 @@ class TransferScheduler {
     std::deque<Transfer*> waiting;
   };
 
+  bool hasPlace(const std::string& key, const Origin& origin) const;
   void sizeConnectionCache();
 
   CURLM* const multi_;
   const std::size_t connectionsPerHost_;
   std::unordered_map<std::string, Origin> origins_;
+  std::unordered_set<std::string> multiplexedOrigins_;
   // Origins with a free place and transfers waiting for it.
   bool placesFreed_ = false;
   long connectionCacheSize_ = 0;

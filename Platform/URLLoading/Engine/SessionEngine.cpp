@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <thread>
+#include <utility>
 
 #include "Platform/Fatal.h"
 #include "Platform/URLLoading/Engine/ServerTrustChallenge.h"
@@ -43,7 +44,8 @@ std::shared_ptr<SessionEngine> SessionEngine::start(std::shared_ptr<const URLSes
 SessionEngine::SessionEngine(std::shared_ptr<const URLSessionConfiguration> configuration, DelegateChannel delegate)
     : configuration_(std::move(configuration)),
       delegate_(std::move(delegate)),
-      multi_(makeMultiHandle(configuration_->httpMaximumConnectionsPerHost())) {}
+      multi_(makeMultiHandle(configuration_->httpMaximumConnectionsPerHost())),
+      scheduler_(multi_, configuration_->httpMaximumConnectionsPerHost()) {}
 
 SessionEngine::~SessionEngine() {
   if (multi_ != nullptr) curl_multi_cleanup(multi_);
@@ -52,10 +54,23 @@ SessionEngine::~SessionEngine() {
 bool SessionEngine::post(Command command) {
   std::lock_guard lock(mutex_);
   if (!accepting_) return false;
-  // A non-empty list means a wake-up is already on its way.
-  if (commands_.empty()) curl_multi_wakeup(multi_);
+  wakeUpLocked();
   commands_.push_back(std::move(command));
   return true;
+}
+
+bool SessionEngine::postUnhurried(Command command) {
+  std::lock_guard lock(mutex_);
+  if (!accepting_) return false;
+  if (wakeForEveryCommand_) wakeUpLocked();
+  commands_.push_back(std::move(command));
+  return true;
+}
+
+void SessionEngine::wakeUpLocked() {
+  // One wake-up serves every command until the loop takes them.
+  if (std::exchange(wakeUpSent_, true)) return;
+  curl_multi_wakeup(multi_);
 }
 
 void SessionEngine::registerTask(std::shared_ptr<URLSessionTask> task) {
@@ -87,6 +102,10 @@ void SessionEngine::cancelTask(std::uint64_t identifier) {
 
 void SessionEngine::invalidate(bool cancelTasks) {
   invalidating_ = true;
+  {
+    std::lock_guard lock(mutex_);
+    wakeForEveryCommand_ = true;
+  }
   if (!cancelTasks) return;
   std::vector<TaskRun*> running;
   for (auto& [identifier, entry] : runs_) running.push_back(entry.get());
@@ -155,7 +174,9 @@ void SessionEngine::loop() {
     delegate_.send();
     endedRuns_.clear();
     if (finished()) break;
-    curl_multi_poll(multi_, nullptr, 0, pollTimeout(), nullptr);
+    scheduler_.startWaiting();
+    // An unhurried command may have come before every command woke the loop.
+    curl_multi_poll(multi_, nullptr, 0, hasCommands() ? 0 : pollTimeout(), nullptr);
   }
   stop();
 }
@@ -165,8 +186,14 @@ void SessionEngine::runCommands() {
   {
     std::lock_guard lock(mutex_);
     commands.swap(commands_);
+    wakeUpSent_ = false;
   }
   for (auto& command : commands) command(*this);
+}
+
+bool SessionEngine::hasCommands() {
+  std::lock_guard lock(mutex_);
+  return !commands_.empty();
 }
 
 void SessionEngine::readFinishedTransfers() {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Platform/URLLoading/Engine/DelegateChannel.h"
+#include "Platform/URLLoading/Engine/TransferScheduler.h"
 #include "Platform/URLLoading/URLSessionConfiguration.h"
 
 namespace platform {
@@ -45,6 +46,11 @@ class SessionEngine : public std::enable_shared_from_this<SessionEngine> {
 
   // Any thread. False once the engine has ended: the command is dropped.
   bool post(Command command);
+  // Any thread: the same for a command that can wait for the loop's next
+  // turn, which other work brings soon enough, so the loop is not woken
+  // for it. Once the session is being invalidated every command wakes it,
+  // as the end may wait for this one.
+  bool postUnhurried(Command command);
 
   // Commands, run on the engine thread.
   void registerTask(std::shared_ptr<URLSessionTask> task);
@@ -68,7 +74,7 @@ class SessionEngine : public std::enable_shared_from_this<SessionEngine> {
 
   // For the task runs, on the engine thread.
   TaskRun* run(std::uint64_t identifier);
-  CURLM* multi() const { return multi_; }
+  TransferScheduler& scheduler() { return scheduler_; }
   DelegateChannel& delegate() { return delegate_; }
   const URLSessionConfiguration& configuration() const { return *configuration_; }
   // The run has something to hand to the delegate at the end of this turn.
@@ -81,6 +87,8 @@ class SessionEngine : public std::enable_shared_from_this<SessionEngine> {
  private:
   void loop();
   void runCommands();
+  bool hasCommands();
+  void wakeUpLocked();
   void readFinishedTransfers();
   void expireDeadlines();
   void flush();
@@ -93,9 +101,12 @@ class SessionEngine : public std::enable_shared_from_this<SessionEngine> {
   const std::shared_ptr<const URLSessionConfiguration> configuration_;
   DelegateChannel delegate_;
   CURLM* multi_;
+  TransferScheduler scheduler_;
 
   std::mutex mutex_;
   std::vector<Command> commands_;
+  bool wakeUpSent_ = false;
+  bool wakeForEveryCommand_ = false;
   bool accepting_ = true;
   std::uint64_t challengedTask_ = 0;
   std::shared_ptr<ServerTrustChallenge> challenge_;

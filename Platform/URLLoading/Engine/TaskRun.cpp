@@ -241,7 +241,7 @@ void TaskRun::startTransfer(std::unique_ptr<BodySource> body) {
   expectedToSend_ = body ? body->length().value_or(URLSessionTask::transferSizeUnknown) : 0;
   task_->setExpectedToSend(expectedToSend_);
   transfer_ =
-      std::make_unique<Transfer>(*this, engine_.multi(), *task_->currentRequest(), *headerLines_, std::move(body));
+      std::make_unique<Transfer>(*this, engine_.scheduler(), *task_->currentRequest(), *headerLines_, std::move(body));
   if (suspended_) transfer_->setSuspended(true);
   idleSince_ = Clock::now();
 }
@@ -534,8 +534,9 @@ ResponseGate::Ending TaskRun::makeEnding() {
     auto error = allowed ? nullptr : makeError(URLError(URLError::Code::cancelled, task->currentRequest()->url()));
     delegate.send(endingCalls(task, allowed ? std::move(body) : Data(), std::move(transactions), redirectCount,
                               std::move(error), allowed ? std::move(offer) : std::nullopt));
+    // Only the run's record is left to drop.
     if (const auto strong = engine.lock()) {
-      strong->post([identifier](SessionEngine& engine) { engine.runEnded(identifier); });
+      strong->postUnhurried([identifier](SessionEngine& engine) { engine.runEnded(identifier); });
     }
   };
 }

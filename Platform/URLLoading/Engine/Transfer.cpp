@@ -6,10 +6,10 @@
 #include <atomic>
 #include <cstring>
 
-#include "Platform/Fatal.h"
 #include "Platform/Foundation/ASCIICase.h"
 #include "Platform/Foundation/URLError.h"
 #include "Platform/URLLoading/Engine/ServerTrustAnswer.h"
+#include "Platform/URLLoading/Engine/TransferScheduler.h"
 #include "Platform/URLLoading/Engine/URLErrorMapping.h"
 
 namespace platform {
@@ -64,34 +64,46 @@ bool upgrades(const std::vector<std::string>& headerLines) {
   });
 }
 
+std::string originOf(const URL& url) {
+  const auto scheme = asciiLowercased(url.scheme().value_or(""));
+  const int port = url.port().value_or(scheme == "https" ? 443 : 80);
+  return scheme + "://" + asciiLowercased(url.host().value_or("")) + ":" + std::to_string(port);
+}
+
 }  // namespace
 
 AnyError TransferListener::transferReceivedServerTrust(const URLProtectionSpace& space, const URL& url) {
   return defaultServerTrustRefusal(space, url);
 }
 
-Transfer::Transfer(TransferListener& listener, CURLM* multi, URLRequest request, std::vector<std::string> headerLines,
-                   std::unique_ptr<BodySource> body)
+Transfer::Transfer(TransferListener& listener, TransferScheduler& scheduler, URLRequest request,
+                   std::vector<std::string> headerLines, std::unique_ptr<BodySource> body)
     : listener_(listener),
-      multi_(multi),
-      handle_(curl_easy_init()),
+      scheduler_(scheduler),
+      handle_(scheduler.handles().take()),
       request_(std::move(request)),
+      origin_(originOf(*request_.url())),
       body_(std::move(body)),
       asksToUpgrade_(upgrades(headerLines)),
       fetchStart_(Date::now()),
       lastActivity_(Clock::now()) {
-  if (handle_ == nullptr) fatal("The transfer library could not create a transfer handle.");
   ++liveHandles;
   for (const auto& line : headerLines) headerList_ = curl_slist_append(headerList_, line.c_str());
   configure();
-  curl_multi_add_handle(multi_, handle_);
+  scheduler_.enqueue(*this);
 }
 
 Transfer::~Transfer() {
-  curl_multi_remove_handle(multi_, handle_);
-  curl_easy_cleanup(handle_);
+  scheduler_.remove(*this);
+  if (started_) curl_multi_remove_handle(scheduler_.multi(), handle_);
+  scheduler_.handles().giveBack(handle_);
   curl_slist_free_all(headerList_);
   --liveHandles;
+}
+
+void Transfer::start() {
+  started_ = true;
+  curl_multi_add_handle(scheduler_.multi(), handle_);
 }
 
 std::size_t Transfer::liveHandleCount() { return liveHandles.load(); }
@@ -317,10 +329,12 @@ bool Transfer::acceptsResponse() {
   const auto& version = headerParser_.httpVersion();
   const bool http1 = version == "1.0" || version == "1.1";
   const bool unrequestedSwitch = headerParser_.statusCode() == 101 && !asksToUpgrade_;
-  if (unrequestedSwitch || !(http1 || (version == "2" && negotiatedHTTP2()))) {
+  const bool multiplexed = version == "2" && negotiatedHTTP2();
+  if (unrequestedSwitch || !(http1 || multiplexed)) {
     refuseResponse(URLError::Code::badServerResponse);
     return false;
   }
+  if (multiplexed) scheduler_.originMultiplexes(origin_);
   return true;
 }
 

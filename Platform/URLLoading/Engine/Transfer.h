@@ -22,6 +22,8 @@
 
 namespace platform {
 
+class TransferScheduler;
+
 // Who hears what a transfer reads and writes, on the engine thread, from
 // inside the transfer library's callbacks.
 class TransferListener {
@@ -47,16 +49,18 @@ class TransferListener {
 // one hop of a task. Redirects are the engine's to follow, so the library
 // never follows them itself. The body's content coding is undone here, not
 // by the library, so decoded bytes the listener holds back never pile up
-// inside it and a compressed stream cut short is caught. Leaving the multi handle and freeing the easy
-// handle happen when the transfer goes away.
+// inside it and a compressed stream cut short is caught. The scheduler puts
+// it on the multi handle when its origin has a place for it. Leaving the
+// multi handle and freeing the easy handle happen when the transfer goes
+// away.
 class Transfer {
  public:
   using Clock = std::chrono::steady_clock;
 
   // `headerLines` as requestHeaderLines made them; `body` absent for a
   // request without one. The request must have a URL.
-  Transfer(TransferListener& listener, CURLM* multi, URLRequest request, std::vector<std::string> headerLines,
-           std::unique_ptr<BodySource> body);
+  Transfer(TransferListener& listener, TransferScheduler& scheduler, URLRequest request,
+           std::vector<std::string> headerLines, std::unique_ptr<BodySource> body);
   ~Transfer();
   Transfer(const Transfer&) = delete;
   Transfer& operator=(const Transfer&) = delete;
@@ -65,6 +69,11 @@ class Transfer {
   static Transfer* of(CURL* handle);
 
   TransferListener& listener() const { return listener_; }
+  // "scheme://host:port", lowercased: whose connections the transfer uses.
+  const std::string& origin() const { return origin_; }
+  // For the scheduler: the transfer goes onto the multi handle.
+  void start();
+  bool started() const { return started_; }
   const URLRequest& request() const { return request_; }
   // The response's fields as received, a repeated field once per line (as
   // Set-Cookie and WWW-Authenticate must be read); empty before the
@@ -96,7 +105,7 @@ class Transfer {
   // What the hop measured; `responseComplete` when it ended successfully.
   URLSessionTaskTransactionMetrics transactionMetrics(bool responseComplete) const;
 
-  // Easy handles alive in the process, for leak checks.
+  // Easy handles transfers hold in the process, for leak checks.
   static std::size_t liveHandleCount();
 
  private:
@@ -122,10 +131,12 @@ class Transfer {
   void fail(AnyError error);
 
   TransferListener& listener_;
-  CURLM* multi_;
+  TransferScheduler& scheduler_;
   CURL* handle_;
   curl_slist* headerList_ = nullptr;
   URLRequest request_;
+  const std::string origin_;
+  bool started_ = false;
   std::unique_ptr<BodySource> body_;
   const bool asksToUpgrade_;
   ResponseHeaderParser headerParser_;

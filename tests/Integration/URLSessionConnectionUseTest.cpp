@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+#include <string>
+#include <vector>
+
+#include "tests/Integration/RecordingSessionDelegate.h"
+#include "tests/servers/ScriptedHTTPServer.h"
+
+using namespace platform;
+using testservers::ScriptedConnection;
+using testservers::ScriptedHTTPServer;
+using testservers::ScriptedNext;
+using testservers::ScriptedRequest;
+
+namespace {
+
+// How a session spreads its requests over connections: a kept-alive
+// connection is reused rather than reopened, no host gets more than the
+// configured number, and requests waiting for one go out in the order
+// they were started.
+class URLSessionConnectionUse : public testing::Test {
+ protected:
+  void SetUp() override { openSession(URLSessionConfiguration::defaultHTTPMaximumConnectionsPerHost); }
+
+  void TearDown() override {
+    session->invalidateAndCancel();
+    EXPECT_TRUE(delegate->waitForInvalidation());
+  }
+
+  void openSession(int connectionsPerHost) {
+    auto configuration = URLSessionConfiguration::ephemeralConfiguration();
+    configuration->setHTTPMaximumConnectionsPerHost(connectionsPerHost);
+    session = makeRecordingSession(delegate, configuration);
+  }
+
+  std::shared_ptr<URLSessionDataTask> task(int number) const {
+    return session->dataTaskWithRequest(URLRequest(URL::string(server.baseURL() + "/" + std::to_string(number))));
+  }
+
+  // Each completes with the server's "ok".
+  void expectAnswered(const std::vector<std::shared_ptr<URLSessionDataTask>>& tasks) const {
+    for (const auto& started : tasks) {
+      const auto record = delegate->waitForCompletion(started);
+      ASSERT_EQ(record.errorCode(), 0);
+      ASSERT_EQ(record.data.size(), 2u);
+    }
+  }
+
+  std::vector<std::string> pathsInArrivalOrder() const {
+    std::lock_guard lock(mutex);
+    return paths;
+  }
+
+  // Answers wait (a while at most) until this many connections are open,
+  // so how many the client opens does not hang on how fast it starts its
+  // requests.
+  void holdAnswersUntilConnections(std::size_t count) { heldUntilConnections = count; }
+
+  mutable std::mutex mutex;
+  std::vector<std::string> paths;
+  std::atomic<std::size_t> heldUntilConnections = 0;
+  ScriptedHTTPServer server{[this](ScriptedConnection& connection, const ScriptedRequest& request) {
+    {
+      std::lock_guard lock(mutex);
+      paths.push_back(request.path);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (server.connectionCount() < heldUntilConnections && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return connection.send(testservers::httpResponse("200 OK", "ok")) ? ScriptedNext::keepOpen : ScriptedNext::close;
+  }};
+  std::shared_ptr<RecordingSessionDelegate> delegate = std::make_shared<RecordingSessionDelegate>();
+  std::shared_ptr<URLSession> session;
+};
+
+constexpr int requestCount = 1000;
+
+}  // namespace
+
+TEST_F(URLSessionConnectionUse, SequentialRequestsShareOneConnection) {
+  for (int number = 0; number < requestCount; ++number) {
+    const auto started = task(number);
+    started->resume();
+    ASSERT_EQ(delegate->waitForCompletion(started).errorCode(), 0) << number;
+  }
+  EXPECT_EQ(server.connectionCount(), 1u);
+}
+
+// Two bursts with a pause between them: the second finds the first's
+// connections still open.
+TEST_F(URLSessionConnectionUse, ConcurrentRequestsOpenExactlyTheCapAndKeepThem) {
+  constexpr auto cap = static_cast<std::size_t>(URLSessionConfiguration::defaultHTTPMaximumConnectionsPerHost);
+  holdAnswersUntilConnections(cap);
+  for (int burst = 0; burst < 2; ++burst) {
+    std::vector<std::shared_ptr<URLSessionDataTask>> tasks;
+    for (int number = 0; number < requestCount / 2; ++number) tasks.push_back(task(number));
+    for (const auto& started : tasks) started->resume();
+    expectAnswered(tasks);
+  }
+  EXPECT_EQ(server.connectionCount(), cap);
+  EXPECT_EQ(server.requestCount(), static_cast<std::size_t>(requestCount));
+}
+
+// One connection makes the order of arrival the order of sending.
+class URLSessionOneConnection : public URLSessionConnectionUse {
+ protected:
+  void SetUp() override { openSession(1); }
+};
+
+TEST_F(URLSessionOneConnection, WaitingRequestsGoOutInTheOrderTheyWereStarted) {
+  std::vector<std::shared_ptr<URLSessionDataTask>> tasks;
+  std::vector<std::string> expected;
+  for (int number = 0; number < 200; ++number) {
+    tasks.push_back(task(number));
+    expected.push_back("/" + std::to_string(number));
+  }
+  for (const auto& started : tasks) started->resume();
+  expectAnswered(tasks);
+  EXPECT_EQ(pathsInArrivalOrder(), expected);
+  EXPECT_EQ(server.connectionCount(), 1u);
+}

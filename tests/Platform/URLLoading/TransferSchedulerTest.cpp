@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Platform/URLLoading/Engine/Transfer.h"
+#include "Platform/URLLoading/Engine/TransferScheduler.h"
+
+using namespace platform;
+
+namespace {
+
+class IgnoringListener final : public TransferListener {
+ public:
+  void transferReceivedResponse(const std::shared_ptr<HTTPURLResponse>&) override {}
+  bool transferReceivedBody(const char*, std::size_t) override { return true; }
+  void transferSentBody(std::size_t) override {}
+  void transferEnded(CURLcode) override {}
+};
+
+// Transfers are only ever put on the multi handle here, never run, so no
+// request leaves the process.
+class TransferSchedulerTest : public testing::Test {
+ protected:
+  ~TransferSchedulerTest() override {
+    transfers.clear();
+    scheduler.reset();
+    curl_multi_cleanup(multi);
+  }
+
+  void useCap(int connectionsPerHost) { scheduler = std::make_unique<TransferScheduler>(multi, connectionsPerHost); }
+
+  Transfer& add(const std::string& origin) {
+    transfers.push_back(std::make_unique<Transfer>(listener, *scheduler, URLRequest(URL::string(origin + "/")),
+                                                   std::vector<std::string>(), std::unique_ptr<BodySource>()));
+    return *transfers.back();
+  }
+
+  std::vector<bool> started() const {
+    std::vector<bool> states;
+    for (const auto& transfer : transfers) states.push_back(transfer && transfer->started());
+    return states;
+  }
+
+  CURLM* multi = curl_multi_init();
+  IgnoringListener listener;
+  std::unique_ptr<TransferScheduler> scheduler = std::make_unique<TransferScheduler>(multi, 2);
+  std::vector<std::unique_ptr<Transfer>> transfers;
+};
+
+const std::string origin = "http://127.0.0.1:9";
+
+}  // namespace
+
+TEST_F(TransferSchedulerTest, AtMostTheCapRunsAndTheRestStartInTheOrderTheyCame) {
+  for (int index = 0; index < 5; ++index) add(origin);
+  EXPECT_EQ(started(), (std::vector<bool>{true, true, false, false, false}));
+  transfers[1].reset();
+  EXPECT_EQ(started(), (std::vector<bool>{true, false, false, false, false}));
+  scheduler->startWaiting();
+  EXPECT_EQ(started(), (std::vector<bool>{true, false, true, false, false}));
+  transfers[0].reset();
+  transfers[2].reset();
+  scheduler->startWaiting();
+  EXPECT_EQ(started(), (std::vector<bool>{false, false, false, true, true}));
+}
+
+TEST_F(TransferSchedulerTest, OriginsWaitOnlyForThemselvesAndALeavingTransferTakesNoPlace) {
+  add(origin);
+  add(origin);
+  add(origin);
+  add("HTTP://127.0.0.1:80");
+  add("http://127.0.0.1");
+  add("https://127.0.0.1:9");
+  // Scheme and host compare without case; port 80 is http's own.
+  EXPECT_EQ(started(), (std::vector<bool>{true, true, false, true, true, true}));
+  transfers[2].reset();
+  transfers[0].reset();
+  scheduler->startWaiting();
+  EXPECT_EQ(started(), (std::vector<bool>{false, true, false, true, true, true}));
+}
+
+TEST_F(TransferSchedulerTest, AMultiplexingOriginStartsEverythingAtOnce) {
+  for (int index = 0; index < 4; ++index) add(origin);
+  add("http://127.0.0.2:9");
+  add("http://127.0.0.2:9");
+  add("http://127.0.0.2:9");
+  scheduler->originMultiplexes(origin);
+  scheduler->startWaiting();
+  EXPECT_EQ(started(), (std::vector<bool>{true, true, true, true, true, true, false}));
+  add(origin);
+  EXPECT_TRUE(transfers.back()->started());
+}
+
+TEST_F(TransferSchedulerTest, WithoutACapEveryTransferStartsAtOnce) {
+  useCap(0);
+  for (int index = 0; index < 10; ++index) add(origin);
+  EXPECT_EQ(started(), std::vector<bool>(10, true));
+}

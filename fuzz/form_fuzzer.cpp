@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "Platform/Coding/Codable.h"
-#include "Wendanet/Source/Core/URLEncodedFormEncoder.h"
+#include "Wendanet/Source/Support/URLEncodedFormEncoder.h"
 #include "fuzz/FuzzCheck.h"
 
 using wendanet::URLEncodedFormEncoder;

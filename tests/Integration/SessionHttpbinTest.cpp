@@ -13,7 +13,7 @@
 
 #include "Platform/Coding/CodingFields.h"
 #include "Platform/Dispatch/RunLoop.h"
-#include "Wendanet/Source/Core/WendanetNotifications.h"
+#include "Wendanet/Source/Support/WendanetNotifications.h"
 #include "Wendanet/Source/Core/JSONParameterEncoder.h"
 #include "Wendanet/Source/Core/Never.h"
 #include "Wendanet/Source/Core/Session.h"

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "Platform/Dispatch/DispatchQueue.h"
-#include "Wendanet/Source/Core/ClosureEventMonitor.h"
-#include "Wendanet/Source/Core/CompositeEventMonitor.h"
+#include "Wendanet/Source/Support/ClosureEventMonitor.h"
+#include "Wendanet/Source/Support/CompositeEventMonitor.h"
 #include "tests/Wendanet/FakeHandles.h"
 #include "tests/Wendanet/RecordingMonitor.h"
 

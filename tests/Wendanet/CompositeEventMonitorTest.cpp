@@ -11,7 +11,7 @@
 #include "Platform/Dispatch/RunLoop.h"
 #include "Platform/Foundation/HTTPURLResponse.h"
 #include "Platform/Foundation/URLRequest.h"
-#include "Wendanet/Source/Core/CompositeEventMonitor.h"
+#include "Wendanet/Source/Support/CompositeEventMonitor.h"
 #include "tests/Wendanet/RecordingMonitor.h"
 
 using namespace wendanet;

@@ -9,7 +9,7 @@
 
 #include "Platform/Foundation/URLRequest.h"
 #include "Platform/Foundation/UUID.h"
-#include "Wendanet/Source/Core/Interceptor.h"
+#include "Wendanet/Source/Support/Interceptor.h"
 #include "tests/Wendanet/FakeHandles.h"
 #include "tests/Wendanet/TestErrors.h"
 

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "Wendanet/Source/Core/KeyEncoding.h"
+#include "Wendanet/Source/Support/KeyEncoding.h"
 #include "Wendanet/Source/Support/UnicodeCase.h"
 
 using namespace wendanet;

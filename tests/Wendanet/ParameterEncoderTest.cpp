@@ -9,7 +9,7 @@
 #include "Platform/Coding/Codable.h"
 #include "Platform/Foundation/URLRequest.h"
 #include "Wendanet/Source/Core/JSONParameterEncoder.h"
-#include "Wendanet/Source/Core/URLEncodedFormParameterEncoder.h"
+#include "Wendanet/Source/Support/URLEncodedFormParameterEncoder.h"
 #include "Wendanet/Source/Core/WNError.h"
 #include "Wendanet/Source/Support/CharacterSetExtensions.h"
 #include "tests/Wendanet/ThrownError.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "Platform/Dispatch/DispatchQueue.h"
-#include "Wendanet/Source/Core/EventMonitor.h"
+#include "Wendanet/Source/Support/EventMonitor.h"
 
 namespace wendanet::testing {
 

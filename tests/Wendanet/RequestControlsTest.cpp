@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "Platform/Foundation/HTTPURLResponse.h"
-#include "Wendanet/Source/Core/CompositeEventMonitor.h"
-#include "Wendanet/Source/Core/Interceptor.h"
+#include "Wendanet/Source/Support/CompositeEventMonitor.h"
+#include "Wendanet/Source/Support/Interceptor.h"
 #include "Wendanet/Source/Core/Request.h"
 #include "tests/Wendanet/RequestTestDoubles.h"
 

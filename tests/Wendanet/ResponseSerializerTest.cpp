@@ -5,11 +5,11 @@
 #include <tuple>
 
 #include "Platform/Coding/JSONEncoder.h"
-#include "Wendanet/Source/Core/DataResponseSerializer.h"
-#include "Wendanet/Source/Core/DecodableResponseSerializer.h"
-#include "Wendanet/Source/Core/JSONResponseSerializer.h"
-#include "Wendanet/Source/Core/StringResponseSerializer.h"
-#include "Wendanet/Source/Core/URLResponseSerializer.h"
+#include "Wendanet/Source/Support/DataResponseSerializer.h"
+#include "Wendanet/Source/Support/DecodableResponseSerializer.h"
+#include "Wendanet/Source/Support/JSONResponseSerializer.h"
+#include "Wendanet/Source/Support/StringResponseSerializer.h"
+#include "Wendanet/Source/Support/URLResponseSerializer.h"
 #include "tests/Platform/ScratchDirectory.h"
 #include "tests/Wendanet/TestErrors.h"
 #include "tests/Wendanet/ThrownError.h"

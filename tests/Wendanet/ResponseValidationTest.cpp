@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "Wendanet/Source/Core/ResponseValidation.h"
+#include "Wendanet/Source/Support/ResponseValidation.h"
 #include "tests/Platform/ScratchDirectory.h"
 
 using namespace wendanet;

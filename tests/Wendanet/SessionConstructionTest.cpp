@@ -6,7 +6,7 @@
 #include "Platform/Dispatch/RunLoop.h"
 #include "Platform/URLLoading/URLSessionConfiguration.h"
 #include "Wendanet/Source/Core/Session.h"
-#include "Wendanet/Source/Core/WendanetNotifications.h"
+#include "Wendanet/Source/Support/WendanetNotifications.h"
 
 using namespace wendanet;
 

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "Platform/URLLoading/URLSessionConfiguration.h"
-#include "Wendanet/Source/Core/Adapter.h"
-#include "Wendanet/Source/Core/Interceptor.h"
+#include "Wendanet/Source/Support/Adapter.h"
+#include "Wendanet/Source/Support/Interceptor.h"
 #include "Wendanet/Source/Core/WNErrorCasts.h"
-#include "Wendanet/Source/Core/Retrier.h"
+#include "Wendanet/Source/Support/Retrier.h"
 #include "Wendanet/Source/Core/Session.h"
 #include "Wendanet/Source/Core/Uploadable.h"
 #include "tests/Wendanet/RecordingMonitor.h"

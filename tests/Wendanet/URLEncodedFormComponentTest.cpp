@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "Platform/Coding/EncodingError.h"
-#include "Wendanet/Source/Core/URLEncodedFormComponent.h"
-#include "Wendanet/Source/Core/URLEncodedFormValueEncoder.h"
+#include "Wendanet/Source/Support/URLEncodedFormComponent.h"
+#include "Wendanet/Source/Support/URLEncodedFormValueEncoder.h"
 #include "tests/Wendanet/ThrownError.h"
 
 using namespace wendanet;

@@ -10,7 +10,7 @@
 #include "Platform/Foundation/CharacterSet.h"
 #include "Platform/Foundation/Data.h"
 #include "Platform/Foundation/Date.h"
-#include "Wendanet/Source/Core/URLEncodedFormEncoder.h"
+#include "Wendanet/Source/Support/URLEncodedFormEncoder.h"
 #include "Wendanet/Source/Support/CharacterSetExtensions.h"
 #include "tests/Wendanet/ThrownError.h"
 

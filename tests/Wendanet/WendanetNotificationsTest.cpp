@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "Wendanet/Source/Core/CompositeEventMonitor.h"
-#include "Wendanet/Source/Core/WendanetNotifications.h"
+#include "Wendanet/Source/Support/CompositeEventMonitor.h"
+#include "Wendanet/Source/Support/WendanetNotifications.h"
 #include "tests/Wendanet/RequestTestDoubles.h"
 
 using namespace wendanet;

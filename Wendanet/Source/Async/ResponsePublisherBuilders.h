@@ -8,7 +8,7 @@
 #include "Platform/Dispatch/DispatchQueue.h"
 #include "Platform/Foundation/TextEncoding.h"
 #include "Wendanet/Source/Async/ResponsePublisher.h"
-#include "Wendanet/Source/Core/URLResponseSerializer.h"
+#include "Wendanet/Source/Support/URLResponseSerializer.h"
 
 namespace wendanet {
 

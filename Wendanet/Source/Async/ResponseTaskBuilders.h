@@ -8,7 +8,7 @@
 #include "Platform/Foundation/TextEncoding.h"
 #include "Wendanet/Source/Async/ResponseKind.h"
 #include "Wendanet/Source/Async/ResponseTask.h"
-#include "Wendanet/Source/Core/URLResponseSerializer.h"
+#include "Wendanet/Source/Support/URLResponseSerializer.h"
 
 namespace wendanet {
 

@@ -19,10 +19,10 @@
 #include "Platform/Streams/OutputStream.h"
 #include "Wendanet/Source/Core/ChainedRequest.h"
 #include "Wendanet/Source/Core/AnyValue.h"
-#include "Wendanet/Source/Core/DataStreamSerializer.h"
+#include "Wendanet/Source/Support/DataStreamSerializer.h"
 #include "Wendanet/Source/Core/Never.h"
 #include "Wendanet/Source/Core/Request.h"
-#include "Wendanet/Source/Core/ResponseValidation.h"
+#include "Wendanet/Source/Support/ResponseValidation.h"
 #include "Wendanet/Source/Core/URLRequestConvertible.h"
 
 namespace wendanet {

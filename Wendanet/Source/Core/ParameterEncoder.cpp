@@ -1,7 +1,7 @@
 #include "Wendanet/Source/Core/ParameterEncoder.h"
 
 #include "Wendanet/Source/Core/JSONParameterEncoder.h"
-#include "Wendanet/Source/Core/URLEncodedFormParameterEncoder.h"
+#include "Wendanet/Source/Support/URLEncodedFormParameterEncoder.h"
 
 namespace wendanet {
 

@@ -2,8 +2,8 @@
 #include <utility>
 
 #include "Platform/Fatal.h"
-#include "Wendanet/Source/Core/CompositeEventMonitor.h"
-#include "Wendanet/Source/Core/Interceptor.h"
+#include "Wendanet/Source/Support/CompositeEventMonitor.h"
+#include "Wendanet/Source/Support/Interceptor.h"
 #include "Wendanet/Source/Core/Request.h"
 #include "Wendanet/Source/Support/CURLCommand.h"
 

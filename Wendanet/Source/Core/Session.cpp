@@ -3,8 +3,8 @@
 #include <cstdlib>
 
 #include "Platform/Dispatch/OperationQueue.h"
-#include "Wendanet/Source/Core/Interceptor.h"
-#include "Wendanet/Source/Core/WendanetNotifications.h"
+#include "Wendanet/Source/Support/Interceptor.h"
+#include "Wendanet/Source/Support/WendanetNotifications.h"
 #include "Wendanet/Source/Support/SessionConfigurations.h"
 
 namespace wendanet {

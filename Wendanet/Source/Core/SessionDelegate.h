@@ -4,7 +4,7 @@
 
 #include "Platform/Files/FileManager.h"
 #include "Platform/URLLoading/URLSessionDelegate.h"
-#include "Wendanet/Source/Core/EventMonitor.h"
+#include "Wendanet/Source/Support/EventMonitor.h"
 #include "Wendanet/Source/Core/Protected.h"
 #include "Wendanet/Source/Core/SessionStateProvider.h"
 

@@ -8,8 +8,8 @@
 #include "Platform/URLLoading/URLCredential.h"
 #include "Platform/URLLoading/URLProtectionSpace.h"
 #include "Platform/URLLoading/URLSessionTask.h"
-#include "Wendanet/Source/Core/CachedResponseHandler.h"
-#include "Wendanet/Source/Core/RedirectHandler.h"
+#include "Wendanet/Source/Support/CachedResponseHandler.h"
+#include "Wendanet/Source/Support/RedirectHandler.h"
 
 namespace wendanet {
 

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "Wendanet/Source/Core/FormEncodingOptions.h"
+#include "Wendanet/Source/Support/FormEncodingOptions.h"
 #include "Wendanet/Source/Core/ParameterDestination.h"
 #include "Wendanet/Source/Core/ParameterEncoding.h"
 

@@ -17,7 +17,7 @@
 #include "Wendanet/Source/Core/Request.h"
 #include "Wendanet/Source/Core/TaggedUnion.h"
 #include "Wendanet/Source/Core/URLRequestConvertible.h"
-#include "Wendanet/Source/Core/WebSocketMessageSerializer.h"
+#include "Wendanet/Source/Support/WebSocketMessageSerializer.h"
 
 namespace wendanet {
 

@@ -13,7 +13,7 @@
 #include "Platform/Foundation/ProcessInfo.h"
 #include "Wendanet/Source/Core/Protected.h"
 #include "Wendanet/Source/Core/Request.h"
-#include "Wendanet/Source/Core/RequestInterceptor.h"
+#include "Wendanet/Source/Support/RequestInterceptor.h"
 #include "Wendanet/Source/Policies/AuthenticationError.h"
 #include "Wendanet/Source/Policies/Authenticator.h"
 

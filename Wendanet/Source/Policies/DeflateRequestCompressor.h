@@ -6,7 +6,7 @@
 
 #include "Platform/Foundation/Data.h"
 #include "Platform/Foundation/Error.h"
-#include "Wendanet/Source/Core/RequestInterceptor.h"
+#include "Wendanet/Source/Support/RequestInterceptor.h"
 
 namespace wendanet {
 

@@ -9,7 +9,7 @@
 #include "Platform/Dispatch/DispatchWorkItem.h"
 #include "Platform/Network/NetworkPathMonitor.h"
 #include "Wendanet/Source/Core/Protected.h"
-#include "Wendanet/Source/Core/RequestInterceptor.h"
+#include "Wendanet/Source/Support/RequestInterceptor.h"
 
 namespace wendanet {
 

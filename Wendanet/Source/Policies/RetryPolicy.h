@@ -5,7 +5,7 @@
 
 #include "Platform/Foundation/URLError.h"
 #include "Wendanet/Source/Core/HTTPMethod.h"
-#include "Wendanet/Source/Core/RequestInterceptor.h"
+#include "Wendanet/Source/Support/RequestInterceptor.h"
 
 namespace wendanet {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <variant>
 
-#include "Wendanet/Source/Core/RedirectHandler.h"
+#include "Wendanet/Source/Support/RedirectHandler.h"
 
 namespace wendanet {
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <variant>
 
-#include "Wendanet/Source/Core/CachedResponseHandler.h"
+#include "Wendanet/Source/Support/CachedResponseHandler.h"
 
 namespace wendanet {
 

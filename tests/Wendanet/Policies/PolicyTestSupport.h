@@ -8,7 +8,7 @@
 #include "Platform/Foundation/HTTPURLResponse.h"
 #include "Platform/Foundation/URLError.h"
 #include "Wendanet/Source/Core/Request.h"
-#include "Wendanet/Source/Core/RequestInterceptor.h"
+#include "Wendanet/Source/Support/RequestInterceptor.h"
 #include "Wendanet/Source/Core/WNError.h"
 #include "tests/Wendanet/RequestTestDoubles.h"
 

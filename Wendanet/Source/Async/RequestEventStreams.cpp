@@ -10,6 +10,8 @@ void finishWithRequest(const std::shared_ptr<Request>& request, std::function<vo
   if (!request || request->appendFinishHandlerUnlessFinished(finish) || request->isCancelled()) finish();
 }
 
+bool hasEnded(const Request& request) { return request.isFinished() || request.isCancelled(); }
+
 namespace {
 
 platform::Task<void> answer(AsyncDispositionHandler handler, HTTPResponsePointer response,

@@ -45,8 +45,18 @@ namespace detail {
 // already be past its clean-up, which would never run the handler.
 void finishWithRequest(const std::shared_ptr<Request>& request, std::function<void()> finish);
 
+// Finished or cancelled: it makes no more events.
+bool hasEnded(const Request& request);
+
 // The shared builder: each iteration registers through `registerHandler`,
-// then ends its stream with the request.
+// then ends its stream with the request. Handlers yield from blocks queued
+// on the request's underlying queue, and the last of them (the final
+// progress of a quick download) may still be queued when the request is
+// cleaned up; the end is queued behind them so that none is lost. The
+// stream of a request that has already ended is ended before the
+// registration: what the registration hands over from the past (the last URL
+// request, task or cURL text) is queued, and so arrives after the end and is
+// dropped, instead of racing it.
 template <class Element>
 StreamOf<Element> makeEventStream(
     const std::shared_ptr<Request>& request, platform::StreamBufferingPolicy bufferingPolicy,
@@ -56,8 +66,14 @@ StreamOf<Element> makeEventStream(
       [weakRequest = std::weak_ptr<Request>(request),
        registerHandler = std::move(registerHandler)](typename StreamOf<Element>::Continuation continuation) {
         const auto request = weakRequest.lock();
+        const bool ended = !request || hasEnded(*request);
+        if (ended) continuation.finish();
         if (request) registerHandler(*request, continuation);
-        finishWithRequest(request, [continuation] { continuation.finish(); });
+        if (!ended) {
+          finishWithRequest(request, [continuation, queue = request->underlyingQueue()] {
+            queue->async([continuation] { continuation.finish(); });
+          });
+        }
       });
 }
 

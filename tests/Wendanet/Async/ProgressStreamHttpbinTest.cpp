@@ -7,13 +7,10 @@
 #include "Wendanet/Source/Core/UploadRequest.h"
 #include "tests/Wendanet/Async/AsyncTestSupport.h"
 
-using namespace wendanet;
-using wendanet::testing::AsyncHttpbinTest;
-using wendanet::testing::collect;
-using wendanet::testing::eventually;
-using Policy = platform::StreamBufferingPolicy;
-
+namespace wendanet::testing {
 namespace {
+
+using Policy = platform::StreamBufferingPolicy;
 
 class ProgressStreams : public AsyncHttpbinTest {};
 
@@ -48,8 +45,6 @@ void expectClimbsToTheTotal(const Seen& seen, std::int64_t total) {
   EXPECT_EQ(seen.snapshots.back().completed, total);
   EXPECT_EQ(seen.snapshots.back().total, total);
 }
-
-}  // namespace
 
 // The stream takes the place of the handler the application set, and ends
 // once the request is done.
@@ -93,3 +88,6 @@ TEST_F(ProgressStreams, TheTaskStreamHandsOutTheRequestsTaskThenEnds) {
   EXPECT_EQ(tasks.front(), request->task());
   EXPECT_TRUE(eventually([&] { return request->isFinished(); }));
 }
+
+}  // namespace
+}  // namespace wendanet::testing

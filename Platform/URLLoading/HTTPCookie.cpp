@@ -1,11 +1,10 @@
 #include "Platform/URLLoading/HTTPCookie.h"
 
-#include <arpa/inet.h>
-
 #include <charconv>
 #include <limits>
 
 #include "Platform/Foundation/ASCIICase.h"
+#include "Platform/Network/IPAddressText.h"
 #include "Platform/URLLoading/Engine/HTTPDate.h"
 
 namespace platform {
@@ -26,11 +25,6 @@ bool hasControlCharacter(std::string_view text) {
     if ((byte < 0x20 && byte != '\t') || byte == 0x7F) return true;
   }
   return false;
-}
-
-bool isIPAddress(const std::string& host) {
-  unsigned char address[16];
-  return inet_pton(AF_INET, host.c_str(), address) == 1 || inet_pton(AF_INET6, host.c_str(), address) == 1;
 }
 
 bool domainMatches(const std::string& host, const std::string& domain) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Platform/Foundation/URLComponents.h"
+#include "Platform/Text/CanonicalText.h"
 
 namespace wendalore::queryparamsync {
 namespace {
@@ -33,7 +34,8 @@ bool rowsFromURL(RequestTemplate& request, platform::ModelContext& context) {
   const auto& rows = request.queryParams();
   auto shown = rows | std::views::filter([](const auto& row) { return isInURL(*row); });
   const bool matches = std::ranges::equal(shown, *items, [](const auto& row, const auto& item) {
-    return row->key() == item.name && row->value() == item.value.value_or("");
+    return platform::canonicallyEqual(row->key(), item.name) &&
+           platform::canonicallyEqual(row->value(), item.value.value_or(""));
   });
   if (matches) return false;
 

@@ -1,9 +1,18 @@
 #include "Wendalore/History/HeaderRows.h"
 
+#include <algorithm>
+
+#include "Platform/Text/CanonicalText.h"
+
 namespace wendalore {
 
-// UTF-8 orders byte by byte as its scalar values do, which is the order the
-// dictionary already keeps.
-std::vector<HeaderRow> sortedHeaders(const HeaderDictionary& headers) { return {headers.begin(), headers.end()}; }
+std::vector<HeaderRow> sortedHeaders(const HeaderDictionary& headers) {
+  std::vector<HeaderRow> rows(headers.begin(), headers.end());
+  // Stable, so that two spellings of one name keep the dictionary's order.
+  std::ranges::stable_sort(rows, [](const HeaderRow& left, const HeaderRow& right) {
+    return platform::canonicallyLess(left.first, right.first);
+  });
+  return rows;
+}
 
 }  // namespace wendalore

@@ -58,6 +58,9 @@ void RequestViewModel::setMultipartFileName(std::string name) {
 void RequestViewModel::setMultipartMimeType(std::string type) {
   publish("multipartMimeType", multipartMimeType_, std::move(type));
 }
+void RequestViewModel::setSelectedRequest(std::shared_ptr<RequestHistoryItem> item) {
+  publish("selectedRequest", selectedRequest_, std::move(item));
+}
 
 void RequestViewModel::announceHistoryChange() {
   willChange_.notify();

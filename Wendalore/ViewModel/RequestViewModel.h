@@ -66,6 +66,10 @@ class RequestViewModel : public std::enable_shared_from_this<RequestViewModel> {
 
   // Newest first, at most `historyLimit` entries.
   const std::vector<std::shared_ptr<RequestHistoryItem>>& requestHistory() const { return requestHistory_; }
+  // A history entry to single out; nothing in the window sets or reads it
+  // yet, so it stays empty.
+  const std::shared_ptr<RequestHistoryItem>& selectedRequest() const { return selectedRequest_; }
+  void setSelectedRequest(std::shared_ptr<RequestHistoryItem> item);
 
   void sendRequest(const std::string& urlString, const std::string& method,
                    const std::vector<std::shared_ptr<RequestHeaderItem>>& headers, const std::string& body,
@@ -123,6 +127,7 @@ class RequestViewModel : public std::enable_shared_from_this<RequestViewModel> {
   std::string multipartFileName_ = "upload.bin";
   std::string multipartMimeType_ = "application/octet-stream";
   std::vector<std::shared_ptr<RequestHistoryItem>> requestHistory_;
+  std::shared_ptr<RequestHistoryItem> selectedRequest_;
   platform::ObserverList<> willChange_;
   platform::ObserverList<std::string_view> didChange_;
 };

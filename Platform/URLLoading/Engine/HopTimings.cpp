@@ -13,9 +13,13 @@ void applyHopTimings(const HopTimings& timings, URLSessionTaskTransactionMetrics
   };
   transaction.fetchStartDate = timings.fetchStart;
   if (timings.newConnection) {
-    transaction.domainLookupStartDate = timings.fetchStart;
-    transaction.domainLookupEndDate = at(timings.nameLookup);
-    transaction.connectStartDate = transaction.domainLookupEndDate;
+    if (timings.hostIsAddress) {
+      transaction.connectStartDate = timings.fetchStart;
+    } else {
+      transaction.domainLookupStartDate = timings.fetchStart;
+      transaction.domainLookupEndDate = at(timings.nameLookup);
+      transaction.connectStartDate = transaction.domainLookupEndDate;
+    }
     if (timings.secure && timings.connect > 0) {
       transaction.secureConnectionStartDate = at(timings.connect);
       transaction.secureConnectionEndDate = at(timings.secureConnect);
@@ -26,8 +30,15 @@ void applyHopTimings(const HopTimings& timings, URLSessionTaskTransactionMetrics
   if (transaction.requestStartDate && timings.requestEnd) {
     transaction.requestEndDate = std::max(*transaction.requestStartDate, *timings.requestEnd);
   }
-  transaction.responseStartDate = at(timings.startTransfer);
-  if (transaction.responseStartDate && timings.responseComplete) transaction.responseEndDate = at(timings.total);
+  if (timings.responseStart) {
+    transaction.responseStartDate =
+        transaction.requestStartDate ? std::max(*transaction.requestStartDate, *timings.responseStart)
+                                     : *timings.responseStart;
+  }
+  if (transaction.responseStartDate && timings.responseComplete) {
+    const auto end = at(timings.total).value_or(*transaction.responseStartDate);
+    transaction.responseEndDate = std::max(*transaction.responseStartDate, end);
+  }
 }
 
 std::optional<std::string> networkProtocolName(long httpVersion) {

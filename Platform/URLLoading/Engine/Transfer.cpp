@@ -8,6 +8,7 @@
 
 #include "Platform/Foundation/ASCIICase.h"
 #include "Platform/Foundation/URLError.h"
+#include "Platform/Network/IPAddressText.h"
 #include "Platform/URLLoading/Engine/ServerTrustAnswer.h"
 #include "Platform/URLLoading/Engine/TransferScheduler.h"
 #include "Platform/URLLoading/Engine/URLErrorMapping.h"
@@ -34,6 +35,9 @@ std::int64_t infoMicroseconds(CURL* handle, CURLINFO info) {
   curl_easy_getinfo(handle, info, &value);
   return static_cast<std::int64_t>(value);
 }
+
+// The line that ends a header block.
+bool isBlankLine(std::string_view line) { return line == "\r\n" || line == "\n"; }
 
 long infoLong(CURL* handle, CURLINFO info) {
   long value = 0;
@@ -254,9 +258,10 @@ URLSessionTaskTransactionMetrics Transfer::transactionMetrics(bool responseCompl
   timings.connect = infoMicroseconds(handle_, CURLINFO_CONNECT_TIME_T);
   timings.secureConnect = infoMicroseconds(handle_, CURLINFO_APPCONNECT_TIME_T);
   timings.preTransfer = infoMicroseconds(handle_, CURLINFO_PRETRANSFER_TIME_T);
-  timings.startTransfer = response_ ? infoMicroseconds(handle_, CURLINFO_STARTTRANSFER_TIME_T) : 0;
   timings.total = infoMicroseconds(handle_, CURLINFO_TOTAL_TIME_T);
   timings.requestEnd = requestEnd_;
+  if (response_) timings.responseStart = responseStart_;
+  timings.hostIsAddress = isIPAddress(request_.url()->host().value_or(""));
   timings.secure = equalsIgnoringASCIICase(request_.url()->scheme().value_or(""), "https");
   timings.responseComplete = responseComplete;
   transaction.isReusedConnection = infoLong(handle_, CURLINFO_NUM_CONNECTS) == 0 && timings.preTransfer > 0;
@@ -290,6 +295,7 @@ int Transfer::onSeek(void* self, curl_off_t offset, int origin) {
   if (origin != SEEK_SET || offset != 0 || !transfer.body_->rewind()) return CURL_SEEKFUNC_CANTSEEK;
   transfer.bodyBytesHanded_ = 0;
   transfer.requestEnd_.reset();
+  transfer.responseStart_.reset();
   return CURL_SEEKFUNC_OK;
 }
 
@@ -305,8 +311,12 @@ std::size_t Transfer::receiveHeaderLine(std::string_view line) {
   lastActivity_ = Clock::now();
   // Lines after the final block are trailers.
   if (response_) return line.size();
+  if (!responseStart_) responseStart_ = Date::now();
   switch (headerParser_.feed(line)) {
-    case ResponseHeaderParser::Outcome::needMore: return line.size();
+    case ResponseHeaderParser::Outcome::needMore:
+      // An interim block ended: the response proper starts with the next line.
+      if (isBlankLine(line)) responseStart_.reset();
+      return line.size();
     case ResponseHeaderParser::Outcome::complete:
       if (!acceptsResponse()) return 0;
       response_ = HTTPURLResponse::make(*request_.url(), headerParser_.statusCode(), headerParser_.fields());

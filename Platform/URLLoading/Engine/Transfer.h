@@ -154,6 +154,8 @@ class Transfer {
   std::shared_ptr<HTTPURLResponse> response_;
   Date fetchStart_;
   std::optional<Date> requestEnd_;
+  // The first line of the response block being read arrived.
+  std::optional<Date> responseStart_;
   Clock::time_point lastActivity_;
   AnyError callbackError_;
   char errorBuffer_[CURL_ERROR_SIZE] = {};

@@ -6,8 +6,11 @@ namespace wendanet {
 
 namespace detail {
 
-void finishWithRequest(const std::shared_ptr<Request>& request, std::function<void()> finish) {
-  if (!request || request->appendFinishHandlerUnlessFinished(finish) || request->isCancelled()) finish();
+bool hasEnded(const Request& request) { return request.isFinished() || request.isCancelled(); }
+
+void finishWithRequest(Request& request, std::function<void()> finish) {
+  auto queued = [queue = request.underlyingQueue(), finish = std::move(finish)] { queue->async(finish); };
+  if (request.appendFinishHandlerUnlessFinished(queued) || request.isCancelled()) queued();
 }
 
 namespace {

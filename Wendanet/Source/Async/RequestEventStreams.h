@@ -40,13 +40,23 @@ using HTTPResponsePointer = std::shared_ptr<const platform::HTTPURLResponse>;
 
 namespace detail {
 
-// Ends `finish` with the request: when it is cleaned up, or at once when it
-// has already finished, been cancelled or gone. A cancelled request may
-// already be past its clean-up, which would never run the handler.
-void finishWithRequest(const std::shared_ptr<Request>& request, std::function<void()> finish);
+// Finished or cancelled: it makes no more events.
+bool hasEnded(const Request& request);
+
+// Runs `finish` on the request's underlying queue, behind the events queued
+// there already, once the request is cleaned up, or at once when it has
+// finished or been cancelled meanwhile. A cancelled request may already be
+// past its clean-up, which would never run the handler.
+void finishWithRequest(Request& request, std::function<void()> finish);
 
 // The shared builder: each iteration registers through `registerHandler`,
-// then ends its stream with the request.
+// then ends its stream with the request. Handlers yield from blocks queued
+// on the underlying queue, and the last of them (the final progress of a
+// quick download) may still be queued when the request is cleaned up: the
+// end comes behind them, so that none is lost. The stream of a request that
+// has already ended is ended before the registration: what the registration
+// hands over from the past (the last URL request, task or cURL text) is
+// queued, and so arrives after the end and is dropped, instead of racing it.
 template <class Element>
 StreamOf<Element> makeEventStream(
     const std::shared_ptr<Request>& request, platform::StreamBufferingPolicy bufferingPolicy,
@@ -56,8 +66,10 @@ StreamOf<Element> makeEventStream(
       [weakRequest = std::weak_ptr<Request>(request),
        registerHandler = std::move(registerHandler)](typename StreamOf<Element>::Continuation continuation) {
         const auto request = weakRequest.lock();
+        const bool ended = !request || hasEnded(*request);
+        if (ended) continuation.finish();
         if (request) registerHandler(*request, continuation);
-        finishWithRequest(request, [continuation] { continuation.finish(); });
+        if (!ended) finishWithRequest(*request, [continuation] { continuation.finish(); });
       });
 }
 

@@ -13,7 +13,7 @@ HopTimings freshTimings() {
   timings.connect = 2000;
   timings.secureConnect = 5000;
   timings.preTransfer = 6000;
-  timings.startTransfer = 9000;
+  timings.responseStart = Date{1000.009};
   timings.total = 10000;
   timings.requestEnd = Date{1000.007};
   timings.newConnection = true;
@@ -85,4 +85,29 @@ TEST(HopTimings, ResponseEndNeedsACompleteResponseAndRequestEndNeverPrecedesItsS
   EXPECT_TRUE(transaction.responseStartDate);
   EXPECT_FALSE(transaction.responseEndDate);
   EXPECT_EQ(transaction.requestEndDate, transaction.requestStartDate);
+}
+
+TEST(HopTimings, AHostGivenAsAnAddressHasNoLookupDates) {
+  auto timings = freshTimings();
+  timings.hostIsAddress = true;
+  URLSessionTaskTransactionMetrics transaction;
+  applyHopTimings(timings, transaction);
+  EXPECT_FALSE(transaction.domainLookupStartDate || transaction.domainLookupEndDate);
+  EXPECT_EQ(transaction.connectStartDate, at(0));
+  EXPECT_EQ(transaction.connectEndDate, at(0.002));
+}
+
+// The engine's clock and the library's can disagree by a little; the phases
+// still follow one another.
+TEST(HopTimings, TheResponseNeitherStartsBeforeTheRequestNorEndsBeforeItStarts) {
+  auto timings = freshTimings();
+  timings.responseStart = at(0.004);
+  URLSessionTaskTransactionMetrics transaction;
+  applyHopTimings(timings, transaction);
+  EXPECT_EQ(transaction.responseStartDate, at(0.006));
+
+  timings.responseStart = at(0.0105);
+  applyHopTimings(timings, transaction);
+  EXPECT_EQ(transaction.responseStartDate, at(0.0105));
+  EXPECT_EQ(transaction.responseEndDate, at(0.0105));
 }

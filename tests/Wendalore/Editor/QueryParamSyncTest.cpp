@@ -57,6 +57,23 @@ TEST_F(QueryParamSyncTest, AMatchingQueryKeepsTheVeryRowsAndADroppedRowLeavesThe
   EXPECT_TRUE(before[2]->isDeleted());
 }
 
+// The rows were typed with "é" as one letter; the URL spells it as "e" and a
+// combining accent. Both are the same text, so the rows stay.
+TEST_F(QueryParamSyncTest, AQuerySpelledWithDecomposedLettersKeepsTheRows) {
+  setRows({{"caf\u00e9", "cr\u00e8me"}, {"off", "x", false}});
+  ASSERT_TRUE(context->save());
+  const auto before = request->queryParams();
+  const auto ids = std::vector{before[0]->id(), before[1]->id()};
+  request->setURL("https://h.test/?cafe%CC%81=cre%CC%80me");
+  editor->appear();
+  ASSERT_EQ(request->queryParams(), before);
+  EXPECT_EQ((std::vector{request->queryParams()[0]->id(), request->queryParams()[1]->id()}), ids);
+  EXPECT_FALSE(before[0]->isDeleted());
+
+  editor->setURL("https://h.test/?cafe%CC%81=cre%CC%80mes");
+  EXPECT_EQ(rows(), (std::vector<Row>{{"cafe\u0301", "cre\u0300mes"}, {"off", "x", false}}));
+}
+
 TEST_F(QueryParamSyncTest, RowEditsRewriteTheQueryAndKeepTheRestOfTheURL) {
   editor->setURL("https://user@h.test:8443/a/b?a=1&a=2&flag#part");
   const auto params = request->queryParams();

@@ -25,6 +25,7 @@ TEST(RequestViewModelTest, StartsReadyAndAnnouncesEveryAssignment) {
   EXPECT_EQ(model->multipartFieldName(), "file");
   EXPECT_EQ(model->multipartFileName(), "upload.bin");
   EXPECT_EQ(model->multipartMimeType(), "application/octet-stream");
+  EXPECT_EQ(model->selectedRequest(), nullptr);
 
   int willChange = 0;
   std::vector<std::string> changed;
@@ -34,6 +35,12 @@ TEST(RequestViewModelTest, StartsReadyAndAnnouncesEveryAssignment) {
   model->setMultipartFieldName("file");
   EXPECT_EQ(willChange, 2);
   EXPECT_EQ(changed, (std::vector<std::string>{"multipartFieldName", "multipartFieldName"}));
+
+  changed.clear();
+  model->setSelectedRequest(nullptr);
+  EXPECT_EQ(willChange, 3);
+  EXPECT_EQ(changed, (std::vector<std::string>{"selectedRequest"}));
+  EXPECT_EQ(model->selectedRequest(), nullptr);
 }
 
 // A send refused before it starts leaves everything but the error text as

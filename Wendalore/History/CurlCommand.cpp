@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "Platform/Foundation/QuotedString.h"
 #include "Platform/Foundation/ShellQuoting.h"
 #include "Wendalore/History/HeaderRows.h"
 #include "Wendalore/History/SentBody.h"
@@ -32,21 +33,11 @@ std::string singleQuoted(std::string_view text) {
                                                : platform::singleQuotedShellWord(text);
 }
 
-// curl reads a form field's file name and type after ";", between double
-// quotes where a quote or backslash is escaped.
-std::string formFieldText(std::string_view text) {
-  std::string quoted = "\"";
-  for (const char character : text) {
-    if (character == '"' || character == '\\') quoted += '\\';
-    quoted += character;
-  }
-  return quoted + "\"";
-}
-
 // curl writes the form's own Content-Type, with a boundary of its own.
 std::string formOption(const SentFilePart& file) {
-  return "-F " + singleQuoted(file.name + "=@" + formFieldText(file.path) + ";filename=" + formFieldText(file.fileName) +
-                              ";type=" + file.mimeType);
+  // curl reads the file name and type after ";" as quoted strings.
+  return "-F " + singleQuoted(file.name + "=@" + platform::quotedString(file.path) +
+                              ";filename=" + platform::quotedString(file.fileName) + ";type=" + file.mimeType);
 }
 
 }  // namespace

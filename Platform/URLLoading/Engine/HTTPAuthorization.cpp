@@ -5,6 +5,7 @@
 
 #include "Platform/Foundation/ASCIICase.h"
 #include "Platform/Foundation/Base64.h"
+#include "Platform/Foundation/QuotedString.h"
 #include "Platform/Foundation/Random.h"
 
 namespace platform {
@@ -54,15 +55,6 @@ std::string hexDigest(const EVP_MD* hash, std::string_view text) {
   hex.reserve(length * 2);
   for (unsigned int index = 0; index < length; ++index) hex += fmt::format("{:02x}", digest[index]);
   return hex;
-}
-
-std::string quoted(std::string_view text) {
-  std::string result = "\"";
-  for (const char character : text) {
-    if (character == '"' || character == '\\') result += '\\';
-    result += character;
-  }
-  return result + '"';
 }
 
 std::string randomClientNonce() {
@@ -127,12 +119,12 @@ std::optional<std::string> digestAuthorization(const HTTPAuthenticationChallenge
       *qop ? hash(fmt::format("{}:{}:{}:{}:{}:{}", secret, *nonce, count, clientNonce, **qop, requestHash))
            : hash(fmt::format("{}:{}:{}", secret, *nonce, requestHash));
 
-  auto field = fmt::format("Digest username={}, realm={}, nonce={}, uri={}", quoted(user), quoted(realm),
-                           quoted(*nonce), quoted(requestTarget));
+  auto field = fmt::format("Digest username={}, realm={}, nonce={}, uri={}", quotedString(user),
+                           quotedString(realm), quotedString(*nonce), quotedString(requestTarget));
   if (const auto name = challenge.parameter("algorithm")) field += ", algorithm=" + *name;
-  field += ", response=" + quoted(response);
-  if (const auto opaque = challenge.parameter("opaque")) field += ", opaque=" + quoted(*opaque);
-  if (*qop) field += fmt::format(", qop={}, nc={}, cnonce={}", **qop, count, quoted(clientNonce));
+  field += ", response=" + quotedString(response);
+  if (const auto opaque = challenge.parameter("opaque")) field += ", opaque=" + quotedString(*opaque);
+  if (*qop) field += fmt::format(", qop={}, nc={}, cnonce={}", **qop, count, quotedString(clientNonce));
   return field;
 }
 

@@ -43,7 +43,9 @@ std::string formatMilliseconds(double seconds) { return fmt::format("{:.0f}ms", 
 std::vector<std::string> rowDetailTexts(const RequestHistoryItem& item) {
   if (item.isPending()) return {"Pending"};
   std::vector<std::string> texts{std::to_string(item.statusCode())};
-  if (item.error()) texts.push_back("Failed");
+  // A status that arrived before the send failed must not read as its
+  // outcome; a send with no status at all shows its reason in its row.
+  if (item.error() && item.statusCode() != 0) texts.push_back("Failed");
   texts.push_back(formatMilliseconds(item.duration()));
   if (const auto bytes = bytesTransferred(item)) {
     texts.push_back("\u2191 " + formatBytes(bytes->sent));

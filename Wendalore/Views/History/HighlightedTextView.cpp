@@ -56,7 +56,7 @@ void HighlightedTextView::setContent(const platform::UUID& record, const std::st
 }
 
 void HighlightedTextView::requestHighlight() {
-  if (body_.empty()) return;
+  if (body_.empty()) return ResponseHighlighter::shared().cancel(this);
   const int content = content_;
   const QString theme = themeName();
   ResponseHighlighter::shared().highlight(

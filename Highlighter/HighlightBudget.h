@@ -12,7 +12,7 @@ struct HighlightBudget {
   // line ends where it can be: the script takes a couple of hundred times
   // the length of what it is given, and a construct may be coloured
   // differently where a cut goes through it.
-  std::size_t pieceLength = 64 * 1024;
+  std::size_t pieceLength = 16 * 1024;
   // A longer run of ASCII letters, digits, "_" and "$" stays plain, never
   // given to the script: it can take time quadratic in such a run's length,
   // in one stretch nothing can stop.

@@ -127,6 +127,8 @@ HighlightJob::Step HighlightJob::step(const std::function<bool()>& interrupt) {
   }
   if (!answer.html) return Step::failed;
   converter_.convert(*answer.html, sink_);
+  // Left to itself the engine lets the garbage of many pieces pile up.
+  highlighter_.hljs_->collectGarbage();
   position_ = end;
   return position_ == length() ? Step::done : Step::more;
 }

@@ -7,6 +7,7 @@ typedef bool (*JSShouldTerminateCallback)(JSContextRef context, void* argument);
 JS_EXPORT void JSContextGroupSetExecutionTimeLimit(JSContextGroupRef group, double limit,
                                                    JSShouldTerminateCallback callback, void* argument);
 JS_EXPORT void JSContextGroupClearExecutionTimeLimit(JSContextGroupRef group);
+JS_EXPORT void JSSynchronousGarbageCollectForDebugging(JSContextRef context);
 }
 
 namespace highlighter {
@@ -107,6 +108,11 @@ std::optional<JSValueRef> HighlightScript::invoke(const char* name, const std::v
   if (shouldStop) JSContextGroupClearExecutionTimeLimit(watch.group);
   if (watch.stopped) return std::nullopt;
   return exception || !result ? JSValueMakeUndefined(context_) : result;
+}
+
+void HighlightScript::collectGarbage() const {
+  std::scoped_lock lock(calling_);
+  JSSynchronousGarbageCollectForDebugging(context_);
 }
 
 bool HighlightScript::isUndefined(JSValueRef value) const { return JSValueIsUndefined(context_, value); }

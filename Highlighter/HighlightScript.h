@@ -37,6 +37,9 @@ class HighlightScript {
   std::optional<JSValueRef> invoke(const char* name, const std::vector<Argument>& arguments,
                                    const ShouldStop& shouldStop) const;
 
+  // Frees what earlier calls left behind, at once.
+  void collectGarbage() const;
+
   bool isUndefined(JSValueRef value) const;
   // The text of the string property `name` of `value`; absent when `value`
   // is no object or the property is no string.

@@ -9,6 +9,10 @@ namespace highlighter {
 
 namespace {
 
+// Code units highlighted between two collections of the script's garbage,
+// which takes a couple of hundred times as many bytes.
+constexpr std::size_t collectionInterval = 64 * 1024;
+
 // Whether the unit is not the first of its character, so that no cut goes
 // between it and the one before.
 bool continuesCharacter(char unit) { return (static_cast<unsigned char>(unit) & 0xC0) == 0x80; }
@@ -128,7 +132,11 @@ HighlightJob::Step HighlightJob::step(const std::function<bool()>& interrupt) {
   if (!answer.html) return Step::failed;
   converter_.convert(*answer.html, sink_);
   // Left to itself the engine lets the garbage of many pieces pile up.
-  highlighter_.hljs_->collectGarbage();
+  uncollected_ += end - position_;
+  if (uncollected_ >= collectionInterval) {
+    highlighter_.hljs_->collectGarbage();
+    uncollected_ = 0;
+  }
   position_ = end;
   return position_ == length() ? Step::done : Step::more;
 }

@@ -63,6 +63,7 @@ class HighlightJob {
   StyledTextSink& sink_;
   HighlightBudget budget_;
   std::size_t position_ = 0;
+  std::size_t uncollected_ = 0;
   // In steps, not waiting between them.
   Clock::duration spent_ = Clock::duration::zero();
 };

@@ -66,6 +66,19 @@ void highlightJSON(benchmark::State& state) {
 }
 BENCHMARK(highlightJSON)->RangeMultiplier(4)->Range(256, 16384)->Complexity();
 
+// One JavaScript token of the given length between two ordinary lines: the
+// script alone takes time quadratic in the token's length.
+void highlightLongToken(benchmark::State& state) {
+  const auto highlighter = highlighter::Highlighter::make();
+  const std::string code = "var first = 1;\n" + std::string(static_cast<std::size_t>(state.range(0)), 'a') + "\nvar last = 2;\n";
+  for (auto _ : state) {
+    auto result = highlighter->highlight(std::string_view(code), std::string("javascript"), true);
+    benchmark::DoNotOptimize(result);
+  }
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(highlightLongToken)->RangeMultiplier(4)->Range(16 << 10, 1 << 20)->Unit(benchmark::kMillisecond)->Complexity();
+
 // The fewest milliseconds node takes for one highlight of `body` with the
 // bundle's own script, after warming up; negative when node cannot be run.
 // Best times on both sides, as the machine's other load only adds time.

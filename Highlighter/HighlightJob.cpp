@@ -110,7 +110,8 @@ HighlightJob::Step HighlightJob::step(const std::function<bool()>& interrupt) {
   const auto [end, wordFirst] = std::visit(
       [&](const auto& code) {
         const auto word = longWord(code, position_, nextPieceEnd(), budget_.longestWord);
-        return word == position_ ? std::pair(wordEnd(code, position_, position_ + pieceLength()), true) : std::pair(word, false);
+        if (word != position_) return std::pair(word, false);
+        return std::pair(wordEnd(code, position_, position_ + pieceLength()), true);
       },
       code_);
   const std::u16string text = piece(end);

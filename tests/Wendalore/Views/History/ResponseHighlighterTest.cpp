@@ -38,7 +38,7 @@ TEST(ResponseHighlighter, ASmallBodyIsNotHeldBackByALargeOneBeforeIt) {
   std::optional<ResponseHighlighter::Result> largeAnswer, smallAnswer;
   ask(large, "json", largeView, largeAnswer);
   // The large body is under way by now.
-  QTest::qWait(300);
+  QTest::qWait(100);
   ask(small, "json", smallView, smallAnswer);
 
   ASSERT_TRUE(QTest::qWaitFor([&] { return smallAnswer.has_value(); }, generousMilliseconds));
@@ -69,7 +69,7 @@ TEST(ResponseHighlighter, ABodyNoLongerShownIsNotHighlighted) {
   QObject view, otherView;
   std::optional<ResponseHighlighter::Result> largeAnswer, smallAnswer, otherAnswer;
   const auto largeKey = ask(large, "json", view, largeAnswer);
-  QTest::qWait(300);
+  QTest::qWait(100);
   // The view moves on to another entry.
   ask("[1]", "json", view, smallAnswer);
   ASSERT_TRUE(QTest::qWaitFor([&] { return smallAnswer.has_value(); }, generousMilliseconds));

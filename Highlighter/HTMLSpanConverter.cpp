@@ -27,7 +27,7 @@ bool isAlphanumeric(char16_t unit) {
 // "&#?[a-zA-Z0-9]+?;" finds them, replaced by its character; unknown
 // entities stay as they are. The script escapes the code's "&" itself, so
 // an entity never reaches across a tag.
-void appendDecoded(AttributedString& result, std::u16string_view text, const platform::TextAttributes& attributes) {
+void appendDecoded(StyledTextSink& sink, std::u16string_view text, const platform::TextAttributes& attributes) {
   std::size_t copied = 0;
   for (auto amp = text.find(u'&'); amp != std::u16string_view::npos; amp = text.find(u'&', amp)) {
     std::size_t position = amp + 1;
@@ -39,20 +39,22 @@ void appendDecoded(AttributedString& result, std::u16string_view text, const pla
       continue;
     }
     if (const auto replacement = HTMLUtils::decode(text.substr(amp, position + 1 - amp))) {
-      result.append(text.substr(copied, amp - copied), attributes);
-      result.append(*replacement, attributes);
+      sink.append(text.substr(copied, amp - copied), attributes);
+      sink.append(*replacement, attributes);
       copied = position + 1;
     }
     amp = position + 1;
   }
-  result.append(text.substr(copied), attributes);
+  sink.append(text.substr(copied), attributes);
 }
 
 // The attributes for the open classes, asked of the theme once per distinct
-// stack of classes: a body repeats the same few stacks many times over.
+// stack of classes.
 class StyleStack {
  public:
-  explicit StyleStack(const Theme& theme) : theme_(theme) {}
+  using Known = std::unordered_map<std::string, platform::TextAttributes>;
+
+  StyleStack(const Theme& theme, Known& known) : theme_(theme), known_(known) {}
 
   void push(std::string name) {
     keyLengths_.push_back(key_.size());
@@ -83,20 +85,26 @@ class StyleStack {
 
  private:
   const Theme& theme_;
+  Known& known_;
   std::vector<std::string> classes_{"hljs"};
   std::string key_ = "hljs";
   std::vector<std::size_t> keyLengths_;
-  // Nodes stay put as the map grows, so `current_` stays valid.
-  std::unordered_map<std::string, platform::TextAttributes> known_;
   const platform::TextAttributes* current_ = nullptr;
 };
 
 }  // namespace
 
-AttributedString HTMLSpanConverter::convert(std::u16string_view html) const {
-  AttributedString result;
-  StyleStack styles(theme_);
-  const auto append = [&](std::u16string_view text) { appendDecoded(result, text, styles.attributes()); };
+AttributedString HTMLSpanConverter::convert(std::u16string_view html) {
+  AttributedStringSink sink;
+  convert(html, sink);
+  return sink.take();
+}
+
+const platform::TextAttributes& HTMLSpanConverter::plainAttributes() { return StyleStack(theme_, known_).attributes(); }
+
+void HTMLSpanConverter::convert(std::u16string_view html, StyledTextSink& sink) {
+  StyleStack styles(theme_, known_);
+  const auto append = [&](std::u16string_view text) { appendDecoded(sink, text, styles.attributes()); };
 
   std::size_t position = 0;
   while (position < html.size()) {
@@ -120,7 +128,6 @@ AttributedString HTMLSpanConverter::convert(std::u16string_view html) const {
       append(htmlStart);
     }
   }
-  return result;
 }
 
 }  // namespace highlighter

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <unordered_map>
 
+#include "Highlighter/StyledTextSink.h"
 #include "Highlighter/Theme.h"
 #include "Platform/Text/AttributedString.h"
 
@@ -16,10 +19,18 @@ class HTMLSpanConverter {
  public:
   explicit HTMLSpanConverter(const Theme& theme) : theme_(theme) {}
 
-  platform::AttributedString convert(std::u16string_view html) const;
+  platform::AttributedString convert(std::u16string_view html);
+  // Hands the runs to `sink`; the attributes it is given stay in place as
+  // long as the converter.
+  void convert(std::u16string_view html, StyledTextSink& sink);
+  // What text outside every span gets.
+  const platform::TextAttributes& plainAttributes();
 
  private:
   const Theme& theme_;
+  // By the open classes, each joined after a NUL: a body repeats the same
+  // few stacks of classes many times over. Nodes stay put as the map grows.
+  std::unordered_map<std::string, platform::TextAttributes> known_;
 };
 
 }  // namespace highlighter

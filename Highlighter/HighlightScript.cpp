@@ -1,8 +1,38 @@
 #include "Highlighter/HighlightScript.h"
 
+// The engine's execution time limit is exported by its library but left out
+// of its installed headers.
+extern "C" {
+typedef bool (*JSShouldTerminateCallback)(JSContextRef context, void* argument);
+JS_EXPORT void JSContextGroupSetExecutionTimeLimit(JSContextGroupRef group, double limit,
+                                                   JSShouldTerminateCallback callback, void* argument);
+JS_EXPORT void JSContextGroupClearExecutionTimeLimit(JSContextGroupRef group);
+JS_EXPORT void JSSynchronousGarbageCollectForDebugging(JSContextRef context);
+}
+
 namespace highlighter {
 
 namespace {
+
+// Seconds of script time between two questions to a call's ShouldStop.
+constexpr double stopCheckInterval = 0.02;
+
+// One running call's stop condition. The engine asks once when the limit
+// runs out; a call that goes on needs the limit set again.
+struct StopWatch {
+  JSContextGroupRef group;
+  const HighlightScript::ShouldStop& shouldStop;
+  bool stopped = false;
+
+  static bool ask(JSContextRef, void* argument) {
+    auto& watch = *static_cast<StopWatch*>(argument);
+    if (watch.shouldStop()) return watch.stopped = true;
+    watch.arm();
+    return false;
+  }
+
+  void arm() { JSContextGroupSetExecutionTimeLimit(group, stopCheckInterval, &StopWatch::ask, this); }
+};
 
 // Owns one engine string.
 class ScriptString {
@@ -50,6 +80,12 @@ JSValueRef HighlightScript::property(JSObjectRef object, const char* name) const
 }
 
 JSValueRef HighlightScript::invoke(const char* name, const std::vector<Argument>& arguments) const {
+  return *invoke(name, arguments, nullptr);
+}
+
+std::optional<JSValueRef> HighlightScript::invoke(const char* name, const std::vector<Argument>& arguments,
+                                                  const ShouldStop& shouldStop) const {
+  std::scoped_lock lock(calling_);
   JSValueRef method = property(hljs_, name);
   if (!JSValueIsObject(context_, method)) return JSValueMakeUndefined(context_);
   JSObjectRef function = JSValueToObject(context_, method, nullptr);
@@ -65,9 +101,18 @@ JSValueRef HighlightScript::invoke(const char* name, const std::vector<Argument>
       values.push_back(JSValueMakeBoolean(context_, std::get<bool>(argument)));
     }
   }
+  StopWatch watch{JSContextGetGroup(context_), shouldStop};
+  if (shouldStop) watch.arm();
   JSValueRef exception = nullptr;
   JSValueRef result = JSObjectCallAsFunction(context_, function, hljs_, values.size(), values.data(), &exception);
+  if (shouldStop) JSContextGroupClearExecutionTimeLimit(watch.group);
+  if (watch.stopped) return std::nullopt;
   return exception || !result ? JSValueMakeUndefined(context_) : result;
+}
+
+void HighlightScript::collectGarbage() const {
+  std::scoped_lock lock(calling_);
+  JSSynchronousGarbageCollectForDebugging(context_);
 }
 
 bool HighlightScript::isUndefined(JSValueRef value) const { return JSValueIsUndefined(context_, value); }

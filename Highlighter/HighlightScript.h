@@ -2,7 +2,9 @@
 
 #include <JavaScriptCore/JavaScript.h>
 
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,11 +14,13 @@
 namespace highlighter {
 
 // One JavaScript context with the highlight script evaluated in it and the
-// script's global "hljs" object kept alive. The engine serialises use of the
-// context, so calls may come from any thread.
+// script's global "hljs" object kept alive. Calls may come from any thread;
+// they run one at a time.
 class HighlightScript {
  public:
   using Argument = std::variant<std::u16string_view, bool>;
+  // Asked every few hundredths of a second while a call runs; true ends it.
+  using ShouldStop = std::function<bool()>;
 
   // Absent when no context can be made or the script defines no "hljs"
   // object. What evaluating the script returns or throws is not looked at.
@@ -29,6 +33,12 @@ class HighlightScript {
   // The result of calling the method `name` of "hljs"; undefined when the
   // method throws or does not exist.
   JSValueRef invoke(const char* name, const std::vector<Argument>& arguments) const;
+  // The same, or absent when `shouldStop` (if any) ended the call.
+  std::optional<JSValueRef> invoke(const char* name, const std::vector<Argument>& arguments,
+                                   const ShouldStop& shouldStop) const;
+
+  // Frees what earlier calls left behind, at once.
+  void collectGarbage() const;
 
   bool isUndefined(JSValueRef value) const;
   // The text of the string property `name` of `value`; absent when `value`
@@ -46,6 +56,9 @@ class HighlightScript {
 
   JSGlobalContextRef context_;
   JSObjectRef hljs_;
+  // The engine's time limit belongs to the context's whole group: one call
+  // at a time sets it and clears it again.
+  mutable std::mutex calling_;
 };
 
 }  // namespace highlighter

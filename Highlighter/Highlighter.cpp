@@ -106,28 +106,72 @@ void Highlighter::setThemeChanged(ThemeChanged themeChanged) {
   themeChanged_ = std::move(themeChanged);
 }
 
+HighlightBudget Highlighter::budget() const {
+  std::scoped_lock lock(mutex_);
+  return budget_;
+}
+
+void Highlighter::setBudget(const HighlightBudget& budget) {
+  std::scoped_lock lock(mutex_);
+  budget_ = budget;
+}
+
 std::optional<AttributedString> Highlighter::highlight(std::string_view code, const std::optional<std::string>& as,
                                                        bool fastRender) const {
-  return highlight(std::u16string_view(platform::utf16FromUTF8(code)), as, fastRender);
+  if (!fastRender) return importHTML(platform::utf16FromUTF8(code), as);
+  return highlightRuns(code, as);
 }
 
 std::optional<AttributedString> Highlighter::highlight(std::u16string_view code, const std::optional<std::string>& as,
                                                        bool fastRender) const {
-  JSValueRef result = nullptr;
-  if (as) {
-    const std::u16string language = platform::utf16FromUTF8(*as);
-    result = hljs_->invoke("highlight", {std::u16string_view(language), code, ignoreIllegals_.load()});
-  }
-  // The script throws for a language it does not know; it then guesses.
-  if (!result || hljs_->isUndefined(result)) result = hljs_->invoke("highlightAuto", {code});
-  const auto html = hljs_->stringProperty(result, "value");
-  if (!html) return std::nullopt;
-  if (fastRender) return processHTMLString(*html);
+  if (!fastRender) return importHTML(code, as);
+  return highlightRuns(code, as);
+}
 
+Highlighter::ScriptAnswer Highlighter::runScript(std::u16string_view code, std::optional<std::string>& language,
+                                                 const HighlightScript::ShouldStop& shouldStop) const {
+  if (language) {
+    const std::u16string name = platform::utf16FromUTF8(*language);
+    const auto result =
+        hljs_->invoke("highlight", {std::u16string_view(name), code, ignoreIllegals_.load()}, shouldStop);
+    if (!result) return {true, std::nullopt};
+    if (!hljs_->isUndefined(*result)) return {false, hljs_->stringProperty(*result, "value")};
+    // The script throws for a language it does not know; it then guesses.
+    language.reset();
+  }
+  const auto result = hljs_->invoke("highlightAuto", {code}, shouldStop);
+  if (!result) return {true, std::nullopt};
+  if (const auto guessed = hljs_->stringProperty(*result, "language")) language = platform::utf8FromUTF16(*guessed);
+  return {false, hljs_->stringProperty(*result, "value")};
+}
+
+std::optional<AttributedString> Highlighter::highlightRuns(HighlightJob::Code code,
+                                                           const std::optional<std::string>& as) const {
   const auto theme = this->theme();
   if (!theme) return std::nullopt;
+  AttributedStringSink sink;
+  HighlightJob job(*this, *theme, code, as, sink, budget());
+  for (;;) {
+    switch (job.step()) {
+      case HighlightJob::Step::done: return sink.take();
+      case HighlightJob::Step::failed: return std::nullopt;
+      default: break;
+    }
+  }
+}
+
+std::optional<AttributedString> Highlighter::importHTML(std::u16string_view code,
+                                                        const std::optional<std::string>& as) const {
+  const auto theme = this->theme();
+  if (!theme) return std::nullopt;
+  const auto deadline = std::chrono::steady_clock::now() + budget().totalTime;
+  std::optional<std::string> language = as;
+  const auto answer = runScript(code, language, [&] { return std::chrono::steady_clock::now() >= deadline; });
+  if (answer.stopped) return AttributedString(std::u16string(code), HTMLSpanConverter(*theme).plainAttributes());
+  if (!answer.html) return std::nullopt;
+
   const std::string document = "<style>" + theme->lightTheme().value_or("") + "</style><pre><code class=\"hljs\">" +
-                               platform::utf8FromUTF16(*html) + "</code></pre>";
+                               platform::utf8FromUTF16(*answer.html) + "</code></pre>";
   return safeMainSync([&]() -> std::optional<AttributedString> {
     try {
       return platform::HTMLImporter::attributedString(document);
@@ -135,12 +179,6 @@ std::optional<AttributedString> Highlighter::highlight(std::u16string_view code,
       return std::nullopt;
     }
   });
-}
-
-std::optional<AttributedString> Highlighter::processHTMLString(std::u16string_view html) const {
-  const auto theme = this->theme();
-  if (!theme) return std::nullopt;
-  return HTMLSpanConverter(*theme).convert(html);
 }
 
 std::vector<std::string> Highlighter::availableThemes() const {

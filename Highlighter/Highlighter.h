@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "Highlighter/HighlightBudget.h"
+#include "Highlighter/HighlightJob.h"
 #include "Highlighter/HighlightScript.h"
 #include "Highlighter/Theme.h"
 #include "Platform/Foundation/Bundle.h"
@@ -50,10 +52,15 @@ class Highlighter {
   bool ignoreIllegals() const { return ignoreIllegals_; }
   void setIgnoreIllegals(bool ignoreIllegals) { ignoreIllegals_ = ignoreIllegals; }
 
+  // Applies to highlights started later.
+  HighlightBudget budget() const;
+  void setBudget(const HighlightBudget& budget);
+
   // `code` styled as the language `as` (a highlight script language name),
   // or as the language the script detects without one or when the script
-  // does not know that language. Absent when the script gives no HTML or
-  // the HTML cannot be imported.
+  // does not know that language, within the budget (the HTML import of the
+  // slow path is one piece, bounded in time only). Absent when the script
+  // gives no HTML or the HTML cannot be imported.
   std::optional<platform::AttributedString> highlight(std::u16string_view code,
                                                       const std::optional<std::string>& as = std::nullopt,
                                                       bool fastRender = true) const;
@@ -71,14 +78,30 @@ class Highlighter {
   static const std::shared_ptr<const platform::Bundle>& moduleBundle();
 
  private:
+  friend class HighlightJob;
+
+  // The script's HTML for `code`; `stopped` when `shouldStop` ended it.
+  struct ScriptAnswer {
+    bool stopped = false;
+    std::optional<std::u16string> html;
+  };
+
   explicit Highlighter(std::unique_ptr<HighlightScript> hljs);
 
-  std::optional<platform::AttributedString> processHTMLString(std::u16string_view html) const;
+  // As `language`, or guessing when there is none or the script does not
+  // know it; `language` then becomes the one guessed, if any.
+  ScriptAnswer runScript(std::u16string_view code, std::optional<std::string>& language,
+                         const HighlightScript::ShouldStop& shouldStop) const;
+  std::optional<platform::AttributedString> highlightRuns(HighlightJob::Code code,
+                                                          const std::optional<std::string>& as) const;
+  std::optional<platform::AttributedString> importHTML(std::u16string_view code,
+                                                       const std::optional<std::string>& as) const;
 
   mutable std::mutex mutex_;
   std::shared_ptr<Theme> theme_;
   ThemeChanged themeChanged_;
   std::atomic<bool> ignoreIllegals_ = false;
+  HighlightBudget budget_;
   std::unique_ptr<HighlightScript> hljs_;
   std::shared_ptr<const platform::Bundle> bundle_;
 };

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "Highlighter/Highlighter.h"
+#include "Wendalore/Views/History/ResponseHighlighterRuns.h"
 
 namespace {
 
@@ -25,10 +26,10 @@ std::string jsonBody(int entries) {
   return body + "  null\n]\n";
 }
 
-// About a megabyte of pretty-printed JSON, nested as API responses are.
-std::string megabyteOfJSON() {
+// About `bytes` of pretty-printed JSON, nested as API responses are.
+std::string prettyJSON(std::size_t bytes) {
   std::string body = "{\n  \"items\": [\n";
-  for (int index = 0; body.size() < 1'000'000; ++index) {
+  for (int index = 0; body.size() < bytes; ++index) {
     body += fmt::format(
         "    {{\n      \"id\": {},\n      \"name\": \"item {} & <more>\",\n      \"price\": {}.25,\n"
         "      \"active\": {},\n      \"tags\": [\"a\", \"b\", null],\n      \"owner\": {{\n"
@@ -37,6 +38,8 @@ std::string megabyteOfJSON() {
   }
   return body + "    null\n  ]\n}\n";
 }
+
+std::string megabyteOfJSON() { return prettyJSON(1'000'000); }
 
 // About a megabyte of HTML page with attributes, entities, script and style.
 std::string megabyteOfHTML() {
@@ -62,6 +65,19 @@ void highlightJSON(benchmark::State& state) {
   state.SetComplexityN(state.range(0));
 }
 BENCHMARK(highlightJSON)->RangeMultiplier(4)->Range(256, 16384)->Complexity();
+
+// One JavaScript token of the given length between two ordinary lines: the
+// script alone takes time quadratic in the token's length.
+void highlightLongToken(benchmark::State& state) {
+  const auto highlighter = highlighter::Highlighter::make();
+  const std::string code = "var first = 1;\n" + std::string(static_cast<std::size_t>(state.range(0)), 'a') + "\nvar last = 2;\n";
+  for (auto _ : state) {
+    auto result = highlighter->highlight(std::string_view(code), std::string("javascript"), true);
+    benchmark::DoNotOptimize(result);
+  }
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(highlightLongToken)->RangeMultiplier(4)->Range(16 << 10, 1 << 20)->Unit(benchmark::kMillisecond)->Complexity();
 
 // The fewest milliseconds node takes for one highlight of `body` with the
 // bundle's own script, after warming up; negative when node cannot be run.
@@ -129,6 +145,70 @@ BENCHMARK_CAPTURE(highlightMegabyteAgainstNode, json, megabyteOfJSON(), std::str
 BENCHMARK_CAPTURE(highlightMegabyteAgainstNode, html, megabyteOfHTML(), std::string("xml"))
     ->UseManualTime()
     ->Iterations(8)
+    ->Unit(benchmark::kMillisecond);
+
+// This process's resident memory in bytes: now, and its peak since the
+// last resetPeakResident().
+struct Resident {
+  std::int64_t now = 0;
+  std::int64_t peak = 0;
+};
+
+Resident resident() {
+  Resident result;
+  std::ifstream status("/proc/self/status");
+  std::string field;
+  std::int64_t kilobytes = 0;
+  while (status >> field) {
+    if (field == "VmRSS:" && status >> kilobytes) result.now = kilobytes << 10;
+    if (field == "VmHWM:" && status >> kilobytes) result.peak = kilobytes << 10;
+  }
+  return result;
+}
+
+void resetPeakResident() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+// The compact runs the response view keeps, as its highlighter makes them.
+wendalore::StyledRuns compactRuns(const highlighter::Highlighter& highlighter, const std::string& body) {
+  wendalore::StyledRunsSink sink;
+  highlighter::HighlightJob job(highlighter, *highlighter.theme(), std::string_view(body), std::string("json"), sink,
+                                highlighter.budget());
+  while (job.step() == highlighter::HighlightJob::Step::more) {
+  }
+  return sink.take();
+}
+
+// Ten megabytes of pretty JSON highlighted again and again: `peak_x_body`
+// is the most memory one highlight took on top of what was there before it,
+// over the body's size; `kept_MB` what stayed after the last one, compared
+// with before the first.
+template <class Highlight>
+void highlightLargeBodyMemory(benchmark::State& state, Highlight highlight) {
+  const auto highlighter = highlighter::Highlighter::make();
+  const std::string body = prettyJSON(10'000'000);
+  // The engine's one-time costs, such as compiling the language, are paid
+  // before.
+  benchmark::DoNotOptimize(highlight(*highlighter, prettyJSON(1000)));
+  const std::int64_t start = resident().now;
+  std::int64_t peak = 0;
+  for (auto _ : state) {
+    const std::int64_t before = resident().now;
+    resetPeakResident();
+    {
+      auto result = highlight(*highlighter, body);
+      benchmark::DoNotOptimize(result);
+    }
+    peak = std::max(peak, resident().peak - before);
+  }
+  state.counters["peak_x_body"] = static_cast<double>(peak) / static_cast<double>(body.size());
+  state.counters["kept_MB"] = static_cast<double>(resident().now - start) / 1e6;
+}
+BENCHMARK_CAPTURE(highlightLargeBodyMemory, responseView, compactRuns)->Iterations(4)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(highlightLargeBodyMemory, styledText,
+                  [](const highlighter::Highlighter& highlighter, const std::string& body) {
+                    return highlighter.highlight(std::string_view(body), std::string("json"), true);
+                  })
+    ->Iterations(4)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -2,6 +2,9 @@
 #include <openssl/evp.h>
 #include <openssl/sha.h>
 
+#include <chrono>
+#include <thread>
+
 #include "Platform/URLLoading/URLSessionWebSocketTask.h"
 #include "tests/Integration/WebSocketRecorder.h"
 #include "tests/servers/ScriptedHTTPServer.h"
@@ -92,4 +95,33 @@ TEST_F(HostileWebSocketServer, AClosingHandshakeBehindAStalledWriterEndsAfterThe
   task->cancelWithCloseCode(CloseCode::normalClosure, Data("bye"));
   recorder->waitFor("complete 0");
   recorder->waitFor("sent large -999");
+}
+
+TEST_F(HostileWebSocketServer, AMessageTooBigEndsWithinTheTimeOutThoughThePeerNeverAnswersTheClose) {
+  serve([](ScriptedConnection& connection) {
+    connection.send(frameHeaderClaiming(0x7FFFFFFFFFFFFFFF) + std::string(1024, 'z'));
+    // Reads the client's close frame and all after it, answering nothing.
+    while (connection.discardSome()) {
+    }
+  });
+  const auto task = openTask(1);
+  task->receive(recorder->received());
+  recorder->waitFor("complete -1103");
+  EXPECT_EQ(task->closeCode(), CloseCode::messageTooBig);
+}
+
+TEST_F(HostileWebSocketServer, AMessageTooBigEndsWithinTheTimeOutBehindAStalledSend) {
+  // A real message of 2 MiB to a client that takes 1 MiB, from a peer that
+  // never reads what the client sends.
+  serve([](ScriptedConnection& connection) {
+    // Once the client's send has filled every buffer on the way.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    connection.send(frameHeaderClaiming(2 << 20) + std::string(2 << 20, 'm'));
+    connection.waitUntilClosed();
+  });
+  const auto task = openTask(1);
+  task->send(Data(std::string(32 * 1024 * 1024, 'w')), recorder->sent("large"));
+  task->receive(recorder->received());
+  recorder->waitFor("complete -1103");
+  recorder->waitFor("sent large -1103");
 }

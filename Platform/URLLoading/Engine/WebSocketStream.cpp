@@ -5,6 +5,7 @@
 #include <boost/asio/ip/address.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/ssl.hpp>
+#include <boost/asio/steady_timer.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <boost/beast/ssl.hpp>
@@ -15,6 +16,7 @@
 
 #include "Platform/Security/SecTrust.h"
 #include "Platform/URLLoading/Engine/WebSocketLoop.h"
+#include "Platform/URLLoading/Engine/WebSocketStreamFrameWatch.h"
 
 namespace platform {
 
@@ -27,8 +29,12 @@ namespace websocket = beast::websocket;
 using ErrorCode = beast::error_code;
 using Result = WebSocketStream::Result;
 
-using PlainSocket = websocket::stream<beast::tcp_stream>;
-using SecureSocket = websocket::stream<beast::ssl_stream<beast::tcp_stream>>;
+using PlainSocket = websocket::stream<FrameWatchedStream<beast::tcp_stream>>;
+using SecureSocket = websocket::stream<FrameWatchedStream<beast::ssl_stream<beast::tcp_stream>>>;
+
+// How long the closing handshake after a message too big may take when the
+// request sets no time-out.
+constexpr WebSocketStream::Duration defaultClosingTime = std::chrono::seconds(5);
 
 // The outcome of one step: the step's own failure stands for every error
 // but an abort or a timeout.
@@ -72,7 +78,8 @@ class BeastStream final : public WebSocketStream {
  public:
   static constexpr bool secure = std::is_same_v<Socket, SecureSocket>;
 
-  BeastStream(net::io_context& context, const WebSocketEndpoint& endpoint) : endpoint_(endpoint), resolver_(context) {
+  BeastStream(net::io_context& context, const WebSocketEndpoint& endpoint)
+      : endpoint_(endpoint), resolver_(context), closingTimer_(context) {
     if constexpr (secure) {
       tls_ = std::make_unique<net::ssl::context>(net::ssl::context::tls_client);
       SSL_CTX_set_verify(tls_->native_handle(), SSL_VERIFY_PEER, nullptr);
@@ -106,7 +113,7 @@ class BeastStream final : public WebSocketStream {
   void secureHandshake(Duration timeout, Completion completion) override {
     if constexpr (secure) {
       expireAfter(timeout);
-      auto& tls = socket_->next_layer();
+      auto& tls = socket_->next_layer().next_layer();
       // Servers pick their certificate by the name; an address is no name.
       if (!isIPAddress(endpoint_.host)) SSL_set_tlsext_host_name(tls.native_handle(), endpoint_.host.c_str());
       tls.async_handshake(net::ssl::stream_base::client,
@@ -123,6 +130,7 @@ class BeastStream final : public WebSocketStream {
   void upgrade(const HTTPHeaderFields& fields, Duration timeout, Completion completion) override {
     // From here on the WebSocket layer keeps the time.
     lowest().expires_never();
+    closingTime_ = timeout > Duration::zero() ? timeout : defaultClosingTime;
     websocket::stream_base::timeout timeouts{timeout > Duration::zero() ? timeout : websocket::stream_base::none(),
                                              websocket::stream_base::none(), false};
     socket_->set_option(timeouts);
@@ -152,8 +160,15 @@ class BeastStream final : public WebSocketStream {
     // A frame may claim any length: one past the limit is refused on its
     // header, before anything is allocated for it.
     socket_->read_message_max(maximumSize);
-    socket_->async_read(buffer_, [completion = std::move(completion)](const ErrorCode& error, std::size_t) mutable {
-      completion(frameResult(error));
+    // The WebSocket layer then closes with 1009 but waits for the peer's
+    // answer, or for a send to a peer that does not read, without end.
+    messageTooBig_ = false;
+    socket_->next_layer().frames().watch(maximumSize, [this] { boundClosing(); });
+    socket_->async_read(buffer_, [this, completion = std::move(completion)](const ErrorCode& error, std::size_t) mutable {
+      // A message read before the one too big leaves its watch to the next
+      // read.
+      closingTimer_.cancel();
+      completion(frameEnd(error));
     });
   }
 
@@ -170,22 +185,22 @@ class BeastStream final : public WebSocketStream {
     const auto* data = std::get_if<Data>(&message);
     socket_->text(text != nullptr);
     const auto bytes = text ? net::buffer(*text) : net::buffer(data->bytes(), data->size());
-    socket_->async_write(bytes, [completion = std::move(completion)](const ErrorCode& error, std::size_t) mutable {
-      completion(frameResult(error));
+    socket_->async_write(bytes, [this, completion = std::move(completion)](const ErrorCode& error, std::size_t) mutable {
+      completion(frameEnd(error));
     });
   }
 
   void ping(std::string payload, Completion completion) override {
     socket_->async_ping(
         websocket::ping_data(payload.data(), payload.size()),
-        [completion = std::move(completion)](const ErrorCode& error) mutable { completion(frameResult(error)); });
+        [this, completion = std::move(completion)](const ErrorCode& error) mutable { completion(frameEnd(error)); });
   }
 
   void close(std::optional<std::uint16_t> status, std::string reason, Completion completion) override {
     websocket::close_reason frame;
     if (status) frame = websocket::close_reason(static_cast<websocket::close_code>(*status), reason);
-    socket_->async_close(frame, [completion = std::move(completion)](const ErrorCode& error) mutable {
-      completion(frameResult(error));
+    socket_->async_close(frame, [this, completion = std::move(completion)](const ErrorCode& error) mutable {
+      completion(frameEnd(error));
     });
   }
 
@@ -204,11 +219,27 @@ class BeastStream final : public WebSocketStream {
 
   void abort() override {
     resolver_.cancel();
+    closingTimer_.cancel();
     lowest().close();
   }
 
  private:
   beast::tcp_stream& lowest() { return beast::get_lowest_layer(*socket_); }
+
+  // What a frame operation's error means: every operation the dropped
+  // connection ends was ended by the message too big.
+  Result frameEnd(const ErrorCode& error) const {
+    return error && messageTooBig_ ? Result::messageTooBig : frameResult(error);
+  }
+
+  // Drops the connection once the closing handshake has taken its time.
+  void boundClosing() {
+    messageTooBig_ = true;
+    closingTimer_.expires_after(closingTime_);
+    closingTimer_.async_wait([this](const ErrorCode& error) {
+      if (!error) lowest().close();
+    });
+  }
 
   void expireAfter(Duration timeout) {
     if (timeout > Duration::zero()) {
@@ -238,6 +269,9 @@ class BeastStream final : public WebSocketStream {
   std::int64_t responseHeaderBytes_ = 0;
   beast::flat_buffer buffer_;
   std::function<void(std::string_view)> pongHandler_;
+  net::steady_timer closingTimer_;
+  Duration closingTime_ = defaultClosingTime;
+  bool messageTooBig_ = false;
 };
 
 }  // namespace

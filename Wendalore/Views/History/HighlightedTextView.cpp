@@ -74,7 +74,7 @@ void HighlightedTextView::copyBody(std::shared_ptr<const RequestHistoryItem> ite
 }
 
 void HighlightedTextView::requestHighlight() {
-  if (body_->empty()) return;
+  if (body_->empty()) return ResponseHighlighter::shared().cancel(this);
   const int content = content_;
   const QString theme = themeName();
   const auto current = [this, content, theme] { return content == content_ && theme == themeName(); };

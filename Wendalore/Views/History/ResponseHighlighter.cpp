@@ -3,9 +3,36 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
+#include <atomic>
+
 #include "Highlighter/Highlighter.h"
+#include "Wendalore/Views/History/ResponseHighlighterRuns.h"
 
 namespace wendalore {
+
+using highlighter::HighlightJob;
+
+struct ResponseHighlighter::Job {
+  struct Waiter {
+    QPointer<QObject> context;
+    std::function<void(Result)> done;
+  };
+
+  Job(Key key, std::string body, std::string language)
+      : key(std::move(key)), body(std::move(body)), language(std::move(language)) {}
+
+  const Key key;
+  const std::string body;
+  const std::string language;
+  std::atomic<bool> withdrawn = false;
+  // On the UI thread.
+  std::vector<Waiter> waiters;
+  // On the queue, made at the first step.
+  std::shared_ptr<highlighter::Theme> theme;
+  StyledRunsSink runs;
+  std::unique_ptr<HighlightJob> work;
+};
+
 namespace {
 
 // The script engine and the themes it has loaded. The engine is not shared
@@ -14,22 +41,10 @@ struct Engine {
   std::shared_ptr<highlighter::Highlighter> highlighter = highlighter::Highlighter::make();
   std::map<std::string, std::shared_ptr<highlighter::Theme>> themes;
 
-  bool useTheme(const std::string& name) {
+  std::shared_ptr<highlighter::Theme> theme(const std::string& name) {
     auto& theme = themes[name];
-    if (!theme) {
-      if (!highlighter->setTheme(name)) return false;
-      theme = highlighter->theme();
-    }
-    if (highlighter->theme() != theme) highlighter->setTheme(theme);
-    return true;
-  }
-
-  ResponseHighlighter::Result run(const std::string& body, const std::string& language, const std::string& theme) {
-    if (!highlighter) return nullptr;
-    useTheme(theme);
-    const auto styled = highlighter->highlight(body, language);
-    if (!styled) return nullptr;
-    return std::make_shared<const StyledRuns>(StyledRuns::from(*styled));
+    if (!theme && highlighter->setTheme(name)) theme = highlighter->theme();
+    return theme;
   }
 };
 
@@ -64,34 +79,91 @@ ResponseHighlighter::Result ResponseHighlighter::cached(const Key& key) {
 
 void ResponseHighlighter::highlight(const Key& key, std::string body, std::string language, QObject* context,
                                     std::function<void(Result)> done) {
+  withdraw(context, &key);
   if (auto result = cached(key)) {
     done(std::move(result));
     return;
   }
-  auto& waiters = waiting_[key];
-  waiters.push_back({context, std::move(done)});
-  if (waiters.size() > 1) return;
+  auto& job = jobs_[key];
+  if (!job) {
+    job = std::make_shared<Job>(key, std::move(body), std::move(language));
+    start(job);
+  }
+  job->waiters.push_back({context, std::move(done)});
+}
 
-  queue_->async([this, key, body = std::move(body), language = std::move(language)] {
-    auto result = engine().run(body, language, key.theme);
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [this, key, result = std::move(result)] { finish(key, result); },
-        Qt::QueuedConnection);
+void ResponseHighlighter::cancel(const QObject* context) { withdraw(context, nullptr); }
+
+void ResponseHighlighter::withdraw(const QObject* context, const Key* keep) {
+  std::erase_if(jobs_, [&](auto& entry) {
+    auto& [key, job] = entry;
+    if (keep && key == *keep) return false;
+    std::erase_if(job->waiters, [&](const Job::Waiter& waiter) { return !waiter.context || waiter.context == context; });
+    if (!job->waiters.empty()) return false;
+    job->withdrawn = true;
+    return true;
   });
 }
 
-void ResponseHighlighter::finish(const Key& key, Result result) {
+void ResponseHighlighter::start(const std::shared_ptr<Job>& job) {
+  std::scoped_lock lock(pendingMutex_);
+  pending_.push_back(job);
+  if (std::exchange(running_, true)) return;
+  queue_->async([this] { runJobs(); });
+}
+
+bool ResponseHighlighter::isNewest(const std::shared_ptr<Job>& job) {
+  std::scoped_lock lock(pendingMutex_);
+  return pending_.back() == job;
+}
+
+void ResponseHighlighter::runJobs() {
+  auto& engine = wendalore::engine();
+  for (;;) {
+    std::shared_ptr<Job> job;
+    {
+      std::scoped_lock lock(pendingMutex_);
+      std::erase_if(pending_, [](const auto& pending) { return pending->withdrawn.load(); });
+      if (pending_.empty()) {
+        running_ = false;
+        return;
+      }
+      job = pending_.back();
+    }
+    auto step = HighlightJob::Step::failed;
+    if (engine.highlighter && !job->work) job->theme = engine.theme(job->key.theme);
+    if (job->theme && !job->work) {
+      job->work = std::make_unique<HighlightJob>(*engine.highlighter, *job->theme, std::string_view(job->body),
+                                                 job->language, job->runs, engine.highlighter->budget());
+    }
+    // A body asked for later, or no longer wanted, takes over at once; this
+    // piece starts again when its turn comes back.
+    if (job->work) step = job->work->step([&] { return job->withdrawn || !isNewest(job); });
+    if (step == HighlightJob::Step::more || step == HighlightJob::Step::interrupted) continue;
+
+    {
+      std::scoped_lock lock(pendingMutex_);
+      std::erase(pending_, job);
+    }
+    Result result;
+    if (step == HighlightJob::Step::done) result = std::make_shared<const StyledRuns>(job->runs.take());
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [this, job, result = std::move(result)] { finish(job, result); },
+        Qt::QueuedConnection);
+  }
+}
+
+void ResponseHighlighter::finish(const std::shared_ptr<Job>& job, Result result) {
   if (result) {
-    cache_.emplace_front(key, result);
+    cache_.emplace_front(job->key, result);
     cacheBytes_ += result->byteSize();
     while (cacheBytes_ > cacheBudgetBytes && cache_.size() > 1) {
       cacheBytes_ -= cache_.back().second->byteSize();
       cache_.pop_back();
     }
   }
-  auto waiters = std::move(waiting_[key]);
-  waiting_.erase(key);
-  for (auto& waiter : waiters) {
+  if (const auto found = jobs_.find(job->key); found != jobs_.end() && found->second == job) jobs_.erase(found);
+  for (auto& waiter : std::exchange(job->waiters, {})) {
     if (waiter.context) waiter.done(result);
   }
 }

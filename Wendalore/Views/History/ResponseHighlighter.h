@@ -7,6 +7,7 @@
 #include <list>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -38,29 +39,43 @@ class ResponseHighlighter {
   // The styled text already made for `key`, or null.
   Result cached(const Key& key);
   // Calls `done` on the UI thread with the styled text (null when the body
-  // cannot be highlighted), unless `context` is gone by then. A body already
-  // being highlighted is not started again.
+  // cannot be highlighted), unless `context` is gone by then. A context
+  // waits for one body at a time: asking for another withdraws what it
+  // asked for before, and work nobody waits for any more stops. A body
+  // already being highlighted is not started again; the one asked for last
+  // goes first.
   void highlight(const Key& key, std::string body, std::string language, QObject* context,
                  std::function<void(Result)> done);
+  // Withdraws what `context` waits for.
+  void cancel(const QObject* context);
 
  private:
+  struct Job;
+
   ResponseHighlighter();
-  void finish(const Key& key, Result result);
+  // Drops what `context`, or a context that is gone, waits for, but `keep`.
+  void withdraw(const QObject* context, const Key* keep);
+  void start(const std::shared_ptr<Job>& job);
+  // On the queue, until no job is left.
+  void runJobs();
+  bool isNewest(const std::shared_ptr<Job>& job);
+  void finish(const std::shared_ptr<Job>& job, Result result);
 
   // Enough for both themes of a full history of ordinary bodies, and for
   // several bodies of tens of megabytes.
   static constexpr std::size_t cacheBudgetBytes = 256u << 20;
 
-  struct Waiter {
-    QPointer<QObject> context;
-    std::function<void(Result)> done;
-  };
-
   std::shared_ptr<platform::DispatchQueue> queue_;
   // Most recently used first.
   std::list<std::pair<Key, Result>> cache_;
   std::size_t cacheBytes_ = 0;
-  std::map<Key, std::vector<Waiter>> waiting_;
+  std::map<Key, std::shared_ptr<Job>> jobs_;
+
+  // Shared with the queue: the jobs not finished nor withdrawn, the latest
+  // last, and whether the queue is running them.
+  std::mutex pendingMutex_;
+  std::vector<std::shared_ptr<Job>> pending_;
+  bool running_ = false;
 };
 
 }  // namespace wendalore

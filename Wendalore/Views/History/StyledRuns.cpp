@@ -7,18 +7,25 @@ namespace wendalore {
 StyledRuns StyledRuns::from(const platform::AttributedString& text) {
   StyledRuns result;
   for (const auto& run : text.runs()) {
-    auto style = std::ranges::find(result.styles, run.attributes);
-    if (style == result.styles.end()) style = result.styles.insert(style, run.attributes);
-    const auto index = static_cast<std::uint16_t>(style - result.styles.begin());
-    const auto start = static_cast<std::uint32_t>(run.range.location);
-    const auto end = static_cast<std::uint32_t>(run.range.end());
-    if (!result.spans.empty() && result.spans.back().style == index && result.spans.back().end == start) {
-      result.spans.back().end = end;
-    } else {
-      result.spans.push_back({start, end, index});
-    }
+    result.append(static_cast<std::uint32_t>(run.range.length), result.style(run.attributes));
   }
   return result;
+}
+
+std::uint16_t StyledRuns::style(const platform::TextAttributes& attributes) {
+  auto found = std::ranges::find(styles, attributes);
+  if (found == styles.end()) found = styles.insert(found, attributes);
+  return static_cast<std::uint16_t>(found - styles.begin());
+}
+
+void StyledRuns::append(std::uint32_t length, std::uint16_t style) {
+  if (length == 0) return;
+  const std::uint32_t start = spans.empty() ? 0 : spans.back().end;
+  if (!spans.empty() && spans.back().style == style) {
+    spans.back().end += length;
+  } else {
+    spans.push_back({start, start + length, style});
+  }
 }
 
 std::vector<StyledRuns::Span> StyledRuns::spansBetween(std::uint32_t start, std::uint32_t end) const {

@@ -23,6 +23,11 @@ struct StyledRuns {
 
   static StyledRuns from(const platform::AttributedString& text);
 
+  // The index of `attributes` in `styles`, added when new.
+  std::uint16_t style(const platform::TextAttributes& attributes);
+  // `length` more units in `style` after the last span.
+  void append(std::uint32_t length, std::uint16_t style);
+
   // About what the value takes in memory.
   std::size_t byteSize() const { return spans.size() * sizeof(Span) + styles.size() * sizeof(platform::TextAttributes); }
 

@@ -2,11 +2,13 @@
 # Runs a command on a virtual X server of its own. The server picks a free
 # display number itself and reports it, so suites started at the same moment
 # never race for one display (as they do when each guesses a free number).
+# The server keeps running between clients: by default it resets when the
+# last one leaves, and refuses whoever connects meanwhile.
 # Usage: with-virtual-display.sh COMMAND [ARGS...]
 set -uo pipefail
 
 number_file=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$number_file" 2>/dev/null &
 server=$!
 stop_server() {
   kill "$server" 2>/dev/null

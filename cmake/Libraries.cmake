@@ -47,3 +47,31 @@ function(wendalore_test_suite name)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()
+
+# Puts a copy of `FROM` (a folder with DIRECTORY, a file with FILE) next to
+# `target`'s program, made again whenever what it DEPENDS on changes. The
+# programs of one output folder share one copy made once: programs that link
+# in parallel must never remove or rewrite what another is copying.
+function(wendalore_copy_beside target)
+  cmake_parse_arguments(ARG "" "NAME;FROM;KIND" "DEPENDS" ${ARGN})
+  get_target_property(folder ${target} BINARY_DIR)
+  string(MD5 key "${folder}/${ARG_NAME}")
+  string(SUBSTRING ${key} 0 12 key)
+  set(copy_target copy_beside_${key})
+  if(NOT TARGET ${copy_target})
+    set(stamp ${folder}/${ARG_NAME}.copied)
+    if(ARG_KIND STREQUAL "DIRECTORY")
+      set(copy_commands COMMAND ${CMAKE_COMMAND} -E rm -rf ${folder}/${ARG_NAME}
+                        COMMAND ${CMAKE_COMMAND} -E copy_directory ${ARG_FROM} ${folder}/${ARG_NAME})
+    else()
+      set(copy_commands COMMAND ${CMAKE_COMMAND} -E copy ${ARG_FROM} ${folder}/${ARG_NAME})
+    endif()
+    add_custom_command(OUTPUT ${stamp}
+      ${copy_commands}
+      COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
+      DEPENDS ${ARG_DEPENDS}
+      COMMENT "Copying ${ARG_NAME} beside the programs in ${folder}")
+    add_custom_target(${copy_target} DEPENDS ${stamp})
+  endif()
+  add_dependencies(${target} ${copy_target})
+endfunction()

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -193,6 +194,22 @@ TEST(DispatchQueue, OperationQueueRunsOperationsSeriallyOnItsUnderlyingQueue) {
   EXPECT_TRUE(onRoot);
   ASSERT_EQ(order.size(), 50u);
   for (int i = 0; i < 50; ++i) EXPECT_EQ(order[i], i);
+}
+
+// The session's delegate operations and the requests' own blocks share one
+// serial queue: an operation must not overtake a block posted before it.
+TEST(DispatchQueue, OperationsKeepTheirPlaceAmongTheUnderlyingQueuesOtherBlocks) {
+  auto root = DispatchQueue::make("test.root");
+  auto operations = OperationQueue::make("test.root.delegate", root);
+  std::promise<void> gate;
+  root->async([opened = gate.get_future().share()] { opened.wait(); });
+  std::vector<std::string> order;
+  operations->addOperation([&] { order.push_back("first operation"); });
+  root->async([&] { order.push_back("block"); });
+  operations->addOperation([&] { order.push_back("second operation"); });
+  gate.set_value();
+  root->sync([] {});
+  EXPECT_EQ(order, (std::vector<std::string>{"first operation", "block", "second operation"}));
 }
 
 using DispatchQueueDeathTest = testing::Test;

@@ -27,24 +27,33 @@ std::shared_ptr<URLSession> makeRecordedSession(const std::shared_ptr<WebSocketR
 WebSocketRecorder::WebSocketRecorder() : queue_(DispatchQueue::make("test.websocket.delegate")) {}
 
 WebSocketRecorder::Task::SendCompletionHandler WebSocketRecorder::sent(std::string label) {
-  return [this, label](const AnyError& error) { note("sent " + label + " " + std::to_string(urlErrorCode(error))); };
-}
-
-WebSocketRecorder::Task::ReceiveCompletionHandler WebSocketRecorder::received() {
-  return [this](std::expected<Task::Message, AnyError> outcome) {
-    if (!outcome) return note("received error " + std::to_string(urlErrorCode(outcome.error())));
-    if (const auto* text = std::get_if<std::string>(&*outcome)) return note("received text " + *text);
-    const auto& data = std::get<Data>(*outcome);
-    {
-      std::lock_guard lock(mutex_);
-      receivedData_.push_back(data);
-    }
-    note("received data " + std::to_string(data.size()));
+  // A handler may still run after the test has let its recorder go.
+  return [self = shared_from_this(), label](const AnyError& error) {
+    self->note("sent " + label + " " + std::to_string(urlErrorCode(error)));
   };
 }
 
+WebSocketRecorder::Task::ReceiveCompletionHandler WebSocketRecorder::received() {
+  return [self = shared_from_this()](std::expected<Task::Message, AnyError> outcome) {
+    self->record(std::move(outcome));
+  };
+}
+
+void WebSocketRecorder::record(std::expected<Task::Message, AnyError> outcome) {
+  if (!outcome) return note("received error " + std::to_string(urlErrorCode(outcome.error())));
+  if (const auto* text = std::get_if<std::string>(&*outcome)) return note("received text " + *text);
+  const auto& data = std::get<Data>(*outcome);
+  {
+    std::lock_guard lock(mutex_);
+    receivedData_.push_back(data);
+  }
+  note("received data " + std::to_string(data.size()));
+}
+
 WebSocketRecorder::Task::PongReceiveHandler WebSocketRecorder::pong(std::string label) {
-  return [this, label](const AnyError& error) { note("pong " + label + " " + std::to_string(urlErrorCode(error))); };
+  return [self = shared_from_this(), label](const AnyError& error) {
+    self->note("pong " + label + " " + std::to_string(urlErrorCode(error)));
+  };
 }
 
 void WebSocketRecorder::answerChallengesWith(ChallengeAnswer answer) {

@@ -22,7 +22,8 @@
 //   "sent <label> <code>", "pong <label> <code>",
 //   "received text <text>", "received data <byte count>",
 //   "received error <code>", "challenge <host>:<port>".
-class WebSocketRecorder : public platform::URLSessionDelegate {
+class WebSocketRecorder : public platform::URLSessionDelegate,
+                          public std::enable_shared_from_this<WebSocketRecorder> {
  public:
   using Task = platform::URLSessionWebSocketTask;
   using ChallengeAnswer =
@@ -64,6 +65,7 @@ class WebSocketRecorder : public platform::URLSessionDelegate {
   void didBecomeInvalidWithError(SessionRef session, const platform::AnyError& error) override;
 
  private:
+  void record(std::expected<Task::Message, platform::AnyError> outcome);
   void note(std::string event);
 
   std::shared_ptr<platform::DispatchQueue> queue_;

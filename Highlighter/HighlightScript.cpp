@@ -50,6 +50,30 @@ class ScriptString {
   JSStringRef string_;
 };
 
+// Values held off the stack, kept from the collector until this goes: it
+// finds only what the stack refers to, and making the next value can set it
+// off while earlier ones sit in the heap.
+class ProtectedValues {
+ public:
+  explicit ProtectedValues(JSContextRef context) : context_(context) {}
+  ~ProtectedValues() {
+    for (JSValueRef value : values_) JSValueUnprotect(context_, value);
+  }
+  ProtectedValues(const ProtectedValues&) = delete;
+  ProtectedValues& operator=(const ProtectedValues&) = delete;
+
+  void add(JSValueRef value) {
+    JSValueProtect(context_, value);
+    values_.push_back(value);
+  }
+  std::size_t size() const { return values_.size(); }
+  const JSValueRef* data() const { return values_.data(); }
+
+ private:
+  JSContextRef context_;
+  std::vector<JSValueRef> values_;
+};
+
 }  // namespace
 
 std::unique_ptr<HighlightScript> HighlightScript::load(std::u16string_view source) {
@@ -91,14 +115,13 @@ std::optional<JSValueRef> HighlightScript::invoke(const char* name, const std::v
   JSObjectRef function = JSValueToObject(context_, method, nullptr);
   if (!function || !JSObjectIsFunction(context_, function)) return JSValueMakeUndefined(context_);
 
-  std::vector<JSValueRef> values;
-  values.reserve(arguments.size());
+  ProtectedValues values(context_);
   for (const auto& argument : arguments) {
     if (const auto* text = std::get_if<std::u16string_view>(&argument)) {
       const ScriptString string(*text);
-      values.push_back(JSValueMakeString(context_, string.get()));
+      values.add(JSValueMakeString(context_, string.get()));
     } else {
-      values.push_back(JSValueMakeBoolean(context_, std::get<bool>(argument)));
+      values.add(JSValueMakeBoolean(context_, std::get<bool>(argument)));
     }
   }
   StopWatch watch{JSContextGetGroup(context_), shouldStop};

@@ -121,4 +121,12 @@ QString TextLines::between(std::uint32_t from, std::uint32_t to) const {
   return QString::fromUtf8(text_->data() + begin, byteOf(last) - begin);
 }
 
+std::pair<std::uint32_t, std::uint32_t> TextLines::wholeLineAround(std::uint32_t position) const {
+  auto first = lineAt(std::min(position, end_));
+  while (first > 0 && !endsWithLineFeed(first - 1)) --first;
+  auto last = lineAt(std::min(position, end_));
+  while (last + 1 < count() && !endsWithLineFeed(last)) ++last;
+  return {start(first), last + 1 < count() ? start(last + 1) : end_};
+}
+
 }  // namespace wendalore

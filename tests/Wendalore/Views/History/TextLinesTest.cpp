@@ -41,6 +41,12 @@ TEST(TextLines, ALongLineIsCutBetweenCharactersIntoPiecesOfBoundedSize) {
   EXPECT_EQ(lines.longestLength(), TextLines::maxSegmentBytes);
   // The pieces join into the line again, with nothing added.
   EXPECT_EQ(lines.between(0, lines.end()).toUtf8().toStdString(), text);
+  // The whole line is around any position in any of its pieces.
+  const auto whole = std::pair<std::uint32_t, std::uint32_t>(0, lines.end());
+  EXPECT_EQ(lines.wholeLineAround(lines.start(2) + 5), whole);
+  const auto framed = linesOf("x\n" + text + "\ny");
+  EXPECT_EQ(framed.wholeLineAround(framed.start(3)), (std::pair<std::uint32_t, std::uint32_t>(2, framed.end() - 1)));
+  EXPECT_EQ(framed.wholeLineAround(framed.end()), (std::pair<std::uint32_t, std::uint32_t>(framed.end() - 1, framed.end())));
 }
 
 TEST(TextLines, EmptyTextIsOneEmptyLineAndCancelledIndexingGivesNothing) {

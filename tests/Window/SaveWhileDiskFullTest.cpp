@@ -15,37 +15,21 @@
 #include "Wendalore/Views/Shell/WendaloreApp.h"
 #include "tests/Platform/ScratchDirectory.h"
 #include "tests/Platform/Store/FullDisk.h"
+#include "tests/Wendalore/Views/Shell/ShownMessages.h"
+#include "tests/Window/ShownWindow.h"
 
 namespace wendalore {
 namespace {
 
 constexpr int uiTimeout = 10'000;
 
-// The messages that are shown.
-std::vector<QMessageBox*> shownMessages() {
-  std::vector<QMessageBox*> shown;
-  for (auto* widget : QApplication::topLevelWidgets()) {
-    auto* box = qobject_cast<QMessageBox*>(widget);
-    if (box && box->isVisible()) shown.push_back(box);
-  }
-  return shown;
-}
-
 // The whole window on a scratch store whose disk can fill up, with one new
 // request in the editor; the saves that failed and worked are counted.
 class SaveWhileDiskFullTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto launched = WendaloreApp::launch(platform::Bundle::make({}), std::make_shared<NoOpUpdater>(),
-                                         scratch / "Wendalore.sqlite");
-    ASSERT_TRUE(launched) << launched.error();
-    app = std::move(*launched);
-    app->window().resize(1280, 900);
-    app->window().show();
-    app->window().activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&app->window()));
-    app->content().controller().addRequest(nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return app->window().findChild<QLineEdit*>("urlField") != nullptr; }, uiTimeout));
+    app = launchWithNewRequest(scratch / "Wendalore.sqlite", uiTimeout);
+    ASSERT_NE(app, nullptr);
     const auto& context = app->window().modelContext();
     failureObservation = context->observeSaveFailures([this](const platform::Error&) { ++failures; });
     saveObservation = context->observeSaves([this] { ++saves; });

@@ -9,6 +9,7 @@
 #include "Wendalore/Views/Shell/WendaloreApp.h"
 #include "tests/Platform/ScratchDirectory.h"
 #include "tests/Platform/Store/FullDisk.h"
+#include "tests/Wendalore/Views/Shell/ShownMessages.h"
 #include "tests/Wendalore/Views/Shell/FakeUpdater.h"
 
 namespace wendalore {
@@ -78,16 +79,6 @@ TEST_F(SaveFailureTest, AFailedSaveIsShownWithTheStoreAndWhyAndTheEditsAreSavedL
     EXPECT_TRUE(context->save());
   }
   EXPECT_EQ(savedNames(), std::vector<std::string>{"Typed while the disk was full"});
-}
-
-// The messages about unsaved changes that are shown.
-std::vector<QMessageBox*> shownMessages() {
-  std::vector<QMessageBox*> shown;
-  for (auto* widget : QApplication::topLevelWidgets()) {
-    auto* box = qobject_cast<QMessageBox*>(widget);
-    if (box && box->isVisible()) shown.push_back(box);
-  }
-  return shown;
 }
 
 TEST_F(SaveFailureTest, ADismissedMessageStaysAwayWhileSavesFailAndComesBackAfterOneSucceeded) {

@@ -54,7 +54,11 @@ LargeTextView::LargeTextView(QWidget* parent)
   copyingNote_->setMargin(4);
   copyingNote_->adjustSize();
   copyingNote_->hide();
-  connect(clipboard_, &SelectionClipboard::busyChanged, copyingNote_, &QLabel::setVisible);
+  connect(clipboard_, &SelectionClipboard::busyChanged, this, [this](bool busy) {
+    // In the top right corner, over the end of the first row rather than its start.
+    copyingNote_->move(std::max(0, viewport()->width() - copyingNote_->width()), 0);
+    copyingNote_->setVisible(busy);
+  });
   setFocusPolicy(Qt::StrongFocus);
   viewport()->setCursor(Qt::IBeamCursor);
   verticalScrollBar()->setSingleStep(1);

@@ -19,8 +19,9 @@ namespace wendalore {
 // shows, so that showing, scrolling and searching cost the same for a short
 // text as for one of hundreds of megabytes. A large text is indexed, and a
 // search counted, in the background. The text can be selected with the mouse
-// and the keyboard and copied; every case-insensitive occurrence of the
-// search text that is in view is marked.
+// (a double click takes a word, a triple click the whole line) and the
+// keyboard and copied; every case-insensitive occurrence of the search text
+// that is in view is marked.
 class LargeTextView : public QAbstractScrollArea {
   Q_OBJECT
 

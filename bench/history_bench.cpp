@@ -1,5 +1,7 @@
 #include <benchmark/benchmark.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -325,6 +327,34 @@ void hugeBodyShown(benchmark::State& state) {
   state.counters["peak_over_base_in_bodies"] = (peak - base) / megabytes;
 }
 BENCHMARK(hugeBodyShown)->Arg(256 << 20)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Select All then Copy in a shown text of hundreds of megabytes, by the
+// keys: the longest frame of the UI thread until the clipboard holds it.
+void hugeSelectionCopied(benchmark::State& state) {
+  const auto bytes = static_cast<std::size_t>(state.range(0));
+  wendalore::LargeTextView view;
+  view.resize(900, 600);
+  view.show();
+  view.setText(std::make_shared<const std::string>(jsonBody(bytes)));
+  runUntil([&] { return view.isLoaded(); });
+  view.setFocus();
+  double longest = 0, copiedAfter = 0;
+  for (auto _ : state) {
+    QApplication::clipboard()->clear();
+    FrameWatch watch;
+    QElapsedTimer clock;
+    clock.start();
+    QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+    runUntil([&] { return !view.isCopying(); });
+    copiedAfter = static_cast<double>(clock.elapsed());
+    longest = std::max(longest, watch.longestMilliseconds());
+    if (QApplication::clipboard()->text().size() < static_cast<qsizetype>(bytes)) state.SkipWithError("not copied");
+  }
+  state.counters["longest_frame_ms"] = longest;
+  state.counters["copied_ms"] = copiedAfter;
+}
+BENCHMARK(hugeSelectionCopied)->Arg(256 << 20)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

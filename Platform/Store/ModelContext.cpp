@@ -165,7 +165,11 @@ std::vector<StoreFile::Change> ModelContext::pendingChanges(std::map<const Persi
 
 std::expected<void, AnyError> ModelContext::save() {
   auto saved = writeChanges();
-  if (!saved) saveFailures_.notify(*saved.error());
+  if (saved) {
+    saves_.notify();
+  } else {
+    saveFailures_.notify(*saved.error());
+  }
   return saved;
 }
 

@@ -68,6 +68,10 @@ class ModelContext : public std::enable_shared_from_this<ModelContext> {
     return saveFailures_.add(std::move(observer));
   }
 
+  // Called after every save that succeeded, with or without changes to
+  // write: from then on the file holds everything.
+  [[nodiscard]] ObservationToken observeSaves(std::function<void()> observer) { return saves_.add(std::move(observer)); }
+
   const std::shared_ptr<StoreFile>& store() const { return store_; }
 
   explicit ModelContext(std::shared_ptr<StoreFile> store) : store_(std::move(store)) {}
@@ -108,6 +112,7 @@ class ModelContext : public std::enable_shared_from_this<ModelContext> {
   EntriesByEntity deleted_;
   ObserverList<> changes_;
   ObserverList<const Error&> saveFailures_;
+  ObserverList<> saves_;
 };
 
 }  // namespace platform

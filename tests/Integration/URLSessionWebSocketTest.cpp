@@ -38,6 +38,20 @@ class URLSessionWebSocket : public testing::Test {
     return opened;
   }
 
+  // The handshake's metrics of a connection to the server named by `host`,
+  // closed once open.
+  URLSessionTaskTransactionMetrics handshakeWith(const std::string& host) {
+    const auto port = std::to_string(*URL::string(server.baseURL())->port());
+    const auto socket = session->webSocketTaskWithRequest(URLRequest(URL::string("ws://" + host + ":" + port + "/")));
+    socket->resume();
+    recorder->waitFor("open -");
+    socket->cancelWithCloseCode(CloseCode::normalClosure, std::nullopt);
+    recorder->waitFor("metrics");
+    const auto metrics = recorder->lastMetrics();
+    return metrics && !metrics->transactionMetrics.empty() ? metrics->transactionMetrics.front()
+                                                           : URLSessionTaskTransactionMetrics{};
+  }
+
   static int statusOf(const std::shared_ptr<URLResponse>& response) {
     const auto http = std::dynamic_pointer_cast<HTTPURLResponse>(response);
     return http ? http->statusCode() : 0;
@@ -90,6 +104,22 @@ TEST_F(URLSessionWebSocket, NegotiatesChatEchoesTextAndBinaryAndClosesWithByeAtT
   EXPECT_LE(*handshake.connectEndDate, *handshake.responseEndDate);
   EXPECT_GT(handshake.countOfRequestHeaderBytesSent, 0);
   EXPECT_GT(handshake.countOfResponseHeaderBytesReceived, 0);
+}
+
+TEST_F(URLSessionWebSocket, TheHandshakeOfAServerNamedByItsAddressShowsNoNameLookup) {
+  const auto handshake = handshakeWith("127.0.0.1");
+  ASSERT_TRUE(handshake.fetchStartDate && handshake.connectStartDate && handshake.connectEndDate);
+  EXPECT_FALSE(handshake.domainLookupStartDate || handshake.domainLookupEndDate);
+  EXPECT_LE(*handshake.fetchStartDate, *handshake.connectStartDate);
+  EXPECT_LE(*handshake.connectStartDate, *handshake.connectEndDate);
+}
+
+TEST_F(URLSessionWebSocket, TheHandshakeOfAServerNamedByANameShowsTheLookupFirst) {
+  const auto handshake = handshakeWith("localhost");
+  ASSERT_TRUE(handshake.domainLookupStartDate && handshake.domainLookupEndDate && handshake.connectEndDate);
+  EXPECT_EQ(handshake.domainLookupStartDate, handshake.fetchStartDate);
+  EXPECT_EQ(handshake.domainLookupEndDate, handshake.connectStartDate);
+  EXPECT_LE(*handshake.connectStartDate, *handshake.connectEndDate);
 }
 
 TEST_F(URLSessionWebSocket, MessageOverTheMaximumFailsTheReceiveAndClosesWith1009) {

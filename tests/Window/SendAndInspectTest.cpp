@@ -17,14 +17,13 @@
 #include <memory>
 #include <string>
 
-#include "Platform/Foundation/Bundle.h"
 #include "Wendalore/Views/Editor/EditorFieldTag.h"
 #include "Wendalore/Views/History/LargeTextView.h"
 #include "Wendalore/Views/History/RequestHistoryView.h"
-#include "Wendalore/Views/Shell/NoOpUpdater.h"
 #include "Wendalore/Views/Shell/WendaloreApp.h"
 #include "tests/MonacoHost/PageSession.h"
 #include "tests/Platform/ScratchDirectory.h"
+#include "tests/Window/ShownWindow.h"
 #include "tests/desktop/AppProcess.h"
 #include "tests/servers/HttpbinServer.h"
 #include "tests/servers/LoopbackHTTPServer.h"
@@ -40,16 +39,8 @@ constexpr int sendTimeout = 30'000;
 class SendAndInspectTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto launched = WendaloreApp::launch(platform::Bundle::make({}), std::make_shared<NoOpUpdater>(),
-                                         scratch / "Wendalore.sqlite");
-    ASSERT_TRUE(launched) << launched.error();
-    app = std::move(*launched);
-    window().resize(1280, 900);
-    window().show();
-    window().activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
-    app->content().controller().addRequest(nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return editor().findChild<QLineEdit*>("urlField") != nullptr; }, uiTimeout));
+    app = launchWithNewRequest(scratch / "Wendalore.sqlite", uiTimeout);
+    ASSERT_NE(app, nullptr);
   }
 
   MainWindow& window() const { return app->window(); }

@@ -7,6 +7,7 @@
 
 #include "Platform/Dispatch/DispatchQueue.h"
 #include "Platform/Dispatch/OperationQueue.h"
+#include "Platform/Network/IPAddressText.h"
 #include "Platform/Security/SecTrust.h"
 #include "Platform/URLLoading/Engine/ServerTrustAnswer.h"
 #include "Platform/URLLoading/Engine/SessionEngine.h"
@@ -160,14 +161,17 @@ void WebSocketRun::start() {
   stream_->onPong([this](std::string_view payload) { pongArrived(payload); });
   transaction_.request = request;
   transaction_.resourceFetchType = URLSessionTaskTransactionMetrics::ResourceFetchType::networkLoad;
-  transaction_.fetchStartDate = transaction_.domainLookupStartDate = Date::now();
+  transaction_.fetchStartDate = Date::now();
+  // An address is used as it is: no lookup to show.
+  if (!isIPAddress(url_->host().value_or(""))) transaction_.domainLookupStartDate = transaction_.fetchStartDate;
   stream_->resolve(track(&WebSocketRun::resolved));
 }
 
 void WebSocketRun::resolved(Result result) {
   if (ending_) return;
   if (result != Result::done) return fail(result);
-  transaction_.domainLookupEndDate = transaction_.connectStartDate = Date::now();
+  transaction_.connectStartDate = Date::now();
+  if (transaction_.domainLookupStartDate) transaction_.domainLookupEndDate = transaction_.connectStartDate;
   stream_->connect(timeout_, track(&WebSocketRun::connected));
 }
 

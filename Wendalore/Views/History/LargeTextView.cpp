@@ -45,7 +45,20 @@ void addFormat(QList<QTextLayout::FormatRange>& formats, std::uint32_t start, st
 }  // namespace
 
 LargeTextView::LargeTextView(QWidget* parent)
-    : QAbstractScrollArea(parent), lines_(std::make_shared<const TextLines>()), font_(font()) {
+    : QAbstractScrollArea(parent),
+      lines_(std::make_shared<const TextLines>()),
+      font_(font()),
+      clipboard_(new SelectionClipboard(this)),
+      copyingNote_(new QLabel(tr("Copying…"), viewport())) {
+  copyingNote_->setAutoFillBackground(true);
+  copyingNote_->setMargin(4);
+  copyingNote_->adjustSize();
+  copyingNote_->hide();
+  connect(clipboard_, &SelectionClipboard::busyChanged, this, [this](bool busy) {
+    // In the top right corner, over the end of the first row rather than its start.
+    copyingNote_->move(std::max(0, viewport()->width() - copyingNote_->width()), 0);
+    copyingNote_->setVisible(busy);
+  });
   setFocusPolicy(Qt::StrongFocus);
   viewport()->setCursor(Qt::IBeamCursor);
   verticalScrollBar()->setSingleStep(1);
@@ -346,7 +359,19 @@ void LargeTextView::keyPressEvent(QKeyEvent* event) {
 void LargeTextView::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   selecting_ = true;
-  moveCaret(positionAt(event->position().toPoint()), event->modifiers() & Qt::ShiftModifier);
+  const QPoint point = event->position().toPoint();
+  const bool tripleClick = doubleClick_ && event->timestamp() - doubleClick_->first <
+                                               static_cast<quint64>(QApplication::doubleClickInterval()) &&
+                           (point - doubleClick_->second).manhattanLength() < QApplication::startDragDistance();
+  doubleClick_.reset();
+  if (tripleClick) {
+    unit_ = Unit::line;
+    firstUnit_ = unitAround(positionAt(point), unit_);
+    selectUnits(point);
+    return;
+  }
+  unit_ = Unit::character;
+  moveCaret(positionAt(point), event->modifiers() & Qt::ShiftModifier);
 }
 
 void LargeTextView::mouseMoveEvent(QMouseEvent* event) {
@@ -355,28 +380,54 @@ void LargeTextView::mouseMoveEvent(QMouseEvent* event) {
   // Dragging past an edge scrolls that way.
   if (point.y() < 0) verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
   if (point.y() > viewport()->height()) verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-  moveCaret(positionAt(point), true);
+  if (unit_ == Unit::character) {
+    moveCaret(positionAt(point), true);
+  } else {
+    selectUnits(point);
+  }
 }
 
 void LargeTextView::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || !selecting_) return;
   selecting_ = false;
   if (anchor_ != caret_ && QApplication::clipboard()->supportsSelection()) {
-    QApplication::clipboard()->setText(selectedText(), QClipboard::Selection);
+    clipboard_->put(lines_, anchor_, caret_, QClipboard::Selection);
   }
 }
 
 void LargeTextView::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
-  const auto position = positionAt(event->position().toPoint());
+  const QPoint point = event->position().toPoint();
+  selecting_ = true;
+  doubleClick_.emplace(event->timestamp(), point);
+  unit_ = Unit::word;
+  firstUnit_ = unitAround(positionAt(point), unit_);
+  selectUnits(point);
+}
+
+std::pair<std::uint32_t, std::uint32_t> LargeTextView::unitAround(std::uint32_t position, Unit unit) const {
+  if (unit == Unit::line) return lines_->wholeLineAround(position);
   const auto line = lines_->lineAt(position);
   const QString text = lines_->text(line);
-  auto from = static_cast<qsizetype>(position - lines_->start(line));
+  auto from = static_cast<qsizetype>(std::min(position - lines_->start(line), lines_->length(line)));
   auto to = from;
-  while (from > 0 && isWordCharacter(text.at(from - 1))) --from;
-  while (to < text.size() && isWordCharacter(text.at(to))) ++to;
-  anchor_ = lines_->start(line) + static_cast<std::uint32_t>(from);
-  moveCaret(lines_->start(line) + static_cast<std::uint32_t>(to), true);
+  if (unit == Unit::word) {
+    while (from > 0 && isWordCharacter(text.at(from - 1))) --from;
+    while (to < text.size() && isWordCharacter(text.at(to))) ++to;
+  }
+  return {lines_->start(line) + static_cast<std::uint32_t>(from), lines_->start(line) + static_cast<std::uint32_t>(to)};
+}
+
+void LargeTextView::selectUnits(QPoint point) {
+  const auto [from, to] = unitAround(positionAt(point), unit_);
+  // The first unit stays selected whichever way the pointer goes.
+  if (from < firstUnit_.first) {
+    anchor_ = firstUnit_.second;
+    moveCaret(from, true);
+  } else {
+    anchor_ = firstUnit_.first;
+    moveCaret(std::max(to, firstUnit_.second), true);
+  }
 }
 
 void LargeTextView::contextMenuEvent(QContextMenuEvent* event) {
@@ -402,8 +453,8 @@ void LargeTextView::selectAll() {
   moveCaret(lines_->end(), true);
 }
 
-void LargeTextView::copy() const {
-  if (anchor_ != caret_) QApplication::clipboard()->setText(selectedText());
+void LargeTextView::copy() {
+  if (anchor_ != caret_) clipboard_->put(lines_, anchor_, caret_);
 }
 
 void LargeTextView::setSearch(const QString& search) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QLabel>
 #include <QTextLayout>
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "Wendalore/Views/History/BackgroundWork.h"
+#include "Wendalore/Views/History/SelectionClipboard.h"
 #include "Wendalore/Views/History/TextLines.h"
 
 namespace wendalore {
@@ -17,8 +19,9 @@ namespace wendalore {
 // shows, so that showing, scrolling and searching cost the same for a short
 // text as for one of hundreds of megabytes. A large text is indexed, and a
 // search counted, in the background. The text can be selected with the mouse
-// and the keyboard and copied; every case-insensitive occurrence of the
-// search text that is in view is marked.
+// (a double click takes a word, a triple click the whole line) and the
+// keyboard and copied; every case-insensitive occurrence of the search text
+// that is in view is marked.
 class LargeTextView : public QAbstractScrollArea {
   Q_OBJECT
 
@@ -45,7 +48,10 @@ class LargeTextView : public QAbstractScrollArea {
 
   QString selectedText() const { return lines_->between(anchor_, caret_); }
   void selectAll();
-  void copy() const;
+  // A large selection reaches the clipboard once it is built in the
+  // background; a note says so meanwhile.
+  void copy();
+  bool isCopying() const { return clipboard_->isBusy(); }
 
  signals:
   void searchCounted(std::size_t count);
@@ -101,6 +107,12 @@ class LargeTextView : public QAbstractScrollArea {
   void moveCaret(std::uint32_t position, bool select);
   void ensureCaretVisible();
   std::optional<std::uint32_t> keyTarget(QKeyEvent* event) const;
+  // What a double or triple click selects.
+  enum class Unit { character, word, line };
+  std::pair<std::uint32_t, std::uint32_t> unitAround(std::uint32_t position, Unit unit) const;
+  // Selects the unit under `point`, or, while dragging, the units from the
+  // one first clicked to the one under `point`.
+  void selectUnits(QPoint point);
 
   std::shared_ptr<const TextLines> lines_;
   bool loaded_ = true;
@@ -118,9 +130,17 @@ class LargeTextView : public QAbstractScrollArea {
   std::optional<std::size_t> searchCount_ = 0;
   Cancellation counting_;
 
+  SelectionClipboard* clipboard_;
+  QLabel* copyingNote_;
+
   std::uint32_t anchor_ = 0;
   std::uint32_t caret_ = 0;
   bool selecting_ = false;
+  // The unit a press selects by, and the one it selected first.
+  Unit unit_ = Unit::character;
+  std::pair<std::uint32_t, std::uint32_t> firstUnit_;
+  // A press this soon after a double click, near it, is a triple click.
+  std::optional<std::pair<quint64, QPoint>> doubleClick_;
 };
 
 }  // namespace wendalore

@@ -19,6 +19,36 @@ const char* pieceEnd(const char* from, const char* end, std::size_t limit) {
   return cut;
 }
 
+// The length of the well-formed UTF-8 character starting at `at`, or 0 when
+// none does; QString reads each byte of a damaged sequence as one
+// replacement character.
+std::ptrdiff_t validSequenceLength(const char* at, const char* end) {
+  const auto byte = [&](std::ptrdiff_t index) { return static_cast<unsigned char>(at[index]); };
+  const auto lead = byte(0);
+  if (lead < 0x80) return 1;
+  std::ptrdiff_t length = 0;
+  unsigned char low = 0x80;
+  unsigned char high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (end - at < length || byte(1) < low || byte(1) > high) return 0;
+  for (std::ptrdiff_t index = 2; index < length; ++index) {
+    if (!isContinuation(at[index])) return 0;
+  }
+  return length;
+}
+
 // The UTF-16 length of the bytes as QString reads them, damaged sequences
 // included.
 std::uint32_t utf16Length(const char* from, const char* to) {
@@ -112,13 +142,32 @@ std::size_t TextLines::lineAt(std::uint32_t position) const {
 std::uint32_t TextLines::byteOf(std::uint32_t position) const {
   const auto line = lineAt(position);
   const auto column = std::min(position - start(line), length(line));
-  return starts_[line].byte + static_cast<std::uint32_t>(text(line).left(column).toUtf8().size());
+  // Walked character by character: encoding the line's characters again
+  // would count three bytes for each damaged byte.
+  const char* const from = text_->data() + starts_[line].byte;
+  const char* const end = text_->data() + byteEnd(line);
+  const char* at = from;
+  for (std::uint32_t units = 0; at < end;) {
+    const auto length = validSequenceLength(at, end);
+    units += length == 4 ? 2 : 1;
+    if (units > column) break;
+    at += std::max<std::ptrdiff_t>(length, 1);
+  }
+  return starts_[line].byte + static_cast<std::uint32_t>(at - from);
 }
 
 QString TextLines::between(std::uint32_t from, std::uint32_t to) const {
   const auto [first, last] = std::minmax(std::min(from, end_), std::min(to, end_));
   const auto begin = byteOf(first);
   return QString::fromUtf8(text_->data() + begin, byteOf(last) - begin);
+}
+
+std::pair<std::uint32_t, std::uint32_t> TextLines::wholeLineAround(std::uint32_t position) const {
+  auto first = lineAt(std::min(position, end_));
+  while (first > 0 && !endsWithLineFeed(first - 1)) --first;
+  auto last = lineAt(std::min(position, end_));
+  while (last + 1 < count() && !endsWithLineFeed(last)) ++last;
+  return {start(first), last + 1 < count() ? start(last + 1) : end_};
 }
 
 }  // namespace wendalore

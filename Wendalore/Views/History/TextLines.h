@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace wendalore {
@@ -46,6 +47,9 @@ class TextLines {
   std::size_t lineAt(std::uint32_t position) const;
   // The text between two positions, in either order.
   QString between(std::uint32_t from, std::uint32_t to) const;
+  // Where the line of the text holding `position` starts and ends, its line
+  // feed included: the whole line, however many pieces it was cut into.
+  std::pair<std::uint32_t, std::uint32_t> wholeLineAround(std::uint32_t position) const;
 
  private:
   struct Start {

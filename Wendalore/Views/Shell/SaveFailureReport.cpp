@@ -2,17 +2,22 @@
 
 #include <QPushButton>
 
+#include <utility>
+
 namespace wendalore {
 
 SaveFailureReport::SaveFailureReport(std::shared_ptr<platform::ModelContext> context, QWidget& window)
     : context_(std::move(context)), window_(window) {
-  observation_ = context_->observeSaveFailures([this](const platform::Error& failure) {
-    if (!quitting_) show(failure);
+  failureObservation_ = context_->observeSaveFailures([this](const platform::Error& failure) {
+    if (!quitting_) report(failure);
   });
+  saveObservation_ = context_->observeSaves([this] { saved(); });
 }
 
-void SaveFailureReport::show(const platform::Error& failure) {
-  if (!message_) {
+void SaveFailureReport::report(const platform::Error& failure) {
+  // A message closed by the user is gone, even while it waits to be deleted.
+  if (!message_ || !message_->isVisible()) {
+    if (std::exchange(reported_, true)) return;
     message_ = new QMessageBox(QMessageBox::Warning, QObject::tr("Changes Not Saved"),
                                QObject::tr("Your changes could not be saved to the store %1.")
                                    .arg(QString::fromStdString(context_->store()->path().string())),
@@ -27,6 +32,13 @@ void SaveFailureReport::show(const platform::Error& failure) {
                                            "change.")
                                    .arg(QString::fromStdString(failure.description())));
   message_->show();
+}
+
+void SaveFailureReport::saved() {
+  reported_ = false;
+  // What it said is no longer so.
+  if (message_) message_->close();
+  message_ = nullptr;
 }
 
 bool SaveFailureReport::confirmQuit() {

@@ -10,9 +10,12 @@
 
 namespace wendalore {
 
-// Tells the user, in a message beside `window`, each time the store could
-// not be written, whoever saved: the edits then live only in memory until a
-// later save writes them. One message at a time, showing the latest reason.
+// Tells the user, in a message beside `window`, when the store could not be
+// written, whoever saved: the edits then live only in memory until a later
+// save writes them. Saves run while the user types, so the message never
+// takes the keyboard, shows the latest reason while it is open, and once
+// dismissed stays away until a save succeeds; the next failure after that
+// is told anew.
 class SaveFailureReport {
  public:
   SaveFailureReport(std::shared_ptr<platform::ModelContext> context, QWidget& window);
@@ -27,14 +30,18 @@ class SaveFailureReport {
   QMessageBox* message() const { return message_; }
 
  private:
-  void show(const platform::Error& failure);
+  void report(const platform::Error& failure);
+  void saved();
 
   std::shared_ptr<platform::ModelContext> context_;
   QWidget& window_;
   QPointer<QMessageBox> message_;
   // While Quit asks, or once it was let go, the question says it all.
   bool quitting_ = false;
-  platform::ObservationToken observation_;
+  // Told since the last successful save.
+  bool reported_ = false;
+  platform::ObservationToken failureObservation_;
+  platform::ObservationToken saveObservation_;
 };
 
 }  // namespace wendalore

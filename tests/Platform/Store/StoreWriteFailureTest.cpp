@@ -58,6 +58,8 @@ TEST(StoreWriteFailureTest, AFailedSaveIsAnnouncedAndItsChangesAreWrittenByTheNe
   std::vector<std::string> failures;
   auto observation = container->mainContext()->observeSaveFailures(
       [&](const platform::Error& error) { failures.push_back(error.description()); });
+  int saves = 0;
+  auto saveObservation = container->mainContext()->observeSaves([&] { ++saves; });
 
   container->mainContext()->insert(Shelf::make("A1"));
   disk.setFull(true);
@@ -66,9 +68,12 @@ TEST(StoreWriteFailureTest, AFailedSaveIsAnnouncedAndItsChangesAreWrittenByTheNe
   EXPECT_NE(failures[0].find(file.string()), std::string::npos) << failures[0];
   EXPECT_NE(failures[0].find("full"), std::string::npos) << failures[0];
 
+  EXPECT_EQ(saves, 0);
+
   disk.setFull(false);
   EXPECT_TRUE(container->mainContext()->save());
   EXPECT_EQ(failures.size(), 1u);
+  EXPECT_EQ(saves, 1);
   auto saved = platform::testing::openSavedCopy(platform::Schema::of<Shelf>(), file);
   const auto shelves = fetchAll<Shelf>(*saved->mainContext());
   ASSERT_EQ(shelves.size(), 1u);

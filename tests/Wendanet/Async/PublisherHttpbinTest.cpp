@@ -1,6 +1,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -10,6 +11,7 @@
 #include "Wendanet/Source/Async/DataStreamPublisher.h"
 #include "Wendanet/Source/Async/ResponsePublisherBuilders.h"
 #include "tests/Wendanet/Async/AsyncTestSupport.h"
+#include "tests/Wendanet/ScratchDirectory.h"
 
 using namespace wendanet;
 using wendanet::testing::AsyncHttpbinTest;
@@ -101,7 +103,12 @@ TEST_F(Publishers, EachKindStartsOnDemandAndDeliversItsValueThenFinishes) {
 
   const auto download = expectOnDemandOnly(urlPublisher(session->downloadWithParameters(url("/bytes/32")), handlers));
   ASSERT_EQ(download.size(), 1U);
-  EXPECT_TRUE(download.front().result().has_value());
+  ASSERT_TRUE(download.front().result().has_value());
+  // Without a destination the file lands in the shared temporary directory,
+  // where nothing else would ever remove it.
+  const std::filesystem::path file = download.front().result()->path();
+  EXPECT_EQ(wendanet::testing::fileContents(file).size(), 32U);
+  std::filesystem::remove(file);
 
   const auto stream = expectOnDemandOnly(dataPublisher(session->streamRequestWithoutParameters(url("/stream/3")), handlers));
   ASSERT_GE(stream.size(), 2U);

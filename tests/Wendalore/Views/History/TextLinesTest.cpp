@@ -28,6 +28,34 @@ TEST(TextLines, PositionsCountUtf16UnitsAndLineFeeds) {
   // Damaged bytes count as QString reads them.
   const auto damaged = linesOf("a\xFF\xFE" "b");
   EXPECT_EQ(damaged.length(0), static_cast<std::uint32_t>(QString::fromUtf8("a\xFF\xFE" "b").size()));
+  // A span after damaged bytes is the bytes there, not as many more as
+  // their replacement characters would take.
+  const auto mixed = linesOf("a\xFF\xFE" "bc\n\xC3\xA9\xF0\x9F\x98\x80" "d");
+  EXPECT_EQ(mixed.between(3, mixed.end()), QString::fromUtf8("bc\n\xC3\xA9\xF0\x9F\x98\x80" "d"));
+  EXPECT_EQ(mixed.between(1, 4), QString::fromUtf8("\xFF\xFE" "b"));
+  EXPECT_EQ(mixed.between(7, 9), QString::fromUtf8("\xF0\x9F\x98\x80"));
+}
+
+TEST(TextLines, SpansOfDamagedBytesSplitWhereTheirPositionsSay) {
+  // Cut, overlong, surrogate and out-of-range sequences among good ones.
+  const std::string pieces[] = {"a", "\xC3\xA9", "\xF0\x9F\x98\x80", "\xFF", "\xC3", "\xE2\x82", "\xF0\x9F\x98",
+                                "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80", "\n"};
+  std::uint32_t seed = 7;
+  for (int round = 0; round < 200; ++round) {
+    std::string text;
+    for (int index = 0; index < 12; ++index) {
+      seed = seed * 1103515245U + 12345U;
+      text += pieces[(seed >> 16) % std::size(pieces)];
+    }
+    const auto lines = linesOf(text);
+    const QString whole = QString::fromUtf8(text);
+    ASSERT_EQ(lines.end(), static_cast<std::uint32_t>(whole.size()));
+    for (std::uint32_t position = 0; position <= lines.end(); ++position) {
+      if (position < lines.end() && whole.at(position).isLowSurrogate()) continue;
+      EXPECT_EQ(lines.between(0, position), whole.left(position)) << round << " at " << position;
+      EXPECT_EQ(lines.between(position, lines.end()), whole.mid(position)) << round << " at " << position;
+    }
+  }
 }
 
 TEST(TextLines, ALongLineIsCutBetweenCharactersIntoPiecesOfBoundedSize) {
@@ -41,6 +69,12 @@ TEST(TextLines, ALongLineIsCutBetweenCharactersIntoPiecesOfBoundedSize) {
   EXPECT_EQ(lines.longestLength(), TextLines::maxSegmentBytes);
   // The pieces join into the line again, with nothing added.
   EXPECT_EQ(lines.between(0, lines.end()).toUtf8().toStdString(), text);
+  // The whole line is around any position in any of its pieces.
+  const auto whole = std::pair<std::uint32_t, std::uint32_t>(0, lines.end());
+  EXPECT_EQ(lines.wholeLineAround(lines.start(2) + 5), whole);
+  const auto framed = linesOf("x\n" + text + "\ny");
+  EXPECT_EQ(framed.wholeLineAround(framed.start(3)), (std::pair<std::uint32_t, std::uint32_t>(2, framed.end() - 1)));
+  EXPECT_EQ(framed.wholeLineAround(framed.end()), (std::pair<std::uint32_t, std::uint32_t>(framed.end() - 1, framed.end())));
 }
 
 TEST(TextLines, EmptyTextIsOneEmptyLineAndCancelledIndexingGivesNothing) {

@@ -2,12 +2,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QMessageBox>
 #include <QTimer>
 
 #include "Wendalore/Model/RequestTemplate.h"
 #include "Wendalore/Views/Shell/WendaloreApp.h"
 #include "tests/Platform/ScratchDirectory.h"
 #include "tests/Platform/Store/FullDisk.h"
+#include "tests/Wendalore/Views/Shell/ShownMessages.h"
 #include "tests/Wendalore/Views/Shell/FakeUpdater.h"
 
 namespace wendalore {
@@ -77,6 +79,50 @@ TEST_F(SaveFailureTest, AFailedSaveIsShownWithTheStoreAndWhyAndTheEditsAreSavedL
     EXPECT_TRUE(context->save());
   }
   EXPECT_EQ(savedNames(), std::vector<std::string>{"Typed while the disk was full"});
+}
+
+TEST_F(SaveFailureTest, ADismissedMessageStaysAwayWhileSavesFailAndComesBackAfterOneSucceeded) {
+  {
+    auto app = launch();
+    ASSERT_NE(app, nullptr);
+    app->window().show();
+    const auto& context = app->window().modelContext();
+    disk.setFull(true);
+    context->insert(RequestTemplate::make("First", "", "GET", nullptr, 0));
+    EXPECT_FALSE(context->save());
+    ASSERT_EQ(shownMessages().size(), 1U);
+    shownMessages().front()->button(QMessageBox::Ok)->click();
+    EXPECT_TRUE(shownMessages().empty());
+
+    // The user goes on typing; every save fails, and nothing is shown again.
+    for (const auto* name : {"Second", "Third"}) {
+      context->insert(RequestTemplate::make(name, "", "GET", nullptr, 0));
+      EXPECT_FALSE(context->save());
+      QCoreApplication::processEvents();
+      EXPECT_TRUE(shownMessages().empty()) << name;
+    }
+
+    // A save that works takes back what an open message said.
+    disk.setFull(false);
+    EXPECT_TRUE(context->save());
+    disk.setFull(true);
+    context->insert(RequestTemplate::make("Fourth", "", "GET", nullptr, 0));
+    EXPECT_FALSE(context->save());
+    ASSERT_EQ(shownMessages().size(), 1U);
+    disk.setFull(false);
+    EXPECT_TRUE(context->save());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(shownMessages().empty());
+
+    // And the next failure is told anew.
+    disk.setFull(true);
+    context->insert(RequestTemplate::make("Fifth", "", "GET", nullptr, 0));
+    EXPECT_FALSE(context->save());
+    EXPECT_EQ(shownMessages().size(), 1U);
+    disk.setFull(false);
+    EXPECT_TRUE(context->save());
+  }
+  EXPECT_EQ(savedNames(), (std::vector<std::string>{"First", "Second", "Third", "Fourth", "Fifth"}));
 }
 
 TEST_F(SaveFailureTest, QuitAfterAFailedSaveAsksBeforeLosingTheEdits) {

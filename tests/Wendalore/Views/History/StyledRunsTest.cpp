@@ -17,7 +17,7 @@ TEST(StyledRuns, SharesStylesAndClipsSpansToALine) {
   text.append(u"\"b\"", red);
   const auto runs = StyledRuns::from(text);
   ASSERT_EQ(runs.styles.size(), 2U);
-  ASSERT_EQ(runs.spans.size(), 4U);
+  ASSERT_EQ(runs.spanCount(), 4U);
 
   const auto describe = [&](std::uint32_t start, std::uint32_t end) {
     std::vector<std::tuple<std::uint32_t, std::uint32_t, std::uint16_t>> result;

@@ -50,6 +50,9 @@ void HighlightedTextView::setContent(std::shared_ptr<const RequestHistoryItem> i
   styled_ = nullptr;
   answered_ = false;
   formats_.clear();
+  // The body left is no longer worth the highlighter's time, even when the
+  // new one needs none of it.
+  ResponseHighlighter::shared().cancel(this);
   setTextFont(codeFont(), codeLineSpacing);
   copyBody(std::move(item), std::make_shared<std::string>());
 }

@@ -32,4 +32,41 @@ TEST(StyledRuns, SharesStylesAndClipsSpansToALine) {
   EXPECT_EQ(describe(17, 20), Spans{});
 }
 
+TEST(StyledRuns, PiecesComeInAnyOrderAndOnlyWhatIsInIsCovered) {
+  StyledRuns runs;
+  const auto red = runs.style({std::nullopt, platform::Color{1, 0, 0, 1}, std::nullopt});
+  const auto plain = runs.style({});
+  const auto piece = [&](std::uint32_t start, std::vector<std::pair<std::uint32_t, std::uint8_t>> spans) {
+    auto result = std::make_shared<StyledRuns::Piece>(start);
+    for (const auto& [length, style] : spans) result->append(length, style);
+    result->seal();
+    return result;
+  };
+  // Neighbouring runs of one style are one span.
+  runs.insert(piece(20, {{2, plain}, {3, red}, {1, red}, {4, plain}}));
+  runs.insert(piece(0, {{10, red}}));
+  EXPECT_EQ(runs.spanCount(), 4u);
+  EXPECT_EQ(runs.end(), 30u);
+  EXPECT_TRUE(runs.covers(0, 10));
+  EXPECT_TRUE(runs.covers(21, 30));
+  EXPECT_FALSE(runs.covers(5, 21));
+  EXPECT_FALSE(runs.covers(29, 31));
+
+  runs.insert(piece(10, {{10, plain}}));
+  EXPECT_TRUE(runs.covers(0, 30));
+  using Spans = std::vector<std::tuple<std::uint32_t, std::uint32_t, std::uint16_t>>;
+  Spans spans;
+  for (const auto& span : runs.spansBetween(8, 25)) spans.emplace_back(span.start, span.end, span.style);
+  EXPECT_EQ(spans, (Spans{{8, 10, red}, {10, 20, plain}, {20, 22, plain}, {22, 25, red}}));
+}
+
+TEST(StyledRuns, StylesPastTheLastIndexShareIt) {
+  StyledRuns runs;
+  for (std::size_t index = 0; index < StyledRuns::maximumStyles + 10; ++index) {
+    const auto style = runs.style({std::nullopt, platform::Color{static_cast<double>(index), 0, 0, 1}, std::nullopt});
+    EXPECT_EQ(style, std::min(index, StyledRuns::maximumStyles - 1));
+  }
+  EXPECT_EQ(runs.styles.size(), StyledRuns::maximumStyles);
+}
+
 }  // namespace

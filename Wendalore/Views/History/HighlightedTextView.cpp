@@ -122,10 +122,13 @@ void HighlightedTextView::showStyled(ResponseHighlighter::Result styled) {
 }
 
 void HighlightedTextView::paintWith(ResponseHighlighter::Result styled) {
+  // Pieces keep coming while the lines in view are coloured already: only
+  // ones that change what is shown are worth a repaint.
+  const bool shownChanges = !areShownLinesColoured() || styled->complete;
   styled_ = std::move(styled);
   formats_.clear();
   for (std::size_t style = 0; style < styled_->styles.size(); ++style) formats_.push_back(format(style));
-  viewport()->update();
+  if (shownChanges) viewport()->update();
 }
 
 void HighlightedTextView::paintEvent(QPaintEvent* event) {

@@ -2,36 +2,20 @@
 
 #include <QTest>
 
-#include <malloc.h>
-
 #include "Wendalore/Views/History/HighlightedTextView.h"
 #include "Wendalore/Views/History/ResponseTabView.h"
+#include "tests/Wendalore/Views/History/ResponseTestSupport.h"
 
 using namespace wendalore;
 
 namespace {
 
-// What the program's heap holds in use, mapped blocks included.
-std::size_t heapInUse() {
-  const auto info = mallinfo2();
-  return info.uordblks + info.hblkhd;
-}
-
-std::shared_ptr<RequestHistoryItem> answered(std::string body) {
-  auto item = RequestHistoryItem::make(platform::Date::now(), "GET", "http://h/", {}, std::nullopt);
-  item->setStatusCode(200);
-  item->setResponseHeaders({{"Content-Type", "application/json"}});
-  item->setResponseBody(std::move(body));
-  item->setIsPending(false);
-  return item;
-}
-
 TEST(ResponseMemory, ViewingALargeBodyAgainCostsNothingMoreAndLeavingItGivesItBack) {
   std::string body = "[\n";
   while (body.size() < (4u << 20)) body += "  {\"id\": 12345, \"name\": \"item\", \"on\": true},\n";
   body += "  null\n]";
-  const auto large = answered(body);
-  const auto small = answered("{}");
+  const auto large = answeredJSON(body);
+  const auto small = answeredJSON("{}");
   auto page = std::make_unique<ResponseTabView>();
   page->resize(800, 600);
   page->show();

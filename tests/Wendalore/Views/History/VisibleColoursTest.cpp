@@ -2,22 +2,15 @@
 
 #include <QTest>
 
-#include <malloc.h>
-
 #include "Wendalore/Views/History/HighlightedTextView.h"
 #include "Wendalore/Views/History/ResponseTabView.h"
+#include "tests/Wendalore/Views/History/ResponseTestSupport.h"
 
 using namespace wendalore;
 
 namespace {
 
 constexpr int generousMilliseconds = 120000;
-
-// What the program's heap holds in use, mapped blocks included.
-std::size_t heapInUse() {
-  const auto info = mallinfo2();
-  return info.uordblks + info.hblkhd;
-}
 
 // Pretty JSON the highlighter takes seconds over, in hundreds of pieces.
 std::string largeJSON() {
@@ -26,15 +19,6 @@ std::string largeJSON() {
     body += "  {\n    \"id\": " + std::to_string(index) + ",\n    \"name\": \"item\",\n    \"on\": true\n  },\n";
   }
   return body + "  null\n]";
-}
-
-std::shared_ptr<RequestHistoryItem> answered(std::string body) {
-  auto item = RequestHistoryItem::make(platform::Date::now(), "GET", "http://h/", {}, std::nullopt);
-  item->setStatusCode(200);
-  item->setResponseHeaders({{"Content-Type", "application/json"}});
-  item->setResponseBody(std::move(body));
-  item->setIsPending(false);
-  return item;
 }
 
 class VisibleColours : public testing::Test {
@@ -51,7 +35,7 @@ class VisibleColours : public testing::Test {
 };
 
 TEST_F(VisibleColours, TheLinesInViewAreColouredFirstAndAJumpAsksForItsPlace) {
-  page.setItem(answered(largeJSON()));
+  page.setItem(answeredJSON(largeJSON()));
   ASSERT_TRUE(QTest::qWaitFor([&] { return text().isLoaded(); }, generousMilliseconds));
   ASSERT_TRUE(QTest::qWaitFor([&] { return shownColouredOrAllDone(); }, generousMilliseconds));
   EXPECT_FALSE(text().isHighlightingDone()) << "the first screen waited for the whole body";
@@ -68,8 +52,8 @@ TEST_F(VisibleColours, TheLinesInViewAreColouredFirstAndAJumpAsksForItsPlace) {
 }
 
 TEST_F(VisibleColours, LeavingABodyStopsItsWorkAndGivesBackWhatItHeld) {
-  const auto large = answered(largeJSON() + " ");
-  const auto small = answered("{\"a\": 1}");
+  const auto large = answeredJSON(largeJSON() + " ");
+  const auto small = answeredJSON("{\"a\": 1}");
   page.setItem(small);
   ASSERT_TRUE(QTest::qWaitFor([&] { return text().isHighlightingDone(); }, generousMilliseconds));
   const auto before = heapInUse();

@@ -3,9 +3,9 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
-#include <algorithm>
 #include <malloc.h>
 
+#include <algorithm>
 #include <atomic>
 #include <optional>
 
@@ -44,6 +44,7 @@ struct ResponseHighlighter::Job {
   std::atomic<bool> progressAnnounced = false;
   // On the UI thread.
   std::vector<Waiter> waiters;
+  // Shared with the queue: where the waiters' view wants colours next.
   std::mutex wantedMutex;
   std::optional<Range> wanted;
   // On the queue, made at the first step.

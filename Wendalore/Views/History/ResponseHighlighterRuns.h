@@ -3,6 +3,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 
 #include "Highlighter/StyledTextSink.h"
@@ -16,25 +17,24 @@ namespace wendalore {
 // the rest come.
 class StyledRunsSink final : public highlighter::StyledTextSink {
  public:
-  void startPiece(std::size_t position) override {
-    piece_ = std::make_shared<StyledRuns::Piece>(static_cast<std::uint32_t>(position));
-  }
+  void startPiece(std::size_t position) override { builder_.emplace(static_cast<std::uint32_t>(position)); }
 
   void append(std::u16string_view text, const platform::TextAttributes& attributes) override {
-    if (!piece_) startPiece(0);
+    if (!builder_) startPiece(0);
     auto [known, added] = styles_.try_emplace(&attributes);
     if (added) {
       std::scoped_lock lock(mutex_);
       known->second = runs_.style(attributes);
     }
-    piece_->append(static_cast<std::uint32_t>(text.size()), known->second);
+    builder_->append(static_cast<std::uint32_t>(text.size()), known->second);
   }
 
   void endPiece() override {
-    if (!piece_) return;
-    piece_->seal();
+    if (!builder_) return;
+    auto pieces = builder_->finish();
+    builder_.reset();
     std::scoped_lock lock(mutex_);
-    runs_.insert(std::exchange(piece_, nullptr));
+    for (auto& piece : pieces) runs_.insert(std::move(piece));
     news_ = true;
   }
 
@@ -59,7 +59,7 @@ class StyledRunsSink final : public highlighter::StyledTextSink {
   mutable std::mutex mutex_;
   std::atomic<bool> news_ = false;
   StyledRuns runs_;
-  std::shared_ptr<StyledRuns::Piece> piece_;
+  std::optional<StyledRuns::PieceBuilder> builder_;
   // The highlighter hands over the same few attributes, each in one place.
   std::unordered_map<const platform::TextAttributes*, std::uint8_t> styles_;
 };

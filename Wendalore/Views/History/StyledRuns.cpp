@@ -1,41 +1,64 @@
 #include "Wendalore/Views/History/StyledRuns.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace wendalore {
 
 void StyledRuns::Piece::append(std::uint32_t length, std::uint8_t style) {
   if (length == 0) return;
   if (styles_.empty() || styles_.back() != style) {
-    starts_.push_back(end_);
+    offsets_.push_back(static_cast<std::uint16_t>(end_ - start_));
     styles_.push_back(style);
   }
   end_ += length;
 }
 
 void StyledRuns::Piece::seal() {
-  starts_.shrink_to_fit();
+  offsets_.shrink_to_fit();
   styles_.shrink_to_fit();
 }
 
+std::uint32_t StyledRuns::Piece::spanEnd(std::size_t index) const {
+  return index + 1 < offsets_.size() ? spanStart(index + 1) : end_;
+}
+
 void StyledRuns::Piece::addSpans(std::uint32_t start, std::uint32_t end, std::vector<Span>& spans) const {
-  if (start >= end_ || end <= start_ || starts_.empty()) return;
-  const auto after = std::ranges::upper_bound(starts_, start);
-  auto index = static_cast<std::size_t>(std::max<std::ptrdiff_t>(after - starts_.begin() - 1, 0));
-  for (; index < starts_.size() && starts_[index] < end; ++index) {
-    const auto spanEnd = index + 1 < starts_.size() ? starts_[index + 1] : end_;
-    spans.push_back({std::max(starts_[index], start), std::min(spanEnd, end), styles_[index]});
+  if (start >= end_ || end <= start_ || offsets_.empty()) return;
+  const auto offset = static_cast<std::uint16_t>(std::max(start, start_) - start_);
+  const auto after = std::ranges::upper_bound(offsets_, offset);
+  auto index = static_cast<std::size_t>(std::max<std::ptrdiff_t>(after - offsets_.begin() - 1, 0));
+  for (; index < offsets_.size() && spanStart(index) < end; ++index) {
+    spans.push_back({std::max(spanStart(index), start), std::min(spanEnd(index), end), styles_[index]});
   }
+}
+
+void StyledRuns::PieceBuilder::append(std::uint32_t length, std::uint8_t style) {
+  while (length > 0) {
+    if (piece_->room() == 0) {
+      piece_->seal();
+      const auto end = piece_->end();
+      done_.push_back(std::exchange(piece_, std::make_shared<Piece>(end)));
+    }
+    const auto part = std::min(length, piece_->room());
+    piece_->append(part, style);
+    length -= part;
+  }
+}
+
+std::vector<std::shared_ptr<const StyledRuns::Piece>> StyledRuns::PieceBuilder::finish() {
+  piece_->seal();
+  done_.push_back(std::move(piece_));
+  return std::move(done_);
 }
 
 StyledRuns StyledRuns::from(const platform::AttributedString& text) {
   StyledRuns result;
-  auto piece = std::make_shared<Piece>();
+  PieceBuilder builder(0);
   for (const auto& run : text.runs()) {
-    piece->append(static_cast<std::uint32_t>(run.range.length), result.style(run.attributes));
+    builder.append(static_cast<std::uint32_t>(run.range.length), result.style(run.attributes));
   }
-  piece->seal();
-  result.pieces.push_back(std::move(piece));
+  result.pieces = builder.finish();
   result.complete = true;
   return result;
 }

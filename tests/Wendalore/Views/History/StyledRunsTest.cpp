@@ -60,6 +60,25 @@ TEST(StyledRuns, PiecesComeInAnyOrderAndOnlyWhatIsInIsCovered) {
   EXPECT_EQ(spans, (Spans{{8, 10, red}, {10, 20, plain}, {20, 22, plain}, {22, 25, red}}));
 }
 
+TEST(StyledRuns, RunsPastWhatAPieceHoldsGoOnInTheNext) {
+  const TextAttributes plain{}, red{std::nullopt, platform::Color{1, 0, 0, 1}, std::nullopt};
+  AttributedString text;
+  text.append(u"ab", red);
+  text.append(std::u16string(3 * StyledRuns::Piece::maximumLength, u'x'), plain);
+  text.append(u"cd", red);
+  const auto runs = StyledRuns::from(text);
+  EXPECT_EQ(runs.pieces.size(), 4u);
+  EXPECT_EQ(runs.end(), text.length());
+  EXPECT_TRUE(runs.covers(0, runs.end()));
+
+  using Spans = std::vector<std::tuple<std::uint32_t, std::uint32_t, std::uint16_t>>;
+  Spans spans;
+  for (const auto& span : runs.spansBetween(0, runs.end())) spans.emplace_back(span.start, span.end, span.style);
+  const std::uint32_t full = StyledRuns::Piece::maximumLength, end = runs.end();
+  EXPECT_EQ(spans, (Spans{{0, 2, 0}, {2, full, 1}, {full, 2 * full, 1}, {2 * full, 3 * full, 1}, {3 * full, end - 2, 1},
+                          {end - 2, end, 0}}));
+}
+
 TEST(StyledRuns, StylesPastTheLastIndexShareIt) {
   StyledRuns runs;
   for (std::size_t index = 0; index < StyledRuns::maximumStyles + 10; ++index) {

@@ -49,4 +49,35 @@ TEST(ResponseMemory, ViewingALargeBodyAgainCostsNothingMoreAndLeavingItGivesItBa
   EXPECT_LE(heapInUse(), first.left + (1u << 20));
 }
 
+TEST(ResponseMemory, HighlightingALargeBodyTakesLittleMoreThanShowingIt) {
+  std::string body = "[\n";
+  for (int index = 0; body.size() < (4u << 20); ++index) {
+    body += "  {\n    \"id\": " + std::to_string(index) + ",\n    \"name\": \"item\",\n    \"on\": true\n  },\n";
+  }
+  body += "  null\n]";
+  const auto large = answeredJSON(body);
+  ResponseTabView page;
+  page.resize(800, 600);
+  page.show();
+  page.setItem(answeredJSON("{}"));
+  auto& text = page.text();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return text.isHighlightingDone(); }, 120000));
+
+  const auto base = heapInUse();
+  auto peak = base;
+  page.setItem(large);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        peak = std::max(peak, heapInUse());
+        return text.isLoaded() && text.isHighlightingDone();
+      },
+      120000));
+  ASSERT_TRUE(text.isHighlighted());
+  // The text and its index take about one and a half bodies; its colours,
+  // kept for when it is shown again, a fraction of one.
+  const auto bodies = [&](std::size_t bytes) { return static_cast<double>(bytes - base) / body.size(); };
+  EXPECT_LE(bodies(heapInUse()), 2.5);
+  EXPECT_LE(bodies(peak), 3);
+}
+
 }  // namespace

@@ -3,8 +3,6 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
-#include <malloc.h>
-
 #include <algorithm>
 #include <atomic>
 #include <optional>
@@ -54,10 +52,6 @@ struct ResponseHighlighter::Job {
 };
 
 namespace {
-
-// Highlighting a body this large leaves many freed pages in the queue's
-// heap; they are handed back to the system once it is done.
-constexpr std::size_t trimmedBytes = 4 << 20;
 
 // The script engine and the themes it has loaded. The engine is not shared
 // between threads: it lives on the one queue that highlights.
@@ -187,7 +181,6 @@ void ResponseHighlighter::runJobs() {
     Result result;
     if (step == HighlightJob::Step::done) result = std::make_shared<const StyledRuns>(job->runs.take());
     job->work.reset();
-    if (job->body->size() >= trimmedBytes) malloc_trim(0);
     QMetaObject::invokeMethod(
         QCoreApplication::instance(), [this, job, result = std::move(result)] { finish(job, result); },
         Qt::QueuedConnection);

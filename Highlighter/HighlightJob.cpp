@@ -20,22 +20,58 @@ constexpr std::size_t collectionInterval = 16 * 1024;
 bool continuesCharacter(char unit) { return (static_cast<unsigned char>(unit) & 0xC0) == 0x80; }
 bool continuesCharacter(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
-// Where the piece boundary nearest before `at` goes, in the `reach` units
-// before it: after the last line end, or in a longer line after its last
-// blank or comma, so that as few tokens as can be are cut through. It
-// depends on nothing but the text, so that a piece is the same whichever
-// order the pieces are highlighted in.
+// Walks a text once, from its start, to say where its pieces end: after
+// the last line end before a cut, or in a longer line after its last blank
+// or comma outside a double-quoted string, so that as few tokens as can be
+// are cut through and no string is cut open (its rest would colour the
+// next piece inside out). It depends on nothing but the text, so that a
+// piece is the same whichever order the pieces are highlighted in.
 template <class Char>
-std::size_t pieceBoundary(std::basic_string_view<Char> text, std::size_t at, std::size_t reach) {
-  const std::size_t from = at - reach;
-  const auto window = text.substr(from, reach);
-  for (const Char separator : {Char('\n'), Char(' '), Char(',')}) {
-    if (const auto found = window.rfind(separator); found != window.npos) return from + found + 1;
+class PieceCutter {
+ public:
+  explicit PieceCutter(std::basic_string_view<Char> text) : text_(text) {}
+
+  // The cut nearest before `at`, in the `reach` units before it; asked for
+  // in text order.
+  std::size_t cut(std::size_t at, std::size_t reach) {
+    for (; scanned_ < at; ++scanned_) see(text_[scanned_], scanned_ + 1);
+    const std::size_t from = at - reach;
+    for (const auto after : {lineEnd_, blankOutside_, commaOutside_, blank_, comma_}) {
+      if (after > from) return after;
+    }
+    std::size_t end = at;
+    while (end > from + 1 && continuesCharacter(text_[end])) --end;
+    return end;
   }
-  std::size_t end = at;
-  while (end > from + 1 && continuesCharacter(text[end])) --end;
-  return end;
-}
+
+ private:
+  // Takes in the unit before `after`.
+  void see(Char unit, std::size_t after) {
+    if (unit == Char('\n')) {
+      lineEnd_ = after;
+      inString_ = escaped_ = false;
+    } else if (escaped_) {
+      escaped_ = false;
+    } else if (inString_ && unit == Char('\\')) {
+      escaped_ = true;
+    } else if (unit == Char('"')) {
+      inString_ = !inString_;
+    } else if (unit == Char(' ')) {
+      blank_ = after;
+      if (!inString_) blankOutside_ = after;
+    } else if (unit == Char(',')) {
+      comma_ = after;
+      if (!inString_) commaOutside_ = after;
+    }
+  }
+
+  std::basic_string_view<Char> text_;
+  std::size_t scanned_ = 0;
+  bool inString_ = false;
+  bool escaped_ = false;
+  // Just after the last of each seen.
+  std::size_t lineEnd_ = 0, blankOutside_ = 0, commaOutside_ = 0, blank_ = 0, comma_ = 0;
+};
 
 bool isWordCharacter(char16_t unit) {
   return (unit >= u'a' && unit <= u'z') || (unit >= u'A' && unit <= u'Z') || (unit >= u'0' && unit <= u'9') ||
@@ -99,12 +135,13 @@ std::size_t HighlightJob::pieceLength() const { return std::max<std::size_t>(bud
 void HighlightJob::cutPieces() {
   std::visit(
       [&](const auto& text) {
+        PieceCutter cutter(text);
         std::size_t start = 0, unitStart = 0, at = 0;
         for (;;) {
           pieces_.push_back({start, unitStart});
           if (text.size() - at <= pieceLength()) break;
           at += pieceLength();
-          const auto end = pieceBoundary(text, at, pieceLength() / 2);
+          const auto end = cutter.cut(at, pieceLength() / 2);
           unitStart += unitLength(text.substr(start, end - start));
           start = end;
         }

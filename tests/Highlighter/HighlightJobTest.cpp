@@ -96,6 +96,20 @@ TEST_F(HighlightJobTest, PiecesInAnyOrderColourAsTheWholeBody) {
   EXPECT_EQ(inPieces(body, 700, {}), *whole);
 }
 
+TEST_F(HighlightJobTest, ALongLineIsCutOutsideItsStrings) {
+  // Compact JSON whose strings hold blanks, commas and escaped quotes.
+  std::string body = "[";
+  for (int index = 0; index < 300; ++index) {
+    body += "{\"id\":" + std::to_string(index) + ",\"name\":\"item " + std::to_string(index) +
+            ", \\\"quoted, too\\\" \\\\\",\"on\":true},";
+  }
+  body += "null]";
+  highlighter->setBudget({.pieceLength = body.size()});
+  const auto whole = highlighter->highlight(body, std::string("json"));
+  ASSERT_TRUE(whole);
+  EXPECT_EQ(inPieces(body, 700, {whole->length() / 2}), *whole);
+}
+
 TEST_F(HighlightJobTest, APreferredPieceGoesNextAndTheOnesAfterItFollow) {
   const std::string body = prettyJSON(100);
   std::vector<std::size_t> order;

@@ -107,7 +107,6 @@ void scrollThrough(wendalore::LargeTextView& text) {
   }
 }
 
-
 // What the program's heap holds in use, mapped blocks included.
 double heapMegabytes() {
   const auto info = mallinfo2();

@@ -10,28 +10,68 @@ namespace highlighter {
 namespace {
 
 // Code units highlighted between two collections of the script's garbage,
-// which takes a couple of hundred times as many bytes.
-constexpr std::size_t collectionInterval = 64 * 1024;
+// which takes a couple of hundred times as many bytes: about a piece, as
+// collecting more rarely costs no less time and lets the engine's heap grow
+// by a body's size and more on a large text.
+constexpr std::size_t collectionInterval = 16 * 1024;
 
 // Whether the unit is not the first of its character, so that no cut goes
 // between it and the one before.
 bool continuesCharacter(char unit) { return (static_cast<unsigned char>(unit) & 0xC0) == 0x80; }
 bool continuesCharacter(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
-// Where the piece from `start` ends: after the last line end that fits, or
-// in a line longer than a piece after its last blank or comma, so that as
-// few tokens as can be are cut through.
+// Walks a text once, from its start, to say where its pieces end: after
+// the last line end before a cut, or in a longer line after its last blank
+// or comma outside a double-quoted string, so that as few tokens as can be
+// are cut through and no string is cut open (its rest would colour the
+// next piece inside out). It depends on nothing but the text, so that a
+// piece is the same whichever order the pieces are highlighted in.
 template <class Char>
-std::size_t pieceEnd(std::basic_string_view<Char> text, std::size_t start, std::size_t length) {
-  if (text.size() - start <= length) return text.size();
-  const auto window = text.substr(start, length);
-  for (const Char separator : {Char('\n'), Char(' '), Char(',')}) {
-    if (const auto found = window.rfind(separator); found != window.npos) return start + found + 1;
+class PieceCutter {
+ public:
+  explicit PieceCutter(std::basic_string_view<Char> text) : text_(text) {}
+
+  // The cut nearest before `at`, in the `reach` units before it; asked for
+  // in text order.
+  std::size_t cut(std::size_t at, std::size_t reach) {
+    for (; scanned_ < at; ++scanned_) see(text_[scanned_], scanned_ + 1);
+    const std::size_t from = at - reach;
+    for (const auto after : {lineEnd_, blankOutside_, commaOutside_, blank_, comma_}) {
+      if (after > from) return after;
+    }
+    std::size_t end = at;
+    while (end > from + 1 && continuesCharacter(text_[end])) --end;
+    return end;
   }
-  std::size_t end = start + length;
-  while (end > start + 1 && continuesCharacter(text[end])) --end;
-  return end;
-}
+
+ private:
+  // Takes in the unit before `after`.
+  void see(Char unit, std::size_t after) {
+    if (unit == Char('\n')) {
+      lineEnd_ = after;
+      inString_ = escaped_ = false;
+    } else if (escaped_) {
+      escaped_ = false;
+    } else if (inString_ && unit == Char('\\')) {
+      escaped_ = true;
+    } else if (unit == Char('"')) {
+      inString_ = !inString_;
+    } else if (unit == Char(' ')) {
+      blank_ = after;
+      if (!inString_) blankOutside_ = after;
+    } else if (unit == Char(',')) {
+      comma_ = after;
+      if (!inString_) commaOutside_ = after;
+    }
+  }
+
+  std::basic_string_view<Char> text_;
+  std::size_t scanned_ = 0;
+  bool inString_ = false;
+  bool escaped_ = false;
+  // Just after the last of each seen.
+  std::size_t lineEnd_ = 0, blankOutside_ = 0, commaOutside_ = 0, blank_ = 0, comma_ = 0;
+};
 
 bool isWordCharacter(char16_t unit) {
   return (unit >= u'a' && unit <= u'z') || (unit >= u'A' && unit <= u'Z') || (unit >= u'0' && unit <= u'9') ||
@@ -67,6 +107,12 @@ std::size_t wordEnd(std::basic_string_view<Char> text, std::size_t start, std::s
 std::u16string utf16(std::string_view text) { return platform::utf16FromUTF8(text); }
 std::u16string utf16(std::u16string_view text) { return std::u16string(text); }
 
+std::size_t unitLength(std::string_view text) {
+  if (std::ranges::all_of(text, [](char unit) { return static_cast<unsigned char>(unit) < 0x80; })) return text.size();
+  return utf16(text).size();
+}
+std::size_t unitLength(std::u16string_view text) { return text.size(); }
+
 }  // namespace
 
 HighlightJob::HighlightJob(const Highlighter& highlighter, const Theme& theme, Code code,
@@ -76,7 +122,9 @@ HighlightJob::HighlightJob(const Highlighter& highlighter, const Theme& theme, C
       code_(code),
       language_(std::move(language)),
       sink_(sink),
-      budget_(budget) {}
+      budget_(budget) {
+  cutPieces();
+}
 
 std::size_t HighlightJob::length() const {
   return std::visit([](const auto& text) { return text.size(); }, code_);
@@ -84,37 +132,87 @@ std::size_t HighlightJob::length() const {
 
 std::size_t HighlightJob::pieceLength() const { return std::max<std::size_t>(budget_.pieceLength, 1); }
 
-std::size_t HighlightJob::nextPieceEnd() const {
-  return std::visit([&](const auto& text) { return pieceEnd(text, position_, pieceLength()); }, code_);
+void HighlightJob::cutPieces() {
+  std::visit(
+      [&](const auto& text) {
+        PieceCutter cutter(text);
+        std::size_t start = 0, unitStart = 0, at = 0;
+        for (;;) {
+          pieces_.push_back({start, unitStart});
+          if (text.size() - at <= pieceLength()) break;
+          at += pieceLength();
+          const auto end = cutter.cut(at, pieceLength() / 2);
+          unitStart += unitLength(text.substr(start, end - start));
+          start = end;
+        }
+      },
+      code_);
+  piecesLeft_ = pieces_.size();
 }
 
-std::u16string HighlightJob::piece(std::size_t end) const {
+std::size_t HighlightJob::pieceEnd(std::size_t index) const {
+  return index + 1 < pieces_.size() ? pieces_[index + 1].start : length();
+}
+
+std::size_t HighlightJob::pieceAt(std::size_t unit) const {
+  const auto after = std::ranges::upper_bound(pieces_, unit, {}, &Piece::unitStart);
+  return static_cast<std::size_t>(after - pieces_.begin()) - 1;
+}
+
+void HighlightJob::prefer(std::size_t from, std::size_t to) {
+  preferred_.clear();
+  const auto first = pieceAt(from);
+  for (auto index = pieceAt(std::max(from, to)) + 1; index-- > first;) {
+    if (!pieces_[index].done) preferred_.push_back(index);
+  }
+}
+
+bool HighlightJob::startNextPiece() {
+  std::optional<std::size_t> next;
+  while (!next && !preferred_.empty()) {
+    if (!pieces_[preferred_.back()].done) next = preferred_.back();
+    preferred_.pop_back();
+  }
+  // Otherwise the reader most likely goes on down from the piece done last.
+  for (std::size_t step = 0; !next && step < pieces_.size(); ++step) {
+    const auto index = (followOn_ + step) % pieces_.size();
+    if (!pieces_[index].done) next = index;
+  }
+  if (!next) return false;
+  current_ = next;
+  position_ = pieces_[*next].start;
+  sink_.startPiece(pieces_[*next].unitStart);
+  return true;
+}
+
+std::u16string HighlightJob::text(std::size_t end) const {
   return std::visit([&](const auto& text) { return utf16(text.substr(position_, end - position_)); }, code_);
 }
 
 HighlightJob::Step HighlightJob::finishPlain() {
-  while (position_ < length()) {
-    const auto end = nextPieceEnd();
-    sink_.append(piece(end), converter_.plainAttributes());
-    position_ = end;
+  while (current_ || startNextPiece()) {
+    const auto end = pieceEnd(*current_);
+    advancePlain(text(end), end);
   }
   return Step::done;
 }
 
 HighlightJob::Step HighlightJob::step(const std::function<bool()>& interrupt) {
   if (length() > budget_.maximumLength || spent_ >= budget_.totalTime) return finishPlain();
-  if (position_ == length()) return Step::done;
+  if (!current_ && !startNextPiece()) return Step::done;
+  const auto pieceEnd = this->pieceEnd(*current_);
+  if (position_ == pieceEnd) return advance(pieceEnd);
 
   const auto started = Clock::now();
   const auto deadline = started + std::min<Clock::duration>(budget_.pieceTime, budget_.totalTime - spent_);
   const auto [end, wordFirst] = std::visit(
       [&](const auto& code) {
-        const auto word = longWord(code, position_, nextPieceEnd(), budget_.longestWord);
+        const auto word = longWord(code, position_, pieceEnd, budget_.longestWord);
         if (word != position_) return std::pair(word, false);
-        return std::pair(wordEnd(code, position_, position_ + pieceLength()), true);
+        return std::pair(wordEnd(code, position_, pieceEnd), true);
       },
       code_);
-  const std::u16string text = piece(end);
+  const std::u16string text = this->text(end);
   if (wordFirst) return advancePlain(text, end);
 
   bool interrupted = false;
@@ -138,14 +236,24 @@ HighlightJob::Step HighlightJob::step(const std::function<bool()>& interrupt) {
     highlighter_.hljs_->collectGarbage();
     uncollected_ = 0;
   }
-  position_ = end;
-  return position_ == length() ? Step::done : Step::more;
+  return advance(end);
 }
 
 HighlightJob::Step HighlightJob::advancePlain(std::u16string_view text, std::size_t end) {
   sink_.append(text, converter_.plainAttributes());
+  return advance(end);
+}
+
+HighlightJob::Step HighlightJob::advance(std::size_t end) {
   position_ = end;
-  return position_ == length() ? Step::done : Step::more;
+  if (position_ == pieceEnd(*current_)) {
+    pieces_[*current_].done = true;
+    followOn_ = *current_ + 1;
+    current_.reset();
+    --piecesLeft_;
+    sink_.endPiece();
+  }
+  return piecesLeft_ == 0 ? Step::done : Step::more;
 }
 
 }  // namespace highlighter

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "Highlighter/HTMLSpanConverter.h"
 #include "Highlighter/HighlightBudget.h"
@@ -19,8 +20,11 @@ class Highlighter;
 
 // One text on its way to styled runs, a piece at a time, within a budget:
 // what the budget cannot pay for reaches the sink plain, so the sink always
-// gets the whole text. The language the script detects (without one, or
-// for one it does not know) in the first piece holds for the rest. Used on
+// gets the whole text. Pieces are cut at the same places whatever order
+// they are highlighted in, so that a piece comes out the same every time;
+// they go in text order unless some are preferred, and the sink hears where
+// each starts. The language the script detects (without one, or for one it
+// does not know) in the first piece highlighted holds for the rest. Used on
 // one thread at a time; the highlighter, the theme and the text must stay
 // in place meanwhile.
 class HighlightJob {
@@ -44,17 +48,33 @@ class HighlightJob {
   // asked every few hundredths of a second while the script runs.
   Step step(const std::function<bool()>& interrupt = nullptr);
 
+  // The pieces holding the UTF-16 positions [from, to] go next, unless done;
+  // the ones after them follow. Replaces what was preferred before.
+  void prefer(std::size_t from, std::size_t to);
+
  private:
   using Clock = std::chrono::steady_clock;
 
+  struct Piece {
+    // In code units of the text, and in UTF-16 units.
+    std::size_t start;
+    std::size_t unitStart;
+    bool done = false;
+  };
+
   std::size_t length() const;
   std::size_t pieceLength() const;
-  std::size_t nextPieceEnd() const;
-  std::u16string piece(std::size_t end) const;
+  void cutPieces();
+  std::size_t pieceEnd(std::size_t index) const;
+  std::size_t pieceAt(std::size_t unit) const;
+  // Starts the next piece to highlight, if any is left.
+  bool startNextPiece();
+  std::u16string text(std::size_t end) const;
   // The rest of the text, plain.
   Step finishPlain();
-  // `text`, plain, as the piece up to `end`.
+  // `text`, plain, as the current piece up to `end`.
   Step advancePlain(std::u16string_view text, std::size_t end);
+  Step advance(std::size_t end);
 
   const Highlighter& highlighter_;
   HTMLSpanConverter converter_;
@@ -62,7 +82,16 @@ class HighlightJob {
   std::optional<std::string> language_;
   StyledTextSink& sink_;
   HighlightBudget budget_;
+  std::vector<Piece> pieces_;
+  std::size_t piecesLeft_ = 0;
+  // Where the search in text order for the next piece starts: after the
+  // piece done last.
+  std::size_t followOn_ = 0;
+  // The piece under way, and the position in it; none between pieces.
+  std::optional<std::size_t> current_;
   std::size_t position_ = 0;
+  // Preferred pieces still to start, the first last.
+  std::vector<std::size_t> preferred_;
   std::size_t uncollected_ = 0;
   // In steps, not waiting between them.
   Clock::duration spent_ = Clock::duration::zero();

@@ -50,6 +50,9 @@ void HighlightedTextView::setContent(std::shared_ptr<const RequestHistoryItem> i
   styled_ = nullptr;
   answered_ = false;
   formats_.clear();
+  // The body left is no longer worth the highlighter's time, even when the
+  // new one needs none of it.
+  ResponseHighlighter::shared().cancel(this);
   setTextFont(codeFont(), codeLineSpacing);
   copyBody(std::move(item), std::make_shared<std::string>());
 }
@@ -91,32 +94,57 @@ void HighlightedTextView::requestHighlight() {
           showStyled(std::move(styled));
           return;
         }
-        runInBackground(
-            this, [body = body_] { return std::string(*body); },
-            [this, current, key](std::string body) {
-              if (!current()) return;
-              ResponseHighlighter::shared().highlight(key, std::move(body), language_, this,
-                                                      [this, current](ResponseHighlighter::Result styled) {
-                                                        if (current()) showStyled(std::move(styled));
-                                                      });
+        ResponseHighlighter::shared().highlight(
+            key, body_, language_, this,
+            [this, current](ResponseHighlighter::Result styled) {
+              if (current()) showStyled(std::move(styled));
+            },
+            [this, current](ResponseHighlighter::Result styled) {
+              // The colours of another theme stay until all of this one's
+              // are in.
+              if (current() && !(styled_ && styled_->complete)) paintWith(std::move(styled));
             });
+        preferShown();
       });
 }
 
 void HighlightedTextView::showStyled(ResponseHighlighter::Result styled) {
-  styled_ = std::move(styled);
   answered_ = true;
-  formats_.clear();
-  if (styled_) {
-    for (std::uint16_t style = 0; style < styled_->styles.size(); ++style) formats_.push_back(format(style));
+  if (styled) {
+    paintWith(std::move(styled));
     setTextFont(codeFont(), codeLineSpacing);
   } else {
+    styled_ = nullptr;
+    formats_.clear();
     setTextFont(font(), 0);
   }
   emit highlighted();
 }
 
-QTextCharFormat HighlightedTextView::format(std::uint16_t style) const {
+void HighlightedTextView::paintWith(ResponseHighlighter::Result styled) {
+  // Pieces keep coming while the lines in view are coloured already: only
+  // ones that change what is shown are worth a repaint.
+  const bool shownChanges = !areShownLinesColoured() || styled->complete;
+  styled_ = std::move(styled);
+  formats_.clear();
+  for (std::size_t style = 0; style < styled_->styles.size(); ++style) formats_.push_back(format(style));
+  if (shownChanges) viewport()->update();
+}
+
+void HighlightedTextView::paintEvent(QPaintEvent* event) {
+  painted_.reset();
+  LargeTextView::paintEvent(event);
+  if (!painted_) return;
+  shown_ = *painted_;
+  if (!answered_) preferShown();
+}
+
+void HighlightedTextView::preferShown() {
+  if (areShownLinesColoured()) return;
+  ResponseHighlighter::shared().prefer(this, shown_.first, shown_.second);
+}
+
+QTextCharFormat HighlightedTextView::format(std::size_t style) const {
   const auto& attributes = styled_->styles[style];
   QTextCharFormat format;
   if (attributes.foregroundColor) format.setForeground(qtColor(*attributes.foregroundColor));
@@ -128,6 +156,7 @@ QTextCharFormat HighlightedTextView::format(std::uint16_t style) const {
 
 void HighlightedTextView::addStyles(std::uint32_t start, std::uint32_t end,
                                     QList<QTextLayout::FormatRange>& formats) const {
+  painted_ = painted_ ? Range{std::min(painted_->first, start), std::max(painted_->second, end)} : Range{start, end};
   if (!styled_) return;
   for (const auto& span : styled_->spansBetween(start, end)) {
     formats.append({static_cast<int>(span.start - start), static_cast<int>(span.end - span.start),

@@ -3,6 +3,7 @@
 #include <QTextCharFormat>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,8 +15,9 @@
 namespace wendalore {
 
 // A read-only code view for response bodies of any size. The text shows
-// plain at once; the styled text is made in the background and applied to
-// the lines in view. Highlighted text is shown in the code font with space
+// plain at once; the styled text is made in the background, the lines in
+// view first (wherever the view goes meanwhile), and applied to the lines
+// in view as it comes. Highlighted text is shown in the code font with space
 // between the lines; a body the highlighter gives nothing for keeps the
 // default font without that space.
 class HighlightedTextView : public LargeTextView {
@@ -34,6 +36,8 @@ class HighlightedTextView : public LargeTextView {
   // Whether the highlighter has answered for the body shown, with styles or
   // without.
   bool isHighlightingDone() const { return answered_; }
+  // Whether the lines the view showed last are coloured.
+  bool areShownLinesColoured() const { return styled_ && styled_->covers(shown_.first, shown_.second); }
 
  signals:
   void highlighted();
@@ -41,12 +45,18 @@ class HighlightedTextView : public LargeTextView {
  protected:
   void addStyles(std::uint32_t start, std::uint32_t end, QList<QTextLayout::FormatRange>& formats) const override;
   void changeEvent(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
+  using Range = std::pair<std::uint32_t, std::uint32_t>;
+
   void copyBody(std::shared_ptr<const RequestHistoryItem> item, std::shared_ptr<std::string> copy);
   void requestHighlight();
   void showStyled(ResponseHighlighter::Result styled);
-  QTextCharFormat format(std::uint16_t style) const;
+  void paintWith(ResponseHighlighter::Result styled);
+  // Asks for the lines in view to be highlighted next, unless they are.
+  void preferShown();
+  QTextCharFormat format(std::size_t style) const;
 
   // Bumped with every new content, so that late answers for another body
   // are recognised.
@@ -59,6 +69,9 @@ class HighlightedTextView : public LargeTextView {
   ResponseHighlighter::Result styled_;
   bool answered_ = false;
   std::vector<QTextCharFormat> formats_;
+  // What the last paint showed, and what the one under way shows so far.
+  Range shown_{0, 0};
+  mutable std::optional<Range> painted_;
 };
 
 }  // namespace wendalore

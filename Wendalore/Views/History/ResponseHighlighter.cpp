@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
+#include <algorithm>
 #include <atomic>
+#include <optional>
 
 #include "Highlighter/Highlighter.h"
 #include "Wendalore/Views/History/ResponseHighlighterRuns.h"
@@ -16,17 +18,33 @@ struct ResponseHighlighter::Job {
   struct Waiter {
     QPointer<QObject> context;
     std::function<void(Result)> done;
+    std::function<void(Result)> progress;
   };
+  using Range = std::pair<std::uint32_t, std::uint32_t>;
 
-  Job(Key key, std::string body, std::string language)
+  Job(Key key, std::shared_ptr<const std::string> body, std::string language)
       : key(std::move(key)), body(std::move(body)), language(std::move(language)) {}
 
+  void prefer(Range range) {
+    std::scoped_lock lock(wantedMutex);
+    wanted = range;
+  }
+  std::optional<Range> takeWanted() {
+    std::scoped_lock lock(wantedMutex);
+    return std::exchange(wanted, std::nullopt);
+  }
+
   const Key key;
-  const std::string body;
+  const std::shared_ptr<const std::string> body;
   const std::string language;
   std::atomic<bool> withdrawn = false;
+  // Whether the UI thread has yet to hear of pieces done.
+  std::atomic<bool> progressAnnounced = false;
   // On the UI thread.
   std::vector<Waiter> waiters;
+  // Shared with the queue: where the waiters' view wants colours next.
+  std::mutex wantedMutex;
+  std::optional<Range> wanted;
   // On the queue, made at the first step.
   std::shared_ptr<highlighter::Theme> theme;
   StyledRunsSink runs;
@@ -77,8 +95,9 @@ ResponseHighlighter::Result ResponseHighlighter::cached(const Key& key) {
   return found->second;
 }
 
-void ResponseHighlighter::highlight(const Key& key, std::string body, std::string language, QObject* context,
-                                    std::function<void(Result)> done) {
+void ResponseHighlighter::highlight(const Key& key, std::shared_ptr<const std::string> body, std::string language,
+                                    QObject* context, std::function<void(Result)> done,
+                                    std::function<void(Result)> progress) {
   withdraw(context, &key);
   if (auto result = cached(key)) {
     done(std::move(result));
@@ -89,7 +108,15 @@ void ResponseHighlighter::highlight(const Key& key, std::string body, std::strin
     job = std::make_shared<Job>(key, std::move(body), std::move(language));
     start(job);
   }
-  job->waiters.push_back({context, std::move(done)});
+  job->waiters.push_back({context, std::move(done), std::move(progress)});
+}
+
+void ResponseHighlighter::prefer(const QObject* context, std::uint32_t from, std::uint32_t to) {
+  for (auto& [key, job] : jobs_) {
+    if (std::ranges::any_of(job->waiters, [&](const Job::Waiter& waiter) { return waiter.context == context; })) {
+      job->prefer({from, to});
+    }
+  }
 }
 
 void ResponseHighlighter::cancel(const QObject* context) { withdraw(context, nullptr); }
@@ -133,13 +160,19 @@ void ResponseHighlighter::runJobs() {
     auto step = HighlightJob::Step::failed;
     if (engine.highlighter && !job->work) job->theme = engine.theme(job->key.theme);
     if (job->theme && !job->work) {
-      job->work = std::make_unique<HighlightJob>(*engine.highlighter, *job->theme, std::string_view(job->body),
+      job->work = std::make_unique<HighlightJob>(*engine.highlighter, *job->theme, std::string_view(*job->body),
                                                  job->language, job->runs, engine.highlighter->budget());
     }
-    // A body asked for later, or no longer wanted, takes over at once; this
-    // piece starts again when its turn comes back.
-    if (job->work) step = job->work->step([&] { return job->withdrawn || !isNewest(job); });
-    if (step == HighlightJob::Step::more || step == HighlightJob::Step::interrupted) continue;
+    if (job->work) {
+      if (const auto wanted = job->takeWanted()) job->work->prefer(wanted->first, wanted->second);
+      // A body asked for later, or no longer wanted, takes over at once;
+      // this piece starts again when its turn comes back.
+      step = job->work->step([&] { return job->withdrawn || !isNewest(job); });
+    }
+    if (step == HighlightJob::Step::more || step == HighlightJob::Step::interrupted) {
+      if (job->runs.takeNews()) announceProgress(job);
+      continue;
+    }
 
     {
       std::scoped_lock lock(pendingMutex_);
@@ -147,10 +180,28 @@ void ResponseHighlighter::runJobs() {
     }
     Result result;
     if (step == HighlightJob::Step::done) result = std::make_shared<const StyledRuns>(job->runs.take());
+    job->work.reset();
     QMetaObject::invokeMethod(
         QCoreApplication::instance(), [this, job, result = std::move(result)] { finish(job, result); },
         Qt::QueuedConnection);
   }
+}
+
+void ResponseHighlighter::announceProgress(const std::shared_ptr<Job>& job) {
+  if (job->progressAnnounced.exchange(true)) return;
+  QMetaObject::invokeMethod(
+      QCoreApplication::instance(),
+      [job] {
+        job->progressAnnounced = false;
+        Result progress;
+        // A waiter may ask for something else meanwhile.
+        for (const auto& waiter : std::vector(job->waiters)) {
+          if (!waiter.context || !waiter.progress) continue;
+          if (!progress) progress = job->runs.snapshot();
+          waiter.progress(progress);
+        }
+      },
+      Qt::QueuedConnection);
 }
 
 void ResponseHighlighter::finish(const std::shared_ptr<Job>& job, Result result) {

@@ -36,16 +36,23 @@ class ResponseHighlighter {
 
   static ResponseHighlighter& shared();
 
+  // What the kept results take.
+  std::size_t cacheBytes() const { return cacheBytes_; }
   // The styled text already made for `key`, or null.
   Result cached(const Key& key);
   // Calls `done` on the UI thread with the styled text (null when the body
-  // cannot be highlighted), unless `context` is gone by then. A context
-  // waits for one body at a time: asking for another withdraws what it
-  // asked for before, and work nobody waits for any more stops. A body
+  // cannot be highlighted), unless `context` is gone by then; `progress`,
+  // when given, meanwhile with the pieces done so far as more come in. A
+  // context waits for one body at a time: asking for another withdraws what
+  // it asked for before, and work nobody waits for any more stops. A body
   // already being highlighted is not started again; the one asked for last
   // goes first.
-  void highlight(const Key& key, std::string body, std::string language, QObject* context,
-                 std::function<void(Result)> done);
+  void highlight(const Key& key, std::shared_ptr<const std::string> body, std::string language, QObject* context,
+                 std::function<void(Result)> done, std::function<void(Result)> progress = nullptr);
+  // The body `context` waits for is highlighted next at the UTF-16 positions
+  // [from, to], as soon as the piece under way is done; only the latest
+  // such wish counts.
+  void prefer(const QObject* context, std::uint32_t from, std::uint32_t to);
   // Withdraws what `context` waits for.
   void cancel(const QObject* context);
 
@@ -59,6 +66,9 @@ class ResponseHighlighter {
   // On the queue, until no job is left.
   void runJobs();
   bool isNewest(const std::shared_ptr<Job>& job);
+  // Tells the UI thread that more pieces are in, unless it has yet to hear
+  // of the last ones.
+  void announceProgress(const std::shared_ptr<Job>& job);
   void finish(const std::shared_ptr<Job>& job, Result result);
 
   // Enough for both themes of a full history of ordinary bodies, and for

@@ -26,7 +26,7 @@ std::string largeJSON() {
 ResponseHighlighter::Key ask(const std::string& body, const std::string& language, QObject& context,
                              std::optional<ResponseHighlighter::Result>& answer) {
   const auto key = ResponseHighlighter::Key::of(platform::UUID(), "atom-one-dark", body);
-  ResponseHighlighter::shared().highlight(key, body, language, &context,
+  ResponseHighlighter::shared().highlight(key, std::make_shared<const std::string>(body), language, &context,
                                           [&answer](ResponseHighlighter::Result result) { answer = result; });
   return key;
 }
@@ -47,7 +47,7 @@ TEST(ResponseHighlighter, ASmallBodyIsNotHeldBackByALargeOneBeforeIt) {
   EXPECT_GE((*smallAnswer)->styles.size(), 2u);
   ASSERT_TRUE(QTest::qWaitFor([&] { return largeAnswer.has_value(); }, generousMilliseconds));
   ASSERT_TRUE(*largeAnswer);
-  EXPECT_EQ((*largeAnswer)->spans.back().end, large.size());
+  EXPECT_EQ((*largeAnswer)->end(), large.size());
 }
 
 TEST(ResponseHighlighter, ASmallBodyIsColouredSoonAfterALongToken) {
@@ -61,7 +61,7 @@ TEST(ResponseHighlighter, ASmallBodyIsColouredSoonAfterALongToken) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return smallAnswer.has_value() && tokenAnswer.has_value(); }, generousMilliseconds));
   ASSERT_TRUE(*smallAnswer && *tokenAnswer);
   EXPECT_GE((*smallAnswer)->styles.size(), 2u);
-  EXPECT_EQ((*tokenAnswer)->spans.back().end, token.size());
+  EXPECT_EQ((*tokenAnswer)->end(), token.size());
 }
 
 TEST(ResponseHighlighter, ABodyNoLongerShownIsNotHighlighted) {

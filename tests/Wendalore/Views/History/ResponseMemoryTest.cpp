@@ -2,36 +2,20 @@
 
 #include <QTest>
 
-#include <malloc.h>
-
 #include "Wendalore/Views/History/HighlightedTextView.h"
 #include "Wendalore/Views/History/ResponseTabView.h"
+#include "tests/Wendalore/Views/History/ResponseTestSupport.h"
 
 using namespace wendalore;
 
 namespace {
 
-// What the program's heap holds in use, mapped blocks included.
-std::size_t heapInUse() {
-  const auto info = mallinfo2();
-  return info.uordblks + info.hblkhd;
-}
-
-std::shared_ptr<RequestHistoryItem> answered(std::string body) {
-  auto item = RequestHistoryItem::make(platform::Date::now(), "GET", "http://h/", {}, std::nullopt);
-  item->setStatusCode(200);
-  item->setResponseHeaders({{"Content-Type", "application/json"}});
-  item->setResponseBody(std::move(body));
-  item->setIsPending(false);
-  return item;
-}
-
 TEST(ResponseMemory, ViewingALargeBodyAgainCostsNothingMoreAndLeavingItGivesItBack) {
   std::string body = "[\n";
   while (body.size() < (4u << 20)) body += "  {\"id\": 12345, \"name\": \"item\", \"on\": true},\n";
   body += "  null\n]";
-  const auto large = answered(body);
-  const auto small = answered("{}");
+  const auto large = answeredJSON(body);
+  const auto small = answeredJSON("{}");
   auto page = std::make_unique<ResponseTabView>();
   page->resize(800, 600);
   page->show();
@@ -63,6 +47,37 @@ TEST(ResponseMemory, ViewingALargeBodyAgainCostsNothingMoreAndLeavingItGivesItBa
   page.reset();
   QTest::qWait(20);
   EXPECT_LE(heapInUse(), first.left + (1u << 20));
+}
+
+TEST(ResponseMemory, HighlightingALargeBodyTakesLittleMoreThanShowingIt) {
+  std::string body = "[\n";
+  for (int index = 0; body.size() < (4u << 20); ++index) {
+    body += "  {\n    \"id\": " + std::to_string(index) + ",\n    \"name\": \"item\",\n    \"on\": true\n  },\n";
+  }
+  body += "  null\n]";
+  const auto large = answeredJSON(body);
+  ResponseTabView page;
+  page.resize(800, 600);
+  page.show();
+  page.setItem(answeredJSON("{}"));
+  auto& text = page.text();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return text.isHighlightingDone(); }, 120000));
+
+  const auto base = heapInUse();
+  auto peak = base;
+  page.setItem(large);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        peak = std::max(peak, heapInUse());
+        return text.isLoaded() && text.isHighlightingDone();
+      },
+      120000));
+  ASSERT_TRUE(text.isHighlighted());
+  // The text and its index take about one and a half bodies; its colours,
+  // kept for when it is shown again, a fraction of one.
+  const auto bodies = [&](std::size_t bytes) { return static_cast<double>(bytes - base) / body.size(); };
+  EXPECT_LE(bodies(heapInUse()), 2.5);
+  EXPECT_LE(bodies(peak), 3);
 }
 
 }  // namespace

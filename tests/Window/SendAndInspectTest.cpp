@@ -18,6 +18,7 @@
 #include <string>
 
 #include "Wendalore/Views/Editor/EditorFieldTag.h"
+#include "Wendalore/Views/History/HighlightedTextView.h"
 #include "Wendalore/Views/History/LargeTextView.h"
 #include "Wendalore/Views/History/RequestHistoryView.h"
 #include "Wendalore/Views/Shell/WendaloreApp.h"
@@ -199,7 +200,12 @@ TEST_F(SendAndInspectTest, AJSONPostTypedInTheEditorIsRecordedAsEchoedAndInspect
     SCOPED_TRACE(name);
     click(child(history(), title));
     if (title == "Response") {
-      ASSERT_TRUE(QTest::qWaitFor([&] { return history().findChild<QWidget*>("responseText") != nullptr; }, uiTimeout));
+      wendalore::HighlightedTextView* response = nullptr;
+      ASSERT_TRUE(QTest::qWaitFor(
+          [&] { return (response = history().findChild<wendalore::HighlightedTextView*>("responseText")); },
+          uiTimeout));
+      // The screenshot shows the body as a user sees it a moment later.
+      EXPECT_TRUE(QTest::qWaitFor([&] { return response->areShownLinesColoured(); }, uiTimeout));
     }
     if (title == "cUrl" || title == "Raw Request") {
       wendalore::LargeTextView* shown = nullptr;

@@ -67,8 +67,15 @@ class RequestHistoryItem {
   void setDuration(double seconds) { update("duration", duration_, seconds); }
   const HeaderDictionary& responseHeaders() const { return responseHeaders_; }
   void setResponseHeaders(HeaderDictionary headers) { update("responseHeaders", responseHeaders_, std::move(headers)); }
-  const std::string& responseBody() const { return responseBody_; }
-  void setResponseBody(std::string body) { update("responseBody", responseBody_, std::move(body)); }
+  const std::string& responseBody() const { return *responseBody_; }
+  // The body as text that never changes: a new body replaces it whole, so
+  // views can keep it without a copy of their own.
+  const std::shared_ptr<const std::string>& sharedResponseBody() const { return responseBody_; }
+  void setResponseBody(std::string body) {
+    if (*responseBody_ == body) return;
+    responseBody_ = std::make_shared<const std::string>(std::move(body));
+    observers_.notify("responseBody");
+  }
   // Shared with the response it came from; two are equal when they are the
   // same object.
   const std::shared_ptr<const platform::URLSessionTaskMetrics>& metrics() const { return metrics_; }
@@ -114,7 +121,7 @@ class RequestHistoryItem {
   bool bodyWasSent_;
   std::optional<std::string> suppliedContentType_;
   std::optional<SentForm> sentForm_;
-  std::string responseBody_;
+  std::shared_ptr<const std::string> responseBody_ = std::make_shared<const std::string>();
   std::shared_ptr<const platform::URLSessionTaskMetrics> metrics_;
   std::optional<std::string> error_;
   bool isPending_ = true;

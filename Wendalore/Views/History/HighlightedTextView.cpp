@@ -2,7 +2,6 @@
 
 #include <QEvent>
 #include <QFontDatabase>
-#include <QTimer>
 
 namespace wendalore {
 namespace {
@@ -10,7 +9,6 @@ namespace {
 constexpr int codePointSize = 11;
 constexpr int codeLineSpacing = 8;
 constexpr int textMargin = 16;
-constexpr std::size_t copySliceBytes = 32 << 20;
 
 QFont codeFont() {
   QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -37,16 +35,13 @@ QString HighlightedTextView::themeName() const {
 
 void HighlightedTextView::setContent(std::shared_ptr<const RequestHistoryItem> item) {
   const auto language = item->responseLanguage();
-  const std::string& body = item->responseBody();
-  // A record's body is replaced, never changed in place: the same buffer is
-  // the same text.
-  const bool sameBody = (body.data() == source_.first && body.size() == source_.second) || body == *body_;
+  auto body = item->sharedResponseBody();
+  const bool sameBody = body == body_ || *body == *body_;
   if (content_ != 0 && item->id() == record_ && language == language_ && sameBody) return;
   ++content_;
   record_ = item->id();
   language_ = language;
-  source_ = {body.data(), body.size()};
-  body_ = std::make_shared<const std::string>();
+  body_ = std::move(body);
   styled_ = nullptr;
   answered_ = false;
   formats_.clear();
@@ -54,26 +49,8 @@ void HighlightedTextView::setContent(std::shared_ptr<const RequestHistoryItem> i
   // new one needs none of it.
   ResponseHighlighter::shared().cancel(this);
   setTextFont(codeFont(), codeLineSpacing);
-  copyBody(std::move(item), std::make_shared<std::string>());
-}
-
-void HighlightedTextView::copyBody(std::shared_ptr<const RequestHistoryItem> item, std::shared_ptr<std::string> copy) {
-  // A body of hundreds of megabytes is copied a slice per turn of the event
-  // loop, so that no frame waits for all of it.
-  const std::string& body = item->responseBody();
-  if (copy->empty()) copy->reserve(body.size());
-  copy->append(body, copy->size(), std::min(copySliceBytes, body.size() - copy->size()));
-  if (copy->size() == body.size()) {
-    body_ = std::move(copy);
-    setText(body_);
-    requestHighlight();
-    return;
-  }
-  QTimer::singleShot(0, this, [this, item = std::move(item), copy = std::move(copy), content = content_,
-                               data = body.data(), size = body.size()]() mutable {
-    const std::string& body = item->responseBody();
-    if (content == content_ && body.data() == data && body.size() == size) copyBody(std::move(item), std::move(copy));
-  });
+  setText(body_);
+  requestHighlight();
 }
 
 void HighlightedTextView::requestHighlight() {

@@ -50,7 +50,6 @@ class HighlightedTextView : public LargeTextView {
  private:
   using Range = std::pair<std::uint32_t, std::uint32_t>;
 
-  void copyBody(std::shared_ptr<const RequestHistoryItem> item, std::shared_ptr<std::string> copy);
   void requestHighlight();
   void showStyled(ResponseHighlighter::Result styled);
   void paintWith(ResponseHighlighter::Result styled);
@@ -62,9 +61,8 @@ class HighlightedTextView : public LargeTextView {
   // are recognised.
   int content_ = 0;
   platform::UUID record_;
+  // The record's body, shared with it.
   std::shared_ptr<const std::string> body_ = std::make_shared<const std::string>();
-  // The record's body that `body_` copies.
-  std::pair<const char*, std::size_t> source_;
   std::string language_;
   ResponseHighlighter::Result styled_;
   bool answered_ = false;

@@ -73,11 +73,11 @@ TEST(ResponseMemory, HighlightingALargeBodyTakesLittleMoreThanShowingIt) {
       },
       120000));
   ASSERT_TRUE(text.isHighlighted());
-  // The text and its index take about one and a half bodies; its colours,
-  // kept for when it is shown again, a fraction of one.
+  // The view shares the record's body: its index takes about half a body,
+  // its colours, kept for when it is shown again, a fraction of one.
   const auto bodies = [&](std::size_t bytes) { return static_cast<double>(bytes - base) / body.size(); };
-  EXPECT_LE(bodies(heapInUse()), 2.5);
-  EXPECT_LE(bodies(peak), 3);
+  EXPECT_LE(bodies(heapInUse()), 1.5);
+  EXPECT_LE(bodies(peak), 2);
 }
 
 }  // namespace

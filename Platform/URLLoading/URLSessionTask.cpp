@@ -13,15 +13,17 @@ URLSessionTask::URLSessionTask(Passkey, std::uint64_t taskIdentifier, URLRequest
       body_(std::move(body)),
       creationDate_(Date::now()),
       engine_(std::move(engine)),
-      currentRequest_(std::move(request)) {}
+      currentRequest_(std::make_shared<const URLRequest>(std::move(request))) {}
 
 URLSessionTask::URLSessionTask(std::uint64_t taskIdentifier, URLRequest request)
     : taskIdentifier_(taskIdentifier),
       originalRequest_(request),
       creationDate_(Date::now()),
-      currentRequest_(std::move(request)) {}
+      currentRequest_(std::make_shared<const URLRequest>(std::move(request))) {}
 
-std::optional<URLRequest> URLSessionTask::currentRequest() const {
+std::optional<URLRequest> URLSessionTask::currentRequest() const { return *sharedCurrentRequest(); }
+
+std::shared_ptr<const URLRequest> URLSessionTask::sharedCurrentRequest() const {
   std::lock_guard lock(mutex_);
   return currentRequest_;
 }
@@ -104,7 +106,7 @@ std::string URLSessionTask::description() const {
 
 void URLSessionTask::setCurrentRequest(URLRequest request) {
   std::lock_guard lock(mutex_);
-  currentRequest_ = std::move(request);
+  currentRequest_ = std::make_shared<const URLRequest>(std::move(request));
 }
 
 void URLSessionTask::setResponse(std::shared_ptr<URLResponse> response, std::int64_t expectedLength) {

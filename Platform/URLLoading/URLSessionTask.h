@@ -45,6 +45,9 @@ class URLSessionTask : public std::enable_shared_from_this<URLSessionTask> {
   const std::optional<URLRequest>& originalRequest() const { return originalRequest_; }
   // The request of the hop going on now.
   std::optional<URLRequest> currentRequest() const;
+  // The same without a copy of the request, for the engine, which reads it
+  // several times a hop; never null.
+  std::shared_ptr<const URLRequest> sharedCurrentRequest() const;
   // Absent until the response's header has arrived.
   virtual std::shared_ptr<URLResponse> response() const;
   // Set when the task completed with a failure.
@@ -100,7 +103,7 @@ class URLSessionTask : public std::enable_shared_from_this<URLSessionTask> {
 
   mutable std::mutex mutex_;
   State state_ = State::suspended;
-  std::optional<URLRequest> currentRequest_;
+  std::shared_ptr<const URLRequest> currentRequest_;
   std::shared_ptr<URLResponse> response_;
   AnyError error_;
   std::int64_t bytesReceived_ = 0;

@@ -33,8 +33,6 @@ class ContentDecoder::Stage {
     return {};
   }
 
-  std::string output_ = std::string(pieceSize, '\0');
-
  private:
   std::string input_;
   std::size_t consumed_ = 0;
@@ -42,14 +40,21 @@ class ContentDecoder::Stage {
 
 namespace {
 
+// Hands out the bytes as fed, without a copy: they stay put until the
+// next feed.
 class IdentityStage final : public ContentDecoder::Stage {
  public:
   std::string_view decode(bool&) override {
     const auto piece = unread().substr(0, ContentDecoder::pieceSize);
-    output_.assign(piece);
     consume(piece.size());
-    return output_;
+    return piece;
   }
+};
+
+// A stage that writes what it decodes into a piece-sized buffer of its own.
+class DecodingStage : public ContentDecoder::Stage {
+ protected:
+  std::string output_ = std::string(ContentDecoder::pieceSize, '\0');
 };
 
 // Whatever follows a coding no one knows cannot be read.
@@ -64,7 +69,7 @@ class UnknownStage final : public ContentDecoder::Stage {
 
 // gzip, or deflate: zlib-wrapped as the standard says, or raw as many
 // servers send it, told apart by the first two bytes.
-class ZlibStage final : public ContentDecoder::Stage {
+class ZlibStage final : public DecodingStage {
  public:
   explicit ZlibStage(bool gzip) : gzip_(gzip) {}
   ~ZlibStage() override {
@@ -117,7 +122,7 @@ class ZlibStage final : public ContentDecoder::Stage {
   z_stream stream_{};
 };
 
-class BrotliStage final : public ContentDecoder::Stage {
+class BrotliStage final : public DecodingStage {
  public:
   BrotliStage() : state_(BrotliDecoderCreateInstance(nullptr, nullptr, nullptr)) {}
   ~BrotliStage() override { BrotliDecoderDestroyInstance(state_); }

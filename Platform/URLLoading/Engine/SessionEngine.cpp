@@ -68,8 +68,9 @@ bool SessionEngine::postUnhurried(Command command) {
 }
 
 void SessionEngine::wakeUpLocked() {
-  // One wake-up serves every command until the loop takes them.
-  if (std::exchange(wakeUpSent_, true)) return;
+  // A loop that is not asleep looks for commands before it sleeps again, and
+  // one wake-up serves every command until it takes them.
+  if (!sleeping_ || std::exchange(wakeUpSent_, true)) return;
   curl_multi_wakeup(multi_);
 }
 
@@ -175,10 +176,24 @@ void SessionEngine::loop() {
     endedRuns_.clear();
     if (finished()) break;
     scheduler_.startWaiting();
-    // An unhurried command may have come before every command woke the loop.
-    curl_multi_poll(multi_, nullptr, 0, hasCommands() ? 0 : pollTimeout(), nullptr);
+    sleep();
   }
   stop();
+}
+
+void SessionEngine::sleep() {
+  const int timeout = pollTimeout();
+  {
+    std::lock_guard lock(mutex_);
+    // Commands that came during the turn did not wake the loop: they are
+    // taken at once instead.
+    if (!commands_.empty()) return;
+    sleeping_ = true;
+    wakeUpSent_ = false;
+  }
+  curl_multi_poll(multi_, nullptr, 0, timeout, nullptr);
+  std::lock_guard lock(mutex_);
+  sleeping_ = false;
 }
 
 void SessionEngine::runCommands() {
@@ -186,14 +201,8 @@ void SessionEngine::runCommands() {
   {
     std::lock_guard lock(mutex_);
     commands.swap(commands_);
-    wakeUpSent_ = false;
   }
   for (auto& command : commands) command(*this);
-}
-
-bool SessionEngine::hasCommands() {
-  std::lock_guard lock(mutex_);
-  return !commands_.empty();
 }
 
 void SessionEngine::readFinishedTransfers() {

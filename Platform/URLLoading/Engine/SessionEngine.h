@@ -87,7 +87,9 @@ class SessionEngine : public std::enable_shared_from_this<SessionEngine> {
  private:
   void loop();
   void runCommands();
-  bool hasCommands();
+  // Waits for the network, a command or the next deadline; returns at once
+  // when commands are waiting.
+  void sleep();
   void wakeUpLocked();
   void readFinishedTransfers();
   void expireDeadlines();
@@ -105,6 +107,9 @@ class SessionEngine : public std::enable_shared_from_this<SessionEngine> {
 
   std::mutex mutex_;
   std::vector<Command> commands_;
+  // The loop waits in the transfer library's poll, and only a wake-up ends
+  // the wait for a command.
+  bool sleeping_ = false;
   bool wakeUpSent_ = false;
   bool wakeForEveryCommand_ = false;
   bool accepting_ = true;

@@ -131,7 +131,8 @@ void TaskRun::startHop() {
   hopError_ = nullptr;
   cacheBody_.reset();
   heldBody_ = Data();
-  const auto request = *task_->currentRequest();
+  const auto current = task_->sharedCurrentRequest();
+  const auto& request = *current;
   if (!request.url()) return finish(makeError(URLError(URLError::Code::badURL)));
   if (!isHTTPScheme(*request.url())) return finish(failure(URLError::Code::unsupportedURL));
   if (request.httpMethod() && !isHTTPToken(*request.httpMethod())) {
@@ -165,20 +166,21 @@ void TaskRun::startHop() {
 // Cookie field is left alone, while a credential the delegate gave
 // replaces the request's own Authorization.
 std::expected<std::vector<std::string>, AnyError> TaskRun::hopHeaderLines(const URLRequest& request) {
-  URLRequest sent = request;
+  // Copied only when something is added, which most hops do not need.
+  std::optional<URLRequest> amended;
+  const auto amend = [&](std::string value, std::string_view name) {
+    if (!amended) amended = request;
+    amended->setValueForHTTPHeaderField(std::move(value), name);
+  };
   const auto& configuration = engine_.configuration();
   const auto& cookieStorage = configuration.httpCookieStorage();
   if (configuration.httpShouldSetCookies() && cookieStorage && !request.valueForHTTPHeaderField("Cookie")) {
     if (const auto cookies = cookieStorage->cookies(*request.url())) {
-      for (auto& [name, value] : HTTPCookie::requestHeaderFieldsWithCookies(*cookies)) {
-        sent.setValueForHTTPHeaderField(std::move(value), name);
-      }
+      for (auto& [name, value] : HTTPCookie::requestHeaderFieldsWithCookies(*cookies)) amend(std::move(value), name);
     }
   }
-  if (auto authorization = authentication_.authorizeHop(request)) {
-    sent.setValueForHTTPHeaderField(std::move(*authorization), "Authorization");
-  }
-  return requestHeaderLines(sent, additionalHeaders());
+  if (auto authorization = authentication_.authorizeHop(request)) amend(std::move(*authorization), "Authorization");
+  return requestHeaderLines(amended ? *amended : request, additionalHeaders());
 }
 
 // The configuration's credentials were meant for the origin the task
@@ -240,8 +242,8 @@ void TaskRun::startTransfer(std::unique_ptr<BodySource> body) {
   totalSent_ = 0;
   expectedToSend_ = body ? body->length().value_or(URLSessionTask::transferSizeUnknown) : 0;
   task_->setExpectedToSend(expectedToSend_);
-  transfer_ =
-      std::make_unique<Transfer>(*this, engine_.scheduler(), *task_->currentRequest(), *headerLines_, std::move(body));
+  transfer_ = std::make_unique<Transfer>(*this, engine_.scheduler(), *task_->sharedCurrentRequest(), *headerLines_,
+                                         std::move(body));
   if (suspended_) transfer_->setSuspended(true);
   idleSince_ = Clock::now();
 }
@@ -267,7 +269,8 @@ void TaskRun::bodyBytesAvailable() {
 
 void TaskRun::transferReceivedResponse(const std::shared_ptr<HTTPURLResponse>& response) {
   hopResponse_ = response;
-  const auto request = *task_->currentRequest();
+  const auto current = task_->sharedCurrentRequest();
+  const auto& request = *current;
   const auto& configuration = engine_.configuration();
   const auto& fields = transfer_->receivedFields();
   storeCookies(response->url(), fields);
@@ -356,7 +359,8 @@ void TaskRun::answerRedirect(std::optional<URLRequest> request) {
   if (!request) return deliverHopResponse();
   ++redirectCount_;
   taskBodyDropped_ = taskBodyDropped_ || dropsBody;
-  leftFirstOrigin_ = leftFirstOrigin_ || !request->url() || !sameOrigin(*request->url(), *task_->currentRequest()->url());
+  leftFirstOrigin_ =
+      leftFirstOrigin_ || !request->url() || !sameOrigin(*request->url(), *task_->sharedCurrentRequest()->url());
   abandonHop();
   task_->setCurrentRequest(std::move(*request));
   startHop();
@@ -502,7 +506,7 @@ void TaskRun::completeResponse() {
 std::optional<CacheOffer> TaskRun::cacheOffer() {
   if (!cacheBody_) return std::nullopt;
   auto body = *std::exchange(cacheBody_, std::nullopt);
-  return CacheOffer{engine_.configuration().urlCache(), *task_->currentRequest(),
+  return CacheOffer{engine_.configuration().urlCache(), *task_->sharedCurrentRequest(),
                     CachedURLResponse::make(hopResponse_, std::move(body))};
 }
 
@@ -531,7 +535,8 @@ ResponseGate::Ending TaskRun::makeEnding() {
           redirectCount = redirectCount_, delegate = engine_.delegate().target(), engine = engine_.weak_from_this(),
           offer = cacheOffer(), identifier = identifier_](URLSessionResponseDisposition disposition) mutable {
     const bool allowed = disposition == URLSessionResponseDisposition::allow;
-    auto error = allowed ? nullptr : makeError(URLError(URLError::Code::cancelled, task->currentRequest()->url()));
+    auto error =
+        allowed ? nullptr : makeError(URLError(URLError::Code::cancelled, task->sharedCurrentRequest()->url()));
     delegate.send(endingCalls(task, allowed ? std::move(body) : Data(), std::move(transactions), redirectCount,
                               std::move(error), allowed ? std::move(offer) : std::nullopt));
     // Only the run's record is left to drop.
@@ -599,7 +604,7 @@ void TaskRun::postToDelegate(DelegateChannel::Call call) {
 }
 
 AnyError TaskRun::failure(URLError::Code code) const {
-  return makeError(URLError(code, task_->currentRequest()->url()));
+  return makeError(URLError(code, task_->sharedCurrentRequest()->url()));
 }
 
 void TaskRun::finish(AnyError error, std::optional<CacheOffer> offer) {
@@ -634,7 +639,7 @@ void TaskRun::answerWithResumeData(ResumeDataReply reply) { resumeDataReply_ = s
 void TaskRun::receiveDownloadResponse(const std::shared_ptr<HTTPURLResponse>& response) {
   task_->setResponse(response, response->expectedContentLength());
   responseState_ = ResponseState::allowed;
-  const auto resumption = download_->begin(*task_->currentRequest(), *response);
+  const auto resumption = download_->begin(*task_->sharedCurrentRequest(), *response);
   if (!resumption) return failDownloadSoon();
   if (*resumption) {
     postToDelegate([task = downloadTask(), resumed = **resumption](URLSessionDelegate& delegate,

@@ -78,7 +78,7 @@ void Session::performSetupOperations(const std::shared_ptr<Request>& request, co
   const auto adapter = this->adapter(request);
   if (!adapter) {
     if (!check()) return;
-    rootQueue_->async([self = shared_from_this(), initialRequest, request] {
+    rootQueue_->async([self = shared_from_this(), initialRequest = std::move(initialRequest), request] {
       self->didCreateURLRequest(initialRequest, request);
     });
     return;
@@ -105,12 +105,12 @@ void Session::handleAdaptationResult(AdaptResult result, const std::shared_ptr<R
     onRootQueue(request, [initialRequest, error](Request& failed) { failed.didFailToAdaptURLRequest(initialRequest, error); });
     return;
   }
-  const platform::URLRequest adaptedRequest = *result;
+  platform::URLRequest adaptedRequest = *std::move(result);
   onRootQueue(request, [initialRequest, adaptedRequest](Request& adapted) {
     adapted.didAdaptInitialRequest(initialRequest, adaptedRequest);
   });
   if (!check()) return;
-  rootQueue_->async([self = shared_from_this(), adaptedRequest, request] {
+  rootQueue_->async([self = shared_from_this(), adaptedRequest = std::move(adaptedRequest), request] {
     self->didCreateURLRequest(adaptedRequest, request);
   });
 }

@@ -83,3 +83,17 @@ TEST(ContentDecoder, HandsAHugeExpansionOutInBoundedPiecesAndIgnoresWhatFollowsT
   EXPECT_LE(decoded.largestPiece, ContentDecoder::pieceSize);
   EXPECT_TRUE(decoded.complete);
 }
+
+TEST(ContentDecoder, PassesAnUncodedBodyFedAtOnceThroughInBoundedPiecesThatStayIntact) {
+  ContentDecoder decoder("");
+  decoder.feed(text);
+  std::vector<std::string_view> pieces;
+  for (auto piece = decoder.next(); !piece.empty(); piece = decoder.next()) pieces.push_back(piece);
+  std::string joined;
+  for (const auto piece : pieces) {
+    EXPECT_LE(piece.size(), ContentDecoder::pieceSize);
+    joined += piece;
+  }
+  EXPECT_EQ(joined, text);
+  EXPECT_TRUE(decoder.isComplete());
+}

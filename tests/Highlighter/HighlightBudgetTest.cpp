@@ -6,6 +6,7 @@
 
 #include "Highlighter/HTMLSpanConverter.h"
 #include "Highlighter/Highlighter.h"
+#include "tests/Highlighter/UntimedBudget.h"
 #include "tests/Platform/ScratchDirectory.h"
 
 using highlighter::HighlightBudget;
@@ -43,18 +44,16 @@ std::string prettyJSON(int lines) {
 
 TEST_F(HighlightBudgetTest, PiecesCutAtLineEndsColourAsTheWhole) {
   const std::string body = prettyJSON(400);
+  highlighter->setBudget(untimed());
   const auto whole = highlighter->highlight(body, std::string("json"));
-  highlighter->setBudget({.pieceLength = 1000});
+  highlighter->setBudget(untimed(1000));
   const auto pieces = highlighter->highlight(body, std::string("json"));
   ASSERT_TRUE(whole && pieces);
   EXPECT_EQ(pieces->string(), body);
   EXPECT_EQ(*pieces, *whole);
   EXPECT_FALSE(isPlain(*pieces));
 
-  // A language detected in the first piece holds for the others. Guessing
-  // tries every language, which on a busy machine can outlast a piece's
-  // usual time; this is about where the pieces are cut, not about time.
-  highlighter->setBudget({.pieceLength = 1000, .pieceTime = std::chrono::minutes(5), .totalTime = std::chrono::minutes(5)});
+  // A language detected in the first piece holds for the others.
   const auto guessed = highlighter->highlight(body, std::nullopt);
   ASSERT_TRUE(guessed);
   EXPECT_EQ(guessed->string(), body);
@@ -129,7 +128,7 @@ var hljs = {
     EXPECT_EQ(stopped->runs()[0].attributes, plain);
   }
   // A short call after a stopped one is coloured, however busy the machine.
-  highlighter->setBudget({.pieceTime = std::chrono::minutes(5)});
+  highlighter->setBudget(untimed());
   const auto after = highlighter->highlight("after", std::string("json"));
   ASSERT_TRUE(after);
   EXPECT_EQ(after->string(), "after");

@@ -6,6 +6,7 @@
 
 #include "Highlighter/HighlightJob.h"
 #include "Highlighter/Highlighter.h"
+#include "tests/Highlighter/UntimedBudget.h"
 
 using highlighter::HighlightJob;
 using highlighter::Highlighter;
@@ -52,7 +53,7 @@ class HighlightJobTest : public testing::Test {
                             std::vector<std::size_t>* order = nullptr) {
     PieceSink sink;
     HighlightJob job(*highlighter, *highlighter->theme(), std::string_view(body), std::string("json"), sink,
-                     {.pieceLength = pieceLength});
+                     untimed(pieceLength));
     for (const auto position : first) {
       job.prefer(position, position);
       EXPECT_EQ(job.step(), HighlightJob::Step::more);
@@ -82,7 +83,7 @@ std::string prettyJSON(int items) {
 
 TEST_F(HighlightJobTest, PiecesInAnyOrderColourAsTheWholeBody) {
   const std::string body = prettyJSON(300);
-  highlighter->setBudget({.pieceLength = body.size()});
+  highlighter->setBudget(untimed(body.size()));
   const auto whole = highlighter->highlight(body, std::string("json"));
   ASSERT_TRUE(whole);
   ASSERT_GT(whole->runs().size(), 1000u);
@@ -104,7 +105,7 @@ TEST_F(HighlightJobTest, ALongLineIsCutOutsideItsStrings) {
             ", \\\"quoted, too\\\" \\\\\",\"on\":true},";
   }
   body += "null]";
-  highlighter->setBudget({.pieceLength = body.size()});
+  highlighter->setBudget(untimed(body.size()));
   const auto whole = highlighter->highlight(body, std::string("json"));
   ASSERT_TRUE(whole);
   EXPECT_EQ(inPieces(body, 700, {whole->length() / 2}), *whole);

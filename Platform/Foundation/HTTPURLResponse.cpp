@@ -17,6 +17,12 @@ std::string_view trimmed(std::string_view text) {
   return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
+void trimInPlace(std::string& text) {
+  const auto kept = trimmed(text);
+  if (kept.size() == text.size()) return;
+  text = std::string(kept);
+}
+
 // A header value of the form `main; name=value; name="quoted value"`.
 struct ParameterizedValue {
   std::string main;
@@ -54,7 +60,8 @@ std::string nextPiece(std::string_view text, std::size_t& position) {
 ParameterizedValue ParameterizedValue::parse(std::string_view text) {
   ParameterizedValue value;
   std::size_t position = 0;
-  value.main = trimmed(nextPiece(text, position));
+  value.main = nextPiece(text, position);
+  trimInPlace(value.main);
   while (position < text.size()) {
     const auto piece = nextPiece(text, position);
     const auto equals = piece.find('=');
@@ -65,25 +72,18 @@ ParameterizedValue ParameterizedValue::parse(std::string_view text) {
   return value;
 }
 
-std::optional<ParameterizedValue> contentType(const HTTPHeaderFields& fields) {
-  const auto value = valueOfHeaderField(fields, "Content-Type");
-  if (!value) return std::nullopt;
-  auto parsed = ParameterizedValue::parse(*value);
-  if (parsed.main.empty()) return std::nullopt;
-  return parsed;
+}  // namespace
+
+HTTPURLResponse::ContentType HTTPURLResponse::ContentType::of(const HTTPHeaderFields& fields) {
+  const auto index = indexOfHeaderField(fields, "Content-Type");
+  if (!index) return {};
+  auto parsed = ParameterizedValue::parse(fields[*index].second);
+  if (parsed.main.empty()) return {};
+  std::ranges::transform(parsed.main, parsed.main.begin(), [](char c) { return asciiLowercased(c); });
+  return {.mimeType = std::move(parsed.main), .charset = parsed.parameter("charset")};
 }
 
-std::optional<std::string> mimeTypeOf(const HTTPHeaderFields& fields) {
-  const auto type = contentType(fields);
-  if (!type) return std::nullopt;
-  return asciiLowercased(type->main);
-}
-
-std::optional<std::string> charsetOf(const HTTPHeaderFields& fields) {
-  const auto type = contentType(fields);
-  if (!type) return std::nullopt;
-  return type->parameter("charset");
-}
+namespace {
 
 std::int64_t lengthOf(const HTTPHeaderFields& fields) {
   const auto value = valueOfHeaderField(fields, "Content-Length");
@@ -102,6 +102,7 @@ std::int64_t lengthOf(const HTTPHeaderFields& fields) {
 std::shared_ptr<HTTPURLResponse> HTTPURLResponse::make(URL url, int statusCode,
                                                        const HTTPHeaderFields& receivedFields) {
   HTTPHeaderFields fields;
+  fields.reserve(receivedFields.size());
   for (const auto& [name, value] : receivedFields) {
     if (const auto index = indexOfHeaderField(fields, name)) {
       fields[*index].second += ", " + value;
@@ -113,7 +114,12 @@ std::shared_ptr<HTTPURLResponse> HTTPURLResponse::make(URL url, int statusCode,
 }
 
 HTTPURLResponse::HTTPURLResponse(URL url, int statusCode, HTTPHeaderFields fields)
-    : URLResponse(std::move(url), mimeTypeOf(fields), lengthOf(fields), charsetOf(fields)),
+    : HTTPURLResponse(std::move(url), statusCode, std::move(fields), ContentType::of(fields)) {}
+
+// `fields` is taken by reference so that reading its Content-Type above
+// happens before anything is moved out of it.
+HTTPURLResponse::HTTPURLResponse(URL&& url, int statusCode, HTTPHeaderFields&& fields, ContentType type)
+    : URLResponse(std::move(url), std::move(type.mimeType), lengthOf(fields), std::move(type.charset)),
       statusCode_(statusCode),
       fields_(std::move(fields)) {}
 

@@ -31,6 +31,17 @@ class HTTPURLResponse : public URLResponse {
   std::string suggestedFilename() const override;
 
  private:
+  // The media type, lower-cased, and its charset parameter, read together
+  // from one parse of Content-Type.
+  struct ContentType {
+    std::optional<std::string> mimeType;
+    std::optional<std::string> charset;
+
+    static ContentType of(const HTTPHeaderFields& fields);
+  };
+
+  HTTPURLResponse(URL&& url, int statusCode, HTTPHeaderFields&& fields, ContentType type);
+
   int statusCode_;
   HTTPHeaderFields fields_;
 };

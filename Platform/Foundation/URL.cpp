@@ -38,33 +38,33 @@ URL URL::fileURL(std::string_view path) {
 
 std::optional<std::string> URL::part(const std::optional<URLParts::Range>& range) const {
   if (!range) return std::nullopt;
-  return std::string(range->of(text_));
+  return std::string(range->of(*text_));
 }
 
 std::optional<std::string> URL::decodedPart(const std::optional<URLParts::Range>& range) const {
   if (!range) return std::nullopt;
-  return percentDecodedBytes(range->of(text_));
+  return percentDecodedBytes(range->of(*text_));
 }
 
 std::optional<std::string> URL::host() const {
   if (!parts_.host || parts_.host->length == 0) return std::nullopt;
-  auto host = parts_.host->of(text_);
+  auto host = parts_.host->of(*text_);
   if (host.front() == '[') return std::string(host.substr(1, host.size() - 2));
   return percentDecodedBytes(host);
 }
 
 std::optional<int> URL::port() const {
   if (!parts_.port || parts_.port->length == 0) return std::nullopt;
-  const auto digits = parts_.port->of(text_);
+  const auto digits = parts_.port->of(*text_);
   int port = 0;
   std::from_chars(digits.data(), digits.data() + digits.size(), port);
   return port;
 }
 
-std::string URL::path() const { return percentDecodedBytes(parts_.path.of(text_)); }
+std::string URL::path() const { return percentDecodedBytes(parts_.path.of(*text_)); }
 
 std::string URL::lastPathComponent() const {
-  const auto path = parts_.path.of(text_);
+  const auto path = parts_.path.of(*text_);
   if (path == "/") return "/";
   return percentDecodedBytes(lastSegment(path).of(path));
 }
@@ -76,18 +76,20 @@ std::string URL::pathExtension() const {
   return name.substr(dot + 1);
 }
 
-bool URL::isFileURL() const { return parts_.scheme && equalsIgnoringASCIICase(parts_.scheme->of(text_), "file"); }
+bool URL::isFileURL() const {
+  return parts_.scheme && equalsIgnoringASCIICase(parts_.scheme->of(*text_), "file");
+}
 
 URL URL::replacingPath(std::string_view newPath) const {
   const auto text =
-      std::string(text_.substr(0, parts_.path.begin)) + std::string(newPath) + text_.substr(parts_.path.end());
+      std::string(text_->substr(0, parts_.path.begin)) + std::string(newPath) + text_->substr(parts_.path.end());
   auto url = string(text);
   if (!url) fatal("A rebuilt path did not make a URL.");
   return *url;
 }
 
 URL URL::appendingPathComponent(std::string_view component) const {
-  const auto path = parts_.path.of(text_);
+  const auto path = parts_.path.of(*text_);
   std::string extended(path);
   if (path.empty() ? parts_.host.has_value() : path.back() != '/') extended += '/';
   // Leading slashes would either double the separator or, on an empty path,
@@ -102,7 +104,7 @@ URL URL::appendingPathComponent(std::string_view component) const {
 }
 
 URL URL::deletingLastPathComponent() const {
-  const auto path = parts_.path.of(text_);
+  const auto path = parts_.path.of(*text_);
   const auto kept = path.substr(0, lastSegment(path).begin);
   // A relative reference needs some path left to stay a URL.
   const bool relative = !parts_.scheme && !parts_.host;

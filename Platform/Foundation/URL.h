@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,7 +25,7 @@ class URL {
   // process.
   static URL fileURL(std::string_view path);
 
-  const std::string& absoluteString() const { return text_; }
+  const std::string& absoluteString() const { return *text_; }
   std::optional<std::string> scheme() const { return part(parts_.scheme); }
   // Escapes decoded and IPv6 brackets removed; absent when there is no
   // authority or its host is empty (as in "file:///tmp").
@@ -34,7 +35,7 @@ class URL {
   std::optional<std::string> password() const { return decodedPart(parts_.password); }
   // The path with its escapes decoded: for a file URL, its file system path.
   std::string path() const;
-  std::string percentEncodedPath() const { return std::string(parts_.path.of(text_)); }
+  std::string percentEncodedPath() const { return std::string(parts_.path.of(*text_)); }
   // Query and fragment as typed.
   std::optional<std::string> query() const { return part(parts_.query); }
   std::optional<std::string> fragment() const { return part(parts_.fragment); }
@@ -54,15 +55,23 @@ class URL {
   // nothing would be left of a relative reference).
   URL deletingLastPathComponent() const;
 
-  friend bool operator==(const URL& left, const URL& right) { return left.text_ == right.text_; }
+  // Copies only: a move would leave the shared text null.
+  URL(const URL&) = default;
+  URL& operator=(const URL&) = default;
+
+  friend bool operator==(const URL& left, const URL& right) { return *left.text_ == *right.text_; }
 
  private:
-  URL(std::string text, URLParts parts) : text_(std::move(text)), parts_(parts) {}
+  URL(std::string text, URLParts parts)
+      : text_(std::make_shared<const std::string>(std::move(text))), parts_(parts) {}
   std::optional<std::string> part(const std::optional<URLParts::Range>& range) const;
   std::optional<std::string> decodedPart(const std::optional<URLParts::Range>& range) const;
   URL replacingPath(std::string_view newPath) const;
 
-  std::string text_;
+  // Shared by every copy: a request's URL is copied many times on its way
+  // through a session, and the text never changes. Never null, as a URL
+  // is never moved from.
+  std::shared_ptr<const std::string> text_;
   URLParts parts_;
 };
 

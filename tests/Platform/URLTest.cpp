@@ -123,3 +123,19 @@ TEST(URL, ComparesAndHashesByText) {
   const std::unordered_set<URL> set{parsed("http://h/a"), parsed("http://h/a"), parsed("http://h/b")};
   EXPECT_EQ(set.size(), 2u);
 }
+
+TEST(URL, CopiesShareOneTextAndAURLMovedFromStaysWhole) {
+  const URL original = parsed("http://example.com/a/long/enough/path?with=query");
+  URL copy = original;
+  EXPECT_EQ(&copy.absoluteString(), &original.absoluteString());
+
+  URL moved = std::move(copy);
+  EXPECT_EQ(moved, original);
+  // A moved-from URL is still the same URL: nothing reads a hollow text.
+  EXPECT_EQ(copy.absoluteString(), original.absoluteString());  // NOLINT(bugprone-use-after-move)
+  EXPECT_EQ(copy.host(), "example.com");  // NOLINT(bugprone-use-after-move)
+
+  copy = parsed("https://other/");
+  EXPECT_EQ(original.absoluteString(), "http://example.com/a/long/enough/path?with=query");
+  EXPECT_EQ(moved.appendingPathComponent("b").absoluteString(), "http://example.com/a/long/enough/path/b?with=query");
+}

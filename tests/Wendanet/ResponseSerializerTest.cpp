@@ -75,6 +75,23 @@ TEST(ResponseSerializer, AnEmptyBodyIsAllowedForTheChosenMethodsAndStatusCodesOn
   EXPECT_EQ(failureText([&] { serialize(custom, "HEAD", 204); }), nilOrZeroLength);
 }
 
+TEST(ResponseSerializer, SerializersShareTheirEmptyBodyRulesWithoutChangingEachOthers) {
+  ResponseSerializer::EmptyResponseCodes::Set codes{404};
+  const DataResponseSerializer custom(ResponseSerializer::defaultDataPreprocessor(), codes);
+  codes.insert(200);
+  EXPECT_EQ(failureText([&] { serialize(custom, "GET", 200); }), nilOrZeroLength);
+  EXPECT_EQ(serialize(custom, "GET", 404), Data());
+
+  const DataResponseSerializer first;
+  const DataResponseSerializer second = first;
+  EXPECT_EQ(&first.emptyResponseCodes().values(), &ResponseSerializer::defaultEmptyResponseCodes().values());
+  EXPECT_EQ(&second.emptyRequestMethods().values(), &ResponseSerializer::defaultEmptyRequestMethods().values());
+  EXPECT_EQ(ResponseSerializer::defaultEmptyResponseCodes().values(), (std::unordered_set<int>{204, 205}));
+  EXPECT_EQ(ResponseSerializer::defaultEmptyRequestMethods().values(),
+            (std::unordered_set<HTTPMethod>{HTTPMethod::head()}));
+  EXPECT_EQ(failureText([&] { serialize(second, "GET", 404); }), nilOrZeroLength);
+}
+
 TEST(ResponseSerializer, AGivenErrorAndAPreprocessorsErrorPassUnchanged) {
   const auto given = WNError::sessionTaskFailed(testError(5));
   EXPECT_TRUE(thrownError<WNError>([&] {

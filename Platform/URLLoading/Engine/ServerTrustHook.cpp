@@ -9,7 +9,7 @@
 namespace platform {
 
 void ServerTrustHook::install(CURL* handle, const URL& url, Judge judge) {
-  space_ = serverTrustProtectionSpace(url);
+  url_ = url;
   judge_ = std::move(judge);
   curl_easy_setopt(handle, CURLOPT_SSL_SESSIONID_CACHE, 0L);
   curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 0L);
@@ -38,7 +38,7 @@ int ServerTrustHook::onVerifyChain(X509_STORE_CTX* context, void* self) {
 }
 
 int ServerTrustHook::verifyChain(X509_STORE_CTX* context) {
-  URLProtectionSpace space = space_;
+  URLProtectionSpace space = serverTrustProtectionSpace(*url_);
   space.serverTrust = SecTrust::fromVerifyContext(context, space.host);
   if (space.serverTrust && !judge_(space)) return 1;
   X509_STORE_CTX_set_error(context, X509_V_ERR_APPLICATION_VERIFICATION);

@@ -4,6 +4,7 @@
 #include <openssl/types.h>
 
 #include <functional>
+#include <optional>
 
 #include "Platform/Foundation/Error.h"
 #include "Platform/Foundation/URL.h"
@@ -36,7 +37,9 @@ class ServerTrustHook {
   static int onVerifyChain(X509_STORE_CTX* context, void* self);
   int verifyChain(X509_STORE_CTX* context);
 
-  URLProtectionSpace space_;
+  // The protection space is made from it only in a handshake, which most
+  // transfers (plain HTTP, a reused connection) never have.
+  std::optional<URL> url_;
   Judge judge_;
 };
 

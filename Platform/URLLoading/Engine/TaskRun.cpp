@@ -63,6 +63,7 @@ std::vector<DelegateChannel::Call> TaskRun::endingCalls(const std::shared_ptr<UR
   metrics->taskInterval = {task->creationDate(), Date::now().timeIntervalSince(task->creationDate())};
   metrics->redirectCount = redirectCount;
   std::vector<DelegateChannel::Call> calls;
+  calls.reserve(4);
   if (!data.empty()) {
     calls.emplace_back([task = std::static_pointer_cast<URLSessionDataTask>(task), data = std::move(data)](
                            URLSessionDelegate& delegate, URLSessionDelegate::SessionRef session) {

@@ -128,8 +128,8 @@ template <class Value>
 void DataRequest::deliverResponse(std::shared_ptr<platform::DispatchQueue> queue, ResponseHandler<Value> completion,
                                   DataResponse<Value> response) {
   appendResponseSerializerCompletion(
-      [queue = std::move(queue), completion = std::move(completion), response = std::move(response)] {
-        queue->async([completion, response] { completion(response); });
+      [queue = std::move(queue), completion = std::move(completion), response = std::move(response)]() mutable {
+        queue->async([completion = std::move(completion), response = std::move(response)] { completion(response); });
       });
   processNextResponseSerializer();
 }
@@ -165,8 +165,8 @@ void DataRequest::appendSerializingResponseHandler(std::shared_ptr<platform::Dis
     const auto body = self->data();
     const auto error = self->error();
     auto [result, duration] = runSerializer(serialize, urlRequest, response, body, error);
-    self->underlyingQueue()->async([self, duration, result = std::move(result), queue, completion] {
-      self->finishResponseSerialization(duration, result, queue, completion);
+    self->underlyingQueue()->async([self, duration, result = std::move(result), queue, completion]() mutable {
+      self->finishResponseSerialization(duration, result, std::move(queue), std::move(completion));
     });
   });
 }

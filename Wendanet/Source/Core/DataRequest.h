@@ -138,11 +138,11 @@ DataRequest& DataRequest::response(std::shared_ptr<platform::DispatchQueue> queu
   using Value = typename Serializer::SerializedObject;
   appendSerializingResponseHandler(
       std::move(queue),
-      [serializer = std::make_shared<const Serializer>(std::move(serializer))](
+      [serializer = std::move(serializer)](
           const std::optional<platform::URLRequest>& request,
           const std::shared_ptr<const platform::HTTPURLResponse>& response, const std::optional<platform::Data>& data,
           const std::optional<WNError>& error) {
-        return AnyValue(Value(serializer->serialize(request, response, data, error)));
+        return AnyValue(Value(serializer.serialize(request, response, data, error)));
       },
       [completion = std::move(completion)](const DataResponse<AnyValue>& response) {
         completion(response.map([](const AnyValue& value) { return *value.get<Value>(); }));

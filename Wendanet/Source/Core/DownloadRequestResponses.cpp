@@ -21,8 +21,8 @@ template <class Value>
 void DownloadRequest::deliverResponse(std::shared_ptr<platform::DispatchQueue> queue, ResponseHandler<Value> completion,
                                       DownloadResponse<Value> response) {
   appendResponseSerializerCompletion(
-      [queue = std::move(queue), completion = std::move(completion), response = std::move(response)] {
-        queue->async([completion, response] { completion(response); });
+      [queue = std::move(queue), completion = std::move(completion), response = std::move(response)]() mutable {
+        queue->async([completion = std::move(completion), response = std::move(response)] { completion(response); });
       });
   processNextResponseSerializer();
 }
@@ -63,8 +63,8 @@ void DownloadRequest::appendSerializingResponseHandler(std::shared_ptr<platform:
     const auto file = self->fileURL();
     const auto error = self->error();
     auto [result, duration] = runSerializer(serialize, urlRequest, response, file, error);
-    self->underlyingQueue()->async([self, duration, result = std::move(result), queue, completion] {
-      self->finishResponseSerialization(duration, result, queue, completion);
+    self->underlyingQueue()->async([self, duration, result = std::move(result), queue, completion]() mutable {
+      self->finishResponseSerialization(duration, result, std::move(queue), std::move(completion));
     });
   });
 }

@@ -308,7 +308,7 @@ void Request::finish(const std::optional<WNError>& error) {
 
 void Request::appendResponseSerializer(ResponseSerializer serializer) {
   mutableState_.write([&](MutableState& state) {
-    state.responseSerializers.push_back(std::move(serializer));
+    state.responseSerializers.push_back(std::make_shared<const ResponseSerializer>(std::move(serializer)));
     if (state.state == State::finished) state.state = State::resumed;
     if (state.responseSerializerProcessingFinished) {
       enqueue([](Request& self) { self.processNextResponseSerializer(); });
@@ -325,7 +325,7 @@ void Request::appendResponseSerializerCompletion(Completion completion) {
 }
 
 void Request::processNextResponseSerializer() {
-  std::optional<ResponseSerializer> next;
+  std::shared_ptr<const ResponseSerializer> next;
   std::optional<std::vector<Completion>> completions;
   mutableState_.write([&](MutableState& state) {
     const std::size_t index = state.responseSerializerCompletions.size();
@@ -344,7 +344,7 @@ void Request::processNextResponseSerializer() {
   });
   // The running serializer keeps its request alive: a handler added after
   // the request's clean-up has nobody else holding the request for it.
-  if (next) serializationQueue_->async([self = shared_from_this(), next = std::move(*next)] { next(); });
+  if (next) serializationQueue_->async([self = shared_from_this(), next = std::move(next)] { (*next)(); });
   if (!completions) return;
   for (auto& completion : *completions) completion();
   cleanup();

@@ -256,7 +256,9 @@ class Request : public std::enable_shared_from_this<Request> {
     std::optional<QueuedHandler<CURLHandler>> cURLHandler;
     std::optional<QueuedHandler<URLRequestHandler>> urlRequestHandler;
     std::optional<QueuedHandler<URLSessionTaskHandler>> urlSessionTaskHandler;
-    std::vector<ResponseSerializer> responseSerializers;
+    // Shared, so that running one again after a retry costs no copy of
+    // everything its closure holds.
+    std::vector<std::shared_ptr<const ResponseSerializer>> responseSerializers;
     // Its length is the index of the next serializer to run.
     std::vector<Completion> responseSerializerCompletions;
     bool responseSerializerProcessingFinished = false;

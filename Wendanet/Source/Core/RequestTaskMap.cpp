@@ -5,8 +5,8 @@
 namespace wendanet {
 
 std::shared_ptr<Request> RequestTaskMap::requestForTask(const Task& task) const {
-  const auto found = tasksToRequests_.find(task);
-  return found == tasksToRequests_.end() ? nullptr : found->second;
+  const auto found = tasks_.find(task);
+  return found == tasks_.end() ? nullptr : found->second.request;
 }
 
 RequestTaskMap::Task RequestTaskMap::taskForRequest(const std::shared_ptr<Request>& request) const {
@@ -16,25 +16,23 @@ RequestTaskMap::Task RequestTaskMap::taskForRequest(const std::shared_ptr<Reques
 
 void RequestTaskMap::setTaskForRequest(const std::shared_ptr<Request>& request, const Task& task) {
   requestsToTasks_.insert_or_assign(request, task);
-  tasksToRequests_.insert_or_assign(task, request);
-  taskEvents_.insert_or_assign(task, Events{});
+  tasks_.insert_or_assign(task, TaskEntry{request, Events{}});
 }
 
 void RequestTaskMap::disassociateTask(const Task& task) {
-  const auto found = tasksToRequests_.find(task);
-  if (found == tasksToRequests_.end()) {
+  const auto found = tasks_.find(task);
+  if (found == tasks_.end()) {
     platform::fatal("RequestTaskMap consistency error: no request corresponding to task found.");
   }
-  const auto request = found->second;
-  tasksToRequests_.erase(found);
+  const auto request = std::move(found->second.request);
+  tasks_.erase(found);
   requestsToTasks_.erase(request);
-  taskEvents_.erase(task);
 }
 
 std::vector<std::shared_ptr<Request>> RequestTaskMap::requests() const {
   std::vector<std::shared_ptr<Request>> requests;
-  requests.reserve(tasksToRequests_.size());
-  for (const auto& [task, request] : tasksToRequests_) requests.push_back(request);
+  requests.reserve(tasks_.size());
+  for (const auto& [task, entry] : tasks_) requests.push_back(entry.request);
   return requests;
 }
 
@@ -50,16 +48,17 @@ bool RequestTaskMap::metricsGatheredForTask(const Task& task) {
 
 bool RequestTaskMap::eventReceived(const Task& task, bool Events::*own, bool Events::*other,
                                    const char* duplicateMessage) {
-  const auto found = taskEvents_.find(task);
-  if (found == taskEvents_.end()) {
+  const auto found = tasks_.find(task);
+  if (found == tasks_.end()) {
     platform::fatal("RequestTaskMap consistency error: no events corresponding to task found.");
   }
-  if (found->second.*own) platform::fatal(duplicateMessage);
-  if (found->second.*other) {
+  auto& events = found->second.events;
+  if (events.*own) platform::fatal(duplicateMessage);
+  if (events.*other) {
     disassociateTask(task);
     return true;
   }
-  found->second.*own = true;
+  events.*own = true;
   return false;
 }
 

@@ -51,9 +51,14 @@ class RequestTaskMap {
   // Marks `own` for the task, or removes the task when `other` came first.
   bool eventReceived(const Task& task, bool Events::*own, bool Events::*other, const char* duplicateMessage);
 
-  std::unordered_map<Task, std::shared_ptr<Request>> tasksToRequests_;
+  // A task's request and events live in one entry, set and removed together.
+  struct TaskEntry {
+    std::shared_ptr<Request> request;
+    Events events;
+  };
+
+  std::unordered_map<Task, TaskEntry> tasks_;
   std::unordered_map<std::shared_ptr<Request>, Task, RequestIDHash, RequestIDEqual> requestsToTasks_;
-  std::unordered_map<Task, Events> taskEvents_;
 };
 
 }  // namespace wendanet

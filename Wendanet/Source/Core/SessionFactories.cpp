@@ -37,7 +37,9 @@ std::shared_ptr<const ParameterEncoder> Session::orDefault(std::shared_ptr<const
 
 std::shared_ptr<const ParameterEncoding> Session::orDefault(std::shared_ptr<const ParameterEncoding> encoding) {
   if (encoding) return encoding;
-  return std::make_shared<URLEncoding>();
+  // Immutable, so every request without an encoding of its own shares one.
+  static const std::shared_ptr<const ParameterEncoding> standard = std::make_shared<URLEncoding>();
+  return standard;
 }
 
 // Data requests.

@@ -10,13 +10,15 @@ const std::shared_ptr<const DataPreprocessor>& ResponseSerializer::defaultDataPr
 }
 
 const ResponseSerializer::EmptyResponseCodes& ResponseSerializer::defaultEmptyResponseCodes() {
-  static const EmptyResponseCodes codes{204, 205};
-  return codes;
+  static const EmptyResponseCodes::Set codes{204, 205};
+  static const EmptyResponseCodes shared = EmptyResponseCodes::referringTo(codes);
+  return shared;
 }
 
 const ResponseSerializer::EmptyRequestMethods& ResponseSerializer::defaultEmptyRequestMethods() {
-  static const EmptyRequestMethods methods{HTTPMethod::head()};
-  return methods;
+  static const EmptyRequestMethods::Set methods{HTTPMethod::head()};
+  static const EmptyRequestMethods shared = EmptyRequestMethods::referringTo(methods);
+  return shared;
 }
 
 ResponseSerializer::ResponseSerializer(std::shared_ptr<const DataPreprocessor> dataPreprocessor,

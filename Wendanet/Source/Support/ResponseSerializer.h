@@ -3,7 +3,6 @@
 #include <concepts>
 #include <memory>
 #include <optional>
-#include <unordered_set>
 #include <utility>
 
 #include "Platform/Foundation/Data.h"
@@ -11,6 +10,7 @@
 #include "Platform/Foundation/URL.h"
 #include "Platform/Foundation/URLRequest.h"
 #include "Wendanet/Source/Support/DataPreprocessor.h"
+#include "Wendanet/Source/Support/SharedSet.h"
 #include "Wendanet/Source/Core/HTTPMethod.h"
 #include "Wendanet/Source/Core/WNError.h"
 
@@ -56,8 +56,8 @@ inline void throwIfPresent(const std::optional<WNError>& error) {
 // may serve any number of requests on any thread.
 class ResponseSerializer {
  public:
-  using EmptyResponseCodes = std::unordered_set<int>;
-  using EmptyRequestMethods = std::unordered_set<HTTPMethod>;
+  using EmptyResponseCodes = SharedSet<int>;
+  using EmptyRequestMethods = SharedSet<HTTPMethod>;
 
   // A PassthroughPreprocessor.
   static const std::shared_ptr<const DataPreprocessor>& defaultDataPreprocessor();

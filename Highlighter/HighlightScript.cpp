@@ -1,5 +1,7 @@
 #include "Highlighter/HighlightScript.h"
 
+#include <jsc/jsc.h>
+
 // The engine's execution time limit is exported by its library but left out
 // of its installed headers.
 extern "C" {
@@ -77,6 +79,13 @@ class ProtectedValues {
 }  // namespace
 
 std::unique_ptr<HighlightScript> HighlightScript::load(std::u16string_view source) {
+  // By default the engine stops a call that runs out of time by signalling
+  // its thread from a thread of its own, which can wait for ever on a thread
+  // that never answers while a context goes away. Checks compiled into the
+  // script's loops stop it as surely, with no signals and no such thread.
+  // This must come before the first context is made.
+  static std::once_flag pollingTraps;
+  std::call_once(pollingTraps, [] { jsc_options_set_boolean("usePollingTraps", TRUE); });
   JSGlobalContextRef context = JSGlobalContextCreate(nullptr);
   if (!context) return nullptr;
   const ScriptString script(source);

@@ -1,8 +1,8 @@
 #include "Highlighter/HTMLSpanConverter.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "Highlighter/HTMLUtils.h"
@@ -14,7 +14,6 @@ using platform::AttributedString;
 
 namespace {
 
-constexpr std::u16string_view htmlStart = u"<";
 constexpr std::u16string_view spanStart = u"span class=\"";
 constexpr std::u16string_view spanStartClose = u"\">";
 constexpr std::u16string_view spanEnd = u"/span>";
@@ -23,76 +22,59 @@ bool isAlphanumeric(char16_t unit) {
   return (unit >= u'a' && unit <= u'z') || (unit >= u'A' && unit <= u'Z') || (unit >= u'0' && unit <= u'9');
 }
 
-// Appends `text` with each character entity, as the pattern
-// "&#?[a-zA-Z0-9]+?;" finds them, replaced by its character; unknown
-// entities stay as they are. The script escapes the code's "&" itself, so
-// an entity never reaches across a tag.
-void appendDecoded(StyledTextSink& sink, std::u16string_view text, const platform::TextAttributes& attributes) {
-  std::size_t copied = 0;
-  for (auto amp = text.find(u'&'); amp != std::u16string_view::npos; amp = text.find(u'&', amp)) {
-    std::size_t position = amp + 1;
-    if (position < text.size() && text[position] == u'#') ++position;
-    const std::size_t digits = position;
-    while (position < text.size() && isAlphanumeric(text[position])) ++position;
-    if (position == digits || position >= text.size() || text[position] != u';') {
-      ++amp;
-      continue;
-    }
-    if (const auto replacement = HTMLUtils::decode(text.substr(amp, position + 1 - amp))) {
-      sink.append(text.substr(copied, amp - copied), attributes);
-      sink.append(*replacement, attributes);
-      copied = position + 1;
-    }
-    amp = position + 1;
-  }
-  sink.append(text.substr(copied), attributes);
+// Where the character entity starting at `amp` ends, past its ";", as the
+// pattern "&#?[a-zA-Z0-9]+?;" finds it; absent when none starts there.
+std::optional<std::size_t> entityEnd(std::u16string_view html, std::size_t amp) {
+  std::size_t position = amp + 1;
+  if (position < html.size() && html[position] == u'#') ++position;
+  const std::size_t digits = position;
+  while (position < html.size() && isAlphanumeric(html[position])) ++position;
+  if (position == digits || position >= html.size() || html[position] != u';') return std::nullopt;
+  return position + 1;
 }
 
-// The attributes for the open classes, asked of the theme once per distinct
-// stack of classes.
-class StyleStack {
+}  // namespace
+
+// One stack of open classes, known by the class opened last and the stack
+// it was opened in; its attributes are asked of the theme once, when first
+// needed. Stacks stay put as others are added.
+class HTMLSpanConverter::ClassStack {
  public:
-  using Known = std::unordered_map<std::string, platform::TextAttributes>;
+  ClassStack(ClassStack* outer, std::u16string_view name) : outer_(outer), name_(name) {}
 
-  StyleStack(const Theme& theme, Known& known) : theme_(theme), known_(known) {}
-
-  void push(std::string name) {
-    keyLengths_.push_back(key_.size());
-    // No class name holds a NUL, so different stacks never share a key.
-    key_ += '\0';
-    key_ += name;
-    classes_.push_back(std::move(name));
-    current_ = nullptr;
+  ClassStack& opening(std::u16string_view name) {
+    for (const auto& stack : inner_) {
+      if (stack->name_ == name) return *stack;
+    }
+    return *inner_.emplace_back(std::make_unique<ClassStack>(this, name));
   }
 
   // The base class stays, so stray ends never unstyle the text.
-  void pop() {
-    if (classes_.size() == 1) return;
-    classes_.pop_back();
-    key_.resize(keyLengths_.back());
-    keyLengths_.pop_back();
-    current_ = nullptr;
-  }
+  ClassStack& closing() { return outer_ ? *outer_ : *this; }
 
-  const platform::TextAttributes& attributes() {
-    if (!current_) {
-      auto [found, added] = known_.try_emplace(key_);
-      if (added) found->second = theme_.attributesForStyles(classes_);
-      current_ = &found->second;
+  const platform::TextAttributes& attributes(const Theme& theme) {
+    if (!attributes_) {
+      std::vector<std::string> classes;
+      for (const ClassStack* stack = this; stack; stack = stack->outer_) {
+        classes.push_back(platform::utf8FromUTF16(stack->name_));
+      }
+      std::ranges::reverse(classes);
+      attributes_ = theme.attributesForStyles(classes);
     }
-    return *current_;
+    return *attributes_;
   }
 
  private:
-  const Theme& theme_;
-  Known& known_;
-  std::vector<std::string> classes_{"hljs"};
-  std::string key_ = "hljs";
-  std::vector<std::size_t> keyLengths_;
-  const platform::TextAttributes* current_ = nullptr;
+  ClassStack* outer_;
+  std::u16string name_;
+  std::vector<std::unique_ptr<ClassStack>> inner_;
+  std::optional<platform::TextAttributes> attributes_;
 };
 
-}  // namespace
+HTMLSpanConverter::HTMLSpanConverter(const Theme& theme)
+    : theme_(theme), base_(std::make_unique<ClassStack>(nullptr, u"hljs")) {}
+
+HTMLSpanConverter::~HTMLSpanConverter() = default;
 
 AttributedString HTMLSpanConverter::convert(std::u16string_view html) {
   AttributedStringSink sink;
@@ -100,34 +82,50 @@ AttributedString HTMLSpanConverter::convert(std::u16string_view html) {
   return sink.take();
 }
 
-const platform::TextAttributes& HTMLSpanConverter::plainAttributes() { return StyleStack(theme_, known_).attributes(); }
+const platform::TextAttributes& HTMLSpanConverter::plainAttributes() { return base_->attributes(theme_); }
 
 void HTMLSpanConverter::convert(std::u16string_view html, StyledTextSink& sink) {
-  StyleStack styles(theme_, known_);
-  const auto append = [&](std::u16string_view text) { appendDecoded(sink, text, styles.attributes()); };
+  ClassStack* open = base_.get();
+  // The text from here on is not in the sink yet.
+  std::size_t pending = 0;
+  const auto handOver = [&](std::size_t end) {
+    if (end > pending) sink.append(html.substr(pending, end - pending), open->attributes(theme_));
+  };
 
   std::size_t position = 0;
   while (position < html.size()) {
-    const auto tag = std::min(html.find(htmlStart, position), html.size());
-    if (tag > position) append(html.substr(position, tag - position));
-    position = tag;
-    if (position == html.size()) break;
-
-    ++position;  // past "<"
-    if (position == html.size()) {
-      append(htmlStart);
-    } else if (html[position] == u's') {
-      position = std::min(position + spanStart.size(), html.size());
-      const auto close = std::min(html.find(spanStartClose, position), html.size());
-      styles.push(platform::utf8FromUTF16(html.substr(position, close - position)));
-      position = std::min(close + spanStartClose.size(), html.size());
-    } else if (html[position] == u'/') {
-      position = std::min(position + spanEnd.size(), html.size());
-      styles.pop();
+    const char16_t unit = html[position];
+    if (unit == u'&') {
+      // The script escapes the code's "&" itself, so an entity never reaches
+      // across a tag; unknown entities stay as they are.
+      const auto end = entityEnd(html, position);
+      if (!end) {
+        ++position;
+        continue;
+      }
+      if (const auto character = HTMLUtils::decode(html.substr(position, *end - position))) {
+        handOver(position);
+        sink.append(*character, open->attributes(theme_));
+        pending = *end;
+      }
+      position = *end;
+    } else if (unit == u'<' && position + 1 < html.size() && (html[position + 1] == u's' || html[position + 1] == u'/')) {
+      handOver(position);
+      if (html[position + 1] == u's') {
+        const auto name = std::min(position + 1 + spanStart.size(), html.size());
+        const auto close = std::min(html.find(spanStartClose, name), html.size());
+        open = &open->opening(html.substr(name, close - name));
+        position = std::min(close + spanStartClose.size(), html.size());
+      } else {
+        position = std::min(position + 1 + spanEnd.size(), html.size());
+        open = &open->closing();
+      }
+      pending = position;
     } else {
-      append(htmlStart);
+      ++position;
     }
   }
+  handOver(html.size());
 }
 
 }  // namespace highlighter

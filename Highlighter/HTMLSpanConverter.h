@@ -1,8 +1,7 @@
 #pragma once
 
-#include <string>
+#include <memory>
 #include <string_view>
-#include <unordered_map>
 
 #include "Highlighter/StyledTextSink.h"
 #include "Highlighter/Theme.h"
@@ -17,7 +16,10 @@ namespace highlighter {
 // the spans around it, "hljs" outermost.
 class HTMLSpanConverter {
  public:
-  explicit HTMLSpanConverter(const Theme& theme) : theme_(theme) {}
+  explicit HTMLSpanConverter(const Theme& theme);
+  ~HTMLSpanConverter();
+  HTMLSpanConverter(const HTMLSpanConverter&) = delete;
+  HTMLSpanConverter& operator=(const HTMLSpanConverter&) = delete;
 
   platform::AttributedString convert(std::u16string_view html);
   // Hands the runs to `sink`; the attributes it is given stay in place as
@@ -27,10 +29,12 @@ class HTMLSpanConverter {
   const platform::TextAttributes& plainAttributes();
 
  private:
+  class ClassStack;
+
   const Theme& theme_;
-  // By the open classes, each joined after a NUL: a body repeats the same
-  // few stacks of classes many times over. Nodes stay put as the map grows.
-  std::unordered_map<std::string, platform::TextAttributes> known_;
+  // The stacks of classes met so far, grown from "hljs" alone: a body opens
+  // the same few stacks many times over.
+  std::unique_ptr<ClassStack> base_;
 };
 
 }  // namespace highlighter

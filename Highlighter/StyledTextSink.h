@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include "Platform/Text/AttributedString.h"
@@ -12,6 +14,9 @@ namespace highlighter {
 // may share their attributes. A text highlighted a piece at a time may be
 // asked for out of order: each piece is then announced with where it starts
 // (in UTF-16 units of the whole text), its runs following in text order.
+// The highlighter hands over the same few attributes, each from one place
+// that stays put and unchanged while the sink takes runs, so a sink may
+// know them by their address.
 class StyledTextSink {
  public:
   virtual ~StyledTextSink() = default;
@@ -21,16 +26,26 @@ class StyledTextSink {
   virtual void endPiece() {}
 };
 
-// Gathers the runs into one styled text.
+// Gathers the runs into one styled text, its runs sharing one copy of each
+// of the attributes.
 class AttributedStringSink final : public StyledTextSink {
  public:
   void append(std::u16string_view text, const platform::TextAttributes& attributes) override {
-    text_.append(text, attributes);
+    if (&attributes != lastGiven_) {
+      auto [known, added] = shared_.try_emplace(&attributes);
+      if (added) known->second = std::make_shared<const platform::TextAttributes>(attributes);
+      lastGiven_ = &attributes;
+      last_ = known->second;
+    }
+    text_.append(text, last_);
   }
   platform::AttributedString take() { return std::move(text_); }
 
  private:
   platform::AttributedString text_;
+  std::unordered_map<const platform::TextAttributes*, std::shared_ptr<const platform::TextAttributes>> shared_;
+  const platform::TextAttributes* lastGiven_ = nullptr;
+  std::shared_ptr<const platform::TextAttributes> last_;
 };
 
 }  // namespace highlighter

@@ -30,7 +30,9 @@ AttributedString::AttributedString(std::string_view utf8, TextAttributes attribu
 
 AttributedString::AttributedString(std::u16string characters, TextAttributes attributes)
     : characters_(std::move(characters)) {
-  if (!characters_.empty()) runs_.push_back({{0, characters_.size()}, std::move(attributes)});
+  if (!characters_.empty()) {
+    runs_.push_back({{0, characters_.size()}, std::make_shared<const TextAttributes>(std::move(attributes))});
+  }
 }
 
 std::string AttributedString::string() const { return utf8FromUTF16(characters_); }
@@ -48,7 +50,7 @@ const TextAttributes& AttributedString::attributesAt(std::size_t index, TextRang
   }
   const auto run = runHolding(runs_, index);
   if (effectiveRange) *effectiveRange = run->range;
-  return run->attributes;
+  return run->attributes();
 }
 
 AttributedString AttributedString::attributedSubstring(TextRange range) const {
@@ -58,20 +60,29 @@ AttributedString AttributedString::attributedSubstring(TextRange range) const {
   for (auto run = runHolding(runs_, range.location); run != runs_.end() && run->range.location < range.end(); ++run) {
     const auto start = std::max(run->range.location, range.location);
     const auto end = std::min(run->range.end(), range.end());
-    result.append(std::u16string_view(characters_).substr(start, end - start), run->attributes);
+    result.append(std::u16string_view(characters_).substr(start, end - start), run->style);
   }
   return result;
 }
 
 void AttributedString::append(const AttributedString& other) {
   for (const auto& run : other.runs_) {
-    append(std::u16string_view(other.characters_).substr(run.range.location, run.range.length), run.attributes);
+    append(std::u16string_view(other.characters_).substr(run.range.location, run.range.length), run.style);
   }
 }
 
 void AttributedString::append(std::u16string_view characters, const TextAttributes& attributes) {
   if (characters.empty()) return;
-  if (!runs_.empty() && runs_.back().attributes == attributes) {
+  if (!runs_.empty() && runs_.back().attributes() == attributes) {
+    append(characters, runs_.back().style);
+  } else {
+    append(characters, std::make_shared<const TextAttributes>(attributes));
+  }
+}
+
+void AttributedString::append(std::u16string_view characters, const std::shared_ptr<const TextAttributes>& attributes) {
+  if (characters.empty()) return;
+  if (!runs_.empty() && runs_.back().hasAttributes(attributes)) {
     runs_.back().range.length += characters.size();
   } else {
     runs_.push_back({{length(), characters.size()}, attributes});
@@ -84,7 +95,7 @@ std::size_t AttributedString::splitAt(std::size_t position) {
   const auto index = static_cast<std::size_t>(runHolding(runs_, position) - runs_.begin());
   Run& run = runs_[index];
   if (run.range.location == position) return index;
-  Run tail{{position, run.range.end() - position}, run.attributes};
+  Run tail{{position, run.range.end() - position}, run.style};
   run.range.length = position - run.range.location;
   runs_.insert(runs_.begin() + static_cast<std::ptrdiff_t>(index) + 1, std::move(tail));
   return index + 1;
@@ -104,7 +115,7 @@ void AttributedString::coalesce(std::size_t first, std::size_t last) {
   std::size_t index = first > 0 ? first - 1 : 0;
   std::size_t end = std::min(last + 1, runs_.size());
   while (index + 1 < end) {
-    if (runs_[index].attributes == runs_[index + 1].attributes) {
+    if (runs_[index].hasAttributes(runs_[index + 1].style)) {
       runs_[index].range.length += runs_[index + 1].range.length;
       runs_.erase(runs_.begin() + static_cast<std::ptrdiff_t>(index) + 1);
       --end;
@@ -116,13 +127,12 @@ void AttributedString::coalesce(std::size_t first, std::size_t last) {
 
 void AttributedString::replaceCharacters(TextRange range, std::u16string_view characters) {
   checkRange(range);
-  TextAttributes attributes;
-  if (range.length > 0) {
-    attributes = attributesAt(range.location);
-  } else if (range.location > 0) {
-    attributes = attributesAt(range.location - 1);
-  } else if (length() > 0) {
-    attributes = attributesAt(0);
+  std::shared_ptr<const TextAttributes> attributes;
+  if (length() > 0) {
+    const auto at = range.length > 0 ? range.location : range.location > 0 ? range.location - 1 : 0;
+    attributes = runHolding(runs_, at)->style;
+  } else {
+    attributes = std::make_shared<const TextAttributes>();
   }
   const auto first = splitAt(range.location);
   const auto last = splitAt(range.end());
@@ -137,7 +147,7 @@ void AttributedString::replaceCharacters(TextRange range, std::u16string_view ch
 void AttributedString::setAttributes(const TextAttributes& attributes, TextRange range) {
   checkRange(range);
   if (range.length == 0) return;
-  replaceRuns(range, {Run{range, attributes}});
+  replaceRuns(range, {Run{range, std::make_shared<const TextAttributes>(attributes)}});
 }
 
 void AttributedString::setAttributes(const AttributedString& source, std::size_t location) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,14 +13,21 @@ namespace platform {
 // Text with attributes over ranges of its characters. Positions are UTF-16
 // code units. Every character lies in exactly one run; runs are in text
 // order and never empty. A range outside the text is a programming error
-// and stops the process.
+// and stops the process. Runs share their attributes, which never change
+// once made: a highlighted body has a run per token but only a few styles.
 class AttributedString {
  public:
   struct Run {
     TextRange range;
-    TextAttributes attributes;
+    std::shared_ptr<const TextAttributes> style;
 
-    friend bool operator==(const Run&, const Run&) = default;
+    const TextAttributes& attributes() const { return *style; }
+    bool hasAttributes(const std::shared_ptr<const TextAttributes>& other) const {
+      return style == other || *style == *other;
+    }
+    friend bool operator==(const Run& left, const Run& right) {
+      return left.range == right.range && left.hasAttributes(right.style);
+    }
   };
 
   AttributedString() = default;
@@ -38,6 +46,8 @@ class AttributedString {
 
   void append(const AttributedString& other);
   void append(std::u16string_view characters, const TextAttributes& attributes);
+  // Shares `attributes` with the run that takes the characters.
+  void append(std::u16string_view characters, const std::shared_ptr<const TextAttributes>& attributes);
   // Inserted characters take the attributes of the first replaced character,
   // or of the one before them when nothing is replaced (of the first
   // character when inserting at the start).

@@ -23,7 +23,7 @@ class HTMLSpanConverterTest : public testing::Test {
   static Runs runs(const AttributedString& text) {
     Runs result;
     for (const auto& run : text.runs()) {
-      result.emplace_back(text.attributedSubstring(run.range).string(), run.attributes.foregroundColor);
+      result.emplace_back(text.attributedSubstring(run.range).string(), run.attributes().foregroundColor);
     }
     return result;
   }

@@ -21,7 +21,7 @@ class HighlightBudgetTest : public testing::Test {
 
   bool isPlain(const AttributedString& text) const {
     const auto plain = highlighter::HTMLSpanConverter(*highlighter->theme()).plainAttributes();
-    return std::ranges::all_of(text.runs(), [&](const auto& run) { return run.attributes == plain; });
+    return std::ranges::all_of(text.runs(), [&](const auto& run) { return run.attributes() == plain; });
   }
 
   // The part of `text` from `piece` on, `length` characters long.
@@ -125,14 +125,14 @@ var hljs = {
     ASSERT_TRUE(stopped);
     EXPECT_EQ(stopped->string(), "forever");
     EXPECT_EQ(stopped->runs().size(), 1u);
-    EXPECT_EQ(stopped->runs()[0].attributes, plain);
+    EXPECT_EQ(stopped->runs()[0].attributes(), plain);
   }
   // A short call after a stopped one is coloured, however busy the machine.
   highlighter->setBudget(untimed());
   const auto after = highlighter->highlight("after", std::string("json"));
   ASSERT_TRUE(after);
   EXPECT_EQ(after->string(), "after");
-  EXPECT_NE(after->runs()[0].attributes, plain);
+  EXPECT_NE(after->runs()[0].attributes(), plain);
 }
 
 }  // namespace

@@ -106,7 +106,7 @@ TEST_F(BundledHighlighter, FastPathStylesWithTheThemeAndItsCodeFont) {
   const auto result = highlighter->highlight(code, std::string("json"));
   ASSERT_TRUE(result);
   EXPECT_EQ(result->string(), code);
-  for (const auto& run : result->runs()) EXPECT_EQ(run.attributes.font->familyName, font.familyName);
+  for (const auto& run : result->runs()) EXPECT_EQ(run.attributes().font->familyName, font.familyName);
   // github: strings #032f62, numbers #005cc5.
   const auto at = [&](std::string_view piece) { return result->attributesAt(code.find(piece)).foregroundColor; };
   EXPECT_EQ(at("a < b"), (platform::Color{0x03 / 255.0, 0x2f / 255.0, 0x62 / 255.0, 1}));

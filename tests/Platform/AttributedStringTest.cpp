@@ -18,7 +18,7 @@ const TextAttributes green{std::nullopt, Color{0, 1, 0, 1}, std::nullopt};
 
 std::vector<std::pair<std::string, TextAttributes>> runs(const AttributedString& text) {
   std::vector<std::pair<std::string, TextAttributes>> result;
-  for (const auto& run : text.runs()) result.emplace_back(text.attributedSubstring(run.range).string(), run.attributes);
+  for (const auto& run : text.runs()) result.emplace_back(text.attributedSubstring(run.range).string(), run.attributes());
   return result;
 }
 
@@ -63,6 +63,33 @@ TEST(AttributedString, SettingAttributesSplitsRuns) {
   text.setAttributes(source, 1);
   EXPECT_EQ(runs(text), (decltype(runs(text)){{"a", red}, {"b", blue}, {"cd", red}, {"ef", blue}}));
   EXPECT_EQ(text.string(), "abcdef");
+}
+
+TEST(AttributedString, RunsShareAttributesYetJoinAndCompareByValue) {
+  const auto sharedRed = std::make_shared<const TextAttributes>(red);
+  AttributedString text;
+  text.append(u"ab", sharedRed);
+  text.append(u"", blue);
+  text.append(u"cd", red);  // equal to the shared run's, so it joins it
+  text.append(u"ef", std::make_shared<const TextAttributes>(blue));
+  text.append(u"gh", sharedRed);
+  ASSERT_EQ(runs(text), (decltype(runs(text)){{"abcd", red}, {"ef", blue}, {"gh", red}}));
+  EXPECT_EQ(text.runs()[0].style, sharedRed);
+  EXPECT_EQ(text.runs()[2].style, sharedRed);
+
+  // Texts built apart are equal when their runs' ranges and attributes are.
+  AttributedString apart("abcd", red);
+  apart.append(u"ef", blue);
+  apart.append(u"gh", red);
+  EXPECT_EQ(apart, text);
+  apart.setAttributes(green, {6, 1});
+  EXPECT_NE(apart, text);
+
+  // A copy edited apart leaves the original's attributes as they were.
+  AttributedString copy = text;
+  copy.setAttributes(green, {0, 4});
+  EXPECT_EQ(text.attributesAt(0), red);
+  EXPECT_EQ(copy.attributesAt(0), green);
 }
 
 TEST(AttributedString, ParagraphRanges) {

@@ -56,7 +56,7 @@ StyledRuns StyledRuns::from(const platform::AttributedString& text) {
   StyledRuns result;
   PieceBuilder builder(0);
   for (const auto& run : text.runs()) {
-    builder.append(static_cast<std::uint32_t>(run.range.length), result.style(run.attributes));
+    builder.append(static_cast<std::uint32_t>(run.range.length), result.style(run.attributes()));
   }
   result.pieces = builder.finish();
   result.complete = true;

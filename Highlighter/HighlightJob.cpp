@@ -10,10 +10,13 @@ namespace highlighter {
 namespace {
 
 // Code units highlighted between two collections of the script's garbage,
-// which takes a couple of hundred times as many bytes: about a piece, as
-// collecting more rarely costs no less time and lets the engine's heap grow
-// by a body's size and more on a large text.
-constexpr std::size_t collectionInterval = 16 * 1024;
+// which takes a couple of hundred times as many bytes. Left to itself the
+// engine lets the garbage of many pieces pile up, by a body's size and more
+// on a large text. Most of a piece's garbage is still young when it ends,
+// and collecting only that is cheap; the rest, grown old while the piece
+// ran, goes every other piece.
+constexpr std::size_t youngCollectionInterval = 16 * 1024;
+constexpr std::size_t fullCollectionInterval = 2 * youngCollectionInterval;
 
 // Whether the unit is not the first of its character, so that no cut goes
 // between it and the one before.
@@ -229,14 +232,21 @@ HighlightJob::Step HighlightJob::step(const std::function<bool()>& interrupt) {
     return advancePlain(text, end);
   }
   if (!answer.html) return Step::failed;
-  converter_.convert(*answer.html, sink_);
-  // Left to itself the engine lets the garbage of many pieces pile up.
-  uncollected_ += end - position_;
-  if (uncollected_ >= collectionInterval) {
-    highlighter_.hljs_->collectGarbage();
-    uncollected_ = 0;
-  }
+  converter_.convert(answer.html->view(), sink_);
+  collectGarbage(end - position_);
   return advance(end);
+}
+
+void HighlightJob::collectGarbage(std::size_t highlighted) {
+  youngUncollected_ += highlighted;
+  oldUncollected_ += highlighted;
+  if (oldUncollected_ >= fullCollectionInterval) {
+    highlighter_.hljs_->collectGarbage(HighlightScript::Garbage::all);
+    youngUncollected_ = oldUncollected_ = 0;
+  } else if (youngUncollected_ >= youngCollectionInterval) {
+    highlighter_.hljs_->collectGarbage(HighlightScript::Garbage::young);
+    youngUncollected_ = 0;
+  }
 }
 
 HighlightJob::Step HighlightJob::advancePlain(std::u16string_view text, std::size_t end) {

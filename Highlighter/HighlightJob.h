@@ -75,6 +75,8 @@ class HighlightJob {
   // `text`, plain, as the current piece up to `end`.
   Step advancePlain(std::u16string_view text, std::size_t end);
   Step advance(std::size_t end);
+  // After `highlighted` more code units went through the script.
+  void collectGarbage(std::size_t highlighted);
 
   const Highlighter& highlighter_;
   HTMLSpanConverter converter_;
@@ -92,7 +94,10 @@ class HighlightJob {
   std::size_t position_ = 0;
   // Preferred pieces still to start, the first last.
   std::vector<std::size_t> preferred_;
-  std::size_t uncollected_ = 0;
+  // Code units highlighted since the script's young garbage, and all of
+  // it, were last collected.
+  std::size_t youngUncollected_ = 0;
+  std::size_t oldUncollected_ = 0;
   // In steps, not waiting between them.
   Clock::duration spent_ = Clock::duration::zero();
 };

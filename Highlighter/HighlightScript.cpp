@@ -2,14 +2,15 @@
 
 #include <jsc/jsc.h>
 
-// The engine's execution time limit is exported by its library but left out
-// of its installed headers.
+// The engine's execution time limit and its collections on demand are
+// exported by its library but left out of its installed headers.
 extern "C" {
 typedef bool (*JSShouldTerminateCallback)(JSContextRef context, void* argument);
 JS_EXPORT void JSContextGroupSetExecutionTimeLimit(JSContextGroupRef group, double limit,
                                                    JSShouldTerminateCallback callback, void* argument);
 JS_EXPORT void JSContextGroupClearExecutionTimeLimit(JSContextGroupRef group);
 JS_EXPORT void JSSynchronousGarbageCollectForDebugging(JSContextRef context);
+JS_EXPORT void JSSynchronousEdenCollectForDebugging(JSContextRef context);
 }
 
 namespace highlighter {
@@ -142,23 +143,34 @@ std::optional<JSValueRef> HighlightScript::invoke(const char* name, const std::v
   return exception || !result ? JSValueMakeUndefined(context_) : result;
 }
 
-void HighlightScript::collectGarbage() const {
+void HighlightScript::collectGarbage(Garbage which) const {
   std::scoped_lock lock(calling_);
-  JSSynchronousGarbageCollectForDebugging(context_);
+  if (which == Garbage::young) {
+    JSSynchronousEdenCollectForDebugging(context_);
+  } else {
+    JSSynchronousGarbageCollectForDebugging(context_);
+  }
 }
 
 bool HighlightScript::isUndefined(JSValueRef value) const { return JSValueIsUndefined(context_, value); }
 
-std::optional<std::u16string> HighlightScript::text(JSValueRef value) const {
+ScriptText::~ScriptText() {
+  if (string_) JSStringRelease(string_);
+}
+
+std::u16string_view ScriptText::view() const {
+  if (!string_) return {};
+  return {reinterpret_cast<const char16_t*>(JSStringGetCharactersPtr(string_)), JSStringGetLength(string_)};
+}
+
+std::optional<ScriptText> HighlightScript::text(JSValueRef value) const {
   if (!value || !JSValueIsString(context_, value)) return std::nullopt;
   JSStringRef string = JSValueToStringCopy(context_, value, nullptr);
   if (!string) return std::nullopt;
-  std::u16string result(reinterpret_cast<const char16_t*>(JSStringGetCharactersPtr(string)), JSStringGetLength(string));
-  JSStringRelease(string);
-  return result;
+  return ScriptText(string);
 }
 
-std::optional<std::u16string> HighlightScript::stringProperty(JSValueRef value, const char* name) const {
+std::optional<ScriptText> HighlightScript::stringProperty(JSValueRef value, const char* name) const {
   if (!JSValueIsObject(context_, value)) return std::nullopt;
   JSObjectRef object = JSValueToObject(context_, value, nullptr);
   if (!object) return std::nullopt;
@@ -174,7 +186,7 @@ std::optional<std::vector<std::u16string>> HighlightScript::stringArray(JSValueR
   for (unsigned index = 0; index < count; ++index) {
     auto element = text(JSObjectGetPropertyAtIndex(context_, array, index, nullptr));
     if (!element) return std::nullopt;
-    texts.push_back(std::move(*element));
+    texts.emplace_back(element->view());
   }
   return texts;
 }

@@ -8,10 +8,29 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
 namespace highlighter {
+
+// A string the script returned, read where the engine keeps it.
+class ScriptText {
+ public:
+  // Takes over `string`.
+  explicit ScriptText(JSStringRef string) : string_(string) {}
+  ~ScriptText();
+  ScriptText(ScriptText&& other) noexcept : string_(std::exchange(other.string_, nullptr)) {}
+  ScriptText& operator=(ScriptText&& other) noexcept {
+    std::swap(string_, other.string_);
+    return *this;
+  }
+
+  std::u16string_view view() const;
+
+ private:
+  JSStringRef string_;
+};
 
 // One JavaScript context with the highlight script evaluated in it and the
 // script's global "hljs" object kept alive. Calls may come from any thread;
@@ -37,13 +56,18 @@ class HighlightScript {
   std::optional<JSValueRef> invoke(const char* name, const std::vector<Argument>& arguments,
                                    const ShouldStop& shouldStop) const;
 
+  enum class Garbage {
+    // What was made since the last collection and is no longer used.
+    young,
+    all,
+  };
   // Frees what earlier calls left behind, at once.
-  void collectGarbage() const;
+  void collectGarbage(Garbage which) const;
 
   bool isUndefined(JSValueRef value) const;
   // The text of the string property `name` of `value`; absent when `value`
   // is no object or the property is no string.
-  std::optional<std::u16string> stringProperty(JSValueRef value, const char* name) const;
+  std::optional<ScriptText> stringProperty(JSValueRef value, const char* name) const;
   // The texts of an array of strings; absent when `value` is no array or
   // holds anything but strings.
   std::optional<std::vector<std::u16string>> stringArray(JSValueRef value) const;
@@ -52,7 +76,7 @@ class HighlightScript {
   HighlightScript(JSGlobalContextRef context, JSObjectRef hljs) : context_(context), hljs_(hljs) {}
 
   JSValueRef property(JSObjectRef object, const char* name) const;
-  std::optional<std::u16string> text(JSValueRef value) const;
+  std::optional<ScriptText> text(JSValueRef value) const;
 
   JSGlobalContextRef context_;
   JSObjectRef hljs_;

@@ -141,7 +141,9 @@ Highlighter::ScriptAnswer Highlighter::runScript(std::u16string_view code, std::
   }
   const auto result = hljs_->invoke("highlightAuto", {code}, shouldStop);
   if (!result) return {true, std::nullopt};
-  if (const auto guessed = hljs_->stringProperty(*result, "language")) language = platform::utf8FromUTF16(*guessed);
+  if (const auto guessed = hljs_->stringProperty(*result, "language")) {
+    language = platform::utf8FromUTF16(guessed->view());
+  }
   return {false, hljs_->stringProperty(*result, "value")};
 }
 
@@ -171,7 +173,7 @@ std::optional<AttributedString> Highlighter::importHTML(std::u16string_view code
   if (!answer.html) return std::nullopt;
 
   const std::string document = "<style>" + theme->lightTheme().value_or("") + "</style><pre><code class=\"hljs\">" +
-                               platform::utf8FromUTF16(*answer.html) + "</code></pre>";
+                               platform::utf8FromUTF16(answer.html->view()) + "</code></pre>";
   return safeMainSync([&]() -> std::optional<AttributedString> {
     try {
       return platform::HTMLImporter::attributedString(document);

@@ -83,7 +83,7 @@ class Highlighter {
   // The script's HTML for `code`; `stopped` when `shouldStop` ended it.
   struct ScriptAnswer {
     bool stopped = false;
-    std::optional<std::u16string> html;
+    std::optional<ScriptText> html;
   };
 
   explicit Highlighter(std::unique_ptr<HighlightScript> hljs);

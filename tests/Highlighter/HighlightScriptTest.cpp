@@ -34,7 +34,9 @@ var hljs = {
     return std::u16string(digits.begin(), digits.end());
   };
   for (int round = 0; round < 20; ++round) {
-    ASSERT_EQ(script->stringProperty(script->invoke("lengths", arguments), "value"), text(expected));
+    const auto value = script->stringProperty(script->invoke("lengths", arguments), "value");
+    ASSERT_TRUE(value);
+    ASSERT_EQ(value->view(), text(expected));
   }
 }
 

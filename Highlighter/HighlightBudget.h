@@ -10,9 +10,11 @@ namespace highlighter {
 struct HighlightBudget {
   // A longer text is highlighted in pieces of about this length (from half
   // of it to half as much again), cut at line ends where it can be: the
-  // script takes a couple of hundred times the length of what it is given,
-  // and a construct may be coloured differently where a cut goes through it.
-  std::size_t pieceLength = 16 * 1024;
+  // script takes a couple of hundred times the length of what it is given
+  // (its work runs faster on a piece whose garbage stays within the
+  // processor's caches), and a construct may be coloured differently where
+  // a cut goes through it.
+  std::size_t pieceLength = 8 * 1024;
   // A longer run of ASCII letters, digits, "_" and "$" stays plain, never
   // given to the script: it can take time quadratic in such a run's length,
   // in one stretch nothing can stop.

@@ -107,6 +107,8 @@ class Transfer {
 
   // Easy handles transfers hold in the process, for leak checks.
   static std::size_t liveHandleCount();
+  // The options every transfer's handle shares, set once per handle.
+  static void setSharedOptions(CURL* handle);
 
  private:
   static std::size_t onHeader(char* bytes, std::size_t size, std::size_t count, void* self);
@@ -127,6 +129,10 @@ class Transfer {
   std::size_t sendBody(char* buffer, std::size_t capacity);
   void configure();
   void configureMethodAndBody();
+  // An option beyond those the next transfer sets anew: its handle is
+  // reset before it serves again.
+  template <class Value>
+  void setLastingOption(CURLoption option, Value value);
   void applyPause();
   void fail(AnyError error);
 
@@ -149,6 +155,10 @@ class Transfer {
   bool receiveHeld_ = false;
   bool sendWaiting_ = false;
   bool suspended_ = false;
+  // The handle carries something of this transfer that the next would
+  // inherit: an option it does not set anew, or a pause.
+  bool handleNeedsReset_ = false;
+  bool endedWell_ = false;
   std::int64_t bodyBytesHanded_ = 0;
   std::int64_t bodyBytesDecoded_ = 0;
   std::shared_ptr<HTTPURLResponse> response_;

@@ -105,7 +105,8 @@ class TaskRun final : public TransferListener {
   std::expected<std::vector<std::string>, AnyError> hopHeaderLines(const URLRequest& request);
   std::optional<HTTPHeaderFields> additionalHeaders() const;
   bool answerFromCache(const URLRequest& request);
-  void keepForCache(const char* bytes, std::size_t count);
+  // `received` ends with the `count` bytes just received.
+  void keepForCache(const Data& received, std::size_t count);
   bool fitsInMemory(std::size_t count);
   std::unique_ptr<BodySource> streamBody(std::shared_ptr<InputStream> stream);
   void askForBodyStream();

@@ -142,7 +142,7 @@ void TaskRun::startHop() {
   if (answerFromCache(request)) return;
   auto lines = hopHeaderLines(request);
   if (!lines) return finish(lines.error());
-  headerLines_ = std::move(*lines);
+  headerLines_ = std::make_shared<const std::vector<std::string>>(std::move(*lines));
 
   const auto& source = task_->body().source;
   if (std::holds_alternative<TaskBody::FromRequest>(source)) {
@@ -243,7 +243,7 @@ void TaskRun::startTransfer(std::unique_ptr<BodySource> body) {
   totalSent_ = 0;
   expectedToSend_ = body ? body->length().value_or(URLSessionTask::transferSizeUnknown) : 0;
   task_->setExpectedToSend(expectedToSend_);
-  transfer_ = std::make_unique<Transfer>(*this, engine_.scheduler(), *task_->sharedCurrentRequest(), *headerLines_,
+  transfer_ = std::make_unique<Transfer>(*this, engine_.scheduler(), *task_->sharedCurrentRequest(), headerLines_,
                                          std::move(body));
   if (suspended_) transfer_->setSuspended(true);
   idleSince_ = Clock::now();

@@ -172,7 +172,7 @@ class TaskRun final : public TransferListener {
   Data heldBody_;
   std::unique_ptr<Transfer> transfer_;
   std::vector<URLSessionTaskTransactionMetrics> transactions_;
-  std::optional<std::vector<std::string>> headerLines_;
+  Transfer::HeaderLines headerLines_;
 
   // The hop under way.
   std::shared_ptr<HTTPURLResponse> hopResponse_;

@@ -84,18 +84,25 @@ AnyError TransferListener::transferReceivedServerTrust(const URLProtectionSpace&
 }
 
 Transfer::Transfer(TransferListener& listener, TransferScheduler& scheduler, URLRequest request,
-                   std::vector<std::string> headerLines, std::unique_ptr<BodySource> body)
+                   HeaderLines headerLines, std::unique_ptr<BodySource> body)
     : listener_(listener),
       scheduler_(scheduler),
       handle_(scheduler.handles().take()),
+      headerLines_(std::move(headerLines)),
       request_(std::move(request)),
       origin_(originOf(*request_.url())),
       body_(std::move(body)),
-      asksToUpgrade_(upgrades(headerLines)),
+      asksToUpgrade_(upgrades(*headerLines_)),
       fetchStart_(Date::now()),
       lastActivity_(Clock::now()) {
   ++liveHandles;
-  for (const auto& line : headerLines) headerList_ = curl_slist_append(headerList_, line.c_str());
+  // The library only reads the lines, though its list holds them as
+  // writable text.
+  headerList_.resize(headerLines_->size());
+  for (std::size_t index = 0; index < headerList_.size(); ++index) {
+    headerList_[index].data = const_cast<char*>((*headerLines_)[index].c_str());
+    headerList_[index].next = index + 1 < headerList_.size() ? &headerList_[index + 1] : nullptr;
+  }
   configure();
   scheduler_.enqueue(*this);
 }
@@ -106,7 +113,6 @@ Transfer::~Transfer() {
   // A transfer cut short may leave the library's state for the handle
   // half-way; only one that ended well is reused as it is.
   scheduler_.handles().giveBack(handle_, endedWell_ && !handleNeedsReset_);
-  curl_slist_free_all(headerList_);
   --liveHandles;
 }
 
@@ -161,7 +167,7 @@ void Transfer::configure() {
   const bool secure = equalsIgnoringASCIICase(request_.url()->scheme().value_or(""), "https");
   setOption(handle_, CURLOPT_HTTP_VERSION,
             static_cast<long>(secure ? CURL_HTTP_VERSION_2TLS : CURL_HTTP_VERSION_1_1));
-  setOption(handle_, CURLOPT_HTTPHEADER, headerList_);
+  setOption(handle_, CURLOPT_HTTPHEADER, headerList_.empty() ? nullptr : headerList_.data());
   setOption(handle_, CURLOPT_HEADERDATA, this);
   setOption(handle_, CURLOPT_WRITEDATA, this);
   setOption(handle_, CURLOPT_PREREQDATA, this);

@@ -57,10 +57,13 @@ class Transfer {
  public:
   using Clock = std::chrono::steady_clock;
 
-  // `headerLines` as requestHeaderLines made them; `body` absent for a
-  // request without one. The request must have a URL.
-  Transfer(TransferListener& listener, TransferScheduler& scheduler, URLRequest request,
-           std::vector<std::string> headerLines, std::unique_ptr<BodySource> body);
+  using HeaderLines = std::shared_ptr<const std::vector<std::string>>;
+
+  // `headerLines` as requestHeaderLines made them, shared with whoever may
+  // send the hop again; `body` absent for a request without one. The
+  // request must have a URL.
+  Transfer(TransferListener& listener, TransferScheduler& scheduler, URLRequest request, HeaderLines headerLines,
+           std::unique_ptr<BodySource> body);
   ~Transfer();
   Transfer(const Transfer&) = delete;
   Transfer& operator=(const Transfer&) = delete;
@@ -139,7 +142,10 @@ class Transfer {
   TransferListener& listener_;
   TransferScheduler& scheduler_;
   CURL* handle_;
-  curl_slist* headerList_ = nullptr;
+  const HeaderLines headerLines_;
+  // The library's list of the lines, made of nodes of our own that point
+  // into them, so that no line is copied again.
+  std::vector<curl_slist> headerList_;
   URLRequest request_;
   const std::string origin_;
   bool started_ = false;

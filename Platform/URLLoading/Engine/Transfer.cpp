@@ -110,6 +110,8 @@ Transfer::Transfer(TransferListener& listener, TransferScheduler& scheduler, URL
 Transfer::~Transfer() {
   scheduler_.remove(*this);
   if (started_) curl_multi_remove_handle(scheduler_.multi(), handle_);
+  // The buffer goes away with the transfer, while the handle may be kept.
+  setOption(handle_, CURLOPT_ERRORBUFFER, static_cast<char*>(nullptr));
   // A transfer cut short may leave the library's state for the handle
   // half-way; only one that ended well is reused as it is.
   scheduler_.handles().giveBack(handle_, endedWell_ && !handleNeedsReset_);

@@ -49,7 +49,10 @@
 // context switches and resident memory are that client's alone. Every
 // response is checked for its status and body.
 //
-// Usage: request_table_bench [sequential-count [concurrent-count]]
+// Usage: request_table_bench [--mode=sequential|concurrent|wide]
+//                             [--client=NAME] [sequential-count [concurrent-count]]
+// --mode keeps one table; --client keeps the rows whose client name starts
+// with NAME (for a profile of one client, e.g. --client="wendanet (main").
 
 namespace {
 
@@ -438,11 +441,44 @@ void printRows(std::string_view title, const std::vector<Row>& rows) {
   }
 }
 
+struct Options {
+  int sequential = rssMarks.back();
+  int concurrent = 20'000;
+  std::optional<Mode> mode;
+  std::string client;
+};
+
+Options parseOptions(int argc, char** argv) {
+  Options options;
+  std::vector<std::string_view> counts;
+  for (int index = 1; index < argc; ++index) {
+    const std::string_view argument = argv[index];
+    if (argument.starts_with("--mode=")) {
+      const auto name = argument.substr(7);
+      if (name == "sequential") options.mode = Mode::sequential;
+      else if (name == "concurrent") options.mode = Mode::concurrent;
+      else if (name == "wide") options.mode = Mode::wide;
+      else {
+        fmt::print(stderr, "unknown mode \"{}\": sequential, concurrent or wide\n", name);
+        std::exit(2);
+      }
+    } else if (argument.starts_with("--client=")) {
+      options.client = argument.substr(9);
+    } else {
+      counts.push_back(argument);
+    }
+  }
+  if (!counts.empty()) options.sequential = std::atoi(counts[0].data());
+  if (counts.size() > 1) options.concurrent = std::atoi(counts[1].data());
+  return options;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int sequential = argc > 1 ? std::atoi(argv[1]) : rssMarks.back();
-  const int concurrent = argc > 2 ? std::atoi(argv[2]) : 20'000;
+  const Options options = parseOptions(argc, argv);
+  const int sequential = options.sequential;
+  const int concurrent = options.concurrent;
   const Server server = startServer();
   double load[3] = {};
   if (::getloadavg(load, 3) > 0) fmt::print("load average at start: {:.1f} {:.1f} {:.1f}\n", load[0], load[1], load[2]);
@@ -451,21 +487,23 @@ int main(int argc, char** argv) {
 
   for (const Mode mode : {Mode::sequential, Mode::concurrent, Mode::wide}) {
     const int total = mode == Mode::sequential ? sequential : concurrent;
-    if (total == 0) continue;
+    if (total == 0 || (options.mode && mode != *options.mode)) continue;
     std::vector<Row> rows;
-    rows.push_back({"wendanet (main loop)", inChild([&] { return runWendanet(server.url, mode, total, {}); })});
-    rows.push_back({"libcurl", inChild([&] { return runCurl(server.url, mode, total); })});
+    const auto add = [&](std::string client, const std::function<Result()>& run) {
+      if (client.starts_with(options.client)) rows.push_back({std::move(client), inChild(run)});
+    };
+    add("wendanet (main loop)", [&] { return runWendanet(server.url, mode, total, {}); });
+    add("libcurl", [&] { return runCurl(server.url, mode, total); });
     // Qt Network keeps to six connections per host whatever it is asked.
-    if (mode != Mode::wide) rows.push_back({"Qt Network", inChild([&] { return runQt(server.url, mode, total); })});
+    if (mode != Mode::wide) add("Qt Network", [&] { return runQt(server.url, mode, total); });
 #if WENDALORE_BENCH_CPPREST
-    rows.push_back({"C++ REST SDK", inChild([&] { return runRestSDK(server.url, mode, total); })});
+    add("C++ REST SDK", [&] { return runRestSDK(server.url, mode, total); });
 #else
     fmt::print("(the C++ REST SDK was not found at build time: its row is left out)\n");
 #endif
-    rows.push_back(
-        {"wendanet (no main loop)", inChild([&] { return runWendanet(server.url, mode, total, {.mainLoop = false}); })});
-    rows.push_back({"wendanet (observed)",
-                    inChild([&] { return runWendanet(server.url, mode, total, {.observed = true}); })});
+    add("wendanet (no main loop)", [&] { return runWendanet(server.url, mode, total, {.mainLoop = false}); });
+    add("wendanet (observed)", [&] { return runWendanet(server.url, mode, total, {.observed = true}); });
+    if (rows.empty()) continue;
     printRows(mode == Mode::sequential ? "sequential, one connection"
                                        : fmt::format("{} in flight, {} connections per host", inFlight,
                                                      connectionsFor(mode)),

@@ -53,6 +53,14 @@ void Data::append(const void* bytes, std::size_t count) {
   size_ += count;
 }
 
+void Data::append(const Data& other) {
+  if (empty()) {
+    *this = other;
+    return;
+  }
+  append(other.bytes(), other.size());
+}
+
 void Data::clear() {
   storage_.reset();
   offset_ = 0;

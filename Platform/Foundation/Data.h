@@ -39,7 +39,8 @@ class Data {
   Data suffix(std::size_t length) const { return subdata(size_ > length ? size_ - length : 0, length); }
 
   void append(const void* bytes, std::size_t count);
-  void append(const Data& other) { append(other.bytes(), other.size()); }
+  // Appended to an empty buffer, `other` is shared rather than copied.
+  void append(const Data& other);
   void append(std::string_view bytes) { append(bytes.data(), bytes.size()); }
   void clear();
 

@@ -1,5 +1,6 @@
 #include "Platform/Foundation/NotificationCenter.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace platform {
@@ -21,18 +22,22 @@ NotificationCenter::ObserverToken NotificationCenter::addObserver(std::optional<
   std::lock_guard lock(mutex_);
   std::uint64_t id = nextId_++;
   observers_.emplace(id, Observer{std::move(name), object, std::make_shared<const Handler>(std::move(handler))});
+  observerCount_ = observers_.size();
   return ObserverToken{id};
 }
 
 void NotificationCenter::removeObserver(ObserverToken token) {
   std::lock_guard lock(mutex_);
   observers_.erase(token.id);
+  observerCount_ = observers_.size();
 }
 
-bool NotificationCenter::hasObserver(std::string_view name) const {
+bool NotificationCenter::hasObserver(std::span<const std::string_view> names) const {
+  if (observerCount_ == 0) return false;
   std::lock_guard lock(mutex_);
   for (const auto& entry : observers_) {
-    if (!entry.second.name || *entry.second.name == name) return true;
+    const auto& observed = entry.second.name;
+    if (!observed || std::ranges::find(names, std::string_view(*observed)) != names.end()) return true;
   }
   return false;
 }

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <any>
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -57,9 +60,11 @@ class NotificationCenter {
   // Stops delivery, also for the rest of a post that is delivering right
   // now (an observer may remove one that comes after it).
   void removeObserver(ObserverToken token);
-  // Whether a post named `name` would reach an observer right now, so that
-  // a poster that has to go out of its way to post can skip it.
-  bool hasObserver(std::string_view name) const;
+  // Whether a post named any of `names` would reach an observer right now,
+  // so that a poster that has to go out of its way to post can skip it.
+  // Asked for every event of every request: with no observer at all it
+  // takes no lock.
+  bool hasObserver(std::span<const std::string_view> names) const;
 
   void post(const Notification& notification);
   void post(std::string name, std::shared_ptr<void> object = nullptr, std::optional<UserInfo> userInfo = std::nullopt);
@@ -76,6 +81,7 @@ class NotificationCenter {
   std::shared_ptr<const Handler> handlerIfStillObserving(std::uint64_t id) const;
 
   mutable std::mutex mutex_;
+  std::atomic<std::size_t> observerCount_ = 0;
   std::uint64_t nextId_ = 1;
   // Ordered by id, which is the order of registration.
   std::map<std::uint64_t, Observer> observers_;

@@ -52,10 +52,20 @@ void URLCache::storeCachedResponse(std::shared_ptr<CachedURLResponse> cachedResp
   if (!key || !cachedResponse) return;
   const auto cost = costOf(*key, *cachedResponse);
   std::lock_guard lock(mutex_);
-  removeLocked(*key);
-  if (cachedResponse->storagePolicy() == CachedURLResponse::StoragePolicy::notAllowed || cost > memoryCapacity_) return;
-  nodes_.push_front({*key, {std::move(cachedResponse), Date::now()}, cost});
-  index_.emplace(*key, nodes_.begin());
+  if (cachedResponse->storagePolicy() == CachedURLResponse::StoragePolicy::notAllowed || cost > memoryCapacity_) {
+    return removeLocked(*key);
+  }
+  Entry entry{std::move(cachedResponse), Date::now()};
+  // A URL asked for again and again keeps its place in the index.
+  if (const auto found = index_.find(*key); found != index_.end()) {
+    usage_ -= found->second->cost;
+    found->second->entry = std::move(entry);
+    found->second->cost = cost;
+    nodes_.splice(nodes_.begin(), nodes_, found->second);
+  } else {
+    nodes_.push_front({*key, std::move(entry), cost});
+    index_.emplace(*key, nodes_.begin());
+  }
   usage_ += cost;
   while (usage_ > memoryCapacity_) {
     const std::string leastRecentlyUsed = nodes_.back().key;

@@ -60,13 +60,21 @@ class URLSessionConnectionUse : public testing::Test {
   // requests.
   void holdAnswersUntilConnections(std::size_t count) { heldUntilConnections = count; }
 
+  // "METHOD /path body" of every request, in arrival order.
+  std::vector<std::string> requestLines() const {
+    std::lock_guard lock(mutex);
+    return lines;
+  }
+
   mutable std::mutex mutex;
   std::vector<std::string> paths;
+  std::vector<std::string> lines;
   std::atomic<std::size_t> heldUntilConnections = 0;
   ScriptedHTTPServer server{[this](ScriptedConnection& connection, const ScriptedRequest& request) {
     {
       std::lock_guard lock(mutex);
       paths.push_back(request.path);
+      lines.push_back(request.method + " " + request.path + " " + request.body);
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (server.connectionCount() < heldUntilConnections && std::chrono::steady_clock::now() < deadline) {
@@ -122,5 +130,32 @@ TEST_F(URLSessionOneConnection, WaitingRequestsGoOutInTheOrderTheyWereStarted) {
   for (const auto& started : tasks) started->resume();
   expectAnswered(tasks);
   EXPECT_EQ(pathsInArrivalOrder(), expected);
+  EXPECT_EQ(server.connectionCount(), 1u);
+}
+
+// One connection means one transfer handle serving every request in turn:
+// what one request set on it must not reach the next.
+TEST_F(URLSessionOneConnection, ARequestTakesNothingFromTheOneBeforeIt) {
+  const auto send = [&](const std::string& method, const std::string& path, const std::string& body) {
+    URLRequest request(URL::string(server.baseURL() + path));
+    request.setHTTPMethod(method);
+    if (!body.empty()) request.setHTTPBody(Data(body));
+    const auto started = session->dataTaskWithRequest(request);
+    started->resume();
+    return delegate->waitForCompletion(started);
+  };
+  const std::vector<std::pair<std::string, std::string>> earlier{
+      {"POST", "sent"}, {"PUT", "replaced"}, {"PATCH", ""}, {"DELETE", ""}, {"HEAD", ""}, {"POST", ""}};
+  std::vector<std::string> expected;
+  for (const auto& [method, body] : earlier) {
+    ASSERT_EQ(send(method, "/earlier", body).errorCode(), 0) << method;
+    const auto plain = send("GET", "/plain", "");
+    ASSERT_EQ(plain.errorCode(), 0) << "after " << method;
+    // A body the server sent reached the delegate: no "head only" was left behind.
+    EXPECT_EQ(plain.data.size(), 2u) << "after " << method;
+    expected.push_back(method + " /earlier " + body);
+    expected.push_back("GET /plain ");
+  }
+  EXPECT_EQ(requestLines(), expected);
   EXPECT_EQ(server.connectionCount(), 1u);
 }

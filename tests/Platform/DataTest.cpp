@@ -38,3 +38,18 @@ TEST(Data, AppendOfItsOwnBytes) {
   slice.append(slice);
   EXPECT_EQ(slice.view(), "worldworld");
 }
+
+// An empty buffer takes what is appended to it by sharing; either side
+// changing later leaves the other as it was.
+TEST(Data, AppendToAnEmptyBufferShares) {
+  const Data source("abc");
+  Data target;
+  target.append(source);
+  EXPECT_EQ(target.bytes(), source.bytes());
+  target.append(std::string_view("d"));
+  Data other = source;
+  other.append(std::string_view("e"));
+  EXPECT_EQ(source.view(), "abc");
+  EXPECT_EQ(target.view(), "abcd");
+  EXPECT_EQ(other.view(), "abce");
+}

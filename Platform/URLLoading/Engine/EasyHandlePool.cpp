@@ -12,6 +12,7 @@ CURL* EasyHandlePool::take() {
   if (handles_.empty()) {
     CURL* handle = curl_easy_init();
     if (handle == nullptr) fatal("The transfer library could not create a transfer handle.");
+    sharedOptions_(handle);
     return handle;
   }
   CURL* handle = handles_.back();
@@ -19,9 +20,12 @@ CURL* EasyHandlePool::take() {
   return handle;
 }
 
-void EasyHandlePool::giveBack(CURL* handle) {
+void EasyHandlePool::giveBack(CURL* handle, bool setOnlyRenewed) {
   if (handles_.size() >= kept_) return curl_easy_cleanup(handle);
-  curl_easy_reset(handle);
+  if (!setOnlyRenewed) {
+    curl_easy_reset(handle);
+    sharedOptions_(handle);
+  }
   handles_.push_back(handle);
 }
 

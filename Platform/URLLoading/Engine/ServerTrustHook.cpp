@@ -8,9 +8,7 @@
 
 namespace platform {
 
-void ServerTrustHook::install(CURL* handle, const URL& url, Judge judge) {
-  url_ = url;
-  judge_ = std::move(judge);
+void ServerTrustHook::setSharedOptions(CURL* handle) {
   curl_easy_setopt(handle, CURLOPT_SSL_SESSIONID_CACHE, 0L);
   curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 0L);
   // The judge brings its own anchors; loading the library's for every
@@ -18,6 +16,11 @@ void ServerTrustHook::install(CURL* handle, const URL& url, Judge judge) {
   curl_easy_setopt(handle, CURLOPT_CAINFO, nullptr);
   curl_easy_setopt(handle, CURLOPT_CAPATH, nullptr);
   curl_easy_setopt(handle, CURLOPT_SSL_CTX_FUNCTION, &ServerTrustHook::onSSLContext);
+}
+
+void ServerTrustHook::install(CURL* handle, const URL& url, Judge judge) {
+  url_ = url;
+  judge_ = std::move(judge);
   curl_easy_setopt(handle, CURLOPT_SSL_CTX_DATA, this);
 }
 

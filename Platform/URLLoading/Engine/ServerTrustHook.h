@@ -28,8 +28,10 @@ class ServerTrustHook {
   ServerTrustHook(const ServerTrustHook&) = delete;
   ServerTrustHook& operator=(const ServerTrustHook&) = delete;
 
-  // The hook must outlive the handle's connections' handshakes, which only
-  // happen while the transfer runs.
+  // The options every hooked handle shares: set once per handle.
+  static void setSharedOptions(CURL* handle);
+  // On a handle with the shared options. The hook must outlive the handle's
+  // connections' handshakes, which only happen while the transfer runs.
   void install(CURL* handle, const URL& url, Judge judge);
 
  private:

@@ -142,7 +142,7 @@ void TaskRun::startHop() {
   if (answerFromCache(request)) return;
   auto lines = hopHeaderLines(request);
   if (!lines) return finish(lines.error());
-  headerLines_ = std::move(*lines);
+  headerLines_ = std::make_shared<const std::vector<std::string>>(std::move(*lines));
 
   const auto& source = task_->body().source;
   if (std::holds_alternative<TaskBody::FromRequest>(source)) {
@@ -243,7 +243,7 @@ void TaskRun::startTransfer(std::unique_ptr<BodySource> body) {
   totalSent_ = 0;
   expectedToSend_ = body ? body->length().value_or(URLSessionTask::transferSizeUnknown) : 0;
   task_->setExpectedToSend(expectedToSend_);
-  transfer_ = std::make_unique<Transfer>(*this, engine_.scheduler(), *task_->sharedCurrentRequest(), *headerLines_,
+  transfer_ = std::make_unique<Transfer>(*this, engine_.scheduler(), *task_->sharedCurrentRequest(), headerLines_,
                                          std::move(body));
   if (suspended_) transfer_->setSuspended(true);
   idleSince_ = Clock::now();
@@ -430,13 +430,10 @@ bool TaskRun::transferReceivedBody(const char* bytes, std::size_t count) {
   if (allowed && download_) return writeDownloadBody(bytes, count);
   if (!allowed && heldBody_.size() + count > holdLimit) return false;
   if (!download_ && !fitsInMemory(count)) return false;
-  keepForCache(bytes, count);
-  if (!allowed) {
-    heldBody_.append(bytes, count);
-    return true;
-  }
-  pendingData_.append(bytes, count);
-  markForFlush();
+  auto& received = allowed ? pendingData_ : heldBody_;
+  received.append(bytes, count);
+  keepForCache(received, count);
+  if (allowed) markForFlush();
   return true;
 }
 
@@ -455,10 +452,15 @@ bool TaskRun::fitsInMemory(std::size_t count) {
 }
 
 // No single response takes more than a twentieth of the cache, so one
-// large download cannot push out everything else.
-void TaskRun::keepForCache(const char* bytes, std::size_t count) {
+// large download cannot push out everything else. A body that came in one
+// piece is the very bytes the delegate gets, shared rather than copied.
+void TaskRun::keepForCache(const Data& received, std::size_t count) {
   if (!cacheBody_) return;
-  cacheBody_->append(bytes, count);
+  if (cacheBody_->empty() && received.size() == count) {
+    *cacheBody_ = received;
+  } else {
+    cacheBody_->append(received.bytes() + (received.size() - count), count);
+  }
   if (cacheBody_->size() > engine_.configuration().urlCache()->memoryCapacity() / 20) cacheBody_.reset();
 }
 

@@ -105,7 +105,8 @@ class TaskRun final : public TransferListener {
   std::expected<std::vector<std::string>, AnyError> hopHeaderLines(const URLRequest& request);
   std::optional<HTTPHeaderFields> additionalHeaders() const;
   bool answerFromCache(const URLRequest& request);
-  void keepForCache(const char* bytes, std::size_t count);
+  // `received` ends with the `count` bytes just received.
+  void keepForCache(const Data& received, std::size_t count);
   bool fitsInMemory(std::size_t count);
   std::unique_ptr<BodySource> streamBody(std::shared_ptr<InputStream> stream);
   void askForBodyStream();
@@ -171,7 +172,7 @@ class TaskRun final : public TransferListener {
   Data heldBody_;
   std::unique_ptr<Transfer> transfer_;
   std::vector<URLSessionTaskTransactionMetrics> transactions_;
-  std::optional<std::vector<std::string>> headerLines_;
+  Transfer::HeaderLines headerLines_;
 
   // The hop under way.
   std::shared_ptr<HTTPURLResponse> hopResponse_;

@@ -20,8 +20,11 @@ namespace {
 std::atomic<std::size_t> liveHandles{0};
 
 // Large enough that a body of a few hundred kilobytes takes few turns of
-// the engine loop, small enough that a paused transfer holds little.
-constexpr long bufferSize = 64 * 1024;
+// the engine loop, small enough that a paused transfer holds little. The
+// library allocates the buffer for every transfer and frees it at its end:
+// below 64 KB, so that freeing it does not make the allocator sweep and
+// trim its heap each time.
+constexpr long bufferSize = 32 * 1024;
 
 template <class Value>
 void setOption(CURL* handle, CURLoption option, Value value) {
@@ -81,18 +84,25 @@ AnyError TransferListener::transferReceivedServerTrust(const URLProtectionSpace&
 }
 
 Transfer::Transfer(TransferListener& listener, TransferScheduler& scheduler, URLRequest request,
-                   std::vector<std::string> headerLines, std::unique_ptr<BodySource> body)
+                   HeaderLines headerLines, std::unique_ptr<BodySource> body)
     : listener_(listener),
       scheduler_(scheduler),
       handle_(scheduler.handles().take()),
+      headerLines_(std::move(headerLines)),
       request_(std::move(request)),
       origin_(originOf(*request_.url())),
       body_(std::move(body)),
-      asksToUpgrade_(upgrades(headerLines)),
+      asksToUpgrade_(upgrades(*headerLines_)),
       fetchStart_(Date::now()),
       lastActivity_(Clock::now()) {
   ++liveHandles;
-  for (const auto& line : headerLines) headerList_ = curl_slist_append(headerList_, line.c_str());
+  // The library only reads the lines, though its list holds them as
+  // writable text.
+  headerList_.resize(headerLines_->size());
+  for (std::size_t index = 0; index < headerList_.size(); ++index) {
+    headerList_[index].data = const_cast<char*>((*headerLines_)[index].c_str());
+    headerList_[index].next = index + 1 < headerList_.size() ? &headerList_[index + 1] : nullptr;
+  }
   configure();
   scheduler_.enqueue(*this);
 }
@@ -100,8 +110,11 @@ Transfer::Transfer(TransferListener& listener, TransferScheduler& scheduler, URL
 Transfer::~Transfer() {
   scheduler_.remove(*this);
   if (started_) curl_multi_remove_handle(scheduler_.multi(), handle_);
-  scheduler_.handles().giveBack(handle_);
-  curl_slist_free_all(headerList_);
+  // The buffer goes away with the transfer, while the handle may be kept.
+  setOption(handle_, CURLOPT_ERRORBUFFER, static_cast<char*>(nullptr));
+  // A transfer cut short may leave the library's state for the handle
+  // half-way; only one that ended well is reused as it is.
+  scheduler_.handles().giveBack(handle_, endedWell_ && !handleNeedsReset_);
   --liveHandles;
 }
 
@@ -118,35 +131,47 @@ Transfer* Transfer::of(CURL* handle) {
   return reinterpret_cast<Transfer*>(self);
 }
 
+void Transfer::setSharedOptions(CURL* handle) {
+  setOption(handle, CURLOPT_NOSIGNAL, 1L);
+  setOption(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+  // The path goes out as written, dot segments included.
+  setOption(handle, CURLOPT_PATH_AS_IS, 1L);
+  // Redirects are for the engine and its delegate to decide.
+  setOption(handle, CURLOPT_FOLLOWLOCATION, 0L);
+  // Connections go straight to the server, whatever the environment says.
+  setOption(handle, CURLOPT_PROXY, "");
+  // Every coding the decoder knows is offered; a request's own
+  // Accept-Encoding field still goes out as written.
+  setOption(handle, CURLOPT_ACCEPT_ENCODING, "gzip, deflate, br");
+  setOption(handle, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+  setOption(handle, CURLOPT_BUFFERSIZE, bufferSize);
+  setOption(handle, CURLOPT_UPLOAD_BUFFERSIZE, bufferSize);
+  setOption(handle, CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
+  setOption(handle, CURLOPT_WRITEFUNCTION, &Transfer::onWrite);
+  setOption(handle, CURLOPT_PREREQFUNCTION, &Transfer::onPrerequest);
+  ServerTrustHook::setSharedOptions(handle);
+}
+
+template <class Value>
+void Transfer::setLastingOption(CURLoption option, Value value) {
+  handleNeedsReset_ = true;
+  setOption(handle_, option, value);
+}
+
+// Every option set here is set by every transfer, so a reused handle never
+// carries one of an earlier transfer's values.
 void Transfer::configure() {
   setOption(handle_, CURLOPT_PRIVATE, this);
   setOption(handle_, CURLOPT_URL, request_.url()->absoluteString().c_str());
   setOption(handle_, CURLOPT_ERRORBUFFER, errorBuffer_);
-  setOption(handle_, CURLOPT_NOSIGNAL, 1L);
-  setOption(handle_, CURLOPT_PROTOCOLS_STR, "http,https");
-  // The path goes out as written, dot segments included.
-  setOption(handle_, CURLOPT_PATH_AS_IS, 1L);
-  // Redirects are for the engine and its delegate to decide.
-  setOption(handle_, CURLOPT_FOLLOWLOCATION, 0L);
-  // Connections go straight to the server, whatever the environment says.
-  setOption(handle_, CURLOPT_PROXY, "");
-  // Every coding the decoder knows is offered; a request's own
-  // Accept-Encoding field still goes out as written.
-  setOption(handle_, CURLOPT_ACCEPT_ENCODING, "gzip, deflate, br");
-  setOption(handle_, CURLOPT_HTTP_CONTENT_DECODING, 0L);
   // HTTP/2 only where TLS negotiates it. A plain connection stays HTTP/1.1
   // whatever a response claims, so no two transfers ever share one.
   const bool secure = equalsIgnoringASCIICase(request_.url()->scheme().value_or(""), "https");
   setOption(handle_, CURLOPT_HTTP_VERSION,
             static_cast<long>(secure ? CURL_HTTP_VERSION_2TLS : CURL_HTTP_VERSION_1_1));
-  setOption(handle_, CURLOPT_BUFFERSIZE, bufferSize);
-  setOption(handle_, CURLOPT_UPLOAD_BUFFERSIZE, bufferSize);
-  setOption(handle_, CURLOPT_HTTPHEADER, headerList_);
-  setOption(handle_, CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
+  setOption(handle_, CURLOPT_HTTPHEADER, headerList_.empty() ? nullptr : headerList_.data());
   setOption(handle_, CURLOPT_HEADERDATA, this);
-  setOption(handle_, CURLOPT_WRITEFUNCTION, &Transfer::onWrite);
   setOption(handle_, CURLOPT_WRITEDATA, this);
-  setOption(handle_, CURLOPT_PREREQFUNCTION, &Transfer::onPrerequest);
   setOption(handle_, CURLOPT_PREREQDATA, this);
   trustHook_.install(handle_, *request_.url(), [this](const URLProtectionSpace& space) {
     auto refusal = listener_.transferReceivedServerTrust(space, *request_.url());
@@ -159,23 +184,25 @@ void Transfer::configure() {
 void Transfer::configureMethodAndBody() {
   const std::string method = request_.httpMethod().value_or("GET");
   if (body_) {
-    setOption(handle_, CURLOPT_POST, 1L);
+    setLastingOption(CURLOPT_POST, 1L);
     // -1 sends the body in chunks.
-    setOption(handle_, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body_->length().value_or(-1)));
-    setOption(handle_, CURLOPT_READFUNCTION, &Transfer::onRead);
-    setOption(handle_, CURLOPT_READDATA, this);
-    setOption(handle_, CURLOPT_SEEKFUNCTION, &Transfer::onSeek);
-    setOption(handle_, CURLOPT_SEEKDATA, this);
-    if (method != "POST") setOption(handle_, CURLOPT_CUSTOMREQUEST, method.c_str());
+    setLastingOption(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body_->length().value_or(-1)));
+    setLastingOption(CURLOPT_READFUNCTION, &Transfer::onRead);
+    setLastingOption(CURLOPT_READDATA, this);
+    setLastingOption(CURLOPT_SEEKFUNCTION, &Transfer::onSeek);
+    setLastingOption(CURLOPT_SEEKDATA, this);
+    if (method != "POST") setLastingOption(CURLOPT_CUSTOMREQUEST, method.c_str());
   } else if (method == "GET") {
+    // The default of a fresh handle, and the method of every transfer a
+    // kept handle served as it is.
     setOption(handle_, CURLOPT_HTTPGET, 1L);
   } else if (method == "HEAD") {
-    setOption(handle_, CURLOPT_NOBODY, 1L);
+    setLastingOption(CURLOPT_NOBODY, 1L);
   } else if (method == "POST") {
-    setOption(handle_, CURLOPT_POSTFIELDS, "");
-    setOption(handle_, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(0));
+    setLastingOption(CURLOPT_POSTFIELDS, "");
+    setLastingOption(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(0));
   } else {
-    setOption(handle_, CURLOPT_CUSTOMREQUEST, method.c_str());
+    setLastingOption(CURLOPT_CUSTOMREQUEST, method.c_str());
   }
 }
 
@@ -212,6 +239,7 @@ void Transfer::bodyBytesAvailable() {
 void Transfer::applyPause() {
   const int receive = suspended_ || receiveHeld_ ? CURLPAUSE_RECV : 0;
   const int send = suspended_ || sendWaiting_ ? CURLPAUSE_SEND : 0;
+  if ((receive | send) != 0) handleNeedsReset_ = true;
   curl_easy_pause(handle_, receive | send);
 }
 
@@ -225,6 +253,7 @@ void Transfer::end(CURLcode result) {
     fail(makeError(URLError(URLError::Code::cannotDecodeContentData, request_.url())));
     result = CURLE_BAD_CONTENT_ENCODING;
   }
+  endedWell_ = result == CURLE_OK;
   listener_.transferEnded(result);
 }
 
@@ -361,7 +390,7 @@ bool Transfer::negotiatedHTTP2() const {
 // The connection a refused response came on is not to be trusted with
 // another request.
 void Transfer::refuseResponse(URLError::Code code) {
-  setOption(handle_, CURLOPT_FORBID_REUSE, 1L);
+  setLastingOption(CURLOPT_FORBID_REUSE, 1L);
   fail(makeError(URLError(code, request_.url())));
 }
 
@@ -392,6 +421,8 @@ bool Transfer::deliverDecoded() {
       if (heldPiece_.empty()) heldPiece_.assign(piece);
       backlogged_ = true;
       receiveHeld_ = true;
+      // The library pauses receiving on the handle from now on.
+      handleNeedsReset_ = true;
       return true;
     }
     bodyBytesDecoded_ += static_cast<std::int64_t>(piece.size());

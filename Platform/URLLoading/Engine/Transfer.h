@@ -57,10 +57,13 @@ class Transfer {
  public:
   using Clock = std::chrono::steady_clock;
 
-  // `headerLines` as requestHeaderLines made them; `body` absent for a
-  // request without one. The request must have a URL.
-  Transfer(TransferListener& listener, TransferScheduler& scheduler, URLRequest request,
-           std::vector<std::string> headerLines, std::unique_ptr<BodySource> body);
+  using HeaderLines = std::shared_ptr<const std::vector<std::string>>;
+
+  // `headerLines` as requestHeaderLines made them, shared with whoever may
+  // send the hop again; `body` absent for a request without one. The
+  // request must have a URL.
+  Transfer(TransferListener& listener, TransferScheduler& scheduler, URLRequest request, HeaderLines headerLines,
+           std::unique_ptr<BodySource> body);
   ~Transfer();
   Transfer(const Transfer&) = delete;
   Transfer& operator=(const Transfer&) = delete;
@@ -107,6 +110,8 @@ class Transfer {
 
   // Easy handles transfers hold in the process, for leak checks.
   static std::size_t liveHandleCount();
+  // The options every transfer's handle shares, set once per handle.
+  static void setSharedOptions(CURL* handle);
 
  private:
   static std::size_t onHeader(char* bytes, std::size_t size, std::size_t count, void* self);
@@ -127,13 +132,20 @@ class Transfer {
   std::size_t sendBody(char* buffer, std::size_t capacity);
   void configure();
   void configureMethodAndBody();
+  // An option beyond those the next transfer sets anew: its handle is
+  // reset before it serves again.
+  template <class Value>
+  void setLastingOption(CURLoption option, Value value);
   void applyPause();
   void fail(AnyError error);
 
   TransferListener& listener_;
   TransferScheduler& scheduler_;
   CURL* handle_;
-  curl_slist* headerList_ = nullptr;
+  const HeaderLines headerLines_;
+  // The library's list of the lines, made of nodes of our own that point
+  // into them, so that no line is copied again.
+  std::vector<curl_slist> headerList_;
   URLRequest request_;
   const std::string origin_;
   bool started_ = false;
@@ -149,6 +161,10 @@ class Transfer {
   bool receiveHeld_ = false;
   bool sendWaiting_ = false;
   bool suspended_ = false;
+  // The handle carries something of this transfer that the next would
+  // inherit: an option it does not set anew, or a pause.
+  bool handleNeedsReset_ = false;
+  bool endedWell_ = false;
   std::int64_t bodyBytesHanded_ = 0;
   std::int64_t bodyBytesDecoded_ = 0;
   std::shared_ptr<HTTPURLResponse> response_;

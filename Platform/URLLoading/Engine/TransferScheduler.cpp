@@ -17,7 +17,7 @@ constexpr std::size_t handlesKeptWithoutCap = 64;
 TransferScheduler::TransferScheduler(CURLM* multi, int connectionsPerHost)
     : multi_(multi),
       connectionsPerHost_(static_cast<std::size_t>(std::max(connectionsPerHost, 0))),
-      handles_(connectionsPerHost_ == 0 ? handlesKeptWithoutCap : connectionsPerHost_) {
+      handles_(connectionsPerHost_ == 0 ? handlesKeptWithoutCap : connectionsPerHost_, &Transfer::setSharedOptions) {
   sizeConnectionCache();
 }
 

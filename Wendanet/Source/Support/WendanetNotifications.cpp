@@ -1,6 +1,5 @@
 #include "Wendanet/Source/Support/WendanetNotifications.h"
 
-#include <algorithm>
 #include <array>
 #include <string>
 
@@ -29,12 +28,11 @@ std::shared_ptr<WendanetNotifications> WendanetNotifications::make() {
 }
 
 bool WendanetNotifications::isObserved() const {
-  static constexpr std::array names{
+  static constexpr std::array<std::string_view, 8> names{
       Request::didResumeNotification,     Request::didSuspendNotification,     Request::didCancelNotification,
       Request::didFinishNotification,     Request::didResumeTaskNotification,  Request::didSuspendTaskNotification,
       Request::didCancelTaskNotification, Request::didCompleteTaskNotification};
-  const auto& center = *platform::NotificationCenter::defaultCenter();
-  return std::ranges::any_of(names, [&](std::string_view name) { return center.hasObserver(name); });
+  return platform::NotificationCenter::defaultCenter()->hasObserver(names);
 }
 
 void WendanetNotifications::requestDidResume(const std::shared_ptr<Request>& request) {

@@ -33,7 +33,8 @@ class TransferSchedulerTest : public testing::Test {
 
   Transfer& add(const std::string& origin) {
     transfers.push_back(std::make_unique<Transfer>(listener, *scheduler, URLRequest(URL::string(origin + "/")),
-                                                   std::vector<std::string>(), std::unique_ptr<BodySource>()));
+                                                   std::make_shared<const std::vector<std::string>>(),
+                                                   std::unique_ptr<BodySource>()));
     return *transfers.back();
   }
 

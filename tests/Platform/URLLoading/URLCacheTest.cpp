@@ -59,3 +59,23 @@ TEST(URLCache, TheLeastRecentlyUsedGoFirstWhenFull) {
   cache->removeAllCachedResponses();
   EXPECT_EQ(cache->currentMemoryUsage(), 0u);
 }
+
+// Storing a URL again makes it the most recently used, and its new size is
+// what counts against the capacity.
+TEST(URLCache, AReplacedResponseIsTheMostRecentlyUsed) {
+  const auto cache = URLCache::make(300);
+  for (const char* path : {"http://example.com/1", "http://example.com/2", "http://example.com/3"}) {
+    cache->storeCachedResponse(cached(80), request(path));
+  }
+  const auto replacement = cached(60);
+  cache->storeCachedResponse(replacement, request("http://example.com/1"));
+  EXPECT_EQ(cache->currentMemoryUsage(), 3 * std::string("http://example.com/1").size() + 80 + 80 + 60);
+  cache->storeCachedResponse(cached(80), request("http://example.com/4"));
+  EXPECT_EQ(cache->cachedResponse(request("http://example.com/1")), replacement);
+  EXPECT_FALSE(cache->cachedResponse(request("http://example.com/2")));
+  cache->storeCachedResponse(cached(250), request("http://example.com/1"));
+  EXPECT_FALSE(cache->cachedResponse(request("http://example.com/3")));
+  EXPECT_FALSE(cache->cachedResponse(request("http://example.com/4")));
+  EXPECT_TRUE(cache->cachedResponse(request("http://example.com/1")));
+  EXPECT_LE(cache->currentMemoryUsage(), 300u);
+}

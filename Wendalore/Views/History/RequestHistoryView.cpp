@@ -68,10 +68,12 @@ bool RequestHistoryView::showsDetail() const { return !detailPane_->isHidden() &
 void RequestHistoryView::reload() {
   auto history = feed_.history();
   title_->setText(QString::fromStdString(historyTitle(history.size())));
+  // An empty history is the list alone, across the whole pane; this holds
+  // from the start, when there is nothing yet to reload.
+  detailPane_->setVisible(!history.empty());
   if (history == shown_) return;
   // A detail pane that appears anew starts on its first page.
   if (shown_.empty() && !history.empty()) detail_->setSelectedTab(HistoryTab::response);
-  detailPane_->setVisible(!history.empty());
   shown_ = history;
   list_->setHistory(std::move(history));
 }

@@ -5,6 +5,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QTest>
 
 #include "Wendalore/Views/History/HistoryListModel.h"
@@ -90,6 +91,25 @@ TEST(HistoryPane, ListAndDetailFollowHistoryAndSelection) {
   EXPECT_EQ(selection.item(), first);
   EXPECT_TRUE(view.list().list().selectionModel()->selectedRows().isEmpty());
   EXPECT_TRUE(view.showsDetail());
+}
+
+// An empty history is the list alone, over the whole width; the split view
+// with its (transparent) detail pane comes with the first send.
+TEST(HistoryPane, AnEmptyHistoryIsTheListAloneAcrossThePane) {
+  ShownPane pane({900, 300});
+  auto& [history, selection, view] = pane;
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  auto* detailPane = view.detail().parentWidget();
+  EXPECT_FALSE(detailPane->isVisible());
+  EXPECT_EQ(view.list().width(), view.width());
+
+  history.send("http://localhost/first");
+  QApplication::processEvents();
+  EXPECT_TRUE(detailPane->isVisible());
+  EXPECT_FALSE(view.showsDetail());
+  EXPECT_GE(view.list().width(), 100);
+  EXPECT_GE(detailPane->width(), 100);
+  EXPECT_EQ(view.list().width() + detailPane->width() + view.findChild<QSplitter*>()->handleWidth(), view.width());
 }
 
 TEST(HistoryPane, RowsRepaintWhenTheirEntryChanges) {

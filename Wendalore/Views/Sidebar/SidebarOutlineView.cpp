@@ -150,9 +150,10 @@ std::unique_ptr<QMenu> SidebarOutlineView::makeContextMenu(const QPoint& positio
 }
 
 void SidebarOutlineView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+  // Escape asks to throw the typing away; a rename keeps it all the same.
+  if (hint == QAbstractItemDelegate::RevertModelCache) commitData(editor);
   model_.setRenaming(std::nullopt);
-  const bool moves = hint == QAbstractItemDelegate::EditNextItem || hint == QAbstractItemDelegate::EditPreviousItem;
-  QTreeView::closeEditor(editor, moves ? QAbstractItemDelegate::NoHint : hint);
+  QTreeView::closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 
 void SidebarOutlineView::dragMoveEvent(QDragMoveEvent* event) {

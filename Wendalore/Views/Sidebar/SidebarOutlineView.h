@@ -63,8 +63,8 @@ class SidebarOutlineView : public QTreeView {
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
-  // However a rename ends, its text is committed and no other row's rename
-  // follows (as Tab would otherwise start).
+  // However a rename ends, Escape included, its text is committed and no
+  // other row's rename follows (as Tab would otherwise start).
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
   // Every drop the tree takes is a move, whatever the source proposes.
   void dragMoveEvent(QDragMoveEvent* event) override;

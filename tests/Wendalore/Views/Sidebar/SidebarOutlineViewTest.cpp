@@ -269,7 +269,9 @@ TEST_F(SidebarOutlineViewTest, RenameCommitsWhatWasTyped) {
     Qt::Key end;
     std::string call;
   };
-  const Case cases[] = {{"A", "Renamed", Qt::Key_Return, "rename A Renamed"}, {"g", "", Qt::Key_Tab, "rename g "}};
+  const Case cases[] = {{"A", "Renamed", Qt::Key_Return, "rename A Renamed"},
+                        {"g", "", Qt::Key_Tab, "rename g "},
+                        {"B", "Kept", Qt::Key_Escape, "rename B Kept"}};
   for (const auto& test : cases) {
     choose(onto(test.row), "Rename");
     QLineEdit* field = nullptr;
@@ -288,10 +290,11 @@ TEST_F(SidebarOutlineViewTest, RenameCommitsWhatWasTyped) {
     for (auto* editor : view.viewport()->findChildren<QLineEdit*>()) EXPECT_FALSE(editor->isVisible());
     EXPECT_EQ(highlighted(), test.typed.toStdString());
   }
-  EXPECT_FALSE(view.outlineModel().flags(row("B")) & Qt::ItemIsEditable);
+  EXPECT_FALSE(view.outlineModel().flags(row("C")) & Qt::ItemIsEditable);
   EXPECT_EQ(a->name(), "Renamed");
   EXPECT_EQ(g->name(), "");
-  EXPECT_EQ(describe(ContentController(openSaved()->mainContext()).rootItems()), "f[Renamed B C D] [sub] top");
+  EXPECT_EQ(b->name(), "Kept");
+  EXPECT_EQ(describe(ContentController(openSaved()->mainContext()).rootItems()), "f[Renamed Kept C D] [sub] top");
 }
 
 TEST_F(SidebarOutlineViewTest, DraggingARowCarriesItsIdentifier) {

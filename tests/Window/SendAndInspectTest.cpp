@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
@@ -20,6 +21,8 @@
 #include "Wendalore/Views/Editor/EditorFieldTag.h"
 #include "Wendalore/Views/History/HighlightedTextView.h"
 #include "Wendalore/Views/History/LargeTextView.h"
+#include "Wendalore/Views/History/RequestHistoryDetailView.h"
+#include "Wendalore/Views/History/RequestHistoryListView.h"
 #include "Wendalore/Views/History/RequestHistoryView.h"
 #include "Wendalore/Views/Shell/WendaloreApp.h"
 #include "tests/MonacoHost/PageSession.h"
@@ -272,6 +275,47 @@ TEST_F(SendAndInspectTest, RowsTypedBeforeTheAddressAreSentWithIt) {
   EXPECT_EQ(jsonObject(entry->responseBody())["args"].toObject(), (QJsonObject{{"k1", "value1"}, {"k2", "value 2"}}));
   const auto& stored = app->content().controller().selectedTemplate();
   EXPECT_EQ(stored->queryParams().size(), 2u);
+}
+
+// Every tab title of the editor and of the history detail is drawn whole,
+// beside the others, at the smallest size the window takes and at two
+// small sizes, with an answer shown.
+TEST_F(SendAndInspectTest, EveryTabTitleIsWholeInSmallWindows) {
+  typeInto(child<QLineEdit>(editor(), "urlField"),
+           QString::fromStdString(testservers::HttpbinServer::shared().baseURL() + "/get?a=1"));
+  click(child(editor(), "sendButton"));
+  ASSERT_EQ(entries().size(), 1u) << "the send was not started";
+  const auto entry = entries().front();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !entry->isPending(); }, sendTimeout));
+  auto& list = history().list().list();
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(list.model()->index(0, 0)).center());
+  ASSERT_TRUE(history().showsDetail());
+
+  const QStringList editorTabs{"Params", "Headers", "Body", "Auth"};
+  const QStringList historyTabs{"Response", "Headers", "Metrics", "cUrl", "Raw Request"};
+  for (const auto& [name, asked] : {std::pair{"smallest", QSize(1, 1)}, {"640x420", QSize(640, 420)},
+                                    {"900x600", QSize(900, 600)}}) {
+    SCOPED_TRACE(name);
+    const QSize expected = asked.expandedTo(window().minimumSize());
+    window().resize(asked);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window().size() == expected; }, uiTimeout)) << window().size().width();
+    QApplication::processEvents();
+    screenshot(std::string("small-") + name);
+    const std::pair<QWidget*, QStringList> bars[] = {{&editor(), editorTabs}, {&history().detail(), historyTabs}};
+    for (const auto& [bar, titles] : bars) {
+      QRect before;
+      for (const auto& title : titles) {
+        SCOPED_TRACE(title.toStdString());
+        const auto& tab = child<QAbstractButton>(*bar, title);
+        EXPECT_GE(tab.width(), tab.sizeHint().width());
+        EXPECT_GE(tab.height(), tab.sizeHint().height());
+        EXPECT_EQ(tab.visibleRegion(), QRegion(tab.rect()));
+        const QRect place(tab.mapTo(&window(), QPoint(0, 0)), tab.size());
+        EXPECT_FALSE(place.intersects(before));
+        before = place;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "Wendalore/History/HistoryRowText.h"
 #include "Wendalore/ViewModel/RequestViewModel.h"
 #include "Wendalore/Views/History/HistorySelection.h"
@@ -13,6 +15,11 @@
 #include "Wendalore/Views/History/RequestHistoryListView.h"
 
 namespace wendalore {
+namespace {
+
+constexpr int paneMinimumWidth = 100;
+
+}  // namespace
 
 HistoryFeed HistoryFeed::of(const std::shared_ptr<RequestViewModel>& viewModel) {
   std::weak_ptr<RequestViewModel> weak = viewModel;
@@ -45,8 +52,12 @@ RequestHistoryView::RequestHistoryView(HistoryFeed feed, HistorySelection& selec
   split->setChildrenCollapsible(false);
   split->addWidget(list_);
   split->addWidget(detailPane_);
-  list_->setMinimumWidth(100);
-  detailPane_->setMinimumWidth(100);
+  list_->setMinimumWidth(paneMinimumWidth);
+  // The detail pane is never narrower than its tab titles, which would
+  // otherwise be drawn over one another; the pane, and the window, keep
+  // room for them even before the first send.
+  detailPane_->setMinimumWidth(std::max(paneMinimumWidth, detail_->minimumSizeHint().width()));
+  setMinimumWidth(list_->minimumWidth() + split->handleWidth() + detailPane_->minimumWidth());
   split->setStretchFactor(1, 1);
   split->setSizes({list_->sizeHint().width(), 400});
 

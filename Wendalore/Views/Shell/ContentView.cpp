@@ -34,7 +34,6 @@ ContentView::ContentView(QWidget* parent)
       editorPlace_(makePlace("editorPlace")),
       historyPlace_(makePlace("historyPlace")) {
   sidebarPlace_->setMinimumWidth(sidebarMinimumWidth);
-  editorPlace_->setMinimumSize(detailMinimumWidth, editorMinimumHeight);
   detail_->addWidget(editorPlace_);
   detail_->addWidget(historyPlace_);
   splitter_->addWidget(sidebarPlace_);
@@ -68,12 +67,23 @@ void ContentView::replace(QWidget* place, QPointer<QWidget>& current, QWidget* w
 
 void ContentView::setSidebar(QWidget* sidebar) { replace(sidebarPlace_, sidebar_, sidebar); }
 
-void ContentView::setEditor(QWidget* editor) { replace(editorPlace_, editor_, editor); }
+void ContentView::setEditor(QWidget* editor) {
+  replace(editorPlace_, editor_, editor);
+  fitEditorPlace();
+}
 
 void ContentView::showPlaceholder() {
   if (showsPlaceholder()) return;
   placeholder_ = makePlaceholder();
   replace(editorPlace_, editor_, placeholder_);
+  fitEditorPlace();
+}
+
+void ContentView::fitEditorPlace() {
+  // The editor never gets less room than its controls need, so that the
+  // window's smallest size shows them whole.
+  const QSize needed = editor_ ? editor_->minimumSizeHint() : QSize();
+  editorPlace_->setMinimumSize(QSize(detailMinimumWidth, editorMinimumHeight).expandedTo(needed));
 }
 
 void ContentView::setHistory(QWidget* history) { replace(historyPlace_, history_, history); }

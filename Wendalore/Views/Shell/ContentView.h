@@ -37,6 +37,7 @@ class ContentView : public QWidget {
  private:
   // Puts `widget` into `place` in place of `current`, which is deleted.
   static void replace(QWidget* place, QPointer<QWidget>& current, QWidget* widget);
+  void fitEditorPlace();
 
   QSplitter* splitter_;
   QSplitter* detail_;

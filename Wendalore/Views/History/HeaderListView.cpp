@@ -10,6 +10,9 @@ namespace {
 
 constexpr int textMargin = 8;
 constexpr int nameValueSpacing = 2;
+// Room above and below a title or a note, and around a header's two lines.
+constexpr int titlePadding = 8;
+constexpr int rowPadding = 6;
 
 }  // namespace
 
@@ -17,17 +20,19 @@ HeaderListView::HeaderListView(QWidget* parent) : LargeTextView(parent) {
   setObjectName("headerList");
   setFrameShape(QFrame::NoFrame);
   setMargin(textMargin);
-  setTextFont(caption2Font(), nameValueSpacing);
+  setTextFont(caption2Font(), 0);
 }
 
 void HeaderListView::setSections(const HeaderDictionary& request, const HeaderDictionary& response) {
   pieces_.clear();
   QString text;
   addSection(text, tr("Request Headers"), request);
-  add(text, QString(), Part::note);
+  pieces_.back().endsSection = true;
   addSection(text, tr("Response Headers"), response);
   text.chop(1);
+  textEnd_ = static_cast<std::uint32_t>(text.size());
   setText(std::make_shared<const std::string>(text.toStdString()));
+  setSelectableSpans(valueSpans(textEnd_));
 }
 
 void HeaderListView::addSection(QString& text, const QString& title, const HeaderDictionary& headers) {
@@ -48,9 +53,19 @@ void HeaderListView::add(QString& text, const QString& piece, Part part) {
   text += QLatin1Char('\n');
 }
 
-HeaderListView::Part HeaderListView::partAt(std::uint32_t position) const {
+std::vector<HeaderListView::Piece>::const_iterator HeaderListView::pieceAt(std::uint32_t position) const {
   const auto after = std::ranges::upper_bound(pieces_, position, {}, &Piece::start);
-  return after == pieces_.begin() ? Part::note : std::prev(after)->part;
+  return after == pieces_.begin() ? after : std::prev(after);
+}
+
+TextSpans HeaderListView::valueSpans(std::uint32_t textEnd) const {
+  auto spans = std::make_shared<std::vector<TextSpan>>();
+  for (auto piece = pieces_.begin(); piece != pieces_.end(); ++piece) {
+    if (piece->part != Part::value) continue;
+    const auto next = std::next(piece);
+    spans->push_back({piece->start, next == pieces_.end() ? textEnd : next->start - 1});
+  }
+  return spans;
 }
 
 QTextCharFormat HeaderListView::format(Part part) const {
@@ -75,8 +90,37 @@ void HeaderListView::addStyles(std::uint32_t start, std::uint32_t end,
   }
 }
 
-QBrush HeaderListView::background(std::uint32_t lineStart) const {
-  return partAt(lineStart) == Part::title ? palette().brush(QPalette::Button) : QBrush();
+HeaderListView::LineFrame HeaderListView::frameOf(std::uint32_t lineStart, std::uint32_t lineEnd) const {
+  const auto piece = pieceAt(lineStart);
+  if (piece == pieces_.end()) return {};
+  const auto next = std::next(piece);
+  // A piece longer than a line of the view is cut into several: the room
+  // goes above its first and below its last.
+  const bool first = lineStart == piece->start;
+  const bool last = lineEnd == (next == pieces_.end() ? textEnd_ : next->start);
+  LineFrame frame;
+  switch (piece->part) {
+    case Part::title:
+      frame.fill = palette().brush(QPalette::Button);
+      frame.dividerBelow = true;
+      [[fallthrough]];
+    case Part::note:
+      frame.above = titlePadding;
+      frame.below = titlePadding;
+      break;
+    case Part::name: frame.above = rowPadding; break;
+    case Part::value:
+      frame.above = nameValueSpacing;
+      frame.below = rowPadding;
+      break;
+  }
+  frame.dividerBelow = frame.dividerBelow || piece->endsSection;
+  if (!first) frame.above = 0;
+  if (!last) {
+    frame.below = 0;
+    frame.dividerBelow = false;
+  }
+  return frame;
 }
 
 }  // namespace wendalore

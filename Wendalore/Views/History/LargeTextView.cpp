@@ -145,9 +145,8 @@ void LargeTextView::relayout() {
   }
 
   const auto rows = rowCount();
-  const auto shown = visibleRows();
-  verticalScrollBar()->setRange(0, static_cast<int>(std::min<std::size_t>(rows > shown ? rows - shown : 0, INT_MAX)));
-  verticalScrollBar()->setPageStep(static_cast<int>(std::max<std::size_t>(shown, 1)));
+  verticalScrollBar()->setRange(0, static_cast<int>(std::min<std::size_t>(rows > 0 ? topShowing(rows - 1) : 0, INT_MAX)));
+  verticalScrollBar()->setPageStep(static_cast<int>(rowsFittingFrom(static_cast<std::size_t>(verticalScrollBar()->value()))));
   const auto contentWidth = static_cast<qint64>(lines_->longestLength() * advance()) + 2 * margin_;
   horizontalScrollBar()->setRange(
       0, wrapping_ == Wrapping::none ? static_cast<int>(std::clamp<qint64>(contentWidth - viewport()->width(), 0, INT_MAX)) : 0);
@@ -182,8 +181,39 @@ std::size_t LargeTextView::rowOf(std::uint32_t position) const {
   return firstRowOf(line) + std::min<std::size_t>(column / columns_, rowsOf(line) - 1);
 }
 
-std::size_t LargeTextView::visibleRows() const {
-  return static_cast<std::size_t>(std::max(1, (viewport()->height() - 2 * margin_) / std::max(1, rowHeight())));
+LargeTextView::LineFrame LargeTextView::frameOf(const Row& row) const {
+  const auto lineEnd = row.line + 1 < lines_->count() ? lines_->start(row.line + 1) : lines_->end();
+  return frameOf(lines_->start(row.line), lineEnd);
+}
+
+int LargeTextView::heightOf(const Row& row, const LineFrame& frame) const {
+  int height = rowHeight();
+  if (row.from == 0) height += frame.above;
+  if (row.to == lines_->length(row.line)) height += frame.below + (frame.dividerBelow ? 1 : 0);
+  return height;
+}
+
+int LargeTextView::heightOf(std::size_t index) const {
+  const Row shown = row(index);
+  return heightOf(shown, frameOf(shown));
+}
+
+std::size_t LargeTextView::rowsFittingFrom(std::size_t first) const {
+  const int room = viewport()->height() - 2 * margin_;
+  std::size_t count = 0;
+  for (int used = 0; first + count < rowCount(); ++count) {
+    used += heightOf(first + count);
+    if (used > room) break;
+  }
+  return std::max<std::size_t>(count, 1);
+}
+
+std::size_t LargeTextView::topShowing(std::size_t last) const {
+  const int room = viewport()->height() - 2 * margin_;
+  int used = heightOf(last);
+  auto top = last;
+  while (top > 0 && used + heightOf(top - 1) <= room) used += heightOf(--top);
+  return top;
 }
 
 LargeTextView::Slice LargeTextView::sliceOf(const Row& row, const QString& text) const {
@@ -214,7 +244,7 @@ void LargeTextView::layOut(QTextLayout& layout, const QString& text, const Slice
 
 void LargeTextView::addStyles(std::uint32_t, std::uint32_t, QList<QTextLayout::FormatRange>&) const {}
 
-QBrush LargeTextView::background(std::uint32_t) const { return {}; }
+LargeTextView::LineFrame LargeTextView::frameOf(std::uint32_t, std::uint32_t) const { return {}; }
 
 void LargeTextView::paintEvent(QPaintEvent*) {
   QPainter painter(viewport());
@@ -232,17 +262,23 @@ void LargeTextView::paintEvent(QPaintEvent*) {
   QString text;
   std::vector<qsizetype> found;
   const auto caretRow = rowOf(caret_);
-  int y = margin_;
+  const QColor dividerColor = palette().color(QPalette::Mid);
+  int top = margin_;
   for (auto index = static_cast<std::size_t>(verticalScrollBar()->value());
-       index < rowCount() && y < viewport()->height(); ++index, y += rowHeight()) {
+       index < rowCount() && top < viewport()->height(); ++index) {
     const Row row = this->row(index);
+    const LineFrame frame = frameOf(row);
+    const int height = heightOf(row, frame);
+    const int y = top + (row.from == 0 ? frame.above : 0);
+    if (frame.fill.style() != Qt::NoBrush) painter.fillRect(QRect(0, top, viewport()->width(), height), frame.fill);
+    if (frame.dividerBelow && row.to == lines_->length(row.line)) {
+      painter.fillRect(QRect(0, top + height - 1, viewport()->width(), 1), dividerColor);
+    }
+    top += height;
     if (row.line != shownLine) {
       shownLine = row.line;
       text = lines_->text(row.line);
       found = occurrences(text, search_);
-    }
-    if (const QBrush fill = background(lines_->start(row.line)); fill.style() != Qt::NoBrush) {
-      painter.fillRect(QRect(0, y, viewport()->width(), rowHeight()), fill);
     }
     const Slice slice = sliceOf(row, text);
     const std::uint32_t start = lines_->start(row.line) + slice.from;
@@ -253,7 +289,8 @@ void LargeTextView::paintEvent(QPaintEvent*) {
       addFormat(formats, slice.from, slice.to, static_cast<std::uint32_t>(at),
                 static_cast<std::uint32_t>(at + search_.size()), mark);
     }
-    addFormat(formats, start, end, selectionStart, selectionEnd, selected);
+    forEachSpanPart(selectable_, std::max(start, selectionStart), std::min(end, selectionEnd),
+                    [&](std::uint32_t from, std::uint32_t to) { addFormat(formats, start, end, from, to, selected); });
     QTextLayout layout;
     layout.setFormats(formats);
     layOut(layout, text, slice);
@@ -272,11 +309,19 @@ void LargeTextView::resizeEvent(QResizeEvent* event) {
 
 std::uint32_t LargeTextView::positionAt(QPoint point) const {
   if (rowCount() == 0) return 0;
-  const qint64 offset = point.y() < margin_ ? -1 : (point.y() - margin_) / std::max(1, rowHeight());
-  const qint64 index = static_cast<qint64>(verticalScrollBar()->value()) + offset;
-  if (index < 0) return 0;
-  if (static_cast<std::size_t>(index) >= rowCount()) return lines_->end();
-  const Row row = this->row(static_cast<std::size_t>(index));
+  auto index = static_cast<std::size_t>(verticalScrollBar()->value());
+  // Above the text is the row before the top one.
+  if (point.y() < margin_) {
+    if (index == 0) return 0;
+    --index;
+  } else {
+    for (int top = margin_; index < rowCount(); ++index) {
+      top += heightOf(index);
+      if (point.y() < top) break;
+    }
+  }
+  if (index >= rowCount()) return lines_->end();
+  const Row row = this->row(index);
   const QString text = lines_->text(row.line);
   const Slice slice = sliceOf(row, text);
   QTextLayout layout;
@@ -296,8 +341,8 @@ void LargeTextView::ensureCaretVisible() {
   auto* bar = verticalScrollBar();
   if (index < static_cast<std::size_t>(bar->value())) {
     bar->setValue(static_cast<int>(index));
-  } else if (index >= static_cast<std::size_t>(bar->value()) + visibleRows()) {
-    bar->setValue(static_cast<int>(std::min<std::size_t>(index - visibleRows() + 1, INT_MAX)));
+  } else if (const auto top = static_cast<std::size_t>(bar->value()); index >= top + rowsFittingFrom(top)) {
+    bar->setValue(static_cast<int>(std::min<std::size_t>(topShowing(index), INT_MAX)));
   }
   if (wrapping_ == Wrapping::none) {
     const auto line = lines_->lineAt(caret_);
@@ -321,7 +366,7 @@ std::optional<std::uint32_t> LargeTextView::keyTarget(QKeyEvent* event) const {
     const Row target = this->row(static_cast<std::size_t>(index));
     return std::min(startOf(target) + column, lines_->start(target.line) + target.to);
   };
-  const auto page = static_cast<std::ptrdiff_t>(visibleRows());
+  const auto page = static_cast<std::ptrdiff_t>(rowsFittingFrom(static_cast<std::size_t>(verticalScrollBar()->value())));
   using Key = QKeySequence::StandardKey;
   const std::pair<std::pair<Key, Key>, std::uint32_t> moves[] = {
       {{Key::MoveToNextChar, Key::SelectNextChar}, std::min(caret_ + 1, lines_->end())},
@@ -391,7 +436,7 @@ void LargeTextView::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || !selecting_) return;
   selecting_ = false;
   if (anchor_ != caret_ && QApplication::clipboard()->supportsSelection()) {
-    clipboard_->put(lines_, anchor_, caret_, QClipboard::Selection);
+    clipboard_->put(lines_, selectable_, anchor_, caret_, QClipboard::Selection);
   }
 }
 
@@ -454,7 +499,7 @@ void LargeTextView::selectAll() {
 }
 
 void LargeTextView::copy() {
-  if (anchor_ != caret_) clipboard_->put(lines_, anchor_, caret_);
+  if (anchor_ != caret_) clipboard_->put(lines_, selectable_, anchor_, caret_);
 }
 
 void LargeTextView::setSearch(const QString& search) {

@@ -12,6 +12,7 @@
 #include "Wendalore/Views/History/BackgroundWork.h"
 #include "Wendalore/Views/History/SelectionClipboard.h"
 #include "Wendalore/Views/History/TextLines.h"
+#include "Wendalore/Views/History/TextSpans.h"
 
 namespace wendalore {
 
@@ -46,7 +47,8 @@ class LargeTextView : public QAbstractScrollArea {
   // How often the search text occurs in the whole text, once counted.
   std::optional<std::size_t> searchMatchCount() const { return searchCount_; }
 
-  QString selectedText() const { return lines_->between(anchor_, caret_); }
+  // What a copy would take.
+  QString selectedText() const { return textWithin(*lines_, selectable_, anchor_, caret_); }
   void selectAll();
   // A large selection reaches the clipboard once it is built in the
   // background; a note says so meanwhile.
@@ -61,9 +63,19 @@ class LargeTextView : public QAbstractScrollArea {
   // whole text) to `formats`, with offsets from `start`; search marks and the
   // selection go over them.
   virtual void addStyles(std::uint32_t start, std::uint32_t end, QList<QTextLayout::FormatRange>& formats) const;
-  // What fills the whole width of the rows of the line starting at
-  // `lineStart`; nothing by default.
-  virtual QBrush background(std::uint32_t lineStart) const;
+  // How the rows of a line sit: room above its first row and below its
+  // last, what fills the rows and that room across the whole width, and a
+  // one-pixel divider closing the room below. The line is [lineStart,
+  // lineEnd), its line feed included; nothing of this by default.
+  struct LineFrame {
+    int above = 0;
+    int below = 0;
+    QBrush fill;
+    bool dividerBelow = false;
+  };
+  virtual LineFrame frameOf(std::uint32_t lineStart, std::uint32_t lineEnd) const;
+  // A selection takes only these spans of the text; none: all of it.
+  void setSelectableSpans(TextSpans spans) { selectable_ = std::move(spans); }
 
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -99,7 +111,14 @@ class LargeTextView : public QAbstractScrollArea {
   std::size_t firstRowOf(std::size_t line) const;
   Row row(std::size_t index) const;
   std::size_t rowOf(std::uint32_t position) const;
-  std::size_t visibleRows() const;
+  LineFrame frameOf(const Row& row) const;
+  // Pixels the row takes, with the room its line's frame adds at its ends.
+  int heightOf(const Row& row, const LineFrame& frame) const;
+  int heightOf(std::size_t index) const;
+  // How many rows fit in view from row `first` down, at least one.
+  std::size_t rowsFittingFrom(std::size_t first) const;
+  // The highest top row that still shows row `last` whole.
+  std::size_t topShowing(std::size_t last) const;
   qreal advance() const;
   Slice sliceOf(const Row& row, const QString& text) const;
   void layOut(QTextLayout& layout, const QString& text, const Slice& slice) const;
@@ -115,6 +134,7 @@ class LargeTextView : public QAbstractScrollArea {
   void selectUnits(QPoint point);
 
   std::shared_ptr<const TextLines> lines_;
+  TextSpans selectable_;
   bool loaded_ = true;
   Cancellation indexing_;
   Wrapping wrapping_ = Wrapping::atWidth;

@@ -9,6 +9,7 @@
 
 #include "Wendalore/Views/History/BackgroundWork.h"
 #include "Wendalore/Views/History/TextLines.h"
+#include "Wendalore/Views/History/TextSpans.h"
 
 namespace wendalore {
 
@@ -22,8 +23,9 @@ class SelectionClipboard : public QObject {
  public:
   explicit SelectionClipboard(QObject* parent = nullptr);
 
-  // The text between two positions of `lines`, in either order.
-  void put(std::shared_ptr<const TextLines> lines, std::uint32_t from, std::uint32_t to,
+  // The text between two positions of `lines`, in either order, as far as
+  // it lies in `spans`.
+  void put(std::shared_ptr<const TextLines> lines, TextSpans spans, std::uint32_t from, std::uint32_t to,
            QClipboard::Mode mode = QClipboard::Clipboard);
   bool isBusy() const { return pending_ > 0; }
 

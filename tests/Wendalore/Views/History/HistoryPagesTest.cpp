@@ -11,6 +11,7 @@
 #include <QTextLayout>
 
 #include "Wendalore/History/CurlCommand.h"
+#include "Wendalore/Views/History/HeaderListView.h"
 #include "Wendalore/Views/History/HeadersTabView.h"
 #include "Wendalore/Views/History/HighlightedTextView.h"
 #include "Wendalore/Views/History/RequestTextTabView.h"
@@ -88,16 +89,88 @@ TEST(HeadersPage, SortedRowsAndTheEmptyState) {
   HeadersTabView page;
   auto item = RequestHistoryItem::make(platform::Date::now(), "GET", "http://h/", {}, std::nullopt);
   page.setItem(item);
-  EXPECT_EQ(page.text(), "Request Headers\nNo headers\n\nResponse Headers\nNo headers");
+  EXPECT_EQ(page.text(), "Request Headers\nNo headers\nResponse Headers\nNo headers");
 
   page.setItem(answered("", {}));
   EXPECT_EQ(page.text(),
-            "Request Headers\nContent-Type\napplication/json\nX-Trace\n1\naccept\n*/*\n\n"
+            "Request Headers\nContent-Type\napplication/json\nX-Trace\n1\naccept\n*/*\n"
             "Response Headers\nNo headers");
 
   // Response headers arriving later show without any action.
   page.item()->setResponseHeaders({{"Server", "x"}});
   QTRY_VERIFY(page.text().endsWith("Response Headers\nServer\nx"));
+}
+
+// Down the left edge of the headers page, where no text is drawn: each
+// colour and how many pixels it runs.
+std::vector<std::pair<QRgb, int>> edgeRuns(QWidget& view) {
+  const QImage image = view.grab().toImage();
+  std::vector<std::pair<QRgb, int>> runs;
+  for (int y = 0; y < image.height(); ++y) {
+    const QRgb colour = image.pixel(2, y);
+    if (runs.empty() || runs.back().first != colour) runs.emplace_back(colour, 0);
+    ++runs.back().second;
+  }
+  return runs;
+}
+
+struct ShownHeaders {
+  ShownHeaders() {
+    page.resize(400, 500);
+    page.show();
+    page.setItem(answered("", {{"Server", "x"}}));
+  }
+  HeadersTabView page;
+  HeaderListView& list = *page.findChild<HeaderListView*>();
+  const int line = list.rowHeight();
+};
+
+TEST(HeadersPage, TitlesSitOnABandOverADividerAndRowsAreSpacedApart) {
+  ShownHeaders shown;
+  auto& [page, list, line] = shown;
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+  const QPalette palette = list.palette();
+  const QRgb base = palette.color(QPalette::Base).rgb();
+  const QRgb band = palette.color(QPalette::Button).rgb();
+  const QRgb divider = palette.color(QPalette::Mid).rgb();
+  // Each header: 6 above its name, 2 between name and value, 6 below.
+  const int header = 6 + line + 2 + line + 6;
+  // The response's one header, and the page's empty rest, are all base.
+  const int rest = list.viewport()->height() - 8 - 2 * (8 + line + 8 + 1) - 3 * header - 1;
+  const std::vector<std::pair<QRgb, int>> expected = {{base, 8},    {band, 8 + line + 8}, {divider, 1},
+                                                      {base, 3 * header}, {divider, 1}, {band, 8 + line + 8},
+                                                      {divider, 1}, {base, rest}};
+  EXPECT_EQ(edgeRuns(*list.viewport()), expected);
+}
+
+// A drag from a name, and select-all, take the values alone.
+TEST(HeadersPage, OnlyValuesAreSelectedAndCopied) {
+  ShownHeaders shown;
+  auto& [page, list, line] = shown;
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+  QTest::keyClick(&list, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(&list, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), "application/json\n1\n*/*\nx");
+
+  // From the middle of the name X-Trace to below the last row.
+  const int xTrace = 8 + (8 + line + 8 + 1) + (6 + line + 2 + line + 6) + 6 + line / 2;
+  QTest::mousePress(list.viewport(), Qt::LeftButton, {}, QPoint(20, xTrace));
+  QMouseEvent drag(QEvent::MouseMove, QPointF(20, list.viewport()->height() - 2),
+                   list.viewport()->mapToGlobal(QPointF(20, list.viewport()->height() - 2)), Qt::NoButton,
+                   Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(list.viewport(), &drag);
+  QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, QPoint(20, list.viewport()->height() - 2));
+  EXPECT_EQ(list.selectedText(), "1\n*/*\nx");
+  QTest::keyClick(&list, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), "1\n*/*\nx");
+
+  // Within a name nothing is taken.
+  QTest::mousePress(list.viewport(), Qt::LeftButton, {}, QPoint(12, xTrace));
+  QMouseEvent within(QEvent::MouseMove, QPointF(40, xTrace), list.viewport()->mapToGlobal(QPointF(40, xTrace)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(list.viewport(), &within);
+  QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, QPoint(40, xTrace));
+  EXPECT_EQ(list.selectedText(), "");
 }
 
 TEST(RequestTextPages, CopyPutsTheShownTextOnTheClipboard) {

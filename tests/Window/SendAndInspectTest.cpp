@@ -316,6 +316,8 @@ TEST_F(SendAndInspectTest, EveryTabTitleIsWholeInSmallWindows) {
       }
     }
   }
+  click(child(history().detail(), "Headers"));
+  screenshot("small-headers-tab");
 }
 
 }  // namespace

@@ -290,5 +290,85 @@ TEST_F(RequestEditorViewTest, EditsAreSavedWhenTheEditorGoesAway) {
   EXPECT_EQ(stored->front()->name(), "Renamed");
 }
 
+TEST_F(RequestEditorViewTest, TabGoesThroughTheRowsInTheirOrderThenTheAddRowLineAndNothingInvisible) {
+  auto* url = find<QLineEdit>("urlField");
+  url->setFocus();
+  QTest::keyClicks(url, "?a=1&b=2");
+  ASSERT_EQ(request->queryParams().size(), 2u);
+  // A third row added from the add-row line, as a person does it.
+  auto* newKey = field(EditorField::newKey());
+  newKey->setFocus();
+  QTest::keyClicks(newKey, "c");
+  QTest::keyClick(newKey, Qt::Key_Tab);
+  ASSERT_EQ(request->queryParams().size(), 3u);
+  const auto added = request->queryParams()[2];
+  ASSERT_TRUE(settle([&] { return QApplication::focusWidget() == field(EditorField::value(added->id())); }));
+  QTest::keyClicks(QApplication::focusWidget(), "3");
+
+  QWidget* send = find<QPushButton>("sendButton");
+  send->setFocus();
+  std::vector<QWidget*> reached;
+  for (int step = 0; step < 16 && QApplication::focusWidget() != find<QLineEdit>("nameField"); ++step) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    reached.push_back(QApplication::focusWidget());
+  }
+  std::vector<QWidget*> expected;
+  for (const auto& param : request->queryParams()) {
+    auto* row = field(EditorField::key(param->id()))->parentWidget();
+    expected.push_back(row->findChild<QCheckBox*>("enabledBox"));
+    expected.push_back(field(EditorField::key(param->id())));
+    expected.push_back(field(EditorField::value(param->id())));
+    expected.push_back(row->findChild<QToolButton*>("deleteButton"));
+  }
+  expected.push_back(field(EditorField::newKey()));
+  expected.push_back(field(EditorField::newValue()));
+  expected.push_back(find<QLineEdit>("nameField"));
+  EXPECT_EQ(reached, expected);
+  for (auto* control : reached) {
+    EXPECT_TRUE(qobject_cast<QLineEdit*>(control) || qobject_cast<QAbstractButton*>(control))
+        << control->metaObject()->className() << " takes the focus but shows none";
+  }
+}
+
+TEST_F(RequestEditorViewTest, TypingAtTheEndOfALongQueryRedrawsTheRowsItHasInPlace) {
+  std::string query = "?";
+  for (int index = 0; index < 300; ++index) query += "k" + std::to_string(index) + "=v&";
+  query += "last=1";
+  request->setURL("https://h.test/users" + query);
+  view->editor()->syncParamsFromURL();
+  ASSERT_EQ(request->queryParams().size(), 301u);
+  QApplication::processEvents();
+  const auto rowsShown = [&] {
+    std::vector<QWidget*> rows;
+    for (const auto& param : request->queryParams()) {
+      auto* key = field(EditorField::key(param->id()));
+      rows.push_back(key ? key->parentWidget() : nullptr);
+    }
+    return rows;
+  };
+  const auto before = rowsShown();
+  const auto lastBefore = request->queryParams().back();
+
+  auto* url = find<QLineEdit>("urlField");
+  url->setFocus();
+  url->end(false);
+  QTest::keyClicks(url, "2");
+
+  // The items are made anew, as the URL differs from them, but the rows on
+  // screen stay and show them.
+  ASSERT_EQ(request->queryParams().size(), 301u);
+  const auto last = request->queryParams().back();
+  EXPECT_NE(last->id(), lastBefore->id());
+  EXPECT_EQ(last->value(), "12");
+  EXPECT_EQ(rowsShown(), before);
+  EXPECT_EQ(field(EditorField::value(last->id()))->text(), "12");
+  EXPECT_EQ(field(EditorField::value(lastBefore->id())), nullptr);
+
+  // A row shown for a newer item edits that item.
+  QTest::keyClicks(field(EditorField::value(last->id())), "3");
+  EXPECT_EQ(last->value(), "123");
+  EXPECT_TRUE(request->url().ends_with("&last=123"));
+}
+
 }  // namespace
 }  // namespace wendalore

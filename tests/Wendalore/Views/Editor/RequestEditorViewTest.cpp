@@ -17,6 +17,7 @@
 #include "Platform/Store/ModelContainer.h"
 #include "Wendalore/Model/RequestFolder.h"
 #include "Wendalore/Views/Editor/BodyPage.h"
+#include "Wendalore/Views/Editor/CapsuleButton.h"
 #include "Wendalore/Views/Editor/EditorFieldTag.h"
 #include "Wendalore/Views/Editor/MultipartPage.h"
 #include "tests/Platform/ScratchDirectory.h"
@@ -368,6 +369,48 @@ TEST_F(RequestEditorViewTest, TypingAtTheEndOfALongQueryRedrawsTheRowsItHasInPla
   QTest::keyClicks(field(EditorField::value(last->id())), "3");
   EXPECT_EQ(last->value(), "123");
   EXPECT_TRUE(request->url().ends_with("&last=123"));
+}
+
+// How far the symbol's most contrasting pixel stands from the button's own
+// background, in grey levels: above zero when it is lighter, below when
+// darker.
+int symbolInk(QWidget& button, const QRectF& symbol) {
+  const QImage image = button.grab().toImage();
+  const int background = qGray(image.pixel(image.width() / 2, 1));
+  int ink = 0;
+  const QRect box = symbol.toAlignedRect().intersected(image.rect());
+  for (int y = box.top(); y <= box.bottom(); ++y) {
+    for (int x = box.left(); x <= box.right(); ++x) {
+      const int difference = qGray(image.pixel(x, y)) - background;
+      if (std::abs(difference) > std::abs(ink)) ink = difference;
+    }
+  }
+  return ink;
+}
+
+TEST_F(RequestEditorViewTest, SendLeadsWithAPaperPlaneAndTheMethodEndsWithAChevronInLightAndDarkPalettes) {
+  auto* send = dynamic_cast<CapsuleButton<QPushButton>*>(find<QPushButton>("sendButton"));
+  auto* method = dynamic_cast<CapsuleButton<QToolButton>*>(find<QToolButton>("methodMenu"));
+  ASSERT_NE(send, nullptr);
+  ASSERT_NE(method, nullptr);
+  EXPECT_NEAR(send->textRect().left() - send->symbolRect().right(), 4, 0.5);
+  EXPECT_NEAR(method->symbolRect().left() - method->textRect().right(), 6, 0.5);
+  EXPECT_TRUE(QRectF(send->rect()).contains(send->symbolRect()));
+  EXPECT_TRUE(QRectF(method->rect()).contains(method->symbolRect()));
+
+  QPalette light = view->palette();
+  light.setColor(QPalette::Window, QColor(239, 239, 239));
+  light.setColor(QPalette::ButtonText, Qt::black);
+  light.setColor(QPalette::PlaceholderText, QColor(0, 0, 0, 128));
+  QPalette dark = light;
+  dark.setColor(QPalette::Window, QColor(53, 53, 53));
+  dark.setColor(QPalette::ButtonText, Qt::white);
+  dark.setColor(QPalette::PlaceholderText, QColor(255, 255, 255, 128));
+  for (const auto& [palette, sign] : {std::pair{light, -1}, std::pair{dark, 1}}) {
+    view->setPalette(palette);
+    EXPECT_GE(sign * symbolInk(*send, send->symbolRect()), 80) << "paper plane, ink towards " << sign;
+    EXPECT_GE(sign * symbolInk(*method, method->symbolRect()), 40) << "chevron, ink towards " << sign;
+  }
 }
 
 }  // namespace

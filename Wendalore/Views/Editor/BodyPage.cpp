@@ -3,13 +3,13 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
-#include <QScrollArea>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QVBoxLayout>
 
 #include <fmt/format.h>
 
+#include "Wendalore/Views/Common/PageScrollArea.h"
 #include "Wendalore/Views/Editor/BodyPagePlainText.h"
 #include "Wendalore/Views/Editor/MultipartPage.h"
 
@@ -98,9 +98,7 @@ BodyPage::BodyPage(std::shared_ptr<RequestEditor> editor, QWidget* parent, monac
   codeLayout_->addWidget(formNote_);
   content_->addWidget(codePage_);
 
-  auto* scroll = new QScrollArea(content_);
-  scroll->setWidgetResizable(true);
-  scroll->setFrameShape(QFrame::NoFrame);
+  auto* scroll = pageScrollArea(content_);
   scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   multipart_ = new MultipartPage(editor_, scroll);
   scroll->setWidget(multipart_);

@@ -39,18 +39,33 @@ KeyValueRow::KeyValueRow(Binding binding, QWidget* parent) : QWidget(parent), bi
   enabled_->setObjectName("enabledBox");
   outlineBox(*enabled_);
   connect(enabled_, &QCheckBox::toggled, this, [this](bool on) {
-    if (on != binding_.isEnabled()) binding_.setEnabled(on);
+    if (on == binding_.isEnabled()) return;
+    auto setEnabled = binding_.setEnabled;
+    setEnabled(on);
   });
-  key_ = plainTextField(this, binding_.keyPlaceholder, binding_.keyField, binding_.setKey);
-  value_ = plainTextField(this, "Value", binding_.valueField, binding_.setValue);
+  // Each call goes to the item bound at the time of the edit. The function
+  // is copied first: the edit may hand this row another item, which would
+  // destroy the function while it runs.
+  key_ = plainTextField(this, binding_.keyPlaceholder, binding_.keyField, [this](std::string text) {
+    auto setKey = binding_.setKey;
+    setKey(std::move(text));
+  });
+  value_ = plainTextField(this, "Value", binding_.valueField, [this](std::string text) {
+    auto setValue = binding_.setValue;
+    setValue(std::move(text));
+  });
   auto* divider = new QFrame(this);
   divider->setFrameShape(QFrame::VLine);
   auto* remove = new QToolButton(this);
+  remove_ = remove;
   remove->setObjectName("deleteButton");
   remove->setAutoRaise(true);
   remove->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
   remove->setAccessibleName("Delete");
-  connect(remove, &QToolButton::clicked, this, [this] { binding_.onDelete(); });
+  connect(remove, &QToolButton::clicked, this, [this] {
+    auto onDelete = binding_.onDelete;
+    onDelete();
+  });
 
   line->addWidget(enabled_);
   line->addWidget(key_, 1);
@@ -67,6 +82,19 @@ KeyValueRow::KeyValueRow(Binding binding, QWidget* parent) : QWidget(parent), bi
       dimming_.push_back(dimming);
     }
   }
+  observe();
+}
+
+void KeyValueRow::rebind(Binding binding) {
+  binding_ = std::move(binding);
+  tagField(key_, binding_.keyField);
+  tagField(value_, binding_.valueField);
+  observe();
+}
+
+std::vector<QWidget*> KeyValueRow::focusOrder() const { return {enabled_, key_, value_, remove_}; }
+
+void KeyValueRow::observe() {
   observation_ = binding_.observe([this] { refresh(); });
   refresh();
 }

@@ -16,7 +16,8 @@ namespace wendalore {
 
 // One header or query-parameter row: enable box, key, value and a delete
 // button, each writing straight into the stored item. The row keeps no copy:
-// it redraws whenever its item changes.
+// it redraws whenever its item changes, and can be handed another item of
+// the same list, redrawing only what differs.
 class KeyValueRow : public QWidget {
  public:
   struct Binding {
@@ -38,13 +39,21 @@ class KeyValueRow : public QWidget {
 
   KeyValueRow(Binding binding, QWidget* parent = nullptr);
 
+  // Shows and edits `binding`'s item from now on.
+  void rebind(Binding binding);
+
+  // The controls that take the focus, in the order Tab goes through them.
+  std::vector<QWidget*> focusOrder() const;
+
  private:
   void refresh();
+  void observe();
 
   Binding binding_;
   QCheckBox* enabled_;
   QLineEdit* key_;
   QLineEdit* value_;
+  QWidget* remove_;
   std::vector<QGraphicsOpacityEffect*> dimming_;
   platform::ObservationToken observation_;
 };

@@ -4,7 +4,6 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QMenu>
-#include <QPushButton>
 #include <QShortcut>
 #include <QShowEvent>
 #include <QStackedWidget>
@@ -14,6 +13,7 @@
 #include "Wendalore/Views/Common/MethodStyle.h"
 #include "Wendalore/Views/Editor/AuthPage.h"
 #include "Wendalore/Views/Editor/BodyPage.h"
+#include "Wendalore/Views/Editor/CapsuleButton.h"
 #include "Wendalore/Views/Editor/EditorFonts.h"
 #include "Wendalore/Views/Editor/ModernTabBar.h"
 #include "Wendalore/Views/Editor/RowListPage.h"
@@ -56,11 +56,22 @@ KeyValueRow::Binding bindRow(const std::shared_ptr<Item>& item, std::function<vo
   return binding;
 }
 
-QString methodLabelStyle(const QString& method) {
-  return QString("QToolButton { color: %1; font-size: 13pt; font-weight: 500; padding: 6px 10px; border: none;"
-                 " border-radius: 8px; background: rgba(128, 128, 128, 26); }")
-      .arg(methodColor(method).name(QColor::HexArgb));
-}
+// The method's text with a chevron after it, as a menu's label.
+const CapsuleLook methodLook{.symbol = Symbol::chevronDown,
+                             .symbolLeads = false,
+                             .spacing = 6,
+                             .padding = QMargins(10, 6, 10, 6),
+                             .pointSize = 13,
+                             .symbolPointSize = 10,
+                             .secondarySymbol = true};
+
+const CapsuleLook sendLook{.symbol = Symbol::paperPlane,
+                           .symbolLeads = true,
+                           .spacing = 4,
+                           .padding = QMargins(10, 8, 10, 8),
+                           .pointSize = 12,
+                           .symbolPointSize = 12,
+                           .secondarySymbol = false};
 
 }  // namespace
 
@@ -146,7 +157,7 @@ QWidget* RequestEditorView::makeURLBar() {
   line->setContentsMargins(10, 0, 10, 0);
   line->setSpacing(12);
 
-  method_ = new QToolButton(bar);
+  method_ = new CapsuleButton<QToolButton>({}, methodLook, bar);
   method_->setObjectName("methodMenu");
   method_->setPopupMode(QToolButton::InstantPopup);
   auto* menu = new QMenu(method_);
@@ -163,12 +174,8 @@ QWidget* RequestEditorView::makeURLBar() {
   url_->setFont(monospacedFont(12));
   url_->setTextMargins(10, 6, 10, 6);
 
-  auto* send = new QPushButton("Send", bar);
+  auto* send = new CapsuleButton<QPushButton>(QStringLiteral("Send"), sendLook, bar);
   send->setObjectName("sendButton");
-  send->setFlat(true);
-  send->setStyleSheet(
-      "QPushButton { font-size: 12pt; font-weight: 500; padding: 8px 10px; border: none; border-radius: 8px;"
-      " background: rgba(128, 128, 128, 26); }");
   send->setAutoDefault(false);
   connect(send, &QPushButton::clicked, this, [this] { editor_->send(); });
 
@@ -252,7 +259,7 @@ void RequestEditorView::templateChanged(std::string_view field) {
 void RequestEditorView::showMethod() {
   const QString method = QString::fromStdString(editor_->requestTemplate()->method());
   method_->setText(method);
-  method_->setStyleSheet(methodLabelStyle(method));
+  method_->setTextColor(methodColor(method));
 }
 
 void RequestEditorView::showTab(EditorTab tab) {

@@ -12,9 +12,12 @@ class QLineEdit;
 class QStackedWidget;
 class QToolButton;
 
+
 namespace wendalore {
 
 class AuthPage;
+template <class Button>
+class CapsuleButton;
 class BodyPage;
 class ModernTabBar;
 class RowListPage;
@@ -53,7 +56,7 @@ class RequestEditorView : public QWidget {
 
   std::shared_ptr<RequestEditor> editor_;
   QLineEdit* name_;
-  QToolButton* method_;
+  CapsuleButton<QToolButton>* method_;
   QLineEdit* url_;
   ModernTabBar* tabBar_;
   QStackedWidget* pages_;

@@ -2,7 +2,6 @@
 
 #include <QWidget>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -15,8 +14,11 @@ class QVBoxLayout;
 namespace wendalore {
 
 // The Params or Headers page: one row per stored item, then the add-row
-// line. Rows are kept across refreshes by their item's id, so a row the
-// person is typing in survives a change of the list.
+// line, and Tab goes through them in that order. A row stays with its item
+// while the item is in the list, so a row the person is typing in survives
+// a change of the list; the rows of items that went are handed to the items
+// that came, in order, so that a list rebuilt from the URL at each
+// keystroke redraws only the texts that changed.
 class RowListPage : public QWidget {
  public:
   struct Setup {
@@ -40,9 +42,18 @@ class RowListPage : public QWidget {
   void refresh();
 
  private:
+  struct ShownRow {
+    platform::UUID id;
+    KeyValueRow* row;
+  };
+  // Puts `next` in the layout and the Tab order, from the first place where
+  // it differs from what is shown.
+  void place(const std::vector<ShownRow>& next);
+
   Setup setup_;
   QVBoxLayout* rows_;
-  std::map<platform::UUID, KeyValueRow*> shown_;
+  // In the order shown.
+  std::vector<ShownRow> shown_;
   QLineEdit* newKey_;
   QLineEdit* newValue_;
 };

@@ -1,11 +1,12 @@
 #include "Wendalore/Views/Shell/AboutView.h"
 
-#include <QApplication>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QPixmap>
 #include <QVBoxLayout>
+
+#include "Wendalore/Views/Shell/ApplicationIcon.h"
 
 namespace wendalore {
 namespace {
@@ -99,7 +100,7 @@ QString AboutView::bundleValue(const char* key) const {
 void AboutView::showBundleValues() {
   QPixmap icon;
   if (const auto path = bundle_->pathForResource("Wendalore", "icns")) icon.load(QString::fromStdString(path->string()));
-  if (icon.isNull()) icon = QApplication::windowIcon().pixmap(iconSide, iconSide);
+  if (icon.isNull()) icon = applicationIcon().pixmap(iconSide, iconSide);
   if (!icon.isNull()) icon = icon.scaled(iconSide, iconSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
   icon_->setPixmap(icon);
   name_->setText(bundleValue("CFBundleName"));

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QMenuBar>
 
+#include "Wendalore/Views/Shell/ApplicationIcon.h"
 #include "Wendalore/Views/Shell/ApplicationStore.h"
 #include "Wendalore/Views/Shell/CheckForUpdatesView.h"
 
@@ -26,6 +27,8 @@ WendaloreApp::WendaloreApp(std::unique_ptr<AppDelegate> appDelegate, std::shared
       container_(std::move(container)),
       window_(std::make_unique<MainWindow>(container_->mainContext())),
       saveFailures_(std::make_unique<SaveFailureReport>(container_->mainContext(), *window_)) {
+  // Every window of the program, the About window among them, shows it.
+  QApplication::setWindowIcon(applicationIcon());
   window_->setViewModel(RequestViewModel::make());
   content_ = std::make_unique<WindowContent>(*window_);
   buildCommands();

@@ -17,6 +17,7 @@
 #include "Platform/Store/ModelContainer.h"
 #include "Wendalore/Model/RequestFolder.h"
 #include "Wendalore/Views/Editor/BodyPage.h"
+#include "Wendalore/Views/Editor/CapsuleButton.h"
 #include "Wendalore/Views/Editor/EditorFieldTag.h"
 #include "Wendalore/Views/Editor/MultipartPage.h"
 #include "tests/Platform/ScratchDirectory.h"
@@ -288,6 +289,128 @@ TEST_F(RequestEditorViewTest, EditsAreSavedWhenTheEditorGoesAway) {
   auto stored = reopened->mainContext()->fetch<RequestTemplate>();
   ASSERT_TRUE(stored && stored->size() == 1);
   EXPECT_EQ(stored->front()->name(), "Renamed");
+}
+
+TEST_F(RequestEditorViewTest, TabGoesThroughTheRowsInTheirOrderThenTheAddRowLineAndNothingInvisible) {
+  auto* url = find<QLineEdit>("urlField");
+  url->setFocus();
+  QTest::keyClicks(url, "?a=1&b=2");
+  ASSERT_EQ(request->queryParams().size(), 2u);
+  // A third row added from the add-row line, as a person does it.
+  auto* newKey = field(EditorField::newKey());
+  newKey->setFocus();
+  QTest::keyClicks(newKey, "c");
+  QTest::keyClick(newKey, Qt::Key_Tab);
+  ASSERT_EQ(request->queryParams().size(), 3u);
+  const auto added = request->queryParams()[2];
+  ASSERT_TRUE(settle([&] { return QApplication::focusWidget() == field(EditorField::value(added->id())); }));
+  QTest::keyClicks(QApplication::focusWidget(), "3");
+
+  QWidget* send = find<QPushButton>("sendButton");
+  send->setFocus();
+  std::vector<QWidget*> reached;
+  for (int step = 0; step < 16 && QApplication::focusWidget() != find<QLineEdit>("nameField"); ++step) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    reached.push_back(QApplication::focusWidget());
+  }
+  std::vector<QWidget*> expected;
+  for (const auto& param : request->queryParams()) {
+    auto* row = field(EditorField::key(param->id()))->parentWidget();
+    expected.push_back(row->findChild<QCheckBox*>("enabledBox"));
+    expected.push_back(field(EditorField::key(param->id())));
+    expected.push_back(field(EditorField::value(param->id())));
+    expected.push_back(row->findChild<QToolButton*>("deleteButton"));
+  }
+  expected.push_back(field(EditorField::newKey()));
+  expected.push_back(field(EditorField::newValue()));
+  expected.push_back(find<QLineEdit>("nameField"));
+  EXPECT_EQ(reached, expected);
+  for (auto* control : reached) {
+    EXPECT_TRUE(qobject_cast<QLineEdit*>(control) || qobject_cast<QAbstractButton*>(control))
+        << control->metaObject()->className() << " takes the focus but shows none";
+  }
+}
+
+TEST_F(RequestEditorViewTest, TypingAtTheEndOfALongQueryRedrawsTheRowsItHasInPlace) {
+  std::string query = "?";
+  for (int index = 0; index < 300; ++index) query += "k" + std::to_string(index) + "=v&";
+  query += "last=1";
+  request->setURL("https://h.test/users" + query);
+  view->editor()->syncParamsFromURL();
+  ASSERT_EQ(request->queryParams().size(), 301u);
+  QApplication::processEvents();
+  const auto rowsShown = [&] {
+    std::vector<QWidget*> rows;
+    for (const auto& param : request->queryParams()) {
+      auto* key = field(EditorField::key(param->id()));
+      rows.push_back(key ? key->parentWidget() : nullptr);
+    }
+    return rows;
+  };
+  const auto before = rowsShown();
+  const auto lastBefore = request->queryParams().back();
+
+  auto* url = find<QLineEdit>("urlField");
+  url->setFocus();
+  url->end(false);
+  QTest::keyClicks(url, "2");
+
+  // The items are made anew, as the URL differs from them, but the rows on
+  // screen stay and show them.
+  ASSERT_EQ(request->queryParams().size(), 301u);
+  const auto last = request->queryParams().back();
+  EXPECT_NE(last->id(), lastBefore->id());
+  EXPECT_EQ(last->value(), "12");
+  EXPECT_EQ(rowsShown(), before);
+  EXPECT_EQ(field(EditorField::value(last->id()))->text(), "12");
+  EXPECT_EQ(field(EditorField::value(lastBefore->id())), nullptr);
+
+  // A row shown for a newer item edits that item.
+  QTest::keyClicks(field(EditorField::value(last->id())), "3");
+  EXPECT_EQ(last->value(), "123");
+  EXPECT_TRUE(request->url().ends_with("&last=123"));
+}
+
+// How far the symbol's most contrasting pixel stands from the button's own
+// background, in grey levels: above zero when it is lighter, below when
+// darker.
+int symbolInk(QWidget& button, const QRectF& symbol) {
+  const QImage image = button.grab().toImage();
+  const int background = qGray(image.pixel(image.width() / 2, 1));
+  int ink = 0;
+  const QRect box = symbol.toAlignedRect().intersected(image.rect());
+  for (int y = box.top(); y <= box.bottom(); ++y) {
+    for (int x = box.left(); x <= box.right(); ++x) {
+      const int difference = qGray(image.pixel(x, y)) - background;
+      if (std::abs(difference) > std::abs(ink)) ink = difference;
+    }
+  }
+  return ink;
+}
+
+TEST_F(RequestEditorViewTest, SendLeadsWithAPaperPlaneAndTheMethodEndsWithAChevronInLightAndDarkPalettes) {
+  auto* send = dynamic_cast<CapsuleButton<QPushButton>*>(find<QPushButton>("sendButton"));
+  auto* method = dynamic_cast<CapsuleButton<QToolButton>*>(find<QToolButton>("methodMenu"));
+  ASSERT_NE(send, nullptr);
+  ASSERT_NE(method, nullptr);
+  EXPECT_NEAR(send->textRect().left() - send->symbolRect().right(), 4, 0.5);
+  EXPECT_NEAR(method->symbolRect().left() - method->textRect().right(), 6, 0.5);
+  EXPECT_TRUE(QRectF(send->rect()).contains(send->symbolRect()));
+  EXPECT_TRUE(QRectF(method->rect()).contains(method->symbolRect()));
+
+  QPalette light = view->palette();
+  light.setColor(QPalette::Window, QColor(239, 239, 239));
+  light.setColor(QPalette::ButtonText, Qt::black);
+  light.setColor(QPalette::PlaceholderText, QColor(0, 0, 0, 128));
+  QPalette dark = light;
+  dark.setColor(QPalette::Window, QColor(53, 53, 53));
+  dark.setColor(QPalette::ButtonText, Qt::white);
+  dark.setColor(QPalette::PlaceholderText, QColor(255, 255, 255, 128));
+  for (const auto& [palette, sign] : {std::pair{light, -1}, std::pair{dark, 1}}) {
+    view->setPalette(palette);
+    EXPECT_GE(sign * symbolInk(*send, send->symbolRect()), 80) << "paper plane, ink towards " << sign;
+    EXPECT_GE(sign * symbolInk(*method, method->symbolRect()), 40) << "chevron, ink towards " << sign;
+  }
 }
 
 }  // namespace

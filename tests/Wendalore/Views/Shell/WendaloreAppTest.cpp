@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QMenuBar>
 
 #include "Wendalore/Model/RequestTemplate.h"
@@ -45,6 +46,31 @@ TEST_F(WendaloreAppTest, TheApplicationMenuOffersAboutThenUpdatesAndQuitButNoNew
   menus[0]->menu()->actions()[0]->trigger();
   ASSERT_NE(app->appDelegate().aboutWindow(), nullptr);
   EXPECT_TRUE(app->appDelegate().aboutWindow()->isVisible());
+}
+
+// The icon as drawn at 64 pixels: blue, with white in its middle.
+void expectTheApplicationIcon(const QImage& icon, const char* where) {
+  ASSERT_EQ(icon.size(), QSize(64, 64)) << where;
+  const QColor corner = icon.pixelColor(12, 12);
+  EXPECT_GT(corner.blue(), corner.red() + 60) << where;
+  EXPECT_EQ(corner.alpha(), 255) << where;
+  EXPECT_TRUE(icon.pixelColor(32, 24) == Qt::white || icon.pixelColor(32, 40).lightness() > 200) << where;
+}
+
+TEST_F(WendaloreAppTest, TheWindowAndTheAboutWindowShowTheApplicationsIcon) {
+  auto app = launch();
+  ASSERT_NE(app, nullptr);
+  expectTheApplicationIcon(app->window().windowIcon().pixmap(64, 64).toImage(), "main window");
+
+  app->appDelegate().showAboutWindow();
+  const auto* about = app->appDelegate().aboutWindow();
+  expectTheApplicationIcon(about->windowIcon().pixmap(64, 64).toImage(), "About window's title");
+  const QLabel* shown = nullptr;
+  for (const auto* label : about->findChildren<QLabel*>()) {
+    if (label->accessibleName() == "App Icon") shown = label;
+  }
+  ASSERT_NE(shown, nullptr);
+  expectTheApplicationIcon(shown->pixmap().toImage(), "About window");
 }
 
 TEST_F(WendaloreAppTest, QuittingKeepsEditsThatWereNotSavedYet) {

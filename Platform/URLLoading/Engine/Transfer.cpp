@@ -106,6 +106,9 @@ Transfer::Transfer(TransferListener& listener, TransferScheduler& scheduler, URL
   }
   configure();
   scheduler_.enqueue(*this);
+  // Setting it up took moments, not a wait of its own: a transfer that had
+  // a place at once was handed over as it was asked for.
+  if (started_) handedOver_ = fetchStart_;
 }
 
 Transfer::~Transfer() {

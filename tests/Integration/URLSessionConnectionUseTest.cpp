@@ -159,3 +159,71 @@ TEST_F(URLSessionOneConnection, ARequestTakesNothingFromTheOneBeforeIt) {
   EXPECT_EQ(requestLines(), expected);
   EXPECT_EQ(server.connectionCount(), 1u);
 }
+
+// A server that closes every kept connection when the next request comes,
+// as servers closing idle connections do: the library sends the request
+// again on a new connection, and how often it did so on an earlier request
+// must not count against a later one on the same handle.
+TEST_F(URLSessionOneConnection, RequestsOnKeptConnectionsTheServerDropsAllSucceed) {
+  ScriptedHTTPServer dropping{[](ScriptedConnection& connection, const ScriptedRequest&) {
+    return connection.send(testservers::httpResponse("200 OK", "ok")) ? ScriptedNext::closeAfterNextRequest
+                                                                       : ScriptedNext::close;
+  }};
+  constexpr int count = 50;
+  for (int number = 0; number < count; ++number) {
+    const auto started = session->dataTaskWithURL(*URL::string(dropping.baseURL() + "/" + std::to_string(number)));
+    started->resume();
+    const auto record = delegate->waitForCompletion(started);
+    ASSERT_EQ(record.errorCode(), 0) << number;
+    EXPECT_EQ(record.data.view(), "ok") << number;
+  }
+  EXPECT_EQ(dropping.connectionCount(), static_cast<std::size_t>(count));
+}
+
+// Four downloads over one connection take turns: each one's dates show it
+// waiting for the one before, then its own request and its whole body.
+TEST_F(URLSessionOneConnection, DatesOfARequestThatWaitedForTheConnectionAreWhereThingsHappened) {
+  constexpr std::size_t half = 128 * 1024;
+  ScriptedHTTPServer paced{[](ScriptedConnection& connection, const ScriptedRequest&) {
+    const std::string body(2 * half, 'b');
+    const auto response = testservers::httpResponse("200 OK", body);
+    const auto split = response.size() - half;
+    if (!connection.send(std::string_view(response).substr(0, split))) return ScriptedNext::close;
+    // The body arrives in two parts, so receiving it takes a while.
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return connection.send(std::string_view(response).substr(split)) ? ScriptedNext::keepOpen : ScriptedNext::close;
+  }};
+  std::vector<std::shared_ptr<URLSessionDataTask>> tasks;
+  for (int number = 0; number < 4; ++number) {
+    tasks.push_back(session->dataTaskWithURL(*URL::string(paced.baseURL() + "/" + std::to_string(number))));
+  }
+  for (const auto& started : tasks) started->resume();
+  std::vector<URLSessionTaskTransactionMetrics> transactions;
+  for (const auto& started : tasks) {
+    const auto record = delegate->waitForCompletion(started);
+    ASSERT_EQ(record.errorCode(), 0);
+    ASSERT_EQ(record.data.size(), 2 * half);
+    ASSERT_EQ(record.metrics->transactionMetrics.size(), 1u);
+    transactions.push_back(record.metrics->transactionMetrics.front());
+  }
+  ASSERT_EQ(paced.connectionCount(), 1u);
+  for (std::size_t index = 0; index < transactions.size(); ++index) {
+    const auto& transaction = transactions[index];
+    SCOPED_TRACE(index);
+    ASSERT_TRUE(transaction.fetchStartDate && transaction.requestStartDate && transaction.requestEndDate &&
+                transaction.responseStartDate && transaction.responseEndDate);
+    EXPECT_LE(*transaction.fetchStartDate, *transaction.requestStartDate);
+    EXPECT_LE(*transaction.requestEndDate, *transaction.responseStartDate);
+    EXPECT_LT(*transaction.responseStartDate, *transaction.responseEndDate);
+    if (index == 0) {
+      ASSERT_TRUE(transaction.connectStartDate);
+      EXPECT_LE(*transaction.fetchStartDate, *transaction.connectStartDate);
+      continue;
+    }
+    // Asked for at once with the first, sent only once the one before it
+    // had been received.
+    EXPECT_FALSE(transaction.connectStartDate);
+    EXPECT_LT(*transaction.fetchStartDate, *transactions[index - 1].responseEndDate);
+    EXPECT_LE(*transactions[index - 1].responseEndDate, *transaction.requestStartDate);
+  }
+}

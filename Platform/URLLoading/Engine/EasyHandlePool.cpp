@@ -20,12 +20,10 @@ CURL* EasyHandlePool::take() {
   return handle;
 }
 
-void EasyHandlePool::giveBack(CURL* handle, bool setOnlyRenewed) {
+void EasyHandlePool::giveBack(CURL* handle) {
   if (handles_.size() >= kept_) return curl_easy_cleanup(handle);
-  if (!setOnlyRenewed) {
-    curl_easy_reset(handle);
-    sharedOptions_(handle);
-  }
+  curl_easy_reset(handle);
+  sharedOptions_(handle);
   handles_.push_back(handle);
 }
 

@@ -10,9 +10,10 @@ namespace platform {
 // Easy handles kept for the next transfer: a kept handle keeps what it
 // allocated (its receive buffer among it), which a fresh one would
 // allocate again for every request. Every handle comes with the options all
-// transfers share already set. A handle whose transfer set nothing beyond
-// the options each transfer sets anew goes back as it is; any other is
-// reset first, so no transfer inherits an option of an earlier one.
+// transfers share already set. Each is reset as it goes back: besides the
+// options of its transfer, a handle carries what the library counted for
+// it, such as how often a request was resent on a new connection, and a
+// request on a kept handle must go as on a fresh one.
 // Engine thread only.
 class EasyHandlePool {
  public:
@@ -23,12 +24,10 @@ class EasyHandlePool {
   EasyHandlePool(const EasyHandlePool&) = delete;
   EasyHandlePool& operator=(const EasyHandlePool&) = delete;
 
-  // A handle with the shared options set and every other at its default,
-  // or at the value a transfer sets anew anyway.
+  // A handle with the shared options set and every other at its default.
   CURL* take();
-  // The handle must be off the multi handle. `setOnlyRenewed`: its transfer
-  // set no option beyond those every transfer sets anew.
-  void giveBack(CURL* handle, bool setOnlyRenewed);
+  // The handle must be off the multi handle.
+  void giveBack(CURL* handle);
 
  private:
   const std::size_t kept_;

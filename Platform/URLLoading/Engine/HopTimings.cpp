@@ -7,16 +7,18 @@
 namespace platform {
 
 void applyHopTimings(const HopTimings& timings, URLSessionTaskTransactionMetrics& transaction) {
+  transaction.fetchStartDate = timings.fetchStart;
+  if (!timings.handedOver) return;
+  const Date handedOver = *timings.handedOver;
   const auto at = [&](std::int64_t microseconds) -> std::optional<Date> {
     if (microseconds <= 0) return std::nullopt;
-    return timings.fetchStart.addingTimeInterval(static_cast<double>(microseconds) / 1e6);
+    return handedOver.addingTimeInterval(static_cast<double>(microseconds) / 1e6);
   };
-  transaction.fetchStartDate = timings.fetchStart;
   if (timings.newConnection) {
     if (timings.hostIsAddress) {
-      transaction.connectStartDate = timings.fetchStart;
+      transaction.connectStartDate = handedOver;
     } else {
-      transaction.domainLookupStartDate = timings.fetchStart;
+      transaction.domainLookupStartDate = handedOver;
       transaction.domainLookupEndDate = at(timings.nameLookup);
       transaction.connectStartDate = transaction.domainLookupEndDate;
     }

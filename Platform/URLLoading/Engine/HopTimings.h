@@ -10,10 +10,14 @@
 namespace platform {
 
 // When the phases of one hop ended, as the transfer library measures them
-// (microseconds after the hop's start, 0 for a phase never reached), with
-// what the engine measured itself.
+// (microseconds after it was handed the hop, 0 for a phase never reached),
+// with what the engine measured itself.
 struct HopTimings {
+  // When the hop was asked for.
   Date fetchStart;
+  // When the library was handed the hop, after any wait for a place on a
+  // connection; absent when it never was.
+  std::optional<Date> handedOver;
   std::int64_t nameLookup = 0;
   std::int64_t connect = 0;
   std::int64_t secureConnect = 0;
@@ -34,10 +38,11 @@ struct HopTimings {
   bool responseComplete = false;
 };
 
-// Fills the transaction's dates. A reused connection has no lookup,
-// connect or secure-connection dates, a host given as an address no lookup
-// dates; connecting ends after the secure handshake. The dates never run
-// backwards from one phase to the next.
+// Fills the transaction's dates. The time a hop waited for a place shows
+// between its fetch start and its first phase. A reused connection has no
+// lookup, connect or secure-connection dates, a host given as an address no
+// lookup dates; connecting ends after the secure handshake. The dates never
+// run backwards from one phase to the next.
 void applyHopTimings(const HopTimings& timings, URLSessionTaskTransactionMetrics& transaction);
 
 // "http/1.1" and the like for the library's HTTP version number; absent

@@ -91,6 +91,7 @@ Transfer::Transfer(TransferListener& listener, TransferScheduler& scheduler, URL
       headerLines_(std::move(headerLines)),
       request_(std::move(request)),
       origin_(originOf(*request_.url())),
+      secure_(equalsIgnoringASCIICase(request_.url()->scheme().value_or(""), "https")),
       body_(std::move(body)),
       asksToUpgrade_(upgrades(*headerLines_)),
       fetchStart_(Date::now()),
@@ -105,21 +106,21 @@ Transfer::Transfer(TransferListener& listener, TransferScheduler& scheduler, URL
   }
   configure();
   scheduler_.enqueue(*this);
+  // Setting it up took moments, not a wait of its own: a transfer that had
+  // a place at once was handed over as it was asked for.
+  if (started_) handedOver_ = fetchStart_;
 }
 
 Transfer::~Transfer() {
   scheduler_.remove(*this);
   if (started_) curl_multi_remove_handle(scheduler_.multi(), handle_);
-  // The buffer goes away with the transfer, while the handle may be kept.
-  setOption(handle_, CURLOPT_ERRORBUFFER, static_cast<char*>(nullptr));
-  // A transfer cut short may leave the library's state for the handle
-  // half-way; only one that ended well is reused as it is.
-  scheduler_.handles().giveBack(handle_, endedWell_ && !handleNeedsReset_);
+  scheduler_.handles().giveBack(handle_);
   --liveHandles;
 }
 
 void Transfer::start() {
   started_ = true;
+  handedOver_ = Date::now();
   curl_multi_add_handle(scheduler_.multi(), handle_);
 }
 
@@ -152,23 +153,14 @@ void Transfer::setSharedOptions(CURL* handle) {
   ServerTrustHook::setSharedOptions(handle);
 }
 
-template <class Value>
-void Transfer::setLastingOption(CURLoption option, Value value) {
-  handleNeedsReset_ = true;
-  setOption(handle_, option, value);
-}
-
-// Every option set here is set by every transfer, so a reused handle never
-// carries one of an earlier transfer's values.
 void Transfer::configure() {
   setOption(handle_, CURLOPT_PRIVATE, this);
   setOption(handle_, CURLOPT_URL, request_.url()->absoluteString().c_str());
   setOption(handle_, CURLOPT_ERRORBUFFER, errorBuffer_);
   // HTTP/2 only where TLS negotiates it. A plain connection stays HTTP/1.1
   // whatever a response claims, so no two transfers ever share one.
-  const bool secure = equalsIgnoringASCIICase(request_.url()->scheme().value_or(""), "https");
   setOption(handle_, CURLOPT_HTTP_VERSION,
-            static_cast<long>(secure ? CURL_HTTP_VERSION_2TLS : CURL_HTTP_VERSION_1_1));
+            static_cast<long>(secure_ ? CURL_HTTP_VERSION_2TLS : CURL_HTTP_VERSION_1_1));
   setOption(handle_, CURLOPT_HTTPHEADER, headerList_.empty() ? nullptr : headerList_.data());
   setOption(handle_, CURLOPT_HEADERDATA, this);
   setOption(handle_, CURLOPT_WRITEDATA, this);
@@ -184,25 +176,21 @@ void Transfer::configure() {
 void Transfer::configureMethodAndBody() {
   const std::string method = request_.httpMethod().value_or("GET");
   if (body_) {
-    setLastingOption(CURLOPT_POST, 1L);
+    setOption(handle_, CURLOPT_POST, 1L);
     // -1 sends the body in chunks.
-    setLastingOption(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body_->length().value_or(-1)));
-    setLastingOption(CURLOPT_READFUNCTION, &Transfer::onRead);
-    setLastingOption(CURLOPT_READDATA, this);
-    setLastingOption(CURLOPT_SEEKFUNCTION, &Transfer::onSeek);
-    setLastingOption(CURLOPT_SEEKDATA, this);
-    if (method != "POST") setLastingOption(CURLOPT_CUSTOMREQUEST, method.c_str());
-  } else if (method == "GET") {
-    // The default of a fresh handle, and the method of every transfer a
-    // kept handle served as it is.
-    setOption(handle_, CURLOPT_HTTPGET, 1L);
+    setOption(handle_, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body_->length().value_or(-1)));
+    setOption(handle_, CURLOPT_READFUNCTION, &Transfer::onRead);
+    setOption(handle_, CURLOPT_READDATA, this);
+    setOption(handle_, CURLOPT_SEEKFUNCTION, &Transfer::onSeek);
+    setOption(handle_, CURLOPT_SEEKDATA, this);
+    if (method != "POST") setOption(handle_, CURLOPT_CUSTOMREQUEST, method.c_str());
   } else if (method == "HEAD") {
-    setLastingOption(CURLOPT_NOBODY, 1L);
+    setOption(handle_, CURLOPT_NOBODY, 1L);
   } else if (method == "POST") {
-    setLastingOption(CURLOPT_POSTFIELDS, "");
-    setLastingOption(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(0));
+    setOption(handle_, CURLOPT_POSTFIELDS, "");
+    setOption(handle_, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(0));
   } else {
-    setLastingOption(CURLOPT_CUSTOMREQUEST, method.c_str());
+    setOption(handle_, CURLOPT_CUSTOMREQUEST, method.c_str());
   }
 }
 
@@ -239,7 +227,6 @@ void Transfer::bodyBytesAvailable() {
 void Transfer::applyPause() {
   const int receive = suspended_ || receiveHeld_ ? CURLPAUSE_RECV : 0;
   const int send = suspended_ || sendWaiting_ ? CURLPAUSE_SEND : 0;
-  if ((receive | send) != 0) handleNeedsReset_ = true;
   curl_easy_pause(handle_, receive | send);
 }
 
@@ -253,7 +240,6 @@ void Transfer::end(CURLcode result) {
     fail(makeError(URLError(URLError::Code::cannotDecodeContentData, request_.url())));
     result = CURLE_BAD_CONTENT_ENCODING;
   }
-  endedWell_ = result == CURLE_OK;
   listener_.transferEnded(result);
 }
 
@@ -283,6 +269,7 @@ URLSessionTaskTransactionMetrics Transfer::transactionMetrics(bool responseCompl
 
   HopTimings timings;
   timings.fetchStart = fetchStart_;
+  timings.handedOver = handedOver_;
   timings.nameLookup = infoMicroseconds(handle_, CURLINFO_NAMELOOKUP_TIME_T);
   timings.connect = infoMicroseconds(handle_, CURLINFO_CONNECT_TIME_T);
   timings.secureConnect = infoMicroseconds(handle_, CURLINFO_APPCONNECT_TIME_T);
@@ -291,7 +278,7 @@ URLSessionTaskTransactionMetrics Transfer::transactionMetrics(bool responseCompl
   timings.requestEnd = requestEnd_;
   if (response_) timings.responseStart = responseStart_;
   timings.hostIsAddress = isIPAddress(request_.url()->host().value_or(""));
-  timings.secure = equalsIgnoringASCIICase(request_.url()->scheme().value_or(""), "https");
+  timings.secure = secure_;
   timings.responseComplete = responseComplete;
   transaction.isReusedConnection = infoLong(handle_, CURLINFO_NUM_CONNECTS) == 0 && timings.preTransfer > 0;
   timings.newConnection = !transaction.isReusedConnection;
@@ -333,6 +320,15 @@ int Transfer::onPrerequest(void* self, char*, char*, int, int) {
   transfer.lastActivity_ = Clock::now();
   // Without a body the request is complete once its head goes out.
   if (!transfer.body_) transfer.requestEnd_ = Date::now();
+  // The connection is up: transfers that waited to learn whether they can
+  // share it go on.
+  if (transfer.secure_) {
+    if (transfer.negotiatedHTTP2()) {
+      transfer.scheduler_.originMultiplexes(transfer.origin_);
+    } else {
+      transfer.scheduler_.originDoesNotMultiplex(transfer.origin_);
+    }
+  }
   return CURL_PREREQFUNC_OK;
 }
 
@@ -373,7 +369,6 @@ bool Transfer::acceptsResponse() {
     refuseResponse(URLError::Code::badServerResponse);
     return false;
   }
-  if (multiplexed) scheduler_.originMultiplexes(origin_);
   return true;
 }
 
@@ -390,7 +385,7 @@ bool Transfer::negotiatedHTTP2() const {
 // The connection a refused response came on is not to be trusted with
 // another request.
 void Transfer::refuseResponse(URLError::Code code) {
-  setLastingOption(CURLOPT_FORBID_REUSE, 1L);
+  setOption(handle_, CURLOPT_FORBID_REUSE, 1L);
   fail(makeError(URLError(code, request_.url())));
 }
 
@@ -421,8 +416,6 @@ bool Transfer::deliverDecoded() {
       if (heldPiece_.empty()) heldPiece_.assign(piece);
       backlogged_ = true;
       receiveHeld_ = true;
-      // The library pauses receiving on the handle from now on.
-      handleNeedsReset_ = true;
       return true;
     }
     bodyBytesDecoded_ += static_cast<std::int64_t>(piece.size());

@@ -77,6 +77,8 @@ class Transfer {
   // For the scheduler: the transfer goes onto the multi handle.
   void start();
   bool started() const { return started_; }
+  // Its connection may turn out to be one that many transfers share.
+  bool mayMultiplex() const { return secure_; }
   const URLRequest& request() const { return request_; }
   // The response's fields as received, a repeated field once per line (as
   // Set-Cookie and WWW-Authenticate must be read); empty before the
@@ -132,10 +134,6 @@ class Transfer {
   std::size_t sendBody(char* buffer, std::size_t capacity);
   void configure();
   void configureMethodAndBody();
-  // An option beyond those the next transfer sets anew: its handle is
-  // reset before it serves again.
-  template <class Value>
-  void setLastingOption(CURLoption option, Value value);
   void applyPause();
   void fail(AnyError error);
 
@@ -148,6 +146,7 @@ class Transfer {
   std::vector<curl_slist> headerList_;
   URLRequest request_;
   const std::string origin_;
+  const bool secure_;
   bool started_ = false;
   std::unique_ptr<BodySource> body_;
   const bool asksToUpgrade_;
@@ -161,14 +160,13 @@ class Transfer {
   bool receiveHeld_ = false;
   bool sendWaiting_ = false;
   bool suspended_ = false;
-  // The handle carries something of this transfer that the next would
-  // inherit: an option it does not set anew, or a pause.
-  bool handleNeedsReset_ = false;
-  bool endedWell_ = false;
   std::int64_t bodyBytesHanded_ = 0;
   std::int64_t bodyBytesDecoded_ = 0;
   std::shared_ptr<HTTPURLResponse> response_;
   Date fetchStart_;
+  // When the library was given the transfer, which its own times count
+  // from: later than the fetch start for a transfer that waited its turn.
+  std::optional<Date> handedOver_;
   std::optional<Date> requestEnd_;
   // The first line of the response block being read arrived.
   std::optional<Date> responseStart_;

@@ -1,6 +1,7 @@
 #include "Platform/URLLoading/Engine/TransferScheduler.h"
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 #include "Platform/URLLoading/Engine/Transfer.h"
@@ -11,21 +12,23 @@ namespace {
 
 // Without a cap per host, as many as a busy session is likely to reuse.
 constexpr std::size_t handlesKeptWithoutCap = 64;
+constexpr std::size_t unlimited = std::numeric_limits<std::size_t>::max();
 
 }  // namespace
 
 TransferScheduler::TransferScheduler(CURLM* multi, int connectionsPerHost)
     : multi_(multi),
-      connectionsPerHost_(static_cast<std::size_t>(std::max(connectionsPerHost, 0))),
-      handles_(connectionsPerHost_ == 0 ? handlesKeptWithoutCap : connectionsPerHost_, &Transfer::setSharedOptions) {
+      connectionsPerHost_(connectionsPerHost > 0 ? static_cast<std::size_t>(connectionsPerHost) : unlimited),
+      handles_(connectionsPerHost > 0 ? connectionsPerHost_ : handlesKeptWithoutCap, &Transfer::setSharedOptions) {
   sizeConnectionCache();
 }
 
 void TransferScheduler::enqueue(Transfer& transfer) {
-  if (connectionsPerHost_ == 0) return transfer.start();
-  auto& origin = origins_[transfer.origin()];
+  const auto [entry, added] = origins_.try_emplace(transfer.origin());
+  auto& origin = entry->second;
+  if (added) origin.protocolPending = transfer.mayMultiplex() && !multiplexing_.contains(entry->first);
   sizeConnectionCache();
-  if (hasPlace(transfer.origin(), origin) && origin.waiting.empty()) {
+  if (hasPlace(entry->first, origin) && origin.waiting.empty()) {
     ++origin.active;
     return transfer.start();
   }
@@ -33,7 +36,6 @@ void TransferScheduler::enqueue(Transfer& transfer) {
 }
 
 void TransferScheduler::remove(Transfer& transfer) {
-  if (connectionsPerHost_ == 0) return;
   const auto found = origins_.find(transfer.origin());
   if (found == origins_.end()) return;
   auto& origin = found->second;
@@ -58,19 +60,31 @@ void TransferScheduler::startWaiting() {
   }
 }
 
-void TransferScheduler::originMultiplexes(const std::string& origin) {
-  if (connectionsPerHost_ == 0 || !multiplexedOrigins_.insert(origin).second) return;
-  placesFreed_ = true;
+void TransferScheduler::originMultiplexes(const std::string& origin) { learnedProtocol(origin, true); }
+
+void TransferScheduler::originDoesNotMultiplex(const std::string& origin) { learnedProtocol(origin, false); }
+
+void TransferScheduler::learnedProtocol(const std::string& origin, bool multiplexes) {
+  const auto [known, added] = multiplexing_.try_emplace(origin, multiplexes);
+  if (!added && known->second == multiplexes) return;
+  known->second = multiplexes;
+  const auto found = origins_.find(origin);
+  if (found == origins_.end()) return;
+  found->second.protocolPending = false;
+  placesFreed_ = placesFreed_ || !found->second.waiting.empty();
 }
 
 bool TransferScheduler::hasPlace(const std::string& key, const Origin& origin) const {
-  return origin.active < connectionsPerHost_ || multiplexedOrigins_.contains(key);
+  if (origin.protocolPending) return origin.active == 0;
+  if (origin.active < connectionsPerHost_) return true;
+  const auto known = multiplexing_.find(key);
+  return known != multiplexing_.end() && known->second;
 }
 
 // The library's default follows the number of transfers under way, so a
 // burst that ends would close the connections the next burst needs.
 void TransferScheduler::sizeConnectionCache() {
-  if (connectionsPerHost_ == 0) return;
+  if (connectionsPerHost_ == unlimited) return;
   const auto size = static_cast<long>(connectionsPerHost_ * std::max<std::size_t>(origins_.size(), 1));
   if (size == connectionCacheSize_) return;
   connectionCacheSize_ = size;

@@ -6,7 +6,6 @@
 #include <deque>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "Platform/URLLoading/Engine/EasyHandlePool.h"
 
@@ -20,13 +19,18 @@ class Transfer;
 // library's own limit would leave that order to chance, so one request
 // could wait for many that came after it.
 //
+// An origin whose connections may turn out to serve many transfers at once
+// gets one transfer until its first connection has told which protocol it
+// speaks: a burst would otherwise open a connection for each transfer
+// before any of them could be shared.
+//
 // It also sizes the library's cache of idle connections so that every
 // connection the session may keep open to the origins in use stays open
 // between bursts of requests, and lends transfers their easy handles.
 class TransferScheduler {
  public:
   // `connectionsPerHost` of 0 or less: no limit, every transfer starts at
-  // once.
+  // once once its origin's protocol is known.
   TransferScheduler(CURLM* multi, int connectionsPerHost);
   TransferScheduler(const TransferScheduler&) = delete;
   TransferScheduler& operator=(const TransferScheduler&) = delete;
@@ -44,20 +48,28 @@ class TransferScheduler {
   // The origin's server shares one connection between transfers: from now
   // on they all start at once, as waiting would only slow them down.
   void originMultiplexes(const std::string& origin);
+  // The origin's server serves one transfer at a time on a connection:
+  // from now on it gets as many connections as the limit allows.
+  void originDoesNotMultiplex(const std::string& origin);
 
  private:
   struct Origin {
     std::size_t active = 0;
     std::deque<Transfer*> waiting;
+    // Its first connection has yet to tell whether it can be shared.
+    bool protocolPending = false;
   };
 
   bool hasPlace(const std::string& key, const Origin& origin) const;
+  void learnedProtocol(const std::string& origin, bool multiplexes);
   void sizeConnectionCache();
 
   CURLM* const multi_;
+  // Without a limit, as many as there are transfers.
   const std::size_t connectionsPerHost_;
   std::unordered_map<std::string, Origin> origins_;
-  std::unordered_set<std::string> multiplexedOrigins_;
+  // Whether each origin whose protocol is known shares its connections.
+  std::unordered_map<std::string, bool> multiplexing_;
   // Origins with a free place and transfers waiting for it.
   bool placesFreed_ = false;
   long connectionCacheSize_ = 0;

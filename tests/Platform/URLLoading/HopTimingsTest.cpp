@@ -9,6 +9,7 @@ namespace {
 HopTimings freshTimings() {
   HopTimings timings;
   timings.fetchStart = Date{1000};
+  timings.handedOver = Date{1000};
   timings.nameLookup = 1000;
   timings.connect = 2000;
   timings.secureConnect = 5000;
@@ -66,6 +67,7 @@ TEST(HopTimings, ReusedConnectionHasNoLookupOrConnectDates) {
 TEST(HopTimings, PhasesNeverReachedHaveNoDates) {
   HopTimings refused;
   refused.fetchStart = Date{1000};
+  refused.handedOver = Date{1000};
   refused.nameLookup = 50;
   refused.total = 300;
   refused.newConnection = true;
@@ -110,4 +112,35 @@ TEST(HopTimings, TheResponseNeitherStartsBeforeTheRequestNorEndsBeforeItStarts) 
   applyHopTimings(timings, transaction);
   EXPECT_EQ(transaction.responseStartDate, at(0.0105));
   EXPECT_EQ(transaction.responseEndDate, at(0.0105));
+}
+
+// The library counts from when it was handed the hop, which for a hop that
+// waited for a place on a connection is well after its fetch start.
+TEST(HopTimings, AHopThatWaitedHasItsPhasesAfterTheWait) {
+  auto timings = freshTimings();
+  timings.handedOver = at(0.5);
+  timings.requestEnd = at(0.507);
+  timings.responseStart = at(0.509);
+  URLSessionTaskTransactionMetrics transaction;
+  applyHopTimings(timings, transaction);
+  const auto secondsAfterStart = [](const std::optional<Date>& date) {
+    return date ? date->timeIntervalSince(Date{1000}) : -1.0;
+  };
+  EXPECT_EQ(transaction.fetchStartDate, at(0));
+  EXPECT_EQ(transaction.domainLookupStartDate, at(0.5));
+  EXPECT_NEAR(secondsAfterStart(transaction.connectEndDate), 0.502, 1e-9);
+  EXPECT_NEAR(secondsAfterStart(transaction.requestStartDate), 0.506, 1e-9);
+  EXPECT_EQ(transaction.requestEndDate, at(0.507));
+  EXPECT_EQ(transaction.responseStartDate, at(0.509));
+  EXPECT_NEAR(secondsAfterStart(transaction.responseEndDate), 0.510, 1e-9);
+}
+
+TEST(HopTimings, AHopNeverHandedToTheLibraryHasOnlyItsFetchStart) {
+  HopTimings queued;
+  queued.fetchStart = Date{1000};
+  queued.newConnection = true;
+  URLSessionTaskTransactionMetrics transaction;
+  applyHopTimings(queued, transaction);
+  EXPECT_EQ(transaction.fetchStartDate, at(0));
+  EXPECT_FALSE(transaction.domainLookupStartDate || transaction.connectStartDate || transaction.requestStartDate);
 }

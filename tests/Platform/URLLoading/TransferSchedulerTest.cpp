@@ -99,3 +99,34 @@ TEST_F(TransferSchedulerTest, WithoutACapEveryTransferStartsAtOnce) {
   for (int index = 0; index < 10; ++index) add(origin);
   EXPECT_EQ(started(), std::vector<bool>(10, true));
 }
+
+// A secure origin may turn out to share one connection between all its
+// transfers: until its first connection tells, only one transfer opens it.
+TEST_F(TransferSchedulerTest, ASecureOriginWaitsForItsFirstConnectionsProtocol) {
+  const std::string sharing = "https://127.0.0.1:9";
+  const std::string oneEach = "https://127.0.0.2:9";
+  for (int index = 0; index < 3; ++index) add(sharing);
+  for (int index = 0; index < 3; ++index) add(oneEach);
+  EXPECT_EQ(started(), (std::vector<bool>{true, false, false, true, false, false}));
+  scheduler->originMultiplexes(sharing);
+  scheduler->originDoesNotMultiplex(oneEach);
+  scheduler->startWaiting();
+  EXPECT_EQ(started(), (std::vector<bool>{true, true, true, true, true, false}));
+  // Once known, later bursts do not wait for it again.
+  transfers.clear();
+  for (int index = 0; index < 3; ++index) add(oneEach);
+  EXPECT_EQ(started(), (std::vector<bool>{true, true, false}));
+}
+
+TEST_F(TransferSchedulerTest, AFirstTransferThatGoesBeforeItsConnectionTellsHandsTheWaitOn) {
+  useCap(0);
+  const std::string secure = "https://127.0.0.1:9";
+  for (int index = 0; index < 3; ++index) add(secure);
+  EXPECT_EQ(started(), (std::vector<bool>{true, false, false}));
+  transfers[0].reset();
+  scheduler->startWaiting();
+  EXPECT_EQ(started(), (std::vector<bool>{false, true, false}));
+  scheduler->originMultiplexes(secure);
+  scheduler->startWaiting();
+  EXPECT_EQ(started(), (std::vector<bool>{false, true, true}));
+}

@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "tests/Integration/RecordingSessionDelegate.h"
+#include "tests/servers/HTTP2Server.h"
+
+using namespace platform;
+
+namespace {
+
+// Takes the test server's certificate as it comes.
+class TrustingDelegate : public RecordingSessionDelegate {
+ public:
+  void didReceiveChallenge(SessionRef, const std::shared_ptr<URLSessionTask>&,
+                           const URLAuthenticationChallenge& challenge,
+                           ChallengeCompletionHandler completionHandler) override {
+    URLCredential credential;
+    credential.serverTrust = challenge.protectionSpace.serverTrust;
+    completionHandler(URLSessionAuthChallengeDisposition::useCredential, credential);
+  }
+};
+
+}  // namespace
+
+// A burst on a fresh session: the requests wait for the first connection to
+// tell its protocol, then share it instead of opening one each.
+TEST(URLSessionHTTP2, ABurstOnAFreshSessionSharesOneConnection) {
+  testservers::HTTP2Server server;
+  const auto delegate = std::make_shared<TrustingDelegate>();
+  const auto session = makeRecordingSession(delegate);
+  std::vector<std::shared_ptr<URLSessionDataTask>> tasks;
+  for (int number = 0; number < 50; ++number) {
+    tasks.push_back(session->dataTaskWithURL(*URL::string(server.baseURL() + "/small")));
+  }
+  for (const auto& task : tasks) task->resume();
+  int newConnections = 0;
+  for (const auto& task : tasks) {
+    const auto record = delegate->waitForCompletion(task);
+    ASSERT_EQ(record.errorCode(), 0);
+    EXPECT_EQ(record.data.view(), "ok");
+    ASSERT_EQ(record.metrics->transactionMetrics.size(), 1u);
+    const auto& transaction = record.metrics->transactionMetrics.front();
+    EXPECT_EQ(transaction.networkProtocolName, "h2");
+    if (!transaction.isReusedConnection) ++newConnections;
+  }
+  EXPECT_EQ(newConnections, 1);
+  session->invalidateAndCancel();
+  EXPECT_TRUE(delegate->waitForInvalidation());
+}

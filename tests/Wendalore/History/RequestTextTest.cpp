@@ -176,7 +176,7 @@ TEST(CurlCommand, ALineFeedStaysALineFeedThatEveryShellReadsBack) {
   const std::string body = "{\n  \"say\": \"it's $HOME\"\n}\n";
   const auto command = curlCommand(*sent("POST", "http://h/", {}, body));
   EXPECT_NE(command.find("--data-raw '{\n  \"say\": \"it'\\''s $HOME\"\n}\n'"), std::string::npos) << command;
-  for (const std::string shell : {"sh", "bash --norc"}) {
+  for (const std::string shell : {"sh", "bash --norc", "zsh -f"}) {
     EXPECT_EQ(runUnder(shell, command).arguments, (std::vector<std::string>{"-X", "POST", "--data-raw", body, "http://h/"}))
         << shell;
   }
@@ -187,7 +187,7 @@ TEST(CurlCommand, ABodyWithANulGoesInWhole) {
   const std::string body = "-before\0after %s \\0 \x01\xC3 it's\n"s;
   const auto command = curlCommand(*sent("PUT", "http://h/", {{"X", "1"}}, body));
   EXPECT_TRUE(platform::isValidUTF8(command)) << command;
-  for (const std::string shell : {"sh", "bash --norc"}) {
+  for (const std::string shell : {"sh", "bash --norc", "zsh -f"}) {
     const auto received = runUnder(shell, command);
     EXPECT_EQ(received.arguments,
               (std::vector<std::string>{"-X", "PUT", "-H", "X: 1", "--data-binary", "@-", "http://h/"}))

@@ -11,7 +11,7 @@ shift || true
 phase "packages"
 
 packages=(
-  cmake ninja-build g++ pkg-config git ccache mold
+  cmake ninja-build g++ pkg-config git ccache mold curl zsh
   libfmt-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core libfontconfig-dev
   qt6-webengine-dev qt6-webchannel-dev

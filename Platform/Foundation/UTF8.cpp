@@ -7,14 +7,9 @@ namespace {
 
 constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
 
-struct Sequence {
-  std::size_t length;  // of the valid sequence, or of the maximal ill-formed subpart
-  bool valid;
-};
+}  // namespace
 
-// Reads one sequence at `position`. An ill-formed one spans the longest
-// prefix of a valid sequence found there, at least one byte.
-Sequence readSequence(std::string_view bytes, std::size_t position) {
+UTF8Sequence readUTF8Sequence(std::string_view bytes, std::size_t position) {
   const auto byteAt = [&](std::size_t index) { return static_cast<std::uint8_t>(bytes[index]); };
   const std::uint8_t lead = byteAt(position);
   if (lead < 0x80) return {1, true};
@@ -47,11 +42,9 @@ Sequence readSequence(std::string_view bytes, std::size_t position) {
   return {length, true};
 }
 
-}  // namespace
-
 bool isValidUTF8(std::string_view bytes) {
   for (std::size_t position = 0; position < bytes.size();) {
-    const Sequence sequence = readSequence(bytes, position);
+    const UTF8Sequence sequence = readUTF8Sequence(bytes, position);
     if (!sequence.valid) return false;
     position += sequence.length;
   }
@@ -67,7 +60,7 @@ std::string decodeUTF8Repairing(std::string_view bytes) {
   std::string text;
   text.reserve(bytes.size());
   for (std::size_t position = 0; position < bytes.size();) {
-    const Sequence sequence = readSequence(bytes, position);
+    const UTF8Sequence sequence = readUTF8Sequence(bytes, position);
     if (sequence.valid) {
       text.append(bytes.substr(position, sequence.length));
     } else {

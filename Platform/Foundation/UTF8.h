@@ -6,6 +6,16 @@
 
 namespace platform {
 
+struct UTF8Sequence {
+  std::size_t length;  // of the valid sequence, or of the maximal ill-formed subpart
+  bool valid;
+};
+
+// The sequence starting at `position`, which must lie inside `bytes`. An
+// ill-formed one spans the longest prefix of a valid sequence found there,
+// at least one byte.
+UTF8Sequence readUTF8Sequence(std::string_view bytes, std::size_t position);
+
 // Whether `bytes` are well-formed UTF-8 (no overlong forms, no surrogates,
 // nothing above U+10FFFF).
 bool isValidUTF8(std::string_view bytes);

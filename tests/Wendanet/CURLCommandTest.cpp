@@ -4,9 +4,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 
 #include "Platform/Foundation/ShellQuoting.h"
+#include "Platform/Foundation/UTF8.h"
 #include "Wendanet/Source/Support/CURLCommand.h"
 #include "tests/Platform/ShellPaste.h"
 #include "tests/Wendanet/RequestTestDoubles.h"
@@ -38,8 +40,8 @@ platform::URLRequest withBody(std::string body) {
 // The line of the component that starts with `option`, without the option
 // and the line continuation.
 std::string component(const std::string& command, const std::string& option) {
-  const auto start = command.find("\t" + option + " ") + option.size() + 2;
-  return command.substr(start, command.find(" \\\n\t", start) - start);
+  const auto start = command.find("    " + option + " ") + option.size() + 5;
+  return command.substr(start, command.find(" \\\n    ", start) - start);
 }
 
 std::string shellOutput(const std::string& commandLine) {
@@ -73,7 +75,7 @@ std::string interactiveShellArguments(const std::string& command) {
 
 TEST(CURLCommand, AGetRequestWithOneHeaderTakesFourLines) {
   EXPECT_EQ(makeCURLCommand(withHeaders(makeURLRequest("http://example.com/x"), {{"Accept", "text/plain"}}), {}),
-            "$ curl -v \\\n\t-X GET \\\n\t-H \"Accept: text/plain\" \\\n\t\"http://example.com/x\"");
+            "$ curl -v \\\n    -X GET \\\n    -H \"Accept: text/plain\" \\\n    \"http://example.com/x\"");
   EXPECT_EQ(component(makeCURLCommand(withBody(""), {}), "-d"), "\"\"");
 }
 
@@ -94,8 +96,8 @@ TEST(CURLCommand, CredentialsAndCookiesComeBeforeTheHeaders) {
   const auto request =
       withHeaders(makeURLRequest("http://example.com/x"), {{"user-agent", "Y"}, {"Cookie", "d"}, {"cookie", "e"}});
   EXPECT_EQ(makeCURLCommand(request, context),
-            "$ curl -v \\\n\t-X GET \\\n\t-u a:1 \\\n\t-u c:3 \\\n\t-b \"a=1;b=2\" \\\n\t-H \"user-agent: Y\" \\\n\t"
-            "-H \"X-Config: 1\" \\\n\t-H \"cookie: e\" \\\n\t\"http://example.com/x\"");
+            "$ curl -v \\\n    -X GET \\\n    -u a:1 \\\n    -u c:3 \\\n    -b \"a=1;b=2\" \\\n    -H \"user-agent: Y\" \\\n    "
+            "-H \"X-Config: 1\" \\\n    -H \"cookie: e\" \\\n    \"http://example.com/x\"");
   // Whenever the storage answers, even with nothing, the request's own
   // credential is not shown.
   const URLCredential own = credential("own", "pw");
@@ -130,13 +132,13 @@ TEST_F(RequestFixture, TheCURLCommandShowsWhatTheSessionAdds) {
         withHeaders(makeURLRequest("http://example.com/x"), {{"Accept", "text/plain"}}));
   });
   EXPECT_EQ(request->makeCURLCommand(),
-            "$ curl -v \\\n\t-X GET \\\n\t-H \"Accept: text/plain\" \\\n\t\"http://example.com/x\"");
+            "$ curl -v \\\n    -X GET \\\n    -H \"Accept: text/plain\" \\\n    \"http://example.com/x\"");
   // A storage that keeps nothing for the URL lets the request's own credential show.
   delegate->configuration->setURLCredentialStorage(platform::URLCredentialStorage::make());
   delegate->configuration->setHTTPAdditionalHeaders(platform::HTTPHeaderFields{{"X-Session", "s"}});
   EXPECT_EQ(request->makeCURLCommand(),
-            "$ curl -v \\\n\t-X GET \\\n\t-u user:pass \\\n\t-H \"X-Session: s\" \\\n\t"
-            "-H \"Accept: text/plain\" \\\n\t\"http://example.com/x\"");
+            "$ curl -v \\\n    -X GET \\\n    -u user:pass \\\n    -H \"X-Session: s\" \\\n    "
+            "-H \"Accept: text/plain\" \\\n    \"http://example.com/x\"");
 }
 
 TEST_F(RequestFixture, StoredCredentialsAndCookiesOfTheSessionShow) {
@@ -167,7 +169,7 @@ TEST_F(RequestFixture, StoredCredentialsAndCookiesOfTheSessionShow) {
   request->authenticateWithUsername("own", "secret", URLCredential::Persistence::forSession);
   onQueue([&] { request->didCreateInitialURLRequest(makeURLRequest("http://example.com/x")); });
   EXPECT_EQ(request->makeCURLCommand(),
-            "$ curl -v \\\n\t-X GET \\\n\t-u ann:one \\\n\t-u bob:two \\\n\t-b \"a=1;b=2\" \\\n\t"
+            "$ curl -v \\\n    -X GET \\\n    -u ann:one \\\n    -u bob:two \\\n    -b \"a=1;b=2\" \\\n    "
             "\"http://example.com/x\"");
 }
 
@@ -197,9 +199,7 @@ TEST(CURLCommand, AnInteractiveShellGetsExactlyTheArguments) {
 
 // A control character acts in a terminal or a line editor before quoting
 // counts (Ctrl-U erases what was read so far, ESC ends a paste): none may
-// reach the shell as it is, and every byte must come back. The command's
-// lines go on after a tab, so on a terminal it is pasted, not typed (typed
-// in a folder with files, the tab would complete a file name).
+// reach the shell as it is, and every byte must come back.
 TEST(CURLCommand, ControlCharactersReachAnInteractiveShellIntactAndRunNothing) {
   ShellPaste shell;
   std::vector<int> controls{0x7F};
@@ -212,8 +212,8 @@ TEST(CURLCommand, ControlCharactersReachAnInteractiveShellIntactAndRunNothing) {
       auto request = withHeaders(withBody(body), {{"X", header.substr(3)}});
       const auto command = makeCURLCommand(request, {});
       auto words = command;
-      for (std::size_t at; (at = words.find(" \\\n\t")) != std::string::npos;) words.replace(at, 4, " ");
-      EXPECT_FALSE(platform::holdsControlCharacter(words)) << byte << "\n" << command;
+      for (std::size_t at; (at = words.find(" \\\n    ")) != std::string::npos;) words.replace(at, 4, " ");
+      EXPECT_FALSE(platform::needsANSICQuoting(words)) << byte << "\n" << command;
       EXPECT_EQ(shell.arguments(command.substr(2), input),
                 (std::vector<std::string>{"-v", "-X", "POST", "-H", header, "-d", body, "http://example.com/x"}))
           << byte << " " << static_cast<int>(input) << "\n" << command;
@@ -221,5 +221,41 @@ TEST(CURLCommand, ControlCharactersReachAnInteractiveShellIntactAndRunNothing) {
       // One way through the shell failing is enough to tell.
       if (::testing::Test::HasFailure()) return;
     }
+  }
+}
+
+// Typed without bracketed paste, a tab at a line's start completes a file
+// name of the working folder.
+TEST(CURLCommand, TypedIntoAFolderWithAFileTheCommandGetsNoExtraArguments) {
+  ShellPaste shell;
+  std::ofstream(shell.folder() / "only-file") << "x";
+  auto request = withHeaders(withBody("b"), {{"Accept", "text/plain"}});
+  const auto command = makeCURLCommand(request, {.cookies = {{"k", "v"}}});
+  EXPECT_EQ(shell.arguments(command.substr(2), ShellPaste::Input::typed),
+            (std::vector<std::string>{"-v", "-X", "POST", "-b", "k=v", "-H", "Accept: text/plain", "-d", "b",
+                                      "http://example.com/x"}))
+      << command;
+}
+
+// What the system's plain sh makes of `word`.
+std::string plainShellReading(const std::string& word) {
+  return shellOutput("sh -c \"printf '%s' \"" + platform::singleQuotedShellWord(word));
+}
+
+TEST(CURLCommand, ALineFeedStaysALineFeedThatEveryShellReadsBack) {
+  const std::string body = "{\n  \"a\": \"$x\\\\\"\n}";
+  const auto text = component(makeCURLCommand(withBody(body), {}), "-d");
+  EXPECT_TRUE(text.starts_with('"') && text.find('\n') != std::string::npos) << text;
+  EXPECT_EQ(plainShellReading(text), body);
+  EXPECT_EQ(shellReading(text), body);
+}
+
+// A line editor under a UTF-8 locale drops bytes that are not UTF-8, so they
+// go in as escapes.
+TEST(CURLCommand, BytesThatAreNotUTF8AreEscaped) {
+  for (const std::string value : {"a\xC3", "\xE2\x82 \xE2\x82\xAC", "\xED\xA0\x80!"}) {
+    const auto text = component(makeCURLCommand(withHeaders(makeURLRequest("http://e.com"), {{"X", value}}), {}), "-H");
+    EXPECT_TRUE(platform::isValidUTF8(text)) << text;
+    EXPECT_EQ(shellReading(text), "X: " + value) << text;
   }
 }

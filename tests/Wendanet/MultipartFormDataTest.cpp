@@ -135,6 +135,19 @@ TEST(MultipartFormData, NamesCannotBreakOutOfTheirHeader) {
   }
 }
 
+// A NUL ends the header text for many a reader: it is encoded like a line
+// break.
+TEST(MultipartFormData, ANulInANameOrTypeIsEncoded) {
+  auto form = formWithBoundary();
+  const std::string nul(1, '\0');
+  form->append(Data("n"), "a" + nul + "b", "c" + nul + ".txt", "text/plain" + nul + "x");
+  const auto body = form->encode().toString();
+  const auto headerBlock = body.substr(0, body.find("\r\n\r\nn"));
+  EXPECT_EQ(headerBlock.find('\0'), std::string::npos);
+  EXPECT_NE(headerBlock.find("name=\"a%00b\"; filename=\"c%00.txt\"\r\nContent-Type: text/plain%00x"), std::string::npos)
+      << headerBlock;
+}
+
 TEST(MultipartFormData, FirstRecordedFailureWinsAndNothingIsTouched) {
   ScratchDirectory scratch;
   auto form = formWithBoundary();

@@ -3,8 +3,6 @@
 #include "Platform/URLLoading/HTTPCookieStorage.h"
 #include "Platform/URLLoading/URLCredentialStorage.h"
 
-#include <algorithm>
-
 #include "Platform/Foundation/ShellQuoting.h"
 #include "Platform/Foundation/UTF8.h"
 #include "Platform/URLLoading/URLProtectionSpace.h"
@@ -13,7 +11,9 @@ namespace wendanet {
 
 namespace {
 
-constexpr std::string_view lineSeparator = " \\\n\t";
+// Spaces, not a tab: a tab typed into an interactive shell completes a file
+// name.
+constexpr std::string_view lineSeparator = " \\\n    ";
 
 // A backslash keeps its meaning between double quotes only before these, or
 // before the closing quote.
@@ -38,24 +38,17 @@ std::string doubleQuotedText(std::string_view text) {
 }
 
 // An interactive shell expands history at a "!" even between double quotes,
-// so texts holding one go between single quotes; control characters only
-// ANSI-C quoting carries safely.
+// so texts holding one go between single quotes; control characters other
+// than the line feed, and bytes that are not UTF-8, only ANSI-C quoting
+// carries safely.
 std::string quoted(std::string_view text) {
-  if (platform::holdsControlCharacter(text)) return platform::ansiCQuotedShellWord(text);
+  if (platform::needsANSICQuoting(text)) return platform::ansiCQuotedShellWord(text);
   return text.find('!') == std::string_view::npos ? doubleQuotedText(text) : platform::singleQuotedShellWord(text);
-}
-
-bool isPlainShellWord(std::string_view text) {
-  return !text.empty() && std::ranges::all_of(text, [](char character) {
-    return (character >= 'a' && character <= 'z') || (character >= 'A' && character <= 'Z') ||
-           (character >= '0' && character <= '9') ||
-           std::string_view("%+,-./:=@_").find(character) != std::string_view::npos;
-  });
 }
 
 // Texts outside quotes stay as they are when the shell would not change
 // them, and are quoted otherwise.
-std::string shellWord(std::string_view text) { return isPlainShellWord(text) ? std::string(text) : quoted(text); }
+std::string shellWord(std::string_view text) { return platform::isPlainShellWord(text) ? std::string(text) : quoted(text); }
 
 std::string cookieList(const std::vector<std::pair<std::string, std::string>>& cookies) {
   std::string list;

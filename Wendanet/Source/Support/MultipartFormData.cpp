@@ -34,20 +34,14 @@ std::string percentEncoding(std::string_view value, std::string_view characters)
   return encoded;
 }
 
-constexpr std::string_view lineBreaks = "\r\n";
+// Line breaks would start a header line of their own; a NUL ends the header
+// text for many a reader and is refused by others.
+constexpr std::string_view headerBreakers{"\r\n\0", 3};
+constexpr std::string_view parameterBreakers{"\"\r\n\0", 4};
 
 // A name as the quoted text of a Content-Disposition parameter: the
-// characters that could end the quotes or the header line are encoded.
-std::string quotedParameter(std::string_view value) { return '"' + percentEncoding(value, "\"\r\n") + '"'; }
-
-HTTPHeaders contentHeaders(std::string_view name, const std::optional<std::string_view>& fileName,
-                           const std::optional<std::string_view>& mimeType) {
-  std::string disposition = "form-data; name=" + quotedParameter(name);
-  if (fileName) disposition += "; filename=" + quotedParameter(*fileName);
-  HTTPHeaders headers{HTTPHeader::contentDisposition(std::move(disposition))};
-  if (mimeType) headers.update(HTTPHeader::contentType(percentEncoding(*mimeType, lineBreaks)));
-  return headers;
-}
+// characters that could end the quotes or the header text are encoded.
+std::string quotedParameter(std::string_view value) { return '"' + percentEncoding(value, parameterBreakers) + '"'; }
 
 std::span<const std::uint8_t> bytesOf(std::string_view text) {
   return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
@@ -89,6 +83,15 @@ std::string MultipartFormData::makeRandomBoundary() {
 
 std::string MultipartFormData::mimeType(std::string_view pathExtension) {
   return platform::mimeTypeForPathExtension(pathExtension);
+}
+
+HTTPHeaders MultipartFormData::contentHeaders(std::string_view name, const std::optional<std::string_view>& fileName,
+                                              const std::optional<std::string_view>& mimeType) {
+  std::string disposition = "form-data; name=" + quotedParameter(name);
+  if (fileName) disposition += "; filename=" + quotedParameter(*fileName);
+  HTTPHeaders headers{HTTPHeader::contentDisposition(std::move(disposition))};
+  if (mimeType) headers.update(HTTPHeader::contentType(percentEncoding(*mimeType, headerBreakers)));
+  return headers;
 }
 
 void MultipartFormData::append(const platform::Data& data, std::string_view name,

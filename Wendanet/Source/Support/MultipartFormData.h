@@ -109,6 +109,11 @@ class MultipartFormData {
   static std::string makeRandomBoundary();
   // "application/octet-stream" for an unknown extension.
   static std::string mimeType(std::string_view pathExtension);
+  // The headers of a part with these texts, as they go on the wire: a
+  // Content-Disposition, then a Content-Type when there is a MIME type.
+  // A quote, a line break or a NUL in the texts is percent-encoded.
+  static HTTPHeaders contentHeaders(std::string_view name, const std::optional<std::string_view>& fileName,
+                                    const std::optional<std::string_view>& mimeType);
 
  protected:
   MultipartFormData(std::shared_ptr<platform::FileManager> fileManager, std::optional<std::string> boundary);

@@ -6,10 +6,15 @@
 
 #include "Wendalore/History/CurlCommand.h"
 #include "Platform/Foundation/ShellQuoting.h"
+#include "Platform/Foundation/UTF8.h"
 #include "Wendalore/History/RawRequestText.h"
+#include "Wendanet/Source/Support/MultipartFormData.h"
+#include "tests/Platform/ScratchDirectory.h"
 #include "tests/Platform/ShellPaste.h"
+#include "tests/servers/LoopbackHTTPServer.h"
 
 using namespace wendalore;
+using namespace std::string_literals;
 
 namespace {
 
@@ -101,7 +106,7 @@ TEST(CurlCommand, ControlCharactersReachAnInteractiveShellIntactAndRunNothing) {
       const auto command = curlCommand(*sent("POST", "http://h/" + control, {{"X-Value", value}}, body));
       auto words = command;
       for (std::size_t at; (at = words.find(" \\\n    ")) != std::string::npos;) words.replace(at, 7, " ");
-      EXPECT_FALSE(platform::holdsControlCharacter(words)) << byte << "\n" << command;
+      EXPECT_FALSE(platform::needsANSICQuoting(words)) << byte << "\n" << command;
       EXPECT_EQ(shell.arguments(command, input), (std::vector<std::string>{"-X", "POST", "-H", "X-Value: " + value,
                                                                            "--data-raw", body, "http://h/" + control}))
           << byte << " " << static_cast<int>(input) << "\n" << command;
@@ -128,8 +133,116 @@ TEST(RequestTexts, ShowTheContentTypeAndFormThatWentOut) {
             "POST / HTTP/1.1\nContent-Type: multipart/form-data; boundary=b1\nHost: h\n\n"
             "--b1\nContent-Disposition: form-data; name=\"up\"; filename=\"n\"a.txt\"\nContent-Type: text/plain\n\n"
             "(17 bytes of the file /tmp/my file)\n--b1--\n");
-  EXPECT_EQ(curlCommand(*multipart), "curl \\\n    -X POST \\\n    -F 'up=@\"/tmp/my file\";filename=\"n\\\"a.txt\";type=text/plain' "
-                                     "\\\n    \"http://h/\"");
+  EXPECT_EQ(curlCommand(*multipart), "curl \\\n    -X POST \\\n    -F 'up=@\"/tmp/my file\";filename=\"n\\\"a.txt\";"
+                                     "headers=\"Content-Type: text/plain\"' \\\n    \"http://h/\"");
+}
+
+// A method from a stored template reaches the record before the library
+// refuses it; pasted, it must stay one word.
+TEST(CurlCommand, AMethodIsOneWordThatRunsNothing) {
+  ShellPaste shell;
+  for (const std::string method : {"GET$(touch made-by-method)", "GET;touch made-by-method;", "P`touch x` !!"}) {
+    const auto command = curlCommand(*sent(method, "http://h/"));
+    EXPECT_EQ(shell.arguments(command, ShellPaste::Input::pipe), (std::vector<std::string>{"-X", method, "http://h/"}))
+        << command;
+    EXPECT_TRUE(std::filesystem::is_empty(shell.folder())) << command;
+  }
+}
+
+// What curl receives from the command run as a script by `shell`: its
+// arguments, then what it read on its standard input.
+struct Received {
+  std::vector<std::string> arguments;
+  std::string input;
+};
+
+Received runUnder(const std::string& shell, const std::string& command) {
+  ScratchDirectory folder;
+  std::ofstream(folder / "script.sh") << "curl() { printf '%s\\0' \"$@\" > arguments; cat > input; }\n" << command << "\n";
+  (void)std::system(("cd '" + folder.path().string() + "' && " + shell + " script.sh < /dev/null > /dev/null 2>&1").c_str());
+  const auto read = [&](const char* name) {
+    std::ifstream stream(folder / name, std::ios::binary);
+    return std::string{std::istreambuf_iterator<char>(stream), {}};
+  };
+  Received received{{}, read("input")};
+  const auto output = read("arguments");
+  for (std::size_t start = 0, end; (end = output.find('\0', start)) != std::string::npos; start = end + 1) {
+    received.arguments.push_back(output.substr(start, end - start));
+  }
+  return received;
+}
+
+TEST(CurlCommand, ALineFeedStaysALineFeedThatEveryShellReadsBack) {
+  const std::string body = "{\n  \"say\": \"it's $HOME\"\n}\n";
+  const auto command = curlCommand(*sent("POST", "http://h/", {}, body));
+  EXPECT_NE(command.find("--data-raw '{\n  \"say\": \"it'\\''s $HOME\"\n}\n'"), std::string::npos) << command;
+  for (const std::string shell : {"sh", "bash --norc", "zsh -f"}) {
+    EXPECT_EQ(runUnder(shell, command).arguments, (std::vector<std::string>{"-X", "POST", "--data-raw", body, "http://h/"}))
+        << shell;
+  }
+}
+
+// An argument ends at its first NUL: such a body goes in on curl's input.
+TEST(CurlCommand, ABodyWithANulGoesInWhole) {
+  const std::string body = "-before\0after %s \\0 \x01\xC3 it's\n"s;
+  const auto command = curlCommand(*sent("PUT", "http://h/", {{"X", "1"}}, body));
+  EXPECT_TRUE(platform::isValidUTF8(command)) << command;
+  for (const std::string shell : {"sh", "bash --norc", "zsh -f"}) {
+    const auto received = runUnder(shell, command);
+    EXPECT_EQ(received.arguments,
+              (std::vector<std::string>{"-X", "PUT", "-H", "X: 1", "--data-binary", "@-", "http://h/"}))
+        << shell << "\n" << command;
+    EXPECT_EQ(received.input, body) << shell << "\n" << command;
+  }
+}
+
+// A line editor under a UTF-8 locale drops bytes that are not UTF-8.
+TEST(CurlCommand, BytesThatAreNotUTF8AreEscaped) {
+  const std::string body = "a\xC3 \xE2\x82 \xED\xA0\x80 \xE2\x82\xAC";
+  const auto command = curlCommand(*sent("POST", "http://h/\xC3", {{"X", "\xE2\x82"}}, body));
+  EXPECT_TRUE(platform::isValidUTF8(command)) << command;
+  EXPECT_EQ(runUnder("bash --norc", command).arguments,
+            (std::vector<std::string>{"-X", "POST", "-H", "X: \xE2\x82", "--data-raw", body, "http://h/\xC3"}));
+}
+
+// The command run for real against a local server that echoes the body:
+// the part's headers must come back as the send wrote them.
+TEST(CurlCommand, AFormPartKeepsItsNameFileNameAndTypeThroughCurl) {
+  testservers::LoopbackHTTPServer server;
+  ScratchDirectory files;
+  const auto path = (files / "my file;x,y.txt").string();
+  std::ofstream(path) << "hello";
+  // Each as the send wrote it; where curl cannot write the name itself it
+  // puts its type line first.
+  const auto wireHeaders = [](const SentFilePart& file) {
+    std::vector<std::string> lines;
+    for (const auto& header : wendanet::MultipartFormData::contentHeaders(file.name, file.fileName, file.mimeType)) {
+      lines.push_back("\r\n" + header.name() + ": " + header.value() + "\r\n");
+    }
+    return lines;
+  };
+  const SentFilePart parts[] = {
+      {"up", "n\"a\\b.txt", "text/plain", path, 5},
+      {"a=b", "f.txt", "text/plain;headers=X-Injected: 1", path, 5},
+      {"c", "f.txt", "text/a,b", path, 5},
+      {"", "f.txt", "text/plain", path, 5},
+      {"n\r\nX-Injected: 2", std::string("f\0.txt", 6), std::string("t/p\0", 4), path, 5},
+  };
+  for (const auto& part : parts) {
+    auto item = sent("POST", server.baseURL() + "/echo", {}, "left over");
+    item->setSentContent("multipart/form-data; boundary=b1", SentForm{"b1", {part}});
+    const auto command = curlCommand(*item);
+    std::ofstream(files / "run.sh") << command << "\n";
+    const std::unique_ptr<FILE, int (*)(FILE*)> shell(
+        popen(("bash --norc '" + (files / "run.sh").string() + "' 2>/dev/null </dev/null").c_str(), "r"), pclose);
+    std::string echoed;
+    for (int character; (character = std::fgetc(shell.get())) != EOF;) echoed += static_cast<char>(character);
+    const auto headerBlock = echoed.substr(0, echoed.find("\r\n\r\nhello") + 2);
+    for (const auto& line : wireHeaders(part)) {
+      EXPECT_NE(headerBlock.find(line), std::string::npos) << line << "\n" << command << "\n" << echoed;
+    }
+    EXPECT_EQ(headerBlock.find("\r\nX-Injected"), std::string::npos) << command << "\n" << echoed;
+  }
 }
 
 TEST(RawRequestText, RendersTheRequestAsSent) {

@@ -8,6 +8,7 @@
 #include "Platform/Foundation/URL.h"
 #include "Wendalore/History/HeaderRows.h"
 #include "Wendalore/History/SentBody.h"
+#include "Wendalore/History/WireHeaders.h"
 
 namespace wendalore {
 namespace {
@@ -43,9 +44,25 @@ std::optional<std::string> hostHeader(const std::optional<platform::URL>& url) {
   return host;
 }
 
+// The fields the server received once the send went out; until then the
+// recorded ones with the Content-Type the send supplied, and a Host for the
+// URL unless a row gave one.
+HeaderDictionary headersAsSent(const RequestHistoryItem& item, const std::optional<platform::URL>& url) {
+  if (auto wire = wireHeaders(item)) return *std::move(wire);
+  HeaderDictionary headers = sentHeaders(item);
+  const bool hasHost = std::ranges::any_of(
+      headers, [](const auto& header) { return platform::equalsIgnoringASCIICase(header.first, "host"); });
+  if (!hasHost) {
+    if (auto host = hostHeader(url)) headers.emplace("Host", std::move(*host));
+  }
+  return headers;
+}
+
 // A form's parts with their heads as sent, each file's bytes named rather
-// than shown: they may be large or binary.
+// than shown: they may be large or binary. A form without parts went out
+// as no bytes at all, not even a closing boundary.
 std::string formDescription(const SentForm& form) {
+  if (form.files.empty()) return {};
   std::string text;
   for (const auto& file : form.files) {
     text += fmt::format("--{}\nContent-Disposition: form-data; name=\"{}\"; filename=\"{}\"\nContent-Type: {}\n\n"
@@ -61,13 +78,7 @@ std::string rawRequestText(const RequestHistoryItem& item) {
   const auto url = platform::URL::string(item.url());
   std::string text = item.method() + " " + requestTarget(url, item.url()) + " HTTP/1.1\n";
 
-  HeaderDictionary headers = sentHeaders(item);
-  const bool hasHost = std::ranges::any_of(
-      headers, [](const auto& header) { return platform::equalsIgnoringASCIICase(header.first, "host"); });
-  if (!hasHost) {
-    if (auto host = hostHeader(url)) headers.emplace("Host", std::move(*host));
-  }
-  for (const auto& [name, value] : sortedHeaders(headers)) text += name + ": " + value + "\n";
+  for (const auto& [name, value] : sortedHeaders(headersAsSent(item, url))) text += name + ": " + value + "\n";
   text += "\n";
   if (const auto* body = sentBody(item)) text += *body;
   if (item.bodyWasSent() && item.sentForm()) text += formDescription(*item.sentForm());

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QScrollArea>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -20,10 +21,12 @@
 
 #include "Wendalore/Views/Editor/EditorFieldTag.h"
 #include "Wendalore/Views/History/HighlightedTextView.h"
+#include "Wendalore/Views/History/HistoryStyle.h"
 #include "Wendalore/Views/History/LargeTextView.h"
 #include "Wendalore/Views/History/RequestHistoryDetailView.h"
 #include "Wendalore/Views/History/RequestHistoryListView.h"
 #include "Wendalore/Views/History/RequestHistoryView.h"
+#include "Wendalore/Views/History/WaterfallBar.h"
 #include "Wendalore/Views/Shell/WendaloreApp.h"
 #include "tests/MonacoHost/PageSession.h"
 #include "tests/Platform/ScratchDirectory.h"
@@ -222,6 +225,47 @@ TEST_F(SendAndInspectTest, AJSONPostTypedInTheEditorIsRecordedAsEchoedAndInspect
       EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::clipboard()->text() == shown->text(); }, uiTimeout))
           << QApplication::clipboard()->text().toStdString();
       EXPECT_TRUE(shown->text().contains("X-Trace")) << shown->text().toStdString();
+    }
+    screenshot(name);
+  }
+}
+
+// An answer that took 10 s: every length of its waterfall is written whole,
+// in the window at its default size and at its least.
+TEST_F(SendAndInspectTest, TheWaterfallOfALongWaitShowsEveryLengthWhole) {
+  typeInto(child<QLineEdit>(editor(), "urlField"),
+           QString::fromStdString(testservers::HttpbinServer::shared().baseURL() + "/delay/10"));
+  click(child(editor(), "sendButton"));
+  ASSERT_EQ(entries().size(), 1u) << "the send was not started";
+  const auto entry = entries().front();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !entry->isPending(); }, sendTimeout + 10'000));
+  ASSERT_EQ(entry->statusCode(), 200) << window().statusLabel().text().toStdString();
+  ASSERT_GE(entry->duration(), 10);
+
+  auto& list = child<QListView>(history(), "historyList");
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(list.model()->index(0, 0)).center());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return app->content().controller().selectedHistoryItem() == entry; }, uiTimeout));
+  click(child(history(), "Metrics"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return history().findChild<QWidget*>("waterfallCard") != nullptr; }, uiTimeout));
+
+  const QSize defaultSize = window().size();
+  for (const auto& [size, name] : {std::pair{defaultSize, "waterfall-10s-default-size"},
+                                   std::pair{window().minimumSizeHint(), "waterfall-10s-least-size"}}) {
+    window().resize(size);
+    QApplication::processEvents();
+    // The card is scrolled into view, as a user would to read it.
+    auto& card = child(history(), "waterfallCard");
+    QWidget* scroller = &card;
+    while (scroller && !qobject_cast<QScrollArea*>(scroller)) scroller = scroller->parentWidget();
+    if (scroller) qobject_cast<QScrollArea*>(scroller)->ensureWidgetVisible(&card, 0, 0);
+    QApplication::processEvents();
+    const QFontMetrics font(monospacedCaptionFont());
+    const auto bars = history().findChildren<WaterfallBar*>();
+    ASSERT_FALSE(bars.empty());
+    for (const auto* bar : bars) {
+      const auto text = QString::fromStdString(formatSeconds(bar->phase().length));
+      EXPECT_GE(bar->lengthRect().width(), font.horizontalAdvance(text)) << text.toStdString() << " " << name;
+      EXPECT_GE(bar->width(), bar->minimumSizeHint().width()) << name;
     }
     screenshot(name);
   }

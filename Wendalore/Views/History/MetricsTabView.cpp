@@ -52,7 +52,8 @@ void MetricsTabView::refresh() {
     const auto phases = waterfall(metrics->transactionMetrics.back(), platform::Date::now());
     auto* rows = new QVBoxLayout;
     rows->setSpacing(8);
-    for (const auto& phase : phases.phases) rows->addWidget(new WaterfallBar(phase, phases.scale));
+    const int lengthWidth = WaterfallBar::lengthColumnWidth(phases.phases);
+    for (const auto& phase : phases.phases) rows->addWidget(new WaterfallBar(phase, phases.scale, lengthWidth));
     static_cast<QVBoxLayout*>(chart->layout())->addLayout(rows);
   }
   cards_->addStretch();

@@ -8,9 +8,12 @@ namespace wendalore {
 namespace {
 
 constexpr int titleWidth = 90;
-constexpr int lengthWidth = 50;
+constexpr int narrowestLengthWidth = 50;
+constexpr int narrowestTrackWidth = 24;
 constexpr int spacing = 8;
 constexpr int rowHeight = 12;
+
+int shownRowHeight() { return std::max(rowHeight, QFontMetrics(caption2Font()).height()); }
 
 QColor colour(PhaseColor color) {
   switch (color) {
@@ -33,19 +36,34 @@ void fillCapsule(QPainter& painter, const QRectF& rect, const QColor& fill) {
 
 }  // namespace
 
-WaterfallBar::WaterfallBar(WaterfallPhase phase, double scale, QWidget* parent)
-    : QWidget(parent), phase_(std::move(phase)), scale_(scale) {
+WaterfallBar::WaterfallBar(WaterfallPhase phase, double scale, int lengthWidth, QWidget* parent)
+    : QWidget(parent), phase_(std::move(phase)), scale_(scale), lengthWidth_(lengthWidth) {
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
-QSize WaterfallBar::sizeHint() const {
-  return {titleWidth + lengthWidth + 2 * spacing + 100, std::max(rowHeight, QFontMetrics(caption2Font()).height())};
+int WaterfallBar::lengthColumnWidth(const std::vector<WaterfallPhase>& phases) {
+  const QFontMetrics metrics(monospacedCaptionFont());
+  int widest = narrowestLengthWidth;
+  for (const auto& phase : phases) {
+    // Rounded up: a label a fraction of a pixel too wide loses its first
+    // character.
+    widest = std::max(widest, metrics.horizontalAdvance(QString::fromStdString(formatSeconds(phase.length))) + 1);
+  }
+  return widest;
+}
+
+QSize WaterfallBar::sizeHint() const { return {titleWidth + lengthWidth_ + 2 * spacing + 100, shownRowHeight()}; }
+
+QSize WaterfallBar::minimumSizeHint() const {
+  return {titleWidth + lengthWidth_ + 2 * spacing + narrowestTrackWidth, shownRowHeight()};
 }
 
 QRectF WaterfallBar::trackRect() const {
-  return QRectF(titleWidth + spacing, (height() - rowHeight) / 2.0, width() - titleWidth - lengthWidth - 2 * spacing,
-                rowHeight);
+  return QRectF(titleWidth + spacing, (height() - rowHeight) / 2.0,
+                std::max(0, width() - titleWidth - lengthWidth_ - 2 * spacing), rowHeight);
 }
+
+QRectF WaterfallBar::lengthRect() const { return QRectF(width() - lengthWidth_, 0, lengthWidth_, height()); }
 
 QRectF WaterfallBar::barRect() const {
   const QRectF track = trackRect();
@@ -71,7 +89,7 @@ void WaterfallBar::paintEvent(QPaintEvent*) {
 
   painter.setFont(monospacedCaptionFont());
   painter.setPen(palette().color(QPalette::WindowText));
-  painter.drawText(QRectF(width() - lengthWidth, 0, lengthWidth, height()), Qt::AlignRight | Qt::AlignVCenter,
+  painter.drawText(lengthRect(), Qt::AlignRight | Qt::AlignVCenter,
                    QString::fromStdString(formatSeconds(phase_.length)));
 }
 

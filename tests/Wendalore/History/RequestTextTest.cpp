@@ -8,6 +8,7 @@
 #include "Platform/Foundation/ShellQuoting.h"
 #include "Platform/Foundation/UTF8.h"
 #include "Wendalore/History/RawRequestText.h"
+#include "Wendalore/History/WireHeaders.h"
 #include "Wendanet/Source/Support/MultipartFormData.h"
 #include "tests/Platform/ScratchDirectory.h"
 #include "tests/Platform/ShellPaste.h"
@@ -262,6 +263,29 @@ TEST(RawRequestText, RendersTheRequestAsSent) {
       {sent("GET", "http://h/", {}, "{}"), "GET / HTTP/1.1\nHost: h\n\n"},
   };
   for (const auto& [item, text] : cases) EXPECT_EQ(rawRequestText(*item), text) << item->url();
+}
+
+// Once the answer is in, the fields the transfer wrote stand in for the
+// recorded ones, defaults and all; a form without parts went out as no
+// bytes, so no boundary line is shown.
+TEST(RawRequestText, ShowsTheFieldsThatWentOnTheWireAndNoBodyForAnEmptyForm) {
+  auto item = sent("POST", "http://h:81/up", {{"X-Row", "1"}});
+  item->setSentContent("multipart/form-data; boundary=b1", SentForm{"b1", {}});
+  EXPECT_EQ(rawRequestText(*item), "POST /up HTTP/1.1\nContent-Type: multipart/form-data; boundary=b1\nHost: h:81\nX-Row: 1\n\n");
+
+  platform::URLSessionTaskTransactionMetrics redirected;
+  redirected.sentHeaderFields = platform::HTTPHeaderFields{
+      {"Host", "h:81"}, {"Accept", "*/*"}, {"User-Agent", "app/1"}, {"X-Row", "1"}, {"Content-Length", "0"},
+      {"Content-Type", "multipart/form-data; boundary=b1"}};
+  platform::URLSessionTaskTransactionMetrics followed;
+  followed.sentHeaderFields = platform::HTTPHeaderFields{{"Host", "elsewhere"}};
+  auto metrics = std::make_shared<platform::URLSessionTaskMetrics>();
+  metrics->transactionMetrics = {platform::URLSessionTaskTransactionMetrics{}, redirected, followed};
+  item->setMetrics(metrics);
+  EXPECT_EQ(rawRequestText(*item),
+            "POST /up HTTP/1.1\nAccept: */*\nContent-Length: 0\nContent-Type: multipart/form-data; boundary=b1\n"
+            "Host: h:81\nUser-Agent: app/1\nX-Row: 1\n\n");
+  EXPECT_EQ(wireHeaders(*item).value_or(HeaderDictionary{}).size(), 6u);
 }
 
 }  // namespace

@@ -173,6 +173,21 @@ TEST(HeadersPage, OnlyValuesAreSelectedAndCopied) {
   EXPECT_EQ(list.selectedText(), "");
 }
 
+// Once the send went out, the request rows are the fields the server
+// received, the defaults no row set among them.
+TEST(HeadersPage, RequestRowsAreTheFieldsThatWentOnTheWire) {
+  HeadersTabView page;
+  page.setItem(answered("", {}));
+  platform::URLSessionTaskTransactionMetrics transaction;
+  transaction.sentHeaderFields =
+      platform::HTTPHeaderFields{{"Host", "h"}, {"User-Agent", "app/1"}, {"accept", "*/*"}, {"X-Trace", "1"}};
+  auto metrics = std::make_shared<platform::URLSessionTaskMetrics>();
+  metrics->transactionMetrics = {transaction};
+  page.item()->setMetrics(metrics);
+  QTRY_COMPARE(page.text(), "Request Headers\nHost\nh\nUser-Agent\napp/1\nX-Trace\n1\naccept\n*/*\n"
+                            "Response Headers\nNo headers");
+}
+
 TEST(RequestTextPages, CopyPutsTheShownTextOnTheClipboard) {
   const auto item = answered("", {});
   std::unique_ptr<RequestTextTabView> curl(RequestTextTabView::curl());

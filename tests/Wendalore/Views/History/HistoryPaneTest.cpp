@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "Wendalore/Views/History/HistoryListModel.h"
+#include "Wendalore/Views/History/HistoryStyle.h"
 #include "Wendalore/Views/History/HistoryRowDelegate.h"
 #include "Wendalore/Views/History/HistorySelection.h"
 #include "Wendalore/Views/History/MetricsTabView.h"
@@ -160,13 +161,54 @@ TEST(HistoryPane, TabsKeepTheirPlaceAcrossEntries) {
 }
 
 TEST(HistoryPane, WaterfallBarsAreScaledAndNeverThinnerThanTwoPixels) {
-  WaterfallBar wide({"Waiting", PhaseColor::cyan, 0.05, 0.1}, 0.2);
+  WaterfallBar wide({"Waiting", PhaseColor::cyan, 0.05, 0.1}, 0.2, 50);
   wide.resize(90 + 8 + 200 + 8 + 50, 16);
   EXPECT_DOUBLE_EQ(wide.barRect().left(), 98 + 50);
   EXPECT_DOUBLE_EQ(wide.barRect().width(), 100);
-  WaterfallBar thin({"DNS Lookup", PhaseColor::purple, 0, 0.0004}, 0.2);
+  WaterfallBar thin({"DNS Lookup", PhaseColor::purple, 0, 0.0004}, 0.2, 50);
   thin.resize(wide.size());
   EXPECT_DOUBLE_EQ(thin.barRect().width(), 2);
+}
+
+// Lengths of seconds to minutes are written whole, beside tracks that line
+// up, in the pane at the window's default size and squeezed to its least.
+TEST(HistoryPane, WaterfallLengthsAreShownWholeAtAnyPaneSize) {
+  platform::URLSessionTaskTransactionMetrics transaction;
+  transaction.fetchStartDate = platform::Date{0};
+  transaction.requestStartDate = platform::Date{0.0004};
+  transaction.requestEndDate = platform::Date{10.0004};
+  transaction.responseStartDate = platform::Date{110.0004};
+  transaction.responseEndDate = platform::Date{710.0004};
+  auto metrics = std::make_shared<platform::URLSessionTaskMetrics>();
+  metrics->transactionMetrics = {transaction};
+
+  for (const QSize size : {QSize(930, 300), QSize(200, 300)}) {
+    ShownPane pane(size);
+    auto& [history, selection, view] = pane;
+    const auto sent = history.send("http://127.0.0.1:18080/delay/10");
+    sent->setDuration(710.0004);
+    sent->setMetrics(metrics);
+    sent->setIsPending(false);
+    selection.setItem(sent);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    QTest::mouseClick(view.findChild<QPushButton*>("Metrics"), Qt::LeftButton);
+    QTRY_VERIFY(view.findChild<QWidget*>("waterfallCard") != nullptr);
+    QApplication::processEvents();
+
+    const auto bars = view.findChildren<WaterfallBar*>();
+    ASSERT_EQ(bars.size(), 4);
+    const QFontMetrics font(monospacedCaptionFont());
+    for (const auto* bar : bars) {
+      const auto text = QString::fromStdString(formatSeconds(bar->phase().length));
+      const QRectF length = bar->lengthRect();
+      EXPECT_GE(length.width(), font.horizontalAdvance(text)) << text.toStdString() << " at " << size.width();
+      EXPECT_LE(length.right(), bar->width()) << text.toStdString();
+      EXPECT_GE(bar->width(), bar->minimumSizeHint().width()) << text.toStdString();
+      EXPECT_EQ(length.left(), bars.front()->lengthRect().left()) << text.toStdString();
+    }
+    EXPECT_EQ(formatSeconds(bars[1]->phase().length), "10.000s");
+    EXPECT_EQ(formatSeconds(bars[3]->phase().length), "600.000s");
+  }
 }
 
 // The history pane as the window shows it at its default size.

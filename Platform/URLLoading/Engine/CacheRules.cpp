@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Platform/Foundation/ASCIICase.h"
+#include "Platform/URLLoading/Engine/CacheRevalidation.h"
 #include "Platform/URLLoading/Engine/HTTPDate.h"
 
 namespace platform {
@@ -27,8 +28,6 @@ std::string unquoted(std::string_view text) {
   return value;
 }
 
-// The comma-separated parts of a field value; commas inside quoted strings
-// do not separate.
 std::vector<std::string_view> splitOutsideQuotes(std::string_view text) {
   std::vector<std::string_view> parts;
   bool quoted = false;
@@ -65,9 +64,15 @@ double seconds(const std::optional<std::string>& text) {
 
 bool isGET(const URLRequest& request) { return request.httpMethod().value_or("GET") == "GET"; }
 
+bool forbidsStorage(const URLRequest& request) {
+  return directivesOf(request.valueForHTTPHeaderField("Cache-Control")).contains("no-store");
+}
+
+// A stored response may still answer such a request once the server has
+// confirmed it.
 bool asksForFreshCopy(const URLRequest& request) {
   const auto directives = directivesOf(request.valueForHTTPHeaderField("Cache-Control"));
-  if (directives.contains("no-cache") || directives.contains("no-store")) return true;
+  if (directives.contains("no-cache")) return true;
   if (const auto maxAge = directives.find("max-age"); maxAge != directives.end() && seconds(maxAge->second) == 0) {
     return true;
   }
@@ -75,11 +80,20 @@ bool asksForFreshCopy(const URLRequest& request) {
   return pragma && directivesOf(pragma).contains("no-cache");
 }
 
+// Without an explicit lifetime, a tenth of the time the resource had gone
+// unchanged when it was sent: what has not changed for long is unlikely
+// to change soon.
+double heuristicFreshnessLifetime(const HTTPURLResponse& response, Date dateReceived) {
+  const auto field = response.valueForHTTPHeaderField("Last-Modified");
+  const auto lastModified = field ? parseHTTPDate(*field) : std::nullopt;
+  return lastModified ? std::max(0.0, dateReceived.timeIntervalSince(*lastModified)) / 10 : 0;
+}
+
 double freshnessLifetime(const HTTPURLResponse& response, Date dateReceived) {
   const auto directives = directivesOf(response.valueForHTTPHeaderField("Cache-Control"));
   if (const auto maxAge = directives.find("max-age"); maxAge != directives.end()) return seconds(maxAge->second);
   const auto expiresField = response.valueForHTTPHeaderField("Expires");
-  if (!expiresField) return 0;
+  if (!expiresField) return heuristicFreshnessLifetime(response, dateReceived);
   // An Expires that cannot be read means already expired.
   const auto expires = parseHTTPDate(*expiresField);
   if (!expires) return 0;
@@ -88,11 +102,17 @@ double freshnessLifetime(const HTTPURLResponse& response, Date dateReceived) {
 
 }  // namespace
 
+std::vector<std::string_view> fieldListItems(std::string_view fieldValue) {
+  std::vector<std::string_view> items;
+  for (const auto part : splitOutsideQuotes(fieldValue)) {
+    if (const auto item = trimmed(part); !item.empty()) items.push_back(item);
+  }
+  return items;
+}
+
 std::map<std::string, std::optional<std::string>> cacheControlDirectives(std::string_view fieldValue) {
   std::map<std::string, std::optional<std::string>> directives;
-  for (const auto part : splitOutsideQuotes(fieldValue)) {
-    const auto directive = trimmed(part);
-    if (directive.empty()) continue;
+  for (const auto directive : fieldListItems(fieldValue)) {
     const auto equals = directive.find('=');
     auto name = asciiLowercased(trimmed(directive.substr(0, equals)));
     std::optional<std::string> value;
@@ -104,7 +124,7 @@ std::map<std::string, std::optional<std::string>> cacheControlDirectives(std::st
 
 bool isCacheable(const URLRequest& request, const HTTPURLResponse& response) {
   if (!isGET(request) || (response.statusCode() != 200 && response.statusCode() != 203)) return false;
-  if (directivesOf(request.valueForHTTPHeaderField("Cache-Control")).contains("no-store")) return false;
+  if (forbidsStorage(request)) return false;
   if (directivesOf(response.valueForHTTPHeaderField("Cache-Control")).contains("no-store")) return false;
   return !response.valueForHTTPHeaderField("Vary");
 }
@@ -127,8 +147,11 @@ CacheUse cacheUse(const URLRequest& request, const std::optional<URLCache::Entry
     case Policy::returnCacheDataElseLoad: return response ? CacheUse::useStored : CacheUse::load;
     case Policy::returnCacheDataDontLoad: return response ? CacheUse::useStored : CacheUse::fail;
     case Policy::useProtocolCachePolicy:
-      if (!response || asksForFreshCopy(request)) return CacheUse::load;
-      return isFresh(*response, entry->storedDate, now) ? CacheUse::useStored : CacheUse::load;
+      if (!response || forbidsStorage(request)) return CacheUse::load;
+      if (!asksForFreshCopy(request) && isFresh(*response, entry->storedDate, now)) return CacheUse::useStored;
+      return hasValidators(*response) ? CacheUse::revalidate : CacheUse::load;
+    case Policy::reloadRevalidatingCacheData:
+      return response && hasValidators(*response) ? CacheUse::revalidate : CacheUse::load;
     default: return CacheUse::load;
   }
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Platform/Foundation/Date.h"
 #include "Platform/Foundation/HTTPURLResponse.h"
@@ -11,6 +12,10 @@
 #include "Platform/URLLoading/URLCache.h"
 
 namespace platform {
+
+// The items of a comma-separated field value, trimmed, empty ones left out;
+// commas inside quoted strings do not separate.
+std::vector<std::string_view> fieldListItems(std::string_view fieldValue);
 
 // The directives of a Cache-Control field, names in lower case, values
 // unquoted; a directive without a value maps to none.
@@ -23,17 +28,22 @@ std::map<std::string, std::optional<std::string>> cacheControlDirectives(std::st
 bool isCacheable(const URLRequest& request, const HTTPURLResponse& response);
 
 // Whether a response stored at `storedDate` may still answer without
-// asking the server: its max-age, or else its Expires, is not yet reached
-// by its age. A response marked no-cache never is.
+// asking the server: its max-age, or else its Expires, or else a tenth of
+// the time since its Last-Modified, is not yet reached by its age. A
+// response marked no-cache never is.
 bool isFresh(const HTTPURLResponse& response, Date storedDate, Date now);
 
-enum class CacheUse { load, useStored, fail };
+// `revalidate`: the request goes to the server asking whether what is
+// stored is still current (see CacheRevalidation).
+enum class CacheUse { load, useStored, revalidate, fail };
 
 // What the request's cache policy makes of what the cache holds for it:
 // only a GET is answered from the cache, a fresh entry under the protocol's
 // policy unless the request asks for a fresh copy (no-cache), any entry
-// when the request prefers cached data. `fail` when the request must not
-// load and nothing is stored.
+// when the request prefers cached data. An entry with validators that may
+// not answer by itself under the protocol's policy, or any such entry when
+// the request wants it revalidated, is revalidated. `fail` when the request
+// must not load and nothing is stored.
 CacheUse cacheUse(const URLRequest& request, const std::optional<URLCache::Entry>& entry, Date now);
 
 }  // namespace platform

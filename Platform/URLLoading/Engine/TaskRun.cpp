@@ -6,6 +6,7 @@
 #include "Platform/Files/FileManager.h"
 #include "Platform/Foundation/ASCIICase.h"
 #include "Platform/Foundation/URLError.h"
+#include "Platform/URLLoading/Engine/CacheRevalidation.h"
 #include "Platform/URLLoading/Engine/CacheRules.h"
 #include "Platform/URLLoading/Engine/OnceReply.h"
 #include "Platform/URLLoading/Engine/RequestHeaderLines.h"
@@ -131,6 +132,7 @@ void TaskRun::startHop() {
   bodyBytesInMemory_ = 0;
   hopError_ = nullptr;
   cacheBody_.reset();
+  revalidating_.reset();
   heldBody_ = Data();
   const auto current = task_->sharedCurrentRequest();
   const auto& request = *current;
@@ -181,6 +183,11 @@ std::expected<std::vector<std::string>, AnyError> TaskRun::hopHeaderLines(const 
     }
   }
   if (auto authorization = authentication_.authorizeHop(request)) amend(std::move(*authorization), "Authorization");
+  if (revalidating_) {
+    // Only an HTTP response is ever revalidated.
+    const auto& stored = static_cast<const HTTPURLResponse&>(*revalidating_->response());
+    for (auto& [name, value] : revalidationFields(request, stored)) amend(std::move(value), name);
+  }
   return requestHeaderLines(amended ? *amended : request, additionalHeaders());
 }
 
@@ -205,6 +212,7 @@ bool TaskRun::answerFromCache(const URLRequest& request) {
   const auto now = Date::now();
   switch (cacheUse(request, entry, now)) {
     case CacheUse::load: return false;
+    case CacheUse::revalidate: revalidating_ = entry->response; return false;
     case CacheUse::fail: finish(failure(URLError::Code::resourceUnavailable)); return true;
     case CacheUse::useStored: break;
   }
@@ -285,6 +293,13 @@ void TaskRun::transferReceivedResponse(const std::shared_ptr<HTTPURLResponse>& r
     return later(&TaskRun::decideHop);
   }
   if (download_) return receiveDownloadResponse(response);
+  if (revalidating_) {
+    if (auto renewed = renewStored(*configuration.urlCache(), *revalidating_, request, *response)) {
+      hopResponse_ = std::static_pointer_cast<HTTPURLResponse>(renewed->response());
+      heldBody_ = renewed->data();
+      return presentResponse();
+    }
+  }
   if (configuration.urlCache() && std::holds_alternative<TaskBody::FromRequest>(task_->body().source) &&
       isCacheable(request, *response)) {
     cacheBody_.emplace();

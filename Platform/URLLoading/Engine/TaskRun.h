@@ -43,7 +43,8 @@ class URLSessionTask;
 // the challenge with a credential, starts the next hop; otherwise the
 // response is delivered like any other. Every hop stores the cookies it
 // receives and sends those its URL gets. A fresh response in the session's
-// cache answers a GET without a hop on the network.
+// cache answers a GET without a hop on the network; one that must be
+// revalidated answers it when the server confirms it with a 304.
 //
 // A download task's final response goes to its file instead, without an
 // answer; the cache neither answers nor keeps it.
@@ -185,6 +186,8 @@ class TaskRun final : public TransferListener {
   bool bodyTooLarge_ = false;
   // The body as read so far, while the response may still go to the cache.
   std::optional<Data> cacheBody_;
+  // The stored response the hop asks the server to confirm.
+  std::shared_ptr<CachedURLResponse> revalidating_;
 
   // Across hops.
   int redirectCount_ = 0;

@@ -60,6 +60,20 @@ TEST(CacheRules, FreshWhileTheLifetimeExceedsTheAge) {
                        stored, stored));
 }
 
+TEST(CacheRules, WithoutAnExplicitLifetimeATenthOfTheTimeSinceTheLastChangeCounts) {
+  // Unchanged for 1,000 seconds when it was sent.
+  const auto dated = response({{"Date", storedText}, {"Last-Modified", "Sun, 09 Sep 2001 01:30:00 GMT"}});
+  EXPECT_TRUE(isFresh(*dated, stored, stored.addingTimeInterval(99)));
+  EXPECT_FALSE(isFresh(*dated, stored, stored.addingTimeInterval(101)));
+  // An explicit lifetime wins, even a zero one.
+  EXPECT_FALSE(isFresh(*response({{"Date", storedText},
+                                  {"Last-Modified", "Sun, 09 Sep 2001 01:30:00 GMT"},
+                                  {"Cache-Control", "max-age=0"}}),
+                       stored, stored.addingTimeInterval(1)));
+  EXPECT_FALSE(isFresh(*response({{"Date", storedText}, {"Last-Modified", storedText}}), stored, stored));
+  EXPECT_FALSE(isFresh(*response({{"Last-Modified", "yesterday"}}), stored, stored));
+}
+
 TEST(CacheRules, NeverFreshWithoutALifetimeOrWithNoCache) {
   EXPECT_FALSE(isFresh(*response({}), stored, stored));
   EXPECT_FALSE(isFresh(*response({{"Expires", "0"}}), stored, stored));
@@ -88,4 +102,31 @@ TEST(CacheRules, TheRequestsPolicyDecidesWhatIsUsed) {
   EXPECT_EQ(cacheUse(withPolicy(Policy::returnCacheDataElseLoad), std::nullopt, now), CacheUse::load);
   EXPECT_EQ(cacheUse(withPolicy(Policy::returnCacheDataDontLoad), std::nullopt, now), CacheUse::fail);
   EXPECT_EQ(cacheUse(request("POST"), fresh, now), CacheUse::load);
+}
+
+TEST(CacheRules, AnEntryWithValidatorsIsRevalidatedWhenItMayNotAnswerByItself) {
+  using Policy = URLRequest::CachePolicy;
+  const auto staleTagged = entry({{"ETag", "\"a\""}});
+  const auto freshDated = entry({{"Cache-Control", "max-age=60"}, {"Last-Modified", storedText}});
+  const auto noCacheTagged = entry({{"Cache-Control", "no-cache, max-age=60"}, {"ETag", "\"a\""}});
+  const auto now = stored.addingTimeInterval(1);
+  auto withPolicy = [](Policy policy, HTTPHeaderFields fields = {}) {
+    auto made = request(std::nullopt, std::move(fields));
+    made.setCachePolicy(policy);
+    return made;
+  };
+  const auto protocol = withPolicy(Policy::useProtocolCachePolicy);
+  EXPECT_EQ(cacheUse(protocol, staleTagged, now), CacheUse::revalidate);
+  EXPECT_EQ(cacheUse(protocol, noCacheTagged, now), CacheUse::revalidate);
+  EXPECT_EQ(cacheUse(protocol, freshDated, now), CacheUse::useStored);
+  EXPECT_EQ(cacheUse(withPolicy(Policy::useProtocolCachePolicy, {{"Cache-Control", "no-cache"}}), freshDated, now),
+            CacheUse::revalidate);
+  EXPECT_EQ(cacheUse(withPolicy(Policy::useProtocolCachePolicy, {{"Cache-Control", "no-store"}}), staleTagged, now),
+            CacheUse::load);
+
+  const auto revalidating = withPolicy(Policy::reloadRevalidatingCacheData);
+  EXPECT_EQ(cacheUse(revalidating, freshDated, now), CacheUse::revalidate);
+  EXPECT_EQ(cacheUse(revalidating, entry({{"Cache-Control", "max-age=60"}}), now), CacheUse::load);
+  EXPECT_EQ(cacheUse(revalidating, std::nullopt, now), CacheUse::load);
+  EXPECT_EQ(cacheUse(withPolicy(Policy::reloadIgnoringLocalCacheData), staleTagged, now), CacheUse::load);
 }

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "Platform/URLLoading/URLCache.h"
+#include "tests/Integration/DecidingSessionTest.h"
+#include "tests/servers/ScriptedHTTPServer.h"
+
+using namespace platform;
+using testservers::httpResponse;
+using testservers::ScriptedConnection;
+using testservers::ScriptedHTTPServer;
+using testservers::ScriptedNext;
+using testservers::ScriptedRequest;
+using FetchType = URLSessionTaskTransactionMetrics::ResourceFetchType;
+
+namespace {
+
+constexpr auto lastModified = "Sat, 01 Jan 2022 00:00:00 GMT";
+
+// One resource at /doc whose current version the test sets. A request
+// listing the current ETag (weak or strong), or the Last-Modified date, gets a 304 with the
+// version's revision field; any other gets the body in full. Every
+// request is kept, to count hops and read the conditions they carried.
+class VersionedServer {
+ public:
+  VersionedServer()
+      : server_([this](ScriptedConnection& connection, const ScriptedRequest& request) {
+          connection.send(answer(request));
+          return ScriptedNext::keepOpen;
+        }) {}
+
+  void publish(std::string etag, std::string body, std::string cacheControl, std::string revision) {
+    std::lock_guard lock(mutex_);
+    version_ = {std::move(etag), std::move(body), std::move(cacheControl), std::move(revision)};
+  }
+
+  URLRequest request() const { return URLRequest(URL::string(server_.baseURL() + "/doc")); }
+
+  std::vector<ScriptedRequest> received() const {
+    std::lock_guard lock(mutex_);
+    return received_;
+  }
+
+ private:
+  struct Version {
+    std::string etag;
+    std::string body;
+    std::string cacheControl;
+    std::string revision;
+  };
+
+  std::string answer(const ScriptedRequest& request) {
+    std::lock_guard lock(mutex_);
+    received_.push_back(request);
+    const auto fields = "Cache-Control: " + version_.cacheControl + "\r\nX-Revision: " + version_.revision + "\r\n";
+    const auto tags = request.field("If-None-Match");
+    const bool etagMatches = !version_.etag.empty() && tags && tags->find(version_.etag) != std::string::npos;
+    const bool dateMatches = version_.etag.empty() && request.field("If-Modified-Since") == lastModified;
+    if (etagMatches || dateMatches) return "HTTP/1.1 304 Not Modified\r\n" + fields + "\r\n";
+    const auto validator =
+        version_.etag.empty() ? std::string("Last-Modified: ") + lastModified : "ETag: " + version_.etag;
+    return httpResponse("200 OK", version_.body, fields + validator + "\r\nContent-Type: text/plain\r\n");
+  }
+
+  mutable std::mutex mutex_;
+  Version version_;
+  std::vector<ScriptedRequest> received_;
+  ScriptedHTTPServer server_;
+};
+
+class URLSessionRevalidation : public DecidingSessionTest {
+ protected:
+  static std::string field(const TaskRecord& record, std::string_view name) {
+    return std::dynamic_pointer_cast<HTTPURLResponse>(record.response)->valueForHTTPHeaderField(name).value_or("");
+  }
+  static FetchType fetchType(const TaskRecord& record) {
+    return record.metrics->transactionMetrics.back().resourceFetchType;
+  }
+
+  TaskRecord run(URLRequest request, URLRequest::CachePolicy policy = URLRequest::CachePolicy::useProtocolCachePolicy) {
+    request.setCachePolicy(policy);
+    return DecidingSessionTest::run(request);
+  }
+
+  VersionedServer server;
+};
+
+}  // namespace
+
+TEST_F(URLSessionRevalidation, AStaleResponseWithAnETagIsConfirmedAndAnsweredFromTheCache) {
+  server.publish("\"v1\"", "first body", "max-age=0", "1");
+  ASSERT_EQ(run(server.request()).data.view(), "first body");
+
+  // The server confirms the stored body and gives it a lifetime.
+  server.publish("\"v1\"", "", "max-age=600", "2");
+  const auto revalidated = run(server.request());
+  ASSERT_EQ(server.received().size(), 2u);
+  EXPECT_EQ(server.received()[1].field("If-None-Match"), "\"v1\"");
+  EXPECT_FALSE(server.received()[1].field("If-Modified-Since"));
+  EXPECT_EQ(revalidated.errorCode(), 0);
+  EXPECT_EQ(statusCode(revalidated), 200);
+  EXPECT_EQ(revalidated.data.view(), "first body");
+  // The 304's fields replace the stored ones; those about the body stay.
+  EXPECT_EQ(field(revalidated, "X-Revision"), "2");
+  EXPECT_EQ(field(revalidated, "Content-Length"), "10");
+  EXPECT_EQ(field(revalidated, "Content-Type"), "text/plain");
+  EXPECT_EQ(fetchType(revalidated), FetchType::networkLoad);
+
+  // Now fresh by the 304's lifetime: no hop at all.
+  const auto fresh = run(server.request());
+  EXPECT_EQ(server.received().size(), 2u);
+  EXPECT_EQ(fresh.data.view(), "first body");
+  EXPECT_EQ(field(fresh, "X-Revision"), "2");
+  EXPECT_EQ(fetchType(fresh), FetchType::localCache);
+}
+
+TEST_F(URLSessionRevalidation, ANoCacheResponseWithLastModifiedIsRevalidatedEveryTime) {
+  server.publish("", "dated body", "no-cache, max-age=600", "1");
+  run(server.request());
+  for (const auto* revision : {"2", "3"}) {
+    server.publish("", "", "no-cache, max-age=600", revision);
+    const auto record = run(server.request());
+    EXPECT_EQ(record.data.view(), "dated body");
+    EXPECT_EQ(field(record, "X-Revision"), revision);
+    EXPECT_EQ(server.received().back().field("If-Modified-Since"), lastModified);
+    EXPECT_FALSE(server.received().back().field("If-None-Match"));
+  }
+  EXPECT_EQ(server.received().size(), 3u);
+}
+
+TEST_F(URLSessionRevalidation, ReloadRevalidatingAsksEvenWhileFresh) {
+  server.publish("\"v1\"", "kept", "max-age=600", "1");
+  run(server.request());
+  server.publish("\"v1\"", "", "max-age=600", "2");
+  const auto record = run(server.request(), URLRequest::CachePolicy::reloadRevalidatingCacheData);
+  ASSERT_EQ(server.received().size(), 2u);
+  EXPECT_EQ(server.received()[1].field("If-None-Match"), "\"v1\"");
+  EXPECT_EQ(record.data.view(), "kept");
+  EXPECT_EQ(field(record, "X-Revision"), "2");
+  // Nothing stored: a plain load, without conditions.
+  session->configuration()->urlCache()->removeAllCachedResponses();
+  run(server.request(), URLRequest::CachePolicy::reloadRevalidatingCacheData);
+  EXPECT_FALSE(server.received().back().field("If-None-Match"));
+  EXPECT_EQ(server.received().size(), 3u);
+}
+
+TEST_F(URLSessionRevalidation, ACallersOwnConditionsGoAsTheyAreAndA304ForTheStoredBodyIsAnsweredWithIt) {
+  server.publish("\"v1\"", "stored", "max-age=0", "1");
+  run(server.request());
+
+  auto own = server.request();
+  own.setValueForHTTPHeaderField("\"v0\", W/\"v1\"", "If-None-Match");
+  const auto confirmed = run(own);
+  EXPECT_EQ(server.received().back().field("If-None-Match"), "\"v0\", W/\"v1\"");
+  EXPECT_EQ(statusCode(confirmed), 200);
+  EXPECT_EQ(confirmed.data.view(), "stored");
+
+  // A 304 for a version the cache does not hold is the caller's own.
+  server.publish("\"v9\"", "", "max-age=0", "2");
+  auto other = server.request();
+  other.setValueForHTTPHeaderField("\"v9\"", "If-None-Match");
+  const auto passed = run(other);
+  EXPECT_EQ(statusCode(passed), 304);
+  EXPECT_TRUE(passed.data.empty());
+}

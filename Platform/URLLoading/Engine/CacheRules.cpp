@@ -80,20 +80,11 @@ bool asksForFreshCopy(const URLRequest& request) {
   return pragma && directivesOf(pragma).contains("no-cache");
 }
 
-// Without an explicit lifetime, a tenth of the time the resource had gone
-// unchanged when it was sent: what has not changed for long is unlikely
-// to change soon.
-double heuristicFreshnessLifetime(const HTTPURLResponse& response, Date dateReceived) {
-  const auto field = response.valueForHTTPHeaderField("Last-Modified");
-  const auto lastModified = field ? parseHTTPDate(*field) : std::nullopt;
-  return lastModified ? std::max(0.0, dateReceived.timeIntervalSince(*lastModified)) / 10 : 0;
-}
-
 double freshnessLifetime(const HTTPURLResponse& response, Date dateReceived) {
   const auto directives = directivesOf(response.valueForHTTPHeaderField("Cache-Control"));
   if (const auto maxAge = directives.find("max-age"); maxAge != directives.end()) return seconds(maxAge->second);
   const auto expiresField = response.valueForHTTPHeaderField("Expires");
-  if (!expiresField) return heuristicFreshnessLifetime(response, dateReceived);
+  if (!expiresField) return 0;
   // An Expires that cannot be read means already expired.
   const auto expires = parseHTTPDate(*expiresField);
   if (!expires) return 0;

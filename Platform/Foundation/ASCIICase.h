@@ -16,6 +16,14 @@ inline std::string asciiLowercased(std::string_view text) {
   return lower;
 }
 
+// Without an early exit the loop is one the compiler widens: names and keys
+// are short, and nearly always all ASCII.
+inline bool isASCII(std::string_view text) {
+  unsigned char bits = 0;
+  for (const char c : text) bits |= static_cast<unsigned char>(c);
+  return bits < 0x80;
+}
+
 inline bool equalsIgnoringASCIICase(std::string_view left, std::string_view right) {
   return std::ranges::equal(left, right, [](char a, char b) { return asciiLowercased(a) == asciiLowercased(b); });
 }

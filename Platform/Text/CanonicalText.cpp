@@ -5,17 +5,9 @@
 #include <cstdlib>
 #include <memory>
 
+#include "Platform/Foundation/ASCIICase.h"
+
 namespace platform {
-namespace {
-
-bool isASCII(std::string_view text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 std::string canonicalComposition(std::string_view text) {
   // ASCII is its own composed form; most header names and query keys are.

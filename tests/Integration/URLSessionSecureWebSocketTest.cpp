@@ -82,6 +82,17 @@ TEST_F(URLSessionSecureWebSocket, DelegateThatTakesTheServersOwnTrustOpensTheCon
   EXPECT_EQ(events.at(1), "open -");
 }
 
+TEST_F(URLSessionSecureWebSocket, ServerCloseFollowedByAResetStillEndsAsThatClose) {
+  recorder->answerChallengesWith([](const URLAuthenticationChallenge& challenge, ChallengeCompletionHandler handler) {
+    handler(URLSessionAuthChallengeDisposition::useCredential, credentialFor(challenge.protectionSpace.serverTrust));
+  });
+  const auto socket = resumedTask();
+  socket->send(std::string("close-reset 1000 done"), recorder->sent("command"));
+  const auto events = recorder->waitFor("complete 0");
+  EXPECT_LT(positionOf(events, "close 1000 done"), positionOf(events, "complete 0"));
+  EXPECT_EQ(socket->closeCode(), URLSessionWebSocketCloseCode::normalClosure);
+}
+
 TEST_F(URLSessionSecureWebSocket, CancelWhileTheDelegateWeighsTheServerEndsTheTaskAtOnce) {
   auto heldHandler = std::make_shared<ChallengeCompletionHandler>();
   std::shared_ptr<SecTrust> trust;

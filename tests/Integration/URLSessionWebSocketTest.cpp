@@ -192,6 +192,28 @@ TEST_F(URLSessionWebSocket, ServerCloseEndsTheTaskCleanlyWithItsCodeAndReason) {
   EXPECT_EQ(second->closeCode(), CloseCode::invalid);
 }
 
+TEST_F(URLSessionWebSocket, ServerCloseFollowedByAResetStillEndsAsThatClose) {
+  const auto socket = openTask();
+  socket->receive(recorder->received());
+  socket->send(std::string("close-reset 1001 going away"), recorder->sent("command"));
+  const auto events = recorder->waitFor("complete 0");
+  EXPECT_LT(positionOf(events, "received error -1005"), positionOf(events, "close 1001 going away"));
+  EXPECT_EQ(socket->closeCode(), CloseCode::goingAway);
+  EXPECT_EQ(socket->closeReason(), Data("going away"));
+  // The reset came after the client had answered the close.
+  EXPECT_EQ(server.nextCloseFrame(), (CloseFrame{1001, ""}));
+}
+
+TEST_F(URLSessionWebSocket, ResetBeforeAnyCloseFrameLosesTheConnection) {
+  const auto socket = openTask();
+  socket->receive(recorder->received());
+  socket->send(std::string("reset"), recorder->sent("reset"));
+  const auto events = recorder->waitFor("complete -1005");
+  EXPECT_LT(positionOf(events, "received error -1005"), positionOf(events, "complete -1005"));
+  EXPECT_EQ(std::ranges::count_if(events, [](const auto& event) { return event.starts_with("close"); }), 0);
+  EXPECT_EQ(socket->closeCode(), CloseCode::invalid);
+}
+
 TEST_F(URLSessionWebSocket, CloseWhileSuspendedStillGoesOutAfterWhatWasSentBefore) {
   const auto socket = openTask();
   socket->suspend();

@@ -48,6 +48,26 @@ TEST(HTTPHeaders, LookupAndRemovalIgnoreCase) {
   EXPECT_TRUE(headers.empty());
 }
 
+TEST(HTTPHeaders, NamesMatchInAnyUnicodeLetterCase) {
+  HTTPHeaders headers;
+  headers.update("\u00C4rger", "1");
+  EXPECT_EQ(headers.findValue("\u00E4rger"), "1");
+  EXPECT_EQ(headers.findValue("Arger"), std::nullopt);
+  headers.update("\u00E4RGER", "2");
+  EXPECT_EQ(texts(headers), std::vector<std::string>{"\u00E4RGER: 2"});
+
+  // Capital sharp s, the Kelvin sign that lower-cases to an ASCII k, and a
+  // precomposed letter against its decomposed form.
+  headers.update("STRA\u1E9EE", "3");
+  headers.update("\u212Aey", "4");
+  headers.update("\u00C9tag", "5");
+  EXPECT_EQ(headers.findValue("stra\u00DFe"), "3");
+  EXPECT_EQ(headers.findValue("KEY"), "4");
+  EXPECT_EQ(headers.findValue("e\u0301TAG"), "5");
+  headers.remove("\u00E4rger");
+  EXPECT_EQ(headers.size(), 3u);
+}
+
 TEST(HTTPHeaders, EqualityAndHashingSeeCaseAndOrder) {
   const HTTPHeaders lower{{"accept", "a"}};
   const HTTPHeaders upper{{"Accept", "a"}};
@@ -68,6 +88,16 @@ TEST(HTTPHeaders, SortingOrdersByLowerCasedName) {
   const HTTPHeaders headers{{"B", "1"}, {"a", "2"}, {"c", "3"}, {"A2", "4"}};
   EXPECT_EQ(texts(headers.sortedByName()), (std::vector<std::string>{"a: 2", "A2: 4", "B: 1", "c: 3"}));
   EXPECT_EQ(texts(headers), (std::vector<std::string>{"B: 1", "a: 2", "c: 3", "A2: 4"}));
+}
+
+TEST(HTTPHeaders, SortingLowerCasesNamesBeyondASCII) {
+  // Lower-cased, "\u00C4rger" sorts between "\u00E4pfel" and
+  // "\u00E4rger2"; the decomposed e with acute sorts as the precomposed
+  // letter, after every ASCII one and after "\u00E4".
+  const HTTPHeaders headers{
+      {"\u00C4rger", "1"}, {"e\u0301t", "2"}, {"\u00E4pfel", "3"}, {"z", "4"}, {"\u00E4rger2", "5"}};
+  EXPECT_EQ(texts(headers.sortedByName()),
+            (std::vector<std::string>{"z: 4", "\u00E4pfel: 3", "\u00C4rger: 1", "\u00E4rger2: 5", "e\u0301t: 2"}));
 }
 
 TEST(HTTPHeadersDeathTest, PositionPastTheEndStops) {

@@ -175,6 +175,28 @@ TEST(URLEncodedFormEncoder, LaterWritesToOneKeyReplaceInPlace) {
   EXPECT_EQ(encoded(TextThenNested{}), "a%5Bb%5D=x");
 }
 
+TEST(URLEncodedFormEncoder, CanonicallyEquivalentKeysAreOneKey) {
+  // A precomposed e with acute, then the e followed by the combining acute.
+  EXPECT_EQ(encoded(Pairs{{{"\u00E9", "1"}, {"e\u0301", "2"}}}), "%C3%A9=2");
+
+  // Past eight keys the lookup goes by hash; the first text of the key
+  // stays.
+  Pairs many;
+  for (int index = 0; index < 8; ++index) many.pairs.emplace_back("k" + std::to_string(index), "0");
+  many.pairs.emplace_back("e\u0301", "1");
+  many.pairs.emplace_back("\u00E9", "2");
+  EXPECT_EQ(encoded(many, {.alphabetizeKeyValuePairs = false}),
+            "k0=0&k1=0&k2=0&k3=0&k4=0&k5=0&k6=0&k7=0&e%CC%81=2");
+}
+
+TEST(URLEncodedFormEncoder, UnescapedTextSortsByItsComposedForm) {
+  // Composed, the decomposed key is "\u00E9b", after "\u00E9a"; its
+  // bytes alone would put it first.
+  const Pairs pairs{{{"e\u0301b", "1"}, {"\u00E9a", "2"}}};
+  EXPECT_EQ(encoded(pairs, {.allowedCharacters = afURLQueryAllowed().inserting("\u00E9\u0301")}),
+            "\u00E9a=2&e\u0301b=1");
+}
+
 TEST(URLEncodedFormEncoder, KeysAreRewrittenWholeBeforeEscaping) {
   struct Named {
     void encode(Encoder& encoder) const {

@@ -7,6 +7,8 @@
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/read.hpp>
+#include <boost/asio/write.hpp>
 #include <boost/asio/ssl.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
@@ -73,15 +75,53 @@ void record(WebSocketServerState& state, const websocket::close_reason& frame) {
   state.changed.notify_all();
 }
 
-// "close <code> <reason>" gives the frame to close with.
-std::optional<websocket::close_reason> closeCommand(const std::string& text) {
-  if (!text.starts_with("close ")) return std::nullopt;
+// "<command> <code> <reason>" gives the frame to close with.
+std::optional<websocket::close_reason> closeCommand(std::string_view command, const std::string& text) {
+  if (!text.starts_with(command) || text.size() <= command.size() || text[command.size()] != ' ') return std::nullopt;
   std::uint16_t code = 0;
-  const char* start = text.data() + 6;
+  const char* start = text.data() + command.size() + 1;
   const auto [end, error] = std::from_chars(start, text.data() + text.size(), code);
   if (error != std::errc()) return std::nullopt;
   const beast::string_view rest(end, static_cast<std::size_t>(text.data() + text.size() - end));
   return websocket::close_reason(static_cast<websocket::close_code>(code), rest.empty() ? rest : rest.substr(1));
+}
+
+// Sends the close frame as the WebSocket layer would, but not through it:
+// that layer would answer the client's close frame with an orderly TCP
+// close.
+template <class Stream>
+void sendCloseFrame(Stream& stream, const websocket::close_reason& frame, beast::error_code& error) {
+  std::string bytes{'\x88', static_cast<char>(2 + frame.reason.size())};
+  bytes += static_cast<char>(frame.code >> 8);
+  bytes += static_cast<char>(frame.code & 0xFF);
+  bytes.append(frame.reason.data(), frame.reason.size());
+  net::write(stream, net::buffer(bytes), error);
+}
+
+// Reads up to the end of the client's close frame, which is masked and
+// comes as the next frame.
+template <class Stream>
+void readCloseFrame(Stream& stream, WebSocketServerState& state, beast::error_code& error) {
+  unsigned char header[2];
+  net::read(stream, net::buffer(header), error);
+  if (error) return;
+  std::string maskAndPayload(4 + (header[1] & 0x7F), '\0');
+  net::read(stream, net::buffer(maskAndPayload), error);
+  if (error || (header[0] & 0x0F) != 0x8) return;
+  websocket::close_reason frame;
+  for (std::size_t index = 4; index < maskAndPayload.size(); ++index) maskAndPayload[index] ^= maskAndPayload[index % 4];
+  if (maskAndPayload.size() >= 6) {
+    frame.code = static_cast<std::uint16_t>(static_cast<unsigned char>(maskAndPayload[4]) << 8 |
+                                            static_cast<unsigned char>(maskAndPayload[5]));
+    frame.reason.assign(maskAndPayload.data() + 6, maskAndPayload.size() - 6);
+  }
+  record(state, frame);
+}
+
+// The connection's socket ends with a reset, not a FIN, once it is closed.
+void resetOnClose(tcp::socket& socket) {
+  beast::error_code ignored;
+  socket.set_option(net::socket_base::linger(true, 0), ignored);
 }
 
 template <class Stream>
@@ -98,9 +138,15 @@ void echo(websocket::stream<Stream&>& socket, WebSocketServerState& state) {
         beast::get_lowest_layer(socket).shutdown(tcp::socket::shutdown_both, error);
         return;
       }
-      if (const auto frame = closeCommand(text)) {
+      if (text == "reset") return resetOnClose(beast::get_lowest_layer(socket));
+      if (const auto frame = closeCommand("close", text)) {
         socket.close(*frame, error);
         return;
+      }
+      if (const auto frame = closeCommand("close-reset", text)) {
+        sendCloseFrame(socket.next_layer(), *frame, error);
+        if (!error) readCloseFrame(socket.next_layer(), state, error);
+        return resetOnClose(beast::get_lowest_layer(socket));
       }
     }
     socket.text(socket.got_text());

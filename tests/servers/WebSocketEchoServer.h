@@ -21,7 +21,11 @@ struct WebSocketServerState;
 // sub-protocol otherwise. It answers pings and echoes every message, text
 // as text and binary as binary, up to 16 MiB, except two text commands:
 //   "close <code> <reason>"   closes with that code and reason
+//   "close-reset <code> <reason>"
+//                             sends that close frame, waits for the
+//                             client's, then resets the connection
 //   "drop"                    drops the connection without a close frame
+//   "reset"                   resets the connection without a close frame
 // Over TLS it presents the valid test server certificate.
 class WebSocketEchoServer {
  public:

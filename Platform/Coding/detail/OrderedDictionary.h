@@ -11,10 +11,19 @@
 
 namespace platform::detail {
 
+// Keys that are the same key only when their bytes are.
+struct ExactKeys {
+  static bool equal(std::string_view left, std::string_view right) { return left == right; }
+  // The text equal keys share, which the hash index is keyed by.
+  static std::string_view indexKey(std::string_view key) { return key; }
+};
+
 // Text keys to values, iterated in first-insertion order. Small objects,
 // most of any document, are searched in place; past a few keys lookups go
-// by hash, so that large objects stay cheap to fill and to read.
-template <class Value>
+// by hash, so that large objects stay cheap to fill and to read. `Keys`
+// says which keys are the same key; each entry keeps the text it was first
+// set with.
+template <class Value, class Keys = ExactKeys>
 class OrderedDictionary {
  public:
   using Entry = std::pair<std::string, Value>;
@@ -36,11 +45,11 @@ class OrderedDictionary {
   const Value* find(std::string_view key) const {
     if (index_.empty()) {
       for (const auto& entry : entries_) {
-        if (entry.first == key) return &entry.second;
+        if (Keys::equal(entry.first, key)) return &entry.second;
       }
       return nullptr;
     }
-    const auto found = index_.find(key);
+    const auto found = index_.find(Keys::indexKey(key));
     return found == index_.end() ? nullptr : &entries_[found->second].second;
   }
   Value* find(std::string_view key) {
@@ -54,10 +63,10 @@ class OrderedDictionary {
     if (entries_.size() >= searchedInPlace) {
       if (index_.empty()) {
         for (std::size_t position = 0; position < entries_.size(); ++position) {
-          index_.emplace(entries_[position].first, position);
+          index_.emplace(Keys::indexKey(entries_[position].first), position);
         }
       }
-      index_.emplace(key, entries_.size());
+      index_.emplace(Keys::indexKey(key), entries_.size());
     }
     return entries_.emplace_back(std::move(key), std::move(value)).second;
   }

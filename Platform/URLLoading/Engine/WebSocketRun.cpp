@@ -280,15 +280,7 @@ void WebSocketRun::readDone(Result result) {
   reading_ = false;
   switch (result) {
     case Result::done: deliver(stream_->takeMessage()); return pump();
-    case Result::closedByPeer: {
-      // When this side closed first, the close frame is already decided.
-      const auto reason = stream_->peerCloseReason();
-      decide({nullptr, urlError(URLError::Code::networkConnectionLost),
-              CloseFrame{closeCodeForStatus(stream_->peerCloseStatus()),
-                         reason.empty() ? std::nullopt : std::optional<Data>(Data(reason))}});
-      stopped_ = true;
-      return;
-    }
+    case Result::closedByPeer: return closedByPeer();
     case Result::messageTooBig: {
       const auto error = urlError(URLError::Code::dataLengthExceedsMaximum);
       decide({error, error, CloseFrame{URLSessionWebSocketCloseCode::messageTooBig, std::nullopt}});
@@ -335,7 +327,11 @@ void WebSocketRun::writeDone(Result result) {
     if (send) answer(*handlerQueue_, std::move(send->handler), AnyError());
     return pump();
   }
-  if (!ending_) fail(result);
+  if (result == Result::closedByPeer) {
+    closedByPeer();
+  } else if (!ending_) {
+    fail(result);
+  }
   stop();
   if (send) answer(*handlerQueue_, std::move(send->handler), ending_->handlerError);
 }
@@ -350,6 +346,16 @@ void WebSocketRun::pongArrived(std::string_view payload) {
     answer(*handlerQueue_, std::move(pongsAwaited_.front().handler), AnyError());
     pongsAwaited_.pop_front();
   }
+}
+
+void WebSocketRun::closedByPeer() {
+  // When this side closed first, the close frame is already decided.
+  const auto reason = stream_->peerCloseReason();
+  decide({nullptr, urlError(URLError::Code::networkConnectionLost),
+          CloseFrame{closeCodeForStatus(stream_->peerCloseStatus()),
+                     reason.empty() ? std::nullopt : std::optional<Data>(Data(reason))}});
+  // The stream has shut the connection itself.
+  stopped_ = true;
 }
 
 void WebSocketRun::cancelNow() {

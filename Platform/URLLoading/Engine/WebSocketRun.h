@@ -117,6 +117,8 @@ class WebSocketRun : public std::enable_shared_from_this<WebSocketRun> {
   void writeDone(Result result);
   void pongArrived(std::string_view payload);
 
+  // The peer's close frame came: the task ends as that close.
+  void closedByPeer();
   void cancelNow();
   void beginClosing(CloseFrame frame);
   void fail(Result result);

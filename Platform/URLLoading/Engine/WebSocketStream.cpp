@@ -89,6 +89,7 @@ class BeastStream final : public WebSocketStream {
       socket_.emplace(context);
     }
     socket_->control_callback([this](websocket::frame_type kind, beast::string_view payload) {
+      if (kind == websocket::frame_type::close) peerClosed_ = true;
       if (kind == websocket::frame_type::pong && pongHandler_) pongHandler_({payload.data(), payload.size()});
     });
   }
@@ -227,9 +228,14 @@ class BeastStream final : public WebSocketStream {
   beast::tcp_stream& lowest() { return beast::get_lowest_layer(*socket_); }
 
   // What a frame operation's error means: every operation the dropped
-  // connection ends was ended by the message too big.
+  // connection ends was ended by the message too big. Once the peer's close
+  // frame came, the connection is closed whatever TCP does next: many
+  // servers reset it after the closing handshake instead of shutting it.
   Result frameEnd(const ErrorCode& error) const {
-    return error && messageTooBig_ ? Result::messageTooBig : frameResult(error);
+    if (!error) return Result::done;
+    if (messageTooBig_) return Result::messageTooBig;
+    if (peerClosed_) return Result::closedByPeer;
+    return frameResult(error);
   }
 
   // Drops the connection once the closing handshake has taken its time.
@@ -272,6 +278,7 @@ class BeastStream final : public WebSocketStream {
   net::steady_timer closingTimer_;
   Duration closingTime_ = defaultClosingTime;
   bool messageTooBig_ = false;
+  bool peerClosed_ = false;
 };
 
 }  // namespace

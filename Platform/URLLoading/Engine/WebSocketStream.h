@@ -38,7 +38,8 @@ class WebSocketStream {
     upgradeRefused,
     // The answer could not be read as HTTP.
     badResponse,
-    // The peer's close frame came; the stream has answered it and shut.
+    // The peer's close frame came; the stream has answered it, and the
+    // connection is over, however TCP ended it.
     closedByPeer,
     // A message went over the maximum size; the stream has closed with
     // 1009.

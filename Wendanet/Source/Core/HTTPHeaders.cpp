@@ -3,9 +3,12 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <numeric>
 
 #include "Platform/Fatal.h"
 #include "Platform/Foundation/ASCIICase.h"
+#include "Platform/Text/CanonicalText.h"
+#include "Wendanet/Source/Core/HTTPHeaderNameCase.h"
 #include "Wendanet/Source/Core/HashCombine.h"
 
 namespace wendanet {
@@ -23,8 +26,14 @@ HTTPHeaders::HTTPHeaders(const platform::HTTPHeaderFields& fields) {
 }
 
 std::optional<std::size_t> HTTPHeaders::findIndex(std::string_view name) const {
-  const auto found = std::ranges::find_if(
-      headers_, [&](const HTTPHeader& header) { return platform::equalsIgnoringASCIICase(header.name(), name); });
+  return findIndex(name, platform::isASCII(name));
+}
+
+std::optional<std::size_t> HTTPHeaders::findIndex(std::string_view name, bool nameIsASCII) const {
+  const bool ascii = nonASCIINames_ == 0 && nameIsASCII;
+  const auto found = std::ranges::find_if(headers_, [&](const HTTPHeader& header) {
+    return ascii ? platform::equalsIgnoringASCIICase(header.name(), name) : headerNamesMatch(header.name(), name);
+  });
   if (found == headers_.end()) return std::nullopt;
   return static_cast<std::size_t>(found - headers_.begin());
 }
@@ -32,7 +41,10 @@ std::optional<std::size_t> HTTPHeaders::findIndex(std::string_view name) const {
 void HTTPHeaders::update(std::string name, std::string value) { update(HTTPHeader(std::move(name), std::move(value))); }
 
 void HTTPHeaders::update(HTTPHeader header) {
-  if (const auto index = findIndex(header.name())) {
+  const bool ascii = platform::isASCII(header.name());
+  if (!ascii) ++nonASCIINames_;
+  if (const auto index = findIndex(header.name(), ascii)) {
+    if (!platform::isASCII(headers_[*index].name())) --nonASCIINames_;
     headers_[*index] = std::move(header);
   } else {
     headers_.push_back(std::move(header));
@@ -40,7 +52,10 @@ void HTTPHeaders::update(HTTPHeader header) {
 }
 
 void HTTPHeaders::remove(std::string_view name) {
-  if (const auto index = findIndex(name)) headers_.erase(headers_.begin() + static_cast<std::ptrdiff_t>(*index));
+  const auto index = findIndex(name);
+  if (!index) return;
+  if (!platform::isASCII(headers_[*index].name())) --nonASCIINames_;
+  headers_.erase(headers_.begin() + static_cast<std::ptrdiff_t>(*index));
 }
 
 std::optional<std::string> HTTPHeaders::findValue(std::string_view name) const {
@@ -58,9 +73,21 @@ void HTTPHeaders::setValue(std::string_view name, std::optional<std::string> val
 }
 
 void HTTPHeaders::sortByName() {
-  std::ranges::stable_sort(headers_, [](const HTTPHeader& left, const HTTPHeader& right) {
-    return platform::asciiLowercased(left.name()) < platform::asciiLowercased(right.name());
+  // Each name is lower-cased once, not at every comparison, and the
+  // entries move once, to their sorted places.
+  std::vector<std::string> keys;
+  keys.reserve(headers_.size());
+  for (const auto& header : headers_) keys.push_back(headerNameSortKey(header.name()));
+  std::vector<std::size_t> order(headers_.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  const bool ascii = nonASCIINames_ == 0;
+  std::ranges::stable_sort(order, [&](std::size_t left, std::size_t right) {
+    return ascii ? keys[left] < keys[right] : platform::canonicallyLess(keys[left], keys[right]);
   });
+  std::vector<HTTPHeader> sorted;
+  sorted.reserve(headers_.size());
+  for (const auto position : order) sorted.push_back(std::move(headers_[position]));
+  headers_ = std::move(sorted);
 }
 
 HTTPHeaders HTTPHeaders::sortedByName() const {

@@ -28,7 +28,7 @@ class HTTPHeaders {
   explicit HTTPHeaders(const std::vector<HTTPHeader>& headers);
   explicit HTTPHeaders(const platform::HTTPHeaderFields& fields);
 
-  // Names are compared in ASCII lower case, as the platform's requests do.
+  // Names are compared in any letter case, Unicode's and not only ASCII's.
   std::optional<std::size_t> findIndex(std::string_view name) const;
   void update(std::string name, std::string value);
   void update(HTTPHeader header);
@@ -37,7 +37,8 @@ class HTTPHeaders {
   // A value updates the field; absent removes it.
   void setValue(std::string_view name, std::optional<std::string> value);
 
-  // Ascending by lower-cased name; entries that tie keep their order.
+  // Ascending by lower-cased name, in the platform's order of text;
+  // entries that tie keep their order.
   void sortByName();
   HTTPHeaders sortedByName() const;
 
@@ -60,7 +61,12 @@ class HTTPHeaders {
   friend bool operator==(const HTTPHeaders&, const HTTPHeaders&) = default;
 
  private:
+  std::optional<std::size_t> findIndex(std::string_view name, bool nameIsASCII) const;
+
   std::vector<HTTPHeader> headers_;
+  // While no name has a byte beyond ASCII, names are matched and sorted
+  // with the ASCII mapping alone, as fast as bytes compare.
+  std::size_t nonASCIINames_ = 0;
 };
 
 // The header fields of platform values as HTTPHeaders.

@@ -3,11 +3,13 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
 #include "Platform/Coding/CodingKey.h"
 #include "Platform/Coding/detail/OrderedDictionary.h"
+#include "Platform/Text/CanonicalText.h"
 
 namespace wendanet {
 
@@ -16,7 +18,15 @@ namespace wendanet {
 class URLEncodedFormComponent {
  public:
   using Array = std::vector<URLEncodedFormComponent>;
-  using Object = platform::detail::OrderedDictionary<URLEncodedFormComponent>;
+  // Keys are text: canonically equivalent keys (a precomposed letter and
+  // its decomposed form) are one key.
+  struct CanonicalKeys {
+    static bool equal(std::string_view left, std::string_view right) {
+      return platform::canonicallyEqual(left, right);
+    }
+    static std::string indexKey(std::string_view key) { return platform::canonicalComposition(key); }
+  };
+  using Object = platform::detail::OrderedDictionary<URLEncodedFormComponent, CanonicalKeys>;
 
   URLEncodedFormComponent() : value_(Object()) {}
   static URLEncodedFormComponent string(std::string text) { return URLEncodedFormComponent(std::move(text)); }

@@ -3,9 +3,26 @@
 #include <algorithm>
 #include <vector>
 
+#include "Platform/Foundation/ASCIICase.h"
 #include "Platform/Foundation/PercentEncoding.h"
+#include "Platform/Text/CanonicalText.h"
 
 namespace wendanet {
+namespace {
+
+// The order of the scalars of canonically composed text. Escaped with the
+// default characters every segment is ASCII, whose byte order is that
+// order; only characters let through unescaped need composing.
+void sortAsText(std::vector<std::string>& segments) {
+  if (std::ranges::all_of(segments, [](const std::string& segment) { return platform::isASCII(segment); })) {
+    std::ranges::sort(segments);
+  } else {
+    // Canonically equal segments keep their order.
+    std::ranges::stable_sort(segments, platform::canonicallyLess);
+  }
+}
+
+}  // namespace
 
 URLEncodedFormSerializer::URLEncodedFormSerializer(bool alphabetizeKeyValuePairs, ArrayEncoding arrayEncoding,
                                                    KeyEncoding keyEncoding, KeyPathEncoding keyPathEncoding,
@@ -56,8 +73,7 @@ std::string URLEncodedFormSerializer::segment(const std::string& key, const URLE
 }
 
 std::string URLEncodedFormSerializer::joined(std::vector<std::string> segments) const {
-  // Byte order, which for UTF-8 is the order of the scalars.
-  if (alphabetizeKeyValuePairs_) std::sort(segments.begin(), segments.end());
+  if (alphabetizeKeyValuePairs_) sortAsText(segments);
   std::string out;
   for (std::size_t index = 0; index < segments.size(); ++index) {
     if (index > 0) out.push_back('&');

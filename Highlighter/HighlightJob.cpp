@@ -176,6 +176,10 @@ void HighlightJob::prefer(std::size_t from, std::size_t to) {
   }
 }
 
+bool HighlightJob::highlightsWholeNext() const {
+  return !current_ && wholeLeft_ && std::ranges::all_of(preferred_, [&](auto index) { return pieces_[index].coloured; });
+}
+
 void HighlightJob::startStretch() {
   std::optional<std::size_t> next;
   while (!next && !preferred_.empty()) {
@@ -208,9 +212,7 @@ HighlightJob::Step HighlightJob::finishPlain() {
 HighlightJob::Step HighlightJob::step(const std::function<bool()>& interrupt) {
   if (length() > budget_.maximumLength || spent_ >= budget_.totalTime) return finishPlain();
   if (isDone()) return Step::done;
-  if (!current_ && wholeLeft_ && std::ranges::none_of(preferred_, [&](auto index) { return !pieces_[index].coloured; })) {
-    return highlightWhole(interrupt);
-  }
+  if (highlightsWholeNext()) return highlightWhole(interrupt);
   if (!current_) startStretch();
   return stepStretch(interrupt);
 }

@@ -57,6 +57,10 @@ class HighlightJob {
   // coloured already. Replaces what was preferred before.
   void prefer(std::size_t from, std::size_t to);
 
+  // Whether the next step gives the script the whole text, which takes long
+  // on a long text: a wish for pieces first is worth interrupting it for.
+  bool highlightsWholeNext() const;
+
  private:
   using Clock = std::chrono::steady_clock;
 

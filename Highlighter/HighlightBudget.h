@@ -15,8 +15,10 @@ struct HighlightBudget {
   std::size_t wholeLength = 2u << 20;
   // Nor is a text given whole when it holds a longer run of ASCII letters,
   // digits, "_" and "$": the script can take time quadratic in such a run's
-  // length, in one stretch nothing can stop.
-  std::size_t longestWholeWord = 16 * 1024;
+  // length, in one stretch nothing can stop. Its slowest languages take
+  // most of a second over a run this long; a digest, a token or a query
+  // value is shorter.
+  std::size_t longestWholeWord = 8 * 1024;
   // A text not given whole, or not done in time, is highlighted in pieces
   // of about this length (from half of it to half as much again), each cut
   // where the script is outside every construct, so that the next piece

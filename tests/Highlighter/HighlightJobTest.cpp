@@ -6,6 +6,7 @@
 
 #include "Highlighter/HighlightJob.h"
 #include "Highlighter/Highlighter.h"
+#include "tests/Highlighter/PieceSink.h"
 #include "tests/Highlighter/UntimedBudget.h"
 
 using highlighter::HighlightJob;
@@ -13,43 +14,6 @@ using highlighter::Highlighter;
 using platform::AttributedString;
 
 namespace {
-
-// Keeps each piece apart, as it comes, and where it starts; a piece takes
-// the place of those it covers.
-class PieceSink final : public highlighter::StyledTextSink {
- public:
-  void startPiece(std::size_t position) override {
-    order.push_back(position);
-    start_ = position;
-    current_ = {};
-  }
-  void append(std::u16string_view text, const platform::TextAttributes& attributes) override {
-    current_.append(text, attributes);
-  }
-  void endPiece() override {
-    const auto end = start_ + current_.length();
-    std::erase_if(pieces_, [&](const auto& piece) { return piece.first >= start_ && piece.first < end; });
-    pieces_[start_] = std::move(current_);
-  }
-
-  // The pieces in text order, each checked to start where the one before
-  // it ends.
-  AttributedString whole() const {
-    AttributedString result;
-    for (const auto& [position, piece] : pieces_) {
-      EXPECT_EQ(position, result.length());
-      result.append(piece);
-    }
-    return result;
-  }
-
-  std::vector<std::size_t> order;
-
- private:
-  std::map<std::size_t, AttributedString> pieces_;
-  std::size_t start_ = 0;
-  AttributedString current_;
-};
 
 class HighlightJobTest : public testing::Test {
  protected:

@@ -2,12 +2,12 @@
 
 #include <chrono>
 #include <limits>
-#include <map>
 #include <string>
 
 #include "Highlighter/HighlightJob.h"
 #include "Highlighter/Highlighter.h"
 #include "tests/Highlighter/BodyCorpus.h"
+#include "tests/Highlighter/PieceSink.h"
 #include "tests/Highlighter/UntimedBudget.h"
 
 using highlighter::HighlightBudget;
@@ -93,48 +93,18 @@ TEST_F(WholeHighlight, AConstructLongerThanPiecesMayGrowIsStillCutAndKeepsItsTex
   EXPECT_EQ(pieces->string(), comment);
 }
 
-// Keeps what the sink hears, each piece in place of the ones it covers.
-class ReplacingSink final : public highlighter::StyledTextSink {
- public:
-  void startPiece(std::size_t position) override {
-    start_ = position;
-    current_ = {};
-  }
-  void append(std::u16string_view text, const platform::TextAttributes& attributes) override {
-    current_.append(text, attributes);
-  }
-  void endPiece() override {
-    const auto end = start_ + current_.length();
-    std::erase_if(pieces_, [&](const auto& piece) { return piece.first >= start_ && piece.first < end; });
-    pieces_[start_] = std::move(current_);
-    ++count;
-  }
-  AttributedString whole() const {
-    AttributedString result;
-    for (const auto& [position, piece] : pieces_) result.append(piece);
-    return result;
-  }
-
-  int count = 0;
-
- private:
-  std::map<std::size_t, AttributedString> pieces_;
-  std::size_t start_ = 0;
-  AttributedString current_;
-};
-
 TEST_F(WholeHighlight, PiecesAskedForFirstAreReplacedByTheWholeHighlight) {
   const auto body = corpus::bodies()[4];
   const auto whole = reference->highlight(body.text, body.language);
   ASSERT_TRUE(whole);
-  ReplacingSink sink;
+  PieceSink sink;
   HighlightJob job(*highlighter, *highlighter->theme(), std::string_view(body.text), body.language, sink,
                    programmed());
   job.prefer(whole->length() - 1, whole->length() - 1);
   EXPECT_EQ(job.step(), HighlightJob::Step::more);
-  EXPECT_EQ(sink.count, 1);
+  EXPECT_EQ(sink.order.size(), 1u);
   EXPECT_EQ(job.step(), HighlightJob::Step::done);
-  EXPECT_EQ(sink.count, 2);
+  EXPECT_EQ(sink.order.size(), 2u);
   EXPECT_EQ(differences(sink.whole(), *whole), 0u);
 }
 

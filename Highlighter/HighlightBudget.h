@@ -9,10 +9,10 @@ namespace highlighter {
 // code units of the text's encoding.
 struct HighlightBudget {
   // A text up to this length is first given to the script whole, in one
-  // call of at most `pieceTime`: only then is every character coloured as
-  // the script means it. The script takes a couple of hundred times the
-  // length of what it is given.
-  std::size_t wholeLength = 2u << 20;
+  // call of at most `pieceTime`: every character is then coloured as the
+  // script means it. Past this length pieces take less time, their garbage
+  // staying within the processor's caches, and colour the same.
+  std::size_t wholeLength = 256 * 1024;
   // Nor is a text given whole when it holds a longer run of ASCII letters,
   // digits, "_" and "$": the script can take time quadratic in such a run's
   // length, in one stretch nothing can stop. Its slowest languages take
@@ -23,9 +23,10 @@ struct HighlightBudget {
   // of about this length (from half of it to half as much again), each cut
   // where the script is outside every construct, so that the next piece
   // starts where the script would be anyway. A piece the script ends inside
-  // a construct grows to the next cut, up to `longestConstruct` pieces.
+  // a construct is done again twice as long, up to `longestConstruct`
+  // pieces.
   std::size_t pieceLength = 8 * 1024;
-  std::size_t longestConstruct = 8;
+  std::size_t longestConstruct = 64;
   // In pieces, a longer run of word characters stays plain, never given to
   // the script.
   std::size_t longestWord = 1024;

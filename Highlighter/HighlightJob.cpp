@@ -274,10 +274,12 @@ HighlightJob::Step HighlightJob::stepStretch(const std::function<bool()>& interr
   }
   if (!answer.html) return Step::failed;
   const bool cutInside = !stretch.provisional && end == stretchEnd && !answer.topLevel;
-  if (cutInside && stretch.last < pieces_.size() && stretch.last - stretch.first < budget_.longestConstruct) {
+  const auto longest = std::min(pieces_.size() - stretch.first, std::max<std::size_t>(budget_.longestConstruct, 1));
+  if (cutInside && stretch.last - stretch.first < longest) {
     // The next piece would start inside the construct and colour its rest
-    // as something else: this stretch takes the next piece in too.
-    ++stretch.last;
+    // as something else: this stretch takes in as many pieces again, so
+    // that a long construct costs at most twice its length.
+    stretch.last = stretch.first + std::min(2 * (stretch.last - stretch.first), longest);
     return Step::more;
   }
   converter_.convert(answer.html->view(), sink_);

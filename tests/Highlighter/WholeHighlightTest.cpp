@@ -70,6 +70,22 @@ TEST_F(WholeHighlight, EveryCharacterOfAnOrdinaryBodyIsStyledAsInOneWholeHighlig
   }
 }
 
+TEST_F(WholeHighlight, ABodyTooLongToGoWholeIsStyledAsInOneWholeHighlight) {
+  highlighter->setBudget(programmed());
+  // Pretty JSON around a value longer than a dozen pieces, then a
+  // commented style sheet.
+  const std::string json = "{\n  \"blob\": \"" + corpus::base64(100'000) + "\"" + corpus::keys(6000) + "\n}\n";
+  ASSERT_GT(json.size(), HighlightBudget().wholeLength);
+  const std::string css = "/*" + corpus::repeat(" a { b: c } \"x\n", 6000) + "*/\n" + corpus::css(200'000);
+  ASSERT_GT(css.size(), HighlightBudget().wholeLength);
+  for (const auto& [text, language] : {std::pair{json, "json"}, std::pair{css, "css"}}) {
+    const auto whole = reference->highlight(text, std::string(language));
+    const auto ours = highlighter->highlight(text, std::string(language));
+    ASSERT_TRUE(whole && ours);
+    EXPECT_EQ(differences(*ours, *whole), 0u) << language;
+  }
+}
+
 TEST_F(WholeHighlight, PiecesAreCutOnlyOutsideEveryConstruct) {
   // As when a whole highlight takes too long: pieces of the usual length.
   highlighter->setBudget(untimedPieces(HighlightBudget().pieceLength));

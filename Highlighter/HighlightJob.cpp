@@ -124,9 +124,16 @@ HighlightJob::HighlightJob(const Highlighter& highlighter, const Theme& theme, C
       converter_(theme),
       code_(code),
       language_(std::move(language)),
+      provisionalLanguage_(language_),
       sink_(sink),
       budget_(budget) {
   cutPieces();
+  wholeLeft_ = length() <= budget_.wholeLength && std::visit(
+                                                      [&](const auto& text) {
+                                                        return longWord(text, 0, text.size(),
+                                                                        budget_.longestWholeWord) == text.size();
+                                                      },
+                                                      code_);
 }
 
 std::size_t HighlightJob::length() const {
@@ -150,7 +157,6 @@ void HighlightJob::cutPieces() {
         }
       },
       code_);
-  piecesLeft_ = pieces_.size();
 }
 
 std::size_t HighlightJob::pieceEnd(std::size_t index) const {
@@ -166,26 +172,26 @@ void HighlightJob::prefer(std::size_t from, std::size_t to) {
   preferred_.clear();
   const auto first = pieceAt(from);
   for (auto index = pieceAt(std::max(from, to)) + 1; index-- > first;) {
-    if (!pieces_[index].done) preferred_.push_back(index);
+    if (!pieces_[index].coloured) preferred_.push_back(index);
   }
 }
 
-bool HighlightJob::startNextPiece() {
+bool HighlightJob::highlightsWholeNext() const {
+  return !current_ && wholeLeft_ && std::ranges::all_of(preferred_, [&](auto index) { return pieces_[index].coloured; });
+}
+
+void HighlightJob::startStretch() {
   std::optional<std::size_t> next;
   while (!next && !preferred_.empty()) {
-    if (!pieces_[preferred_.back()].done) next = preferred_.back();
+    if (!pieces_[preferred_.back()].coloured) next = preferred_.back();
     preferred_.pop_back();
   }
-  // Otherwise the reader most likely goes on down from the piece done last.
-  for (std::size_t step = 0; !next && step < pieces_.size(); ++step) {
-    const auto index = (followOn_ + step) % pieces_.size();
-    if (!pieces_[index].done) next = index;
-  }
-  if (!next) return false;
-  current_ = next;
-  position_ = pieces_[*next].start;
-  sink_.startPiece(pieces_[*next].unitStart);
-  return true;
+  // The piece at the front is as quick to colour for good.
+  const bool provisional = next && (wholeLeft_ || *next != front_);
+  const auto first = provisional ? *next : front_;
+  current_ = Stretch{first, first + 1, provisional};
+  position_ = pieces_[first].start;
+  sink_.startPiece(pieces_[first].unitStart);
 }
 
 std::u16string HighlightJob::text(std::size_t end) const {
@@ -193,8 +199,11 @@ std::u16string HighlightJob::text(std::size_t end) const {
 }
 
 HighlightJob::Step HighlightJob::finishPlain() {
-  while (current_ || startNextPiece()) {
-    const auto end = pieceEnd(*current_);
+  wholeLeft_ = false;
+  preferred_.clear();
+  while (!isDone()) {
+    if (!current_) startStretch();
+    const auto end = pieceEnd(current_->last - 1);
     advancePlain(text(end), end);
   }
   return Step::done;
@@ -202,24 +211,56 @@ HighlightJob::Step HighlightJob::finishPlain() {
 
 HighlightJob::Step HighlightJob::step(const std::function<bool()>& interrupt) {
   if (length() > budget_.maximumLength || spent_ >= budget_.totalTime) return finishPlain();
-  if (!current_ && !startNextPiece()) return Step::done;
-  const auto pieceEnd = this->pieceEnd(*current_);
-  if (position_ == pieceEnd) return advance(pieceEnd);
+  if (isDone()) return Step::done;
+  if (highlightsWholeNext()) return highlightWhole(interrupt);
+  if (!current_) startStretch();
+  return stepStretch(interrupt);
+}
+
+HighlightJob::Step HighlightJob::highlightWhole(const std::function<bool()>& interrupt) {
+  const auto started = Clock::now();
+  const auto deadline = started + std::min<Clock::duration>(budget_.pieceTime, budget_.totalTime - spent_);
+  position_ = 0;
+  const std::u16string text = this->text(length());
+  bool interrupted = false;
+  const auto answer = highlighter_.runScript(text, language_, [&] {
+    if (interrupt && interrupt()) return interrupted = true;
+    return Clock::now() >= deadline;
+  });
+  spent_ += Clock::now() - started;
+  if (interrupted) return Step::interrupted;
+  wholeLeft_ = false;
+  // Too long for the script in one call: in pieces, then.
+  if (answer.stopped) return Step::more;
+  if (!answer.html) return Step::failed;
+  sink_.startPiece(0);
+  converter_.convert(answer.html->view(), sink_);
+  sink_.endPiece();
+  front_ = pieces_.size();
+  highlighter_.hljs_->collectGarbage(HighlightScript::Garbage::all);
+  return Step::done;
+}
+
+HighlightJob::Step HighlightJob::stepStretch(const std::function<bool()>& interrupt) {
+  auto& stretch = *current_;
+  const auto stretchEnd = pieceEnd(stretch.last - 1);
+  if (position_ == stretchEnd) return advance(stretchEnd);
 
   const auto started = Clock::now();
   const auto deadline = started + std::min<Clock::duration>(budget_.pieceTime, budget_.totalTime - spent_);
   const auto [end, wordFirst] = std::visit(
       [&](const auto& code) {
-        const auto word = longWord(code, position_, pieceEnd, budget_.longestWord);
+        const auto word = longWord(code, position_, stretchEnd, budget_.longestWord);
         if (word != position_) return std::pair(word, false);
-        return std::pair(wordEnd(code, position_, pieceEnd), true);
+        return std::pair(wordEnd(code, position_, stretchEnd), true);
       },
       code_);
   const std::u16string text = this->text(end);
   if (wordFirst) return advancePlain(text, end);
 
+  auto& language = stretch.provisional ? provisionalLanguage_ : language_;
   bool interrupted = false;
-  const auto answer = highlighter_.runScript(text, language_, [&] {
+  const auto answer = highlighter_.runScript(text, language, [&] {
     if (interrupt && interrupt()) return interrupted = true;
     return Clock::now() >= deadline;
   });
@@ -228,10 +269,19 @@ HighlightJob::Step HighlightJob::step(const std::function<bool()>& interrupt) {
 
   if (answer.stopped) {
     // Without a language every later piece would be guessed at again.
-    if (!language_) return finishPlain();
+    if (!language && !stretch.provisional) return finishPlain();
     return advancePlain(text, end);
   }
   if (!answer.html) return Step::failed;
+  const bool cutInside = !stretch.provisional && end == stretchEnd && !answer.topLevel;
+  const auto longest = std::min(pieces_.size() - stretch.first, std::max<std::size_t>(budget_.longestConstruct, 1));
+  if (cutInside && stretch.last - stretch.first < longest) {
+    // The next piece would start inside the construct and colour its rest
+    // as something else: this stretch takes in as many pieces again, so
+    // that a long construct costs at most twice its length.
+    stretch.last = stretch.first + std::min(2 * (stretch.last - stretch.first), longest);
+    return Step::more;
+  }
   converter_.convert(answer.html->view(), sink_);
   collectGarbage(end - position_);
   return advance(end);
@@ -256,14 +306,14 @@ HighlightJob::Step HighlightJob::advancePlain(std::u16string_view text, std::siz
 
 HighlightJob::Step HighlightJob::advance(std::size_t end) {
   position_ = end;
-  if (position_ == pieceEnd(*current_)) {
-    pieces_[*current_].done = true;
-    followOn_ = *current_ + 1;
+  const auto stretch = *current_;
+  if (position_ == pieceEnd(stretch.last - 1)) {
+    for (auto index = stretch.first; index < stretch.last; ++index) pieces_[index].coloured = true;
+    if (!stretch.provisional) front_ = stretch.last;
     current_.reset();
-    --piecesLeft_;
     sink_.endPiece();
   }
-  return piecesLeft_ == 0 ? Step::done : Step::more;
+  return progress();
 }
 
 }  // namespace highlighter

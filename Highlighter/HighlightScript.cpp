@@ -170,11 +170,13 @@ std::optional<ScriptText> HighlightScript::text(JSValueRef value) const {
   return ScriptText(string);
 }
 
+JSValueRef HighlightScript::property(JSValueRef value, const char* name) const {
+  JSObjectRef object = JSValueIsObject(context_, value) ? JSValueToObject(context_, value, nullptr) : nullptr;
+  return object ? property(object, name) : JSValueMakeUndefined(context_);
+}
+
 std::optional<ScriptText> HighlightScript::stringProperty(JSValueRef value, const char* name) const {
-  if (!JSValueIsObject(context_, value)) return std::nullopt;
-  JSObjectRef object = JSValueToObject(context_, value, nullptr);
-  if (!object) return std::nullopt;
-  return text(property(object, name));
+  return text(property(value, name));
 }
 
 std::optional<std::vector<std::u16string>> HighlightScript::stringArray(JSValueRef value) const {

@@ -65,6 +65,9 @@ class HighlightScript {
   void collectGarbage(Garbage which) const;
 
   bool isUndefined(JSValueRef value) const;
+  // The property `name` of `value`; undefined when `value` is no object or
+  // has no such property.
+  JSValueRef property(JSValueRef value, const char* name) const;
   // The text of the string property `name` of `value`; absent when `value`
   // is no object or the property is no string.
   std::optional<ScriptText> stringProperty(JSValueRef value, const char* name) const;

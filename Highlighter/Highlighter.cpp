@@ -135,7 +135,7 @@ Highlighter::ScriptAnswer Highlighter::runScript(std::u16string_view code, std::
     const auto result =
         hljs_->invoke("highlight", {std::u16string_view(name), code, ignoreIllegals_.load()}, shouldStop);
     if (!result) return {true, std::nullopt};
-    if (!hljs_->isUndefined(*result)) return {false, hljs_->stringProperty(*result, "value")};
+    if (!hljs_->isUndefined(*result)) return answerOf(*result);
     // The script throws for a language it does not know; it then guesses.
     language.reset();
   }
@@ -144,7 +144,14 @@ Highlighter::ScriptAnswer Highlighter::runScript(std::u16string_view code, std::
   if (const auto guessed = hljs_->stringProperty(*result, "language")) {
     language = platform::utf8FromUTF16(guessed->view());
   }
-  return {false, hljs_->stringProperty(*result, "value")};
+  return answerOf(*result);
+}
+
+Highlighter::ScriptAnswer Highlighter::answerOf(JSValueRef result) const {
+  // The mode the script was in at the end is "_top"; only the language's
+  // own has no parent mode.
+  const bool topLevel = hljs_->isUndefined(hljs_->property(hljs_->property(result, "_top"), "parent"));
+  return {false, hljs_->stringProperty(result, "value"), topLevel};
 }
 
 std::optional<AttributedString> Highlighter::highlightRuns(HighlightJob::Code code,

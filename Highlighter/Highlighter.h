@@ -81,9 +81,12 @@ class Highlighter {
   friend class HighlightJob;
 
   // The script's HTML for `code`; `stopped` when `shouldStop` ended it.
+  // `topLevel` unless the script says it was left inside a construct (a
+  // string, a comment, a block in another language) at the end of `code`.
   struct ScriptAnswer {
     bool stopped = false;
     std::optional<ScriptText> html;
+    bool topLevel = true;
   };
 
   explicit Highlighter(std::unique_ptr<HighlightScript> hljs);
@@ -92,6 +95,7 @@ class Highlighter {
   // know it; `language` then becomes the one guessed, if any.
   ScriptAnswer runScript(std::u16string_view code, std::optional<std::string>& language,
                          const HighlightScript::ShouldStop& shouldStop) const;
+  ScriptAnswer answerOf(JSValueRef result) const;
   std::optional<platform::AttributedString> highlightRuns(HighlightJob::Code code,
                                                           const std::optional<std::string>& as) const;
   std::optional<platform::AttributedString> importHTML(std::u16string_view code,

@@ -46,7 +46,7 @@ TEST_F(HighlightBudgetTest, PiecesCutAtLineEndsColourAsTheWhole) {
   const std::string body = prettyJSON(400);
   highlighter->setBudget(untimed());
   const auto whole = highlighter->highlight(body, std::string("json"));
-  highlighter->setBudget(untimed(1000));
+  highlighter->setBudget(untimedPieces(1000));
   const auto pieces = highlighter->highlight(body, std::string("json"));
   ASSERT_TRUE(whole && pieces);
   EXPECT_EQ(pieces->string(), body);

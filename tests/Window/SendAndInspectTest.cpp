@@ -12,6 +12,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -362,6 +363,44 @@ TEST_F(SendAndInspectTest, EveryTabTitleIsWholeInSmallWindows) {
   }
   click(child(history().detail(), "Headers"));
   screenshot("small-headers-tab");
+}
+
+TEST_F(SendAndInspectTest, AnAnswerHoldingALongTokenIsColouredPastIt) {
+  const std::string base = testservers::HttpbinServer::shared().baseURL();
+  typeInto(child<QLineEdit>(editor(), "urlField"),
+           QString::fromStdString(base + "/anything?t=" + std::string(2000, 'A') + "&z=1"));
+  click(child(editor(), "sendButton"));
+  ASSERT_EQ(entries().size(), 1u) << "the send was not started";
+  const auto entry = entries().front();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !entry->isPending(); }, sendTimeout));
+  ASSERT_EQ(entry->statusCode(), 200) << window().statusLabel().text().toStdString();
+
+  auto& list = child<QListView>(history(), "historyList");
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(list.model()->index(0, 0)).center());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return app->content().controller().selectedHistoryItem() == entry; }, uiTimeout));
+  click(child(history(), "Response"));
+  wendalore::HighlightedTextView* response = nullptr;
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return (response = history().findChild<wendalore::HighlightedTextView*>("responseText")); }, uiTimeout));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return response->isHighlightingDone(); }, sendTimeout));
+  screenshot("long-token-response");
+  // The rows just past the token, as a user scrolls there.
+  response->verticalScrollBar()->setValue(response->verticalScrollBar()->maximum() / 2);
+  screenshot("long-token-response-past-it");
+
+  // The key after the token is styled as the one before it.
+  const std::string& body = entry->responseBody();
+  const auto styled = ResponseHighlighter::shared().cached(
+      ResponseHighlighter::Key::of(entry->id(), response->themeName().toStdString(), body));
+  ASSERT_TRUE(styled);
+  const auto styleAt = [&](std::string_view text) {
+    const auto at = static_cast<std::uint32_t>(body.find(text));
+    const auto spans = styled->spansBetween(at, at + 1);
+    return spans.empty() ? -1 : spans.front().style;
+  };
+  ASSERT_NE(body.find("\"z\""), std::string::npos) << body;
+  EXPECT_NE(styleAt("\"t\""), -1);
+  EXPECT_EQ(styleAt("\"z\""), styleAt("\"t\""));
 }
 
 }  // namespace

@@ -253,9 +253,9 @@ void LargeTextView::paintEvent(QPaintEvent*) {
   QTextCharFormat selected;
   selected.setBackground(palette().brush(QPalette::Highlight));
   selected.setForeground(palette().brush(QPalette::HighlightedText));
+  // Only the background: the text under a mark keeps its colours.
   QTextCharFormat mark;
   mark.setBackground(QColor(255, 204, 0));
-  mark.setForeground(QColor(Qt::black));
 
   // A long line spans many rows: it is read and searched once.
   std::size_t shownLine = SIZE_MAX;

@@ -33,6 +33,10 @@ struct ResponseHighlighter::Job {
     std::scoped_lock lock(wantedMutex);
     return std::exchange(wanted, std::nullopt);
   }
+  bool isWanting() {
+    std::scoped_lock lock(wantedMutex);
+    return wanted.has_value();
+  }
 
   const Key key;
   const std::shared_ptr<const std::string> body;
@@ -166,8 +170,10 @@ void ResponseHighlighter::runJobs() {
     if (job->work) {
       if (const auto wanted = job->takeWanted()) job->work->prefer(wanted->first, wanted->second);
       // A body asked for later, or no longer wanted, takes over at once;
-      // this piece starts again when its turn comes back.
-      step = job->work->step([&] { return job->withdrawn || !isNewest(job); });
+      // this piece starts again when its turn comes back. So do the lines
+      // the view wants while the whole body is with the script.
+      const bool whole = job->work->highlightsWholeNext();
+      step = job->work->step([&] { return job->withdrawn || !isNewest(job) || (whole && job->isWanting()); });
     }
     if (step == HighlightJob::Step::more || step == HighlightJob::Step::interrupted) {
       if (job->runs.takeNews()) announceProgress(job);

@@ -73,8 +73,11 @@ std::uint8_t StyledRuns::style(const platform::TextAttributes& attributes) {
 }
 
 void StyledRuns::insert(std::shared_ptr<const Piece> piece) {
-  const auto after = std::ranges::upper_bound(pieces, piece->start(), {}, [](const auto& each) { return each->start(); });
-  pieces.insert(after, std::move(piece));
+  const auto first = std::ranges::upper_bound(pieces, piece->start(), {}, [](const auto& each) { return each->end(); });
+  const auto last = std::find_if(first, pieces.end(), [&](const auto& each) {
+    return each->start() >= piece->end() || piece->start() == piece->end();
+  });
+  pieces.insert(pieces.erase(first, last), std::move(piece));
 }
 
 std::size_t StyledRuns::spanCount() const {

@@ -82,7 +82,8 @@ struct StyledRuns {
 
   // The index of `attributes` in `styles`, added when new.
   std::uint8_t style(const platform::TextAttributes& attributes);
-  // Puts `piece` in its place among the others.
+  // Puts `piece` in its place among the others, in place of those it
+  // overlaps.
   void insert(std::shared_ptr<const Piece> piece);
 
   // Where the last piece ends.

@@ -147,6 +147,34 @@ TEST(LargeTextView, SearchMarksCoverTheOccurrencesInView) {
   EXPECT_TRUE(markedColumns(view).empty());
 }
 
+TEST(HighlightedTextView, TextUnderASearchMarkKeepsItsHighlightedColour) {
+  HighlightedTextView view;
+  view.resize(400, 100);
+  view.show();
+  auto item = RequestHistoryItem::make(platform::Date::now(), "GET", "http://h/", {}, std::nullopt);
+  item->setResponseHeaders({{"Content-Type", "application/json"}});
+  item->setResponseBody("{\"k\": \"MMMMMMMM\"}");
+  view.setContent(item);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view.isHighlightingDone(); }, longWait));
+  ASSERT_TRUE(view.isHighlighted());
+  view.setSearch("mmmm");
+
+  // The string's colour is a green: any pixel of its glyphs is greener than
+  // the mark's yellow, which has more red than green, blended with black or
+  // not.
+  const QImage image = view.grab().toImage();
+  const auto columns = markedColumns(view);
+  ASSERT_FALSE(columns.empty());
+  bool green = false;
+  for (const auto x : columns) {
+    for (int y = 0; y < image.height(); ++y) {
+      const QColor pixel = image.pixelColor(x, y);
+      green = green || pixel.green() > pixel.red() + 40;
+    }
+  }
+  EXPECT_TRUE(green) << "the marked text lost its colour";
+}
+
 TEST(LargeTextView, ALongSingleLineShowsInRowsOfBoundedLength) {
   LargeTextView view;
   view.resize(400, 300);

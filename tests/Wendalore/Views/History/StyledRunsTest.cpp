@@ -58,6 +58,16 @@ TEST(StyledRuns, PiecesComeInAnyOrderAndOnlyWhatIsInIsCovered) {
   Spans spans;
   for (const auto& span : runs.spansBetween(8, 25)) spans.emplace_back(span.start, span.end, span.style);
   EXPECT_EQ(spans, (Spans{{8, 10, red}, {10, 20, plain}, {20, 22, plain}, {22, 25, red}}));
+
+  // Final colours over provisional ones take the place of every piece they
+  // overlap.
+  runs.insert(piece(5, {{20, red}}));
+  EXPECT_EQ(runs.pieces.size(), 1u);
+  EXPECT_TRUE(runs.covers(5, 25));
+  EXPECT_FALSE(runs.covers(0, 5));
+  spans.clear();
+  for (const auto& span : runs.spansBetween(0, 30)) spans.emplace_back(span.start, span.end, span.style);
+  EXPECT_EQ(spans, (Spans{{5, 25, red}}));
 }
 
 TEST(StyledRuns, RunsPastWhatAPieceHoldsGoOnInTheNext) {

@@ -12,10 +12,11 @@ namespace {
 
 constexpr int generousMilliseconds = 120000;
 
-// Pretty JSON the highlighter takes seconds over, in hundreds of pieces.
-std::string largeJSON() {
+// Pretty JSON the highlighter takes seconds over, in hundreds of pieces,
+// or, up to a quarter of a megabyte, a tenth of a second or more whole.
+std::string largeJSON(std::size_t size = 6u << 20) {
   std::string body = "[\n";
-  for (int index = 0; body.size() < (6u << 20); ++index) {
+  for (int index = 0; body.size() < size; ++index) {
     body += "  {\n    \"id\": " + std::to_string(index) + ",\n    \"name\": \"item\",\n    \"on\": true\n  },\n";
   }
   return body + "  null\n]";
@@ -47,6 +48,21 @@ TEST_F(VisibleColours, TheLinesInViewAreColouredFirstAndAJumpAsksForItsPlace) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return shownColouredOrAllDone(); }, generousMilliseconds));
   EXPECT_FALSE(text().isHighlightingDone()) << "the end waited for the whole body";
 
+  ASSERT_TRUE(QTest::qWaitFor([&] { return text().isHighlightingDone(); }, generousMilliseconds));
+  EXPECT_TRUE(text().areShownLinesColoured());
+}
+
+TEST_F(VisibleColours, TheLinesInViewAreNotHeldBackByTheWholeBody) {
+  page.setItem(answeredJSON(largeJSON(250'000)));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return text().isLoaded(); }, generousMilliseconds));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return shownColouredOrAllDone(); }, generousMilliseconds));
+  EXPECT_FALSE(text().isHighlightingDone()) << "the first screen waited for the whole body";
+
+  text().setFocus();
+  QTest::keyClick(&text(), Qt::Key_End, Qt::ControlModifier);
+  text().viewport()->repaint();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return shownColouredOrAllDone(); }, generousMilliseconds));
+  EXPECT_FALSE(text().isHighlightingDone()) << "the end waited for the whole body";
   ASSERT_TRUE(QTest::qWaitFor([&] { return text().isHighlightingDone(); }, generousMilliseconds));
   EXPECT_TRUE(text().areShownLinesColoured());
 }

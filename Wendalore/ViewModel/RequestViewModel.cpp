@@ -185,15 +185,20 @@ void RequestViewModel::completeRequest(const platform::UUID& entryId, platform::
   const double elapsed = platform::Date::now().timeIntervalSince(sentAt);
   // A body of megabytes takes long to format; the main thread only applies
   // the text. One serial queue keeps the responses in their order.
-  formattingQueue_->async([weakSelf = weak_from_this(), entryId, elapsed, response] {
+  formattingQueue_->async([weakSelf = weak_from_this(), entryId, elapsed, response]() mutable {
     auto body = std::make_shared<const std::string>(prettyPrintedBody(response.data()));
-    // Parsing a large body leaves this thread's arena full of freed blocks
-    // that would otherwise stay with the process for good.
-    if (response.data() && response.data()->size() >= trimmedAfterBytes) malloc_trim(0);
-    platform::DispatchQueue::main()->async(
-        [weakSelf = std::move(weakSelf), entryId, elapsed, response, body = std::move(body)] {
-          if (const auto self = weakSelf.lock()) self->applyResponse(entryId, elapsed, response, body);
-        });
+    const bool large = response.data() && response.data()->size() >= trimmedAfterBytes;
+    // The response moves on, so that the received bytes go with the last
+    // closure, whichever thread finishes first.
+    platform::DispatchQueue::main()->async([weakSelf = std::move(weakSelf), entryId, elapsed,
+                                            received = std::optional(std::move(response)),
+                                            body = std::move(body), large]() mutable {
+      if (const auto self = weakSelf.lock()) self->applyResponse(entryId, elapsed, *received, body);
+      received.reset();
+      // Parsing a large body leaves the arenas full of freed blocks that
+      // would otherwise stay with the process for good.
+      if (large) malloc_trim(0);
+    });
   });
 }
 

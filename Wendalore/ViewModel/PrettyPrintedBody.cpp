@@ -1,6 +1,7 @@
 #include "Wendalore/ViewModel/PrettyPrintedBody.h"
 
 #include "Platform/Coding/JSONSerialization.h"
+#include "Platform/Coding/detail/JSONReformatter.h"
 #include "Platform/Coding/detail/JSONWriter.h"
 #include "Platform/Foundation/Error.h"
 #include "Platform/Foundation/UTF8.h"
@@ -9,17 +10,24 @@ namespace wendalore {
 
 namespace {
 
-// The parsed tree can take several times the body's size: it is gone before
-// the text is handed on, and the text is written once, never copied.
-std::optional<std::string> prettyPrintedJSON(const platform::Data& body) {
+constexpr auto prettyPrinted = platform::JSONWritingOptions::prettyPrinted;
+
+std::optional<std::string> writtenFromTree(const platform::Data& body) {
   try {
-    const auto value = platform::JSONSerialization::jsonObject(body);
-    platform::detail::JSONWriter writer(platform::JSONWritingOptions::prettyPrinted);
-    auto text = writer.writeIfValid(value);
-    if (text && platform::isValidUTF8(*text)) return text;
+    platform::detail::JSONWriter writer(prettyPrinted);
+    return writer.writeIfValid(platform::JSONSerialization::jsonObject(body));
   } catch (const platform::Error&) {
     // Not a JSON object or array: shown as the text it is.
+    return std::nullopt;
   }
+}
+
+// The parsed tree can take many times the body's size, so it is built only
+// when an object repeats a key; the text is written once, never copied.
+std::optional<std::string> prettyPrintedJSON(const platform::Data& body) {
+  auto text = platform::detail::reformatJSON(body.view(), prettyPrinted);
+  if (text) return *std::move(text);
+  if (text.error() == platform::detail::ReformatFailure::needsTree) return writtenFromTree(body);
   return std::nullopt;
 }
 

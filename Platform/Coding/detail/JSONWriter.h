@@ -25,6 +25,7 @@ class JSONWriter {
   // Writing piece by piece, in the order a reader meets them, gives the
   // same text as write() of the whole tree. `depth` counts the containers
   // open around what is written.
+  void reserve(std::size_t bytes) { text_.reserve(bytes); }
   void writeScalar(const JSONValue& value) { writeValue(value, 0); }
   void openContainer(char bracket) { text_ += bracket; }
   // Before each element of an array and each key of an object.

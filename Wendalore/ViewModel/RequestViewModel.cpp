@@ -188,15 +188,16 @@ void RequestViewModel::completeRequest(const platform::UUID& entryId, platform::
   formattingQueue_->async([weakSelf = weak_from_this(), entryId, elapsed, response]() mutable {
     auto body = std::make_shared<const std::string>(prettyPrintedBody(response.data()));
     const bool large = response.data() && response.data()->size() >= trimmedAfterBytes;
-    // The response moves on, so that the received bytes go with the last
-    // closure, whichever thread finishes first.
+    // The response moves on, so that this copy of the received bytes is
+    // gone before the trim, whichever thread finishes first.
     platform::DispatchQueue::main()->async([weakSelf = std::move(weakSelf), entryId, elapsed,
                                             received = std::optional(std::move(response)),
                                             body = std::move(body), large]() mutable {
       if (const auto self = weakSelf.lock()) self->applyResponse(entryId, elapsed, *received, body);
       received.reset();
-      // Parsing a large body leaves the arenas full of freed blocks that
-      // would otherwise stay with the process for good.
+      // Receiving and formatting a large body leave freed blocks in the
+      // arenas of the threads that did it, kept by the allocator for good
+      // unless given back.
       if (large) malloc_trim(0);
     });
   });

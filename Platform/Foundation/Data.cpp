@@ -29,20 +29,26 @@ Data Data::subdata(std::size_t offset, std::size_t length) const {
   return slice;
 }
 
+std::shared_ptr<std::vector<std::uint8_t>> Data::ownStorage(std::size_t capacity) {
+  if (storage_ && storage_.use_count() == 1 && offset_ == 0 && storage_->size() == size_) return nullptr;
+  auto copy = std::make_shared<std::vector<std::uint8_t>>();
+  copy->reserve(std::max(capacity, size_));
+  copy->assign(bytes(), bytes() + size_);
+  offset_ = 0;
+  return std::exchange(storage_, std::move(copy));
+}
+
+void Data::reserve(std::size_t capacity) {
+  ownStorage(capacity);
+  storage_->reserve(capacity);
+}
+
 void Data::append(const void* bytes, std::size_t count) {
   if (count == 0) return;
   const auto* first = static_cast<const std::uint8_t*>(bytes);
-  const bool ownsWholeStorage = storage_ && storage_.use_count() == 1 && offset_ == 0 && storage_->size() == size_;
   // `bytes` may point into the storage being replaced: it stays alive until
   // the bytes are copied.
-  std::shared_ptr<std::vector<std::uint8_t>> replaced;
-  if (!ownsWholeStorage) {
-    auto copy = std::make_shared<std::vector<std::uint8_t>>();
-    copy->reserve(size_ + count);
-    copy->assign(this->bytes(), this->bytes() + size_);
-    replaced = std::exchange(storage_, std::move(copy));
-    offset_ = 0;
-  }
+  const auto replaced = ownStorage(size_ + count);
   // `bytes` may point into our own storage, which insert could reallocate.
   if (first >= storage_->data() && first < storage_->data() + storage_->size()) {
     std::vector<std::uint8_t> source(first, first + count);

@@ -38,6 +38,9 @@ class Data {
   Data prefix(std::size_t length) const { return subdata(0, length); }
   Data suffix(std::size_t length) const { return subdata(size_ > length ? size_ - length : 0, length); }
 
+  // Room for `capacity` bytes in storage of this buffer's own, so that
+  // appending up to there copies nothing already held.
+  void reserve(std::size_t capacity);
   void append(const void* bytes, std::size_t count);
   // Appended to an empty buffer, `other` is shared rather than copied.
   void append(const Data& other);
@@ -48,6 +51,10 @@ class Data {
   friend auto operator<=>(const Data& left, const Data& right) { return left.view() <=> right.view(); }
 
  private:
+  // Storage held by this buffer alone, the bytes at its start; the replaced
+  // storage, which `bytes` being appended may point into, is returned.
+  std::shared_ptr<std::vector<std::uint8_t>> ownStorage(std::size_t capacity);
+
   std::shared_ptr<std::vector<std::uint8_t>> storage_;
   std::size_t offset_ = 0;
   std::size_t size_ = 0;

@@ -71,9 +71,11 @@ class RequestHistoryItem {
   // The body as text that never changes: a new body replaces it whole, so
   // views can keep it without a copy of their own.
   const std::shared_ptr<const std::string>& sharedResponseBody() const { return responseBody_; }
-  void setResponseBody(std::string body) {
-    if (*responseBody_ == body) return;
-    responseBody_ = std::make_shared<const std::string>(std::move(body));
+  void setResponseBody(std::string body) { setResponseBody(std::make_shared<const std::string>(std::move(body))); }
+  // Shares the text with whoever else holds it: a large body stays one copy.
+  void setResponseBody(std::shared_ptr<const std::string> body) {
+    if (*responseBody_ == *body) return;
+    responseBody_ = std::move(body);
     observers_.notify("responseBody");
   }
   // Shared with the response it came from; two are equal when they are the

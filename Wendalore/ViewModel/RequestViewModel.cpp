@@ -1,6 +1,7 @@
 #include "Wendalore/ViewModel/RequestViewModel.h"
 
 #include <fmt/format.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <expected>
@@ -33,6 +34,10 @@ std::expected<platform::Data, std::string> readWholeFile(const std::string& path
     return std::unexpected(std::string("it does not fit in memory"));
   }
 }
+
+// Below this, what formatting frees is reused soon enough; giving it back
+// would cost more than it saves.
+constexpr std::size_t trimmedAfterBytes = 1 << 20;
 
 }  // namespace
 
@@ -93,7 +98,7 @@ void RequestViewModel::sendRequest(const std::string& urlString, const std::stri
   publish("isLoading", isLoading_, true);
   publish("errorMessage", errorMessage_, std::optional<std::string>());
   publish("responseStatus", responseStatus_, std::string("Sending..."));
-  publish("responseBody", responseBody_, std::string());
+  publish("responseBody", responseBody_, std::make_shared<const std::string>());
   const auto sentAt = platform::Date::now();
 
   const auto headers = outgoingHeaders(headerRows, {authType, username, password, token});
@@ -180,29 +185,38 @@ void RequestViewModel::completeRequest(const platform::UUID& entryId, platform::
   const double elapsed = platform::Date::now().timeIntervalSince(sentAt);
   // A body of megabytes takes long to format; the main thread only applies
   // the text. One serial queue keeps the responses in their order.
-  formattingQueue_->async([weakSelf = weak_from_this(), entryId, elapsed, response] {
-    auto body = prettyPrintedBody(response.data());
-    platform::DispatchQueue::main()->async(
-        [weakSelf = std::move(weakSelf), entryId, elapsed, response, body = std::move(body)] {
-          if (const auto self = weakSelf.lock()) self->applyResponse(entryId, elapsed, response, body);
-        });
+  formattingQueue_->async([weakSelf = weak_from_this(), entryId, elapsed, response]() mutable {
+    auto body = std::make_shared<const std::string>(prettyPrintedBody(response.data()));
+    const bool large = response.data() && response.data()->size() >= trimmedAfterBytes;
+    // The response moves on, so that this copy of the received bytes is
+    // gone before the trim, whichever thread finishes first.
+    platform::DispatchQueue::main()->async([weakSelf = std::move(weakSelf), entryId, elapsed,
+                                            received = std::optional(std::move(response)),
+                                            body = std::move(body), large]() mutable {
+      if (const auto self = weakSelf.lock()) self->applyResponse(entryId, elapsed, *received, body);
+      received.reset();
+      // Receiving and formatting a large body leave freed blocks in the
+      // arenas of the threads that did it, kept by the allocator for good
+      // unless given back.
+      if (large) malloc_trim(0);
+    });
   });
 }
 
 void RequestViewModel::applyResponse(const platform::UUID& entryId, double elapsed, const Response& response,
-                                     const std::string& body) {
+                                     const SharedText& body) {
   publish("isLoading", isLoading_, false);
   updateResponseDisplay(response, body);
   updateHistoryItem(entryId, elapsed, response, body);
 }
 
-void RequestViewModel::updateResponseDisplay(const Response& response, const std::string& body) {
+void RequestViewModel::updateResponseDisplay(const Response& response, const SharedText& body) {
   if (response.response()) {
     publish("responseStatus", responseStatus_, "Status: " + std::to_string(response.response()->statusCode()));
   }
   if (const auto error = response.error()) {
     publish("errorMessage", errorMessage_, std::optional(error->errorDescription()));
-    publish("responseBody", responseBody_, "Error: " + diagnosticText(*error));
+    publish("responseBody", responseBody_, std::make_shared<const std::string>("Error: " + diagnosticText(*error)));
   } else {
     publish("responseBody", responseBody_, body);
   }
@@ -217,7 +231,7 @@ std::optional<std::string> RequestViewModel::sendFailure(const Response& respons
 }
 
 void RequestViewModel::updateHistoryItem(const platform::UUID& entryId, double elapsed, const Response& response,
-                                         const std::string& body) {
+                                         const SharedText& body) {
   const auto found = std::ranges::find_if(requestHistory_, [&](const auto& item) { return item->id() == entryId; });
   if (found == requestHistory_.end()) return;
   RequestHistoryItem& item = **found;

@@ -50,7 +50,7 @@ class RequestViewModel : public std::enable_shared_from_this<RequestViewModel> {
 
   bool isLoading() const { return isLoading_; }
   const std::string& responseStatus() const { return responseStatus_; }
-  const std::string& responseBody() const { return responseBody_; }
+  const std::string& responseBody() const { return *responseBody_; }
   const std::optional<std::string>& errorMessage() const { return errorMessage_; }
 
   // The file sent as the one part of a multipart body, and how it is named.
@@ -107,20 +107,22 @@ class RequestViewModel : public std::enable_shared_from_this<RequestViewModel> {
   void performRequest(wendanet::DataRequest& request, platform::Date sentAt, const platform::UUID& entryId);
   wendanet::DataRequest::ResponseHandler<platform::Data> completion(platform::Date sentAt,
                                                                     const platform::UUID& entryId);
-  void applyResponse(const platform::UUID& entryId, double elapsed, const Response& response, const std::string& body);
-  void updateResponseDisplay(const Response& response, const std::string& body);
+  using SharedText = std::shared_ptr<const std::string>;
+  void applyResponse(const platform::UUID& entryId, double elapsed, const Response& response, const SharedText& body);
+  void updateResponseDisplay(const Response& response, const SharedText& body);
   static std::optional<std::string> sendFailure(const Response& response);
   std::shared_ptr<wendanet::MultipartFormData> multipartForm(const std::optional<platform::Data>& fileBytes) const;
   SentForm sentForm(const wendanet::MultipartFormData& form, const std::optional<platform::Data>& fileBytes) const;
   void updateHistoryItem(const platform::UUID& entryId, double elapsed, const Response& response,
-                         const std::string& body);
+                         const SharedText& body);
 
   std::shared_ptr<wendanet::Session> session_;
   // Serial, so that bodies come back to the main queue in arrival order.
   std::shared_ptr<platform::DispatchQueue> formattingQueue_;
   bool isLoading_ = false;
   std::string responseStatus_ = "Ready";
-  std::string responseBody_;
+  // Shared with the history entry it came with.
+  SharedText responseBody_ = std::make_shared<const std::string>();
   std::optional<std::string> errorMessage_;
   std::optional<platform::URL> selectedFileURL_;
   std::string multipartFieldName_ = "file";

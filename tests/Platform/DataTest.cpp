@@ -27,6 +27,26 @@ TEST(Data, AppendToASharedBufferLeavesTheOtherCopiesAlone) {
   EXPECT_EQ(slice.view(), "abX");
 }
 
+// Reserved room is the buffer's own: filling it moves nothing it holds and
+// leaves the copies it shared storage with alone.
+TEST(Data, ReservedRoomIsFilledInPlace) {
+  const Data original("hello world");
+  Data slice = original.subdata(6, 5);
+  slice.reserve(1000);
+  const auto* start = slice.bytes();
+  for (int round = 0; round < 99; ++round) slice.append(std::string_view("abcdefghij"));
+  EXPECT_EQ(slice.bytes(), start);
+  EXPECT_EQ(slice.size(), 995u);
+  EXPECT_EQ(slice.prefix(15).view(), "worldabcdefghij");
+  EXPECT_EQ(original.view(), "hello world");
+
+  Data empty;
+  empty.reserve(4);
+  EXPECT_TRUE(empty.empty());
+  empty.append(std::string_view("abcd"));
+  EXPECT_EQ(empty.view(), "abcd");
+}
+
 TEST(Data, AppendOfItsOwnBytes) {
   // Grows past the capacity, so the source moves while being copied.
   Data owned(std::string(1000, 'x'));

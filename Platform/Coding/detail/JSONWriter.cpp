@@ -83,14 +83,12 @@ void JSONWriter::writeValue(const JSONValue& value, int depth) {
 }
 
 void JSONWriter::writeArray(const JSONArray& array, int depth) {
-  text_ += '[';
+  openContainer('[');
   for (std::size_t i = 0; i < array.size(); ++i) {
-    if (i != 0) text_ += ',';
-    writeNewline(depth + 1);
+    beginMember(i == 0, depth + 1);
     writeValue(array[i], depth + 1);
   }
-  if (!array.empty()) writeNewline(depth);
-  text_ += ']';
+  closeContainer(']', array.empty(), depth);
 }
 
 void JSONWriter::writeObject(const JSONObject& object, int depth) {
@@ -105,20 +103,31 @@ void JSONWriter::writeObject(const JSONObject& object, int depth) {
 
 template <class Entries>
 void JSONWriter::writeEntries(const Entries& entries, int depth) {
-  const std::string_view separator = options_.contains(Options::prettyPrinted) ? " : " : ":";
-  text_ += '{';
+  openContainer('{');
   bool first = true;
   for (const auto& [key, member] : entries) {
-    if (!first) text_ += ',';
+    beginMember(first, depth + 1);
     first = false;
-    writeNewline(depth + 1);
-    if (!isValidUTF8(key)) invalid_ = true;
-    writeString(key);
-    text_ += separator;
+    writeKey(key);
     writeValue(member, depth + 1);
   }
-  if (!first) writeNewline(depth);
-  text_ += '}';
+  closeContainer('}', first, depth);
+}
+
+void JSONWriter::beginMember(bool first, int depth) {
+  if (!first) text_ += ',';
+  writeNewline(depth);
+}
+
+void JSONWriter::writeKey(std::string_view key) {
+  if (!isValidUTF8(key)) invalid_ = true;
+  writeString(key);
+  text_ += options_.contains(Options::prettyPrinted) ? " : " : ":";
+}
+
+void JSONWriter::closeContainer(char bracket, bool empty, int depth) {
+  if (!empty) writeNewline(depth);
+  text_ += bracket;
 }
 
 void JSONWriter::writeNewline(int depth) {

@@ -22,6 +22,20 @@ class JSONWriter {
   // checks ride along with the writing instead of walking the tree twice.
   std::optional<std::string> writeIfValid(const JSONValue& value);
 
+  // Writing piece by piece, in the order a reader meets them, gives the
+  // same text as write() of the whole tree. `depth` counts the containers
+  // open around what is written.
+  void reserve(std::size_t bytes) { text_.reserve(bytes); }
+  void writeScalar(const JSONValue& value) { writeValue(value, 0); }
+  void openContainer(char bracket) { text_ += bracket; }
+  // Before each element of an array and each key of an object.
+  void beginMember(bool first, int depth);
+  void writeKey(std::string_view key);
+  void closeContainer(char bracket, bool empty, int depth);
+  // Whether something written so far has no JSON form.
+  bool isInvalid() const { return invalid_; }
+  std::string takeText() { return std::move(text_); }
+
  private:
   std::optional<std::string> problemBelow(const JSONValue& value) const;
   void writeValue(const JSONValue& value, int depth);

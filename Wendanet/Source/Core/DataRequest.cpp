@@ -1,8 +1,10 @@
 #include "Wendanet/Source/Core/DataRequest.h"
 
+#include <algorithm>
 #include <variant>
 
 #include "Platform/URLLoading/URLSession.h"
+#include "Platform/URLLoading/URLSessionConfiguration.h"
 #include "Wendanet/Source/Core/TaggedUnion.h"
 #include "Wendanet/Source/Core/WNErrorCasts.h"
 
@@ -23,9 +25,20 @@ std::optional<platform::Data> DataRequest::data() const {
 // Receiving.
 
 void DataRequest::didReceiveData(const platform::Data& chunk) {
+  const auto task = lastTask();
+  const auto received = task ? task->response() : nullptr;
+  const auto announced = received ? received->expectedContentLength() : platform::URLResponse::unknownLength;
   dataMutableState_.write([&](DataMutableState& state) {
     if (state.data) {
       state.data->append(chunk);
+    } else if (announced > static_cast<std::int64_t>(chunk.size())) {
+      // Growing by doubling would copy a large body again and again and
+      // leave the old buffers with the allocator; a length that no session
+      // would hold in memory by default is not trusted that far.
+      state.data.emplace();
+      state.data->reserve(static_cast<std::size_t>(
+          std::min(announced, platform::URLSessionConfiguration::defaultMaximumBodySizeInMemory)));
+      state.data->append(chunk.bytes(), chunk.size());
     } else {
       state.data = chunk;
     }

@@ -197,8 +197,9 @@ void RequestViewModel::completeRequest(const platform::UUID& entryId, platform::
       received.reset();
       // Receiving and formatting a large body leave freed blocks in the
       // arenas of the threads that did it, kept by the allocator for good
-      // unless given back.
-      if (large) malloc_trim(0);
+      // unless given back. Walking a heap of that size is no work for the
+      // main thread.
+      if (large) platform::DispatchQueue::global()->async([] { malloc_trim(0); });
     });
   });
 }

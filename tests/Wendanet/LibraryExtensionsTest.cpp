@@ -88,15 +88,15 @@ TEST(WendanetExtension, WrapsACopy) {
   EXPECT_EQ(extension.type().value, 8);
 }
 
-TEST(afURLQueryAllowed, HoldsExactlyTheUnreservedCharactersAndSlashAndQuestionMark) {
-  const auto& allowed = afURLQueryAllowed();
+TEST(wnURLQueryAllowed, HoldsExactlyTheUnreservedCharactersAndSlashAndQuestionMark) {
+  const auto& allowed = wnURLQueryAllowed();
   std::string members;
   for (char32_t scalar = 0; scalar < 128; ++scalar) {
     if (allowed.contains(scalar)) members.push_back(static_cast<char>(scalar));
   }
   EXPECT_EQ(members, "-./0123456789?ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrstuvwxyz~");
   EXPECT_FALSE(allowed.contains(U'é'));
-  EXPECT_EQ(&allowed, &afURLQueryAllowed());
+  EXPECT_EQ(&allowed, &wnURLQueryAllowed());
 }
 
 TEST(SessionConfigurations, EachCallGivesANewConfigurationWithTheDefaultHeaders) {

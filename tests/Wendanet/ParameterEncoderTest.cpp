@@ -125,7 +125,7 @@ TEST(URLEncodedFormParameterEncoder, FormEncoderFailuresAreWrapped) {
 
   // Characters of the caller's own that no query may hold leave no URL.
   const auto lenient = URLEncodedFormEncoder::make();
-  lenient->setAllowedCharacters(afURLQueryAllowed().inserting("#"));
+  lenient->setAllowedCharacters(wnURLQueryAllowed().inserting("#"));
   const auto unusable = thrownError<WNError>(
       [&] { URLEncodedFormParameterEncoder::make(lenient)->encode(Spaced(), makeRequest("http://h", "GET")); });
   EXPECT_EQ(messageOf(unusable), "Encoding failed due to a missing request component: url");

@@ -90,7 +90,7 @@ TEST(URLEncodedFormEncoder, NestedKeysWithBracketsOrDots) {
   EXPECT_EQ(encoded(account), "user%5Bid%5D=1&user%5Bname%5D=a");
   EXPECT_EQ(encoded(account, {.keyPathEncoding = KeyPathEncoding::dots()}), "user.id=1&user.name=a");
   auto withBrackets = URLEncodedFormEncoder::make();
-  withBrackets->setAllowedCharacters(afURLQueryAllowed().inserting("[]"));
+  withBrackets->setAllowedCharacters(wnURLQueryAllowed().inserting("[]"));
   EXPECT_EQ(withBrackets->encode(account), "user[id]=1&user[name]=a");
 }
 
@@ -193,7 +193,7 @@ TEST(URLEncodedFormEncoder, UnescapedTextSortsByItsComposedForm) {
   // Composed, the decomposed key is "\u00E9b", after "\u00E9a"; its
   // bytes alone would put it first.
   const Pairs pairs{{{"e\u0301b", "1"}, {"\u00E9a", "2"}}};
-  EXPECT_EQ(encoded(pairs, {.allowedCharacters = afURLQueryAllowed().inserting("\u00E9\u0301")}),
+  EXPECT_EQ(encoded(pairs, {.allowedCharacters = wnURLQueryAllowed().inserting("\u00E9\u0301")}),
             "\u00E9a=2&e\u0301b=1");
 }
 

@@ -117,7 +117,7 @@ std::vector<std::pair<std::string, std::string>> URLEncoding::queryComponents(co
 }
 
 std::string URLEncoding::escape(std::string_view text) {
-  return platform::percentEncodedBytes(text, afURLQueryAllowed());
+  return platform::percentEncodedBytes(text, wnURLQueryAllowed());
 }
 
 }  // namespace wendanet

@@ -7,6 +7,6 @@ namespace wendanet {
 // What query and form text leaves unescaped: the ASCII letters and digits
 // and "-", ".", "_", "~", "/", "?". Everything else, every non-ASCII
 // character included, is escaped. Built once, on first use.
-const platform::CharacterSet& afURLQueryAllowed();
+const platform::CharacterSet& wnURLQueryAllowed();
 
 }  // namespace wendanet

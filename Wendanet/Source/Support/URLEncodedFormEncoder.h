@@ -25,7 +25,7 @@ struct URLEncodedFormEncoderOptions {
   KeyPathEncoding keyPathEncoding = KeyPathEncoding::brackets();
   NilEncoding nilEncoding = NilEncoding::dropKey();
   SpaceEncoding spaceEncoding = SpaceEncoding::percentEscaped;
-  platform::CharacterSet allowedCharacters = afURLQueryAllowed();
+  platform::CharacterSet allowedCharacters = wnURLQueryAllowed();
 };
 
 // Turns an encodable value into application/x-www-form-urlencoded text:

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "Platform/Foundation/ASCIICase.h"
@@ -101,10 +103,21 @@ std::int64_t lengthOf(const HTTPHeaderFields& fields) {
 
 std::shared_ptr<HTTPURLResponse> HTTPURLResponse::make(URL url, int statusCode,
                                                        const HTTPHeaderFields& receivedFields) {
+  // Repeated names join into one field. A long head finds earlier names
+  // through a map: it may hold thousands of fields, and a search per field
+  // would make this quadratic. A short one searches, which is cheaper.
   HTTPHeaderFields fields;
   fields.reserve(receivedFields.size());
+  const bool mapped = receivedFields.size() >= 32;
+  std::unordered_map<std::string, std::size_t> positions;
   for (const auto& [name, value] : receivedFields) {
-    if (const auto index = indexOfHeaderField(fields, name)) {
+    std::optional<std::size_t> index;
+    if (!mapped) {
+      index = indexOfHeaderField(fields, name);
+    } else if (const auto [entry, added] = positions.try_emplace(asciiLowercased(name), fields.size()); !added) {
+      index = entry->second;
+    }
+    if (index) {
       fields[*index].second += ", " + value;
     } else {
       fields.emplace_back(name, value);

@@ -1,3 +1,4 @@
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -66,6 +67,38 @@ TEST(HTTPHeaders, NamesMatchInAnyUnicodeLetterCase) {
   EXPECT_EQ(headers.findValue("e\u0301TAG"), "5");
   headers.remove("\u00E4rger");
   EXPECT_EQ(headers.size(), 3u);
+}
+
+TEST(HTTPHeaders, CapitalSigmaMatchesTheFinalFormAtTheEndOfAWord) {
+  HTTPHeaders headers;
+  headers.update("\u039F\u0394\u039F\u03A3", "1");
+  EXPECT_EQ(headers.findValue("\u03BF\u03B4\u03BF\u03C2"), "1");
+  EXPECT_EQ(headers.findValue("\u03BF\u03B4\u03BF\u03C3"), std::nullopt);
+  // Inside a word, or alone, it is the ordinary small sigma.
+  headers.update("\u03A3\u039F", "2");
+  headers.update("\u03A3", "3");
+  EXPECT_EQ(headers.findValue("\u03C3\u03BF"), "2");
+  EXPECT_EQ(headers.findValue("\u03C3"), "3");
+}
+
+// A long response head builds as its fields updated one after another.
+TEST(HTTPHeaders, LongListsBuildAsUpdatesInOrder) {
+  std::vector<HTTPHeader> fields;
+  for (int index = 0; index < 300; ++index) fields.emplace_back(fmt::format("X-Field-{}", index), "v");
+  fields.emplace_back("\u212Aey", "kelvin");
+  fields.emplace_back("x-field-7", "again");
+  fields.emplace_back("KEY", "ascii");
+  fields.emplace_back("\u039F\u0394\u039F\u03A3", "1");
+  fields.emplace_back("\u03BF\u03B4\u03BF\u03C2", "2");
+  HTTPHeaders oneByOne;
+  for (const auto& field : fields) oneByOne.update(field);
+  const HTTPHeaders built(fields);
+  EXPECT_EQ(built, oneByOne);
+  EXPECT_EQ(built.size(), 302u);
+  EXPECT_EQ(built[7].makeDescription(), "x-field-7: again");
+  EXPECT_EQ(built[300].makeDescription(), "KEY: ascii");
+  EXPECT_EQ(built.findValue("X-FIELD-299"), "v");
+  EXPECT_EQ(built.findValue("\u212AEY"), "ascii");
 }
 
 TEST(HTTPHeaders, EqualityAndHashingSeeCaseAndOrder) {

@@ -45,6 +45,10 @@ TEST(KeyEncoding, CaseMappings) {
   EXPECT_EQ(KeyEncoding(KeyEncoding::capitalized).encode(""), "");
   EXPECT_EQ(KeyEncoding(KeyEncoding::uppercased).encode("straße[ﬁx]"), "STRASSE[FIX]");
   EXPECT_EQ(KeyEncoding(KeyEncoding::lowercased).encode("ÀB[C]"), "àb[c]");
+  // Capital sigma ends a word as the final form, looking through marks and
+  // apostrophes; before a letter, or with none before it, it is the
+  // ordinary one.
+  EXPECT_EQ(KeyEncoding(KeyEncoding::lowercased).encode("ΟΔΟΣ ΑΣ\u0301 Α'Σ ΣΑ Σ[ΑΣΣ]"), "οδος ας\u0301 α'ς σα σ[ασς]");
   EXPECT_EQ(KeyEncoding(KeyEncoding::useDefaultKeys).encode("MyKey"), "MyKey");
   const auto custom = KeyEncoding::custom([](const std::string& key) { return "x-" + key; });
   EXPECT_EQ(custom.encode("k"), "x-k");

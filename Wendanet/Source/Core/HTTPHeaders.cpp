@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <numeric>
+#include <unordered_map>
+#include <utility>
 
 #include "Platform/Fatal.h"
 #include "Platform/Foundation/ASCIICase.h"
@@ -13,29 +15,66 @@
 
 namespace wendanet {
 
-HTTPHeaders::HTTPHeaders(std::initializer_list<HTTPHeader> headers) {
-  for (const auto& header : headers) update(header);
+namespace {
+
+const HTTPHeader& sameHeader(const HTTPHeader& header) { return header; }
+
+HTTPHeader headerOf(const platform::HTTPHeaderField& field) { return HTTPHeader(field.first, field.second); }
+
+// From this many fields on, a build finds earlier names through a map kept
+// for its length: a response head may hold thousands of fields, and a
+// search per field would make its build quadratic.
+constexpr std::size_t mappedBuildFrom = 32;
+
+}  // namespace
+
+template <typename Fields, typename MakeHeader>
+void HTTPHeaders::updateAll(const Fields& fields, MakeHeader makeHeader) {
+  if (fields.size() < mappedBuildFrom) {
+    for (const auto& field : fields) update(makeHeader(field));
+    return;
+  }
+  std::unordered_map<std::string, std::size_t> positions;
+  positions.reserve(fields.size());
+  for (const auto& field : fields) {
+    HTTPHeader header = makeHeader(field);
+    if (!platform::isASCII(header.name())) ++nonASCIINames_;
+    const auto [entry, added] = positions.try_emplace(headerNameMatchKey(header.name()), headers_.size());
+    if (added) {
+      headers_.push_back(std::move(header));
+    } else {
+      replace(entry->second, std::move(header));
+    }
+  }
 }
 
-HTTPHeaders::HTTPHeaders(const std::vector<HTTPHeader>& headers) {
-  for (const auto& header : headers) update(header);
-}
+HTTPHeaders::HTTPHeaders(std::initializer_list<HTTPHeader> headers) { updateAll(headers, sameHeader); }
 
-HTTPHeaders::HTTPHeaders(const platform::HTTPHeaderFields& fields) {
-  for (const auto& [name, value] : fields) update(name, value);
-}
+HTTPHeaders::HTTPHeaders(const std::vector<HTTPHeader>& headers) { updateAll(headers, sameHeader); }
+
+HTTPHeaders::HTTPHeaders(const platform::HTTPHeaderFields& fields) { updateAll(fields, headerOf); }
 
 std::optional<std::size_t> HTTPHeaders::findIndex(std::string_view name) const {
   return findIndex(name, platform::isASCII(name));
 }
 
 std::optional<std::size_t> HTTPHeaders::findIndex(std::string_view name, bool nameIsASCII) const {
-  const bool ascii = nonASCIINames_ == 0 && nameIsASCII;
-  const auto found = std::ranges::find_if(headers_, [&](const HTTPHeader& header) {
-    return ascii ? platform::equalsIgnoringASCIICase(header.name(), name) : headerNamesMatch(header.name(), name);
-  });
-  if (found == headers_.end()) return std::nullopt;
-  return static_cast<std::size_t>(found - headers_.begin());
+  const auto position = [&](auto found) -> std::optional<std::size_t> {
+    if (found == headers_.end()) return std::nullopt;
+    return static_cast<std::size_t>(found - headers_.begin());
+  };
+  if (nonASCIINames_ == 0 && nameIsASCII) {
+    return position(std::ranges::find_if(
+        headers_, [&](const HTTPHeader& header) { return platform::equalsIgnoringASCIICase(header.name(), name); }));
+  }
+  // The wanted name's key is made once; an ASCII name's key is its ASCII
+  // lower-casing, so only names beyond ASCII need theirs made.
+  const std::string key = headerNameMatchKey(name);
+  const bool keyIsASCII = platform::isASCII(key);
+  return position(std::ranges::find_if(headers_, [&](const HTTPHeader& header) {
+    if (platform::isASCII(header.name())) return keyIsASCII && platform::equalsIgnoringASCIICase(header.name(), key);
+    return headerNameMatchKey(header.name()) == key;
+  }));
 }
 
 void HTTPHeaders::update(std::string name, std::string value) { update(HTTPHeader(std::move(name), std::move(value))); }
@@ -44,11 +83,15 @@ void HTTPHeaders::update(HTTPHeader header) {
   const bool ascii = platform::isASCII(header.name());
   if (!ascii) ++nonASCIINames_;
   if (const auto index = findIndex(header.name(), ascii)) {
-    if (!platform::isASCII(headers_[*index].name())) --nonASCIINames_;
-    headers_[*index] = std::move(header);
+    replace(*index, std::move(header));
   } else {
     headers_.push_back(std::move(header));
   }
+}
+
+void HTTPHeaders::replace(std::size_t position, HTTPHeader header) {
+  if (!platform::isASCII(headers_[position].name())) --nonASCIINames_;
+  headers_[position] = std::move(header);
 }
 
 void HTTPHeaders::remove(std::string_view name) {

@@ -62,6 +62,10 @@ class HTTPHeaders {
 
  private:
   std::optional<std::size_t> findIndex(std::string_view name, bool nameIsASCII) const;
+  void replace(std::size_t position, HTTPHeader header);
+  // Into an empty list, as updates one after another.
+  template <typename Fields, typename MakeHeader>
+  void updateAll(const Fields& fields, MakeHeader makeHeader);
 
   std::vector<HTTPHeader> headers_;
   // While no name has a byte beyond ASCII, names are matched and sorted

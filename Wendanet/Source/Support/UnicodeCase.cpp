@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <span>
 
 #include "Platform/Foundation/UnicodeScalars.h"
+#include "Platform/Text/CaseIgnorable.h"
 
 namespace wendanet {
 namespace {
@@ -119,6 +121,7 @@ struct CaseMapping {
   char32_t asciiFrom;
   char32_t asciiTo;
   std::span<const FullMapping> full;
+  bool contextualSigma = false;
 
   char32_t simpleMapping(char32_t scalar) const {
     if (const locale_t locale = unicodeLocale(); locale != locale_t{}) {
@@ -128,6 +131,52 @@ struct CaseMapping {
   }
 };
 
+bool inClass(char32_t scalar, int (*test)(wint_t, locale_t)) {
+  const locale_t locale = unicodeLocale();
+  return locale != locale_t{} && test(static_cast<wint_t>(scalar), locale) != 0;
+}
+
+// The C library's classes hold what has letter case: Lu, Ll, Lt and the
+// letters and numerals that are upper- or lower-case without a category
+// that says so.
+bool isCased(char32_t scalar) { return inClass(scalar, iswupper_l) || inClass(scalar, iswlower_l); }
+
+std::optional<char32_t> previousUnicodeScalar(std::string_view text, std::size_t& position) {
+  std::size_t start = position - 1;
+  while (start > 0 && position - start < 4 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) --start;
+  std::size_t end = start;
+  const auto scalar = platform::nextUnicodeScalar(text, end);
+  if (!scalar || end != position) {
+    --position;
+    return std::nullopt;
+  }
+  position = start;
+  return scalar;
+}
+
+// Whether a cased letter comes first on one side of a position, looking
+// through case-ignorable characters; any other character, or a byte that
+// is not UTF-8, ends the look.
+bool casedLetterFirst(std::string_view text, std::size_t position, bool backwards) {
+  while (backwards ? position > 0 : position < text.size()) {
+    const auto scalar =
+        backwards ? previousUnicodeScalar(text, position) : platform::nextUnicodeScalar(text, position);
+    if (!scalar) return false;
+    if (isCased(*scalar)) return true;
+    if (!platform::isCaseIgnorable(*scalar)) return false;
+  }
+  return false;
+}
+
+constexpr char32_t capitalSigma = 0x03A3;
+constexpr char32_t finalSigma = 0x03C2;
+
+// Capital sigma lower-cases to the final form where it ends a word: after a
+// cased letter and before none.
+bool endsAWord(std::string_view text, std::size_t start, std::size_t end) {
+  return casedLetterFirst(text, start, true) && !casedLetterFirst(text, end, false);
+}
+
 std::string mapped(std::string_view text, const CaseMapping& mapping) {
   std::string out;
   out.reserve(text.size());
@@ -136,6 +185,8 @@ std::string mapped(std::string_view text, const CaseMapping& mapping) {
     const auto scalar = platform::nextUnicodeScalar(text, position);
     if (!scalar) {
       out.append(text.substr(start, position - start));
+    } else if (mapping.contextualSigma && *scalar == capitalSigma && endsAWord(text, start, position)) {
+      appendUTF8(out, finalSigma);
     } else if (const FullMapping* full = findFullMapping(*scalar, mapping.full)) {
       for (const char32_t part : full->mapping) {
         if (part != 0) appendUTF8(out, part);
@@ -147,10 +198,6 @@ std::string mapped(std::string_view text, const CaseMapping& mapping) {
   return out;
 }
 
-bool inClass(char32_t scalar, int (*test)(wint_t, locale_t)) {
-  const locale_t locale = unicodeLocale();
-  return locale != locale_t{} && test(static_cast<wint_t>(scalar), locale) != 0;
-}
 
 }  // namespace
 
@@ -164,7 +211,7 @@ bool isLowercaseLetter(char32_t scalar) {
   return inClass(scalar, iswlower_l) && !inRanges(scalar, lowerClassExtras);
 }
 
-std::string lowercased(std::string_view text) { return mapped(text, {towlower_l, 'A', 'a', fullLowercase}); }
+std::string lowercased(std::string_view text) { return mapped(text, {towlower_l, 'A', 'a', fullLowercase, true}); }
 
 std::string uppercased(std::string_view text) { return mapped(text, {towupper_l, 'a', 'A', fullUppercase}); }
 

@@ -2,10 +2,18 @@
 
 namespace platform {
 
+namespace {
+
+template <class Value>
+const Value* valueUnder(const URLError::UserInfo& userInfo, std::string_view key) {
+  const auto found = userInfo.find(key);
+  return found == userInfo.end() ? nullptr : std::get_if<Value>(&found->second);
+}
+
+}  // namespace
+
 std::optional<Data> URLError::resumeData() const {
-  const auto found = userInfo_.find(resumeDataKey);
-  if (found == userInfo_.end()) return std::nullopt;
-  if (const auto* data = std::get_if<Data>(&found->second)) return *data;
+  if (const auto* data = valueUnder<Data>(userInfo_, resumeDataKey)) return *data;
   return std::nullopt;
 }
 
@@ -62,8 +70,13 @@ std::string_view URLError::message(Code code) {
   return "The URL could not be loaded.";
 }
 
+std::string URLError::localizedDescription() const {
+  if (const auto* text = valueUnder<std::string>(userInfo_, localizedDescriptionKey)) return *text;
+  return std::string(message(code_));
+}
+
 std::string URLError::description() const {
-  return "URLError(" + std::to_string(static_cast<int>(code_)) + "): " + std::string(message(code_));
+  return "URLError(" + std::to_string(static_cast<int>(code_)) + "): " + localizedDescription();
 }
 
 }  // namespace platform

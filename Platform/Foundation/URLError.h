@@ -69,6 +69,9 @@ class URLError : public ErrorBase<URLError> {
   using UserInfo = std::map<std::string, UserInfoValue, std::less<>>;
   // Where a cancelled or failed download leaves the data to resume it from.
   static constexpr std::string_view resumeDataKey = "NSURLSessionDownloadTaskResumeData";
+  // A text stored under this key is what the error says instead of its
+  // code's sentence: for a failure the code names only broadly.
+  static constexpr std::string_view localizedDescriptionKey = "NSLocalizedDescription";
 
   explicit URLError(Code code, std::optional<URL> failingURL = std::nullopt, AnyError underlyingError = nullptr,
                     UserInfo userInfo = {})
@@ -91,7 +94,7 @@ class URLError : public ErrorBase<URLError> {
   static std::string_view message(Code code);
   // "URLError(-1001): The request timed out."
   std::string description() const override;
-  std::string localizedDescription() const override { return std::string(message(code_)); }
+  std::string localizedDescription() const override;
 
  private:
   Code code_;

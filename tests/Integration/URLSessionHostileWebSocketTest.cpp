@@ -3,6 +3,7 @@
 #include <openssl/sha.h>
 
 #include <chrono>
+#include <string_view>
 #include <thread>
 
 #include "Platform/URLLoading/URLSessionWebSocketTask.h"
@@ -36,6 +37,13 @@ std::string frameHeaderClaiming(std::uint64_t length) {
   return header;
 }
 
+// A close frame from the server (unmasked) with `status` and `reason`.
+std::string closeFrame(std::uint16_t status, std::string_view reason) {
+  std::string frame = {'\x88', static_cast<char>(2 + reason.size()), static_cast<char>(status >> 8),
+                       static_cast<char>(status & 0xFF)};
+  return frame + std::string(reason);
+}
+
 class HostileWebSocketServer : public testing::Test {
  protected:
   void TearDown() override {
@@ -62,6 +70,14 @@ class HostileWebSocketServer : public testing::Test {
     return task;
   }
 
+  // Ends the session and its tasks, for another case with new ones.
+  void startNewSession() {
+    session->invalidateAndCancel();
+    recorder->waitFor("invalid");
+    recorder = std::make_shared<WebSocketRecorder>();
+    session = makeRecordedSession(recorder);
+  }
+
   std::unique_ptr<ScriptedHTTPServer> server;
   std::shared_ptr<WebSocketRecorder> recorder = std::make_shared<WebSocketRecorder>();
   std::shared_ptr<URLSession> session = makeRecordedSession(recorder);
@@ -80,10 +96,7 @@ TEST_F(HostileWebSocketServer, AFrameLongerThanTheProcessCanHoldEndsTheTaskAsMes
     task->receive(recorder->received());
     recorder->waitFor("complete -1103");
     EXPECT_EQ(task->closeCode(), CloseCode::messageTooBig) << claimed;
-    session->invalidateAndCancel();
-    recorder->waitFor("invalid");
-    recorder = std::make_shared<WebSocketRecorder>();
-    session = makeRecordedSession(recorder);
+    startNewSession();
   }
 }
 
@@ -124,4 +137,26 @@ TEST_F(HostileWebSocketServer, AMessageTooBigEndsWithinTheTimeOutBehindAStalledS
   task->receive(recorder->received());
   recorder->waitFor("complete -1103");
   recorder->waitFor("sent large -1103");
+}
+
+TEST_F(HostileWebSocketServer, APeerThatClosesThenHoldsTheConnectionSilentEndsAsItsCloseWithinTheTimeOut) {
+  // The peer never ends the connection after its close frame, nor reads
+  // what comes after it; in the second case a send to it is stalled too.
+  for (const bool sendStalled : {false, true}) {
+    serve([sendStalled](ScriptedConnection& connection) {
+      // Once the client's send has filled every buffer on the way.
+      if (sendStalled) std::this_thread::sleep_for(std::chrono::milliseconds(500));
+      connection.send(closeFrame(1001, "away"));
+      connection.holdUntilServerStops();
+    });
+    const auto task = openTask(1);
+    if (sendStalled) task->send(Data(std::string(32 * 1024 * 1024, 'w')), recorder->sent("large"));
+    task->receive(recorder->received());
+    const auto events = recorder->waitFor("complete 0");
+    EXPECT_LT(positionOf(events, "received error -1005"), positionOf(events, "close 1001 away")) << sendStalled;
+    EXPECT_LT(positionOf(events, "close 1001 away"), positionOf(events, "complete 0")) << sendStalled;
+    EXPECT_EQ(task->closeCode(), CloseCode::goingAway) << sendStalled;
+    if (sendStalled) recorder->waitFor("sent large -1005");
+    startNewSession();
+  }
 }

@@ -77,6 +77,22 @@ TEST_F(URLSessionLoopback, OversizedHeaderBlockCannotBeParsed) {
   }
 }
 
+TEST_F(URLSessionLoopback, AHeadTooLargeToSendFailsAsTooLargeWithNothingSent) {
+  auto longField = request("/tiny");
+  longField.setValueForHTTPHeaderField(std::string(1 << 20, 'v'), "X-Large");
+  const auto longTarget = request("/tiny?q=" + std::string(1 << 20, 'q'));
+  for (const auto& oversized : {longField, longTarget}) {
+    const auto record = run(session->dataTaskWithRequest(oversized));
+    EXPECT_EQ(record.errorCode(), -1103);
+    ASSERT_TRUE(record.error);
+    EXPECT_EQ(record.error->localizedDescription(),
+              "The request's head (its URL and header fields) is too large to send.");
+    EXPECT_EQ(record.count("response"), 0);
+    expectOneEnding(record);
+  }
+  EXPECT_EQ(server.requestCount(), 0u);
+}
+
 TEST_F(URLSessionLoopback, PortWithoutListenerRefusesTheConnection) {
   const auto url = "http://127.0.0.1:" + std::to_string(testservers::freeLoopbackPort()) + "/";
   const auto record = run(session->dataTaskWithURL(*URL::string(url)));

@@ -116,6 +116,14 @@ void ScriptedConnection::waitUntilClosed() const {
   }
 }
 
+void ScriptedConnection::holdUntilServerStops() const {
+  // With no events asked for, only the hang-up of the server's own
+  // shutdown of both directions ends the wait: a client's FIN does not.
+  pollfd watched{fd_, 0, 0};
+  while (::poll(&watched, 1, -1) < 0 && errno == EINTR) {
+  }
+}
+
 bool ScriptedConnection::fill() {
   char chunk[16 * 1024];
   const auto count = ::recv(fd_, chunk, sizeof chunk, 0);

@@ -39,6 +39,9 @@ class ScriptedConnection {
   // Blocks without reading anything until the client or the server's end
   // closes the connection: a peer that stopped reading.
   void waitUntilClosed() const;
+  // Blocks, reading nothing and closing nothing whatever the client does,
+  // until the server stops: a peer that holds the connection silent.
+  void holdUntilServerStops() const;
 
  private:
   bool fill();

@@ -259,10 +259,7 @@ void Transfer::fail(AnyError error) {
 
 AnyError Transfer::failure(CURLcode result) const {
   if (callbackError_) return callbackError_;
-  // The library refuses a single header line past its own limit this way.
-  if (result == CURLE_OUT_OF_MEMORY && !response_) {
-    return makeError(URLError(URLError::Code::cannotParseResponse, request_.url()));
-  }
+  if (result == CURLE_OUT_OF_MEMORY && !response_) return makeOversizedHeadError(!sentHead_.empty(), request_.url());
   return makeTransferError(result, static_cast<int>(infoLong(handle_, CURLINFO_OS_ERRNO)), errorBuffer_,
                            request_.url());
 }

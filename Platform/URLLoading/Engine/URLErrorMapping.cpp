@@ -69,4 +69,13 @@ AnyError makeTransferError(CURLcode result, int osErrno, std::string message, st
                             makeError(CurlError(result, std::move(message), osErrno))));
 }
 
+AnyError makeOversizedHeadError(bool requestHeadSent, std::optional<URL> failingURL) {
+  if (requestHeadSent) return makeError(URLError(URLError::Code::cannotParseResponse, std::move(failingURL)));
+  // The code alone would say only that some data was too long.
+  return makeError(URLError(
+      URLError::Code::dataLengthExceedsMaximum, std::move(failingURL), nullptr,
+      {{std::string(URLError::localizedDescriptionKey),
+        std::string("The request's head (its URL and header fields) is too large to send.")}}));
+}
+
 }  // namespace platform

@@ -17,4 +17,9 @@ URLError::Code urlErrorCode(CURLcode result, int osErrno);
 // The URLError a task fails with, carrying the library's report.
 AnyError makeTransferError(CURLcode result, int osErrno, std::string message, std::optional<URL> failingURL);
 
+// The URLError for a head past the library's limits, which it reports as
+// memory running out: the request's, refused before any of it is sent, or
+// a response header line too long to take in.
+AnyError makeOversizedHeadError(bool requestHeadSent, std::optional<URL> failingURL);
+
 }  // namespace platform

@@ -89,7 +89,7 @@ class BeastStream final : public WebSocketStream {
       socket_.emplace(context);
     }
     socket_->control_callback([this](websocket::frame_type kind, beast::string_view payload) {
-      if (kind == websocket::frame_type::close) peerClosed_ = true;
+      if (kind == websocket::frame_type::close) peerCloseCame();
       if (kind == websocket::frame_type::pong && pongHandler_) pongHandler_({payload.data(), payload.size()});
     });
   }
@@ -238,9 +238,22 @@ class BeastStream final : public WebSocketStream {
     return frameResult(error);
   }
 
-  // Drops the connection once the closing handshake has taken its time.
+  // After a message too big the WebSocket layer closes with 1009 itself.
   void boundClosing() {
     messageTooBig_ = true;
+    dropAfterClosingTime();
+  }
+
+  // The WebSocket layer answers the peer's close frame, then waits for the
+  // peer to end the connection: without end for a peer that holds it
+  // silent, or while a send to a peer that does not read holds the write.
+  void peerCloseCame() {
+    peerClosed_ = true;
+    dropAfterClosingTime();
+  }
+
+  // Drops the connection once the closing handshake has taken its time.
+  void dropAfterClosingTime() {
     closingTimer_.expires_after(closingTime_);
     closingTimer_.async_wait([this](const ErrorCode& error) {
       if (!error) lowest().close();

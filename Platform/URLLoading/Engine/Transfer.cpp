@@ -259,7 +259,9 @@ void Transfer::fail(AnyError error) {
 
 AnyError Transfer::failure(CURLcode result) const {
   if (callbackError_) return callbackError_;
-  if (result == CURLE_OUT_OF_MEMORY && !response_) return makeOversizedHeadError(!sentHead_.empty(), request_.url());
+  if (result == CURLE_OUT_OF_MEMORY && !response_) {
+    return makeOversizedHeadError(infoLong(handle_, CURLINFO_REQUEST_SIZE) > 0, request_.url());
+  }
   return makeTransferError(result, static_cast<int>(infoLong(handle_, CURLINFO_OS_ERRNO)), errorBuffer_,
                            request_.url());
 }

@@ -13,9 +13,11 @@
 #include <QMenu>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -363,6 +365,46 @@ TEST_F(SendAndInspectTest, EveryTabTitleIsWholeInSmallWindows) {
   }
   click(child(history().detail(), "Headers"));
   screenshot("small-headers-tab");
+}
+
+// At 900 by 600 the divider between the editor and the history goes up
+// until the editor has its 200 pixels, whatever page it shows: a page
+// taller than that scrolls, and the tab titles stay whole.
+TEST_F(SendAndInspectTest, AtNineHundredBySixHundredTheDividerGivesTheHistoryMostOfTheWindow) {
+  typeInto(child<QLineEdit>(editor(), "urlField"),
+           QString::fromStdString(testservers::HttpbinServer::shared().baseURL() + "/get?a=1&b=2"));
+  click(child(editor(), "sendButton"));
+  ASSERT_EQ(entries().size(), 1u) << "the send was not started";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !entries().front()->isPending(); }, sendTimeout));
+  auto& list = history().list().list();
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(list.model()->index(0, 0)).center());
+  window().resize(900, 600);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window().size() == QSize(900, 600); }, uiTimeout));
+
+  auto* divider = qobject_cast<QSplitter*>(editor().parentWidget());
+  ASSERT_NE(divider, nullptr);
+  for (const auto* page : {"Auth", "Body", "Headers", "Params"}) {
+    SCOPED_TRACE(page);
+    click(child(editor(), page));
+    QWidget* handle = divider->handle(1);
+    const QPoint grip = handle->rect().center();
+    QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(handle, grip - QPoint(0, 600));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, grip - QPoint(0, 600));
+    QApplication::processEvents();
+    EXPECT_EQ(editor().height(), ContentView::editorMinimumHeight);
+    EXPECT_GT(history().height(), window().height() / 2);
+    const auto scrolls = [](const QScrollArea* area) {
+      return area->isVisible() && area->verticalScrollBar()->maximum() > 0;
+    };
+    EXPECT_TRUE(std::ranges::any_of(editor().findChildren<QScrollArea*>(), scrolls)) << "the page is cut, not scrolled";
+    for (const auto* title : {"Params", "Headers", "Body", "Auth"}) {
+      const auto& tab = child<QAbstractButton>(editor(), title);
+      EXPECT_GE(tab.width(), tab.sizeHint().width()) << title;
+      EXPECT_EQ(tab.visibleRegion(), QRegion(tab.rect())) << title;
+    }
+  }
+  screenshot("900x600-divider-dragged-up");
 }
 
 TEST_F(SendAndInspectTest, AnAnswerHoldingALongTokenIsColouredPastIt) {

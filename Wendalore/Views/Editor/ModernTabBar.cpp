@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <variant>
@@ -53,6 +54,8 @@ class ModernTabBar::TabButton : public QAbstractButton {
     if (const auto badge = badgeSize(); !badge.isEmpty()) width += spacing + badge.width();
     return {width + 2 * horizontalInset, title.height() + 2 * verticalInset};
   }
+  // However narrow the editor, a title is never cut.
+  QSize minimumSizeHint() const override { return sizeHint(); }
 
  protected:
   void paintEvent(QPaintEvent*) override {
@@ -107,6 +110,9 @@ class ModernTabBar::TabButton : public QAbstractButton {
 };
 
 ModernTabBar::ModernTabBar(QWidget* parent) : QWidget(parent) {
+  // Strong, as a push button's: where Tab is set to reach text fields and
+  // lists alone, it reaches what a click can focus all the same.
+  setFocusPolicy(Qt::StrongFocus);
   setAutoFillBackground(true);
   setBackgroundRole(QPalette::Base);
   auto* row = new QHBoxLayout(this);
@@ -169,7 +175,46 @@ void ModernTabBar::applySelection() {
 void ModernTabBar::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
-  fillCapsule(painter, shownCursor(), palette().color(QPalette::Highlight));
+  const QRectF cursor = shownCursor();
+  const QColor accent = palette().color(QPalette::Highlight);
+  fillCapsule(painter, cursor, accent);
+  if (!hasFocus()) return;
+  // A gap of the bar's own colour keeps the ring apart from the capsule,
+  // which has the same colour; the bar's inset leaves room for both.
+  const QRectF ring = cursor.adjusted(-2.5, -2.5, 2.5, 2.5);
+  painter.setPen(QPen(accent, 1.5));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRoundedRect(ring, ring.height() / 2, ring.height() / 2);
+}
+
+void ModernTabBar::keyPressEvent(QKeyEvent* event) {
+  const auto index = static_cast<std::ptrdiff_t>(selection_);
+  const auto count = static_cast<std::ptrdiff_t>(tabs.size());
+  std::ptrdiff_t next = index;
+  switch (event->key()) {
+    case Qt::Key_Left:
+      next = index - 1;
+      break;
+    case Qt::Key_Right:
+      next = index + 1;
+      break;
+    case Qt::Key_Space:
+      next = (index + 1) % count;
+      break;
+    default:
+      return QWidget::keyPressEvent(event);
+  }
+  if (next >= 0 && next < count) select(tabs[static_cast<std::size_t>(next)]);
+}
+
+void ModernTabBar::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  update();
+}
+
+void ModernTabBar::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  update();
 }
 
 QRectF ModernTabBar::shownCursor() const {

@@ -14,6 +14,9 @@ namespace wendalore {
 // The strip of page tabs over the request editor's pages: one tab per page
 // with its title and badge, and a capsule behind the selected one that
 // slides to a newly clicked tab. Each tab is a button named by its title.
+// The strip is one stop of the Tab key, shown by a ring around the
+// capsule: Left and Right select the neighbouring tab, Space the next one,
+// after the last the first.
 class ModernTabBar : public QWidget {
  public:
   explicit ModernTabBar(QWidget* parent = nullptr);
@@ -29,6 +32,9 @@ class ModernTabBar : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   class TabButton;

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "Wendalore/Views/Common/MethodStyle.h"
+#include "Wendalore/Views/Common/PageScrollArea.h"
 #include "Wendalore/Views/Editor/AuthPage.h"
 #include "Wendalore/Views/Editor/BodyPage.h"
 #include "Wendalore/Views/Editor/CapsuleButton.h"
@@ -111,16 +112,25 @@ RequestEditorView::RequestEditorView(std::shared_ptr<RequestTemplate> request,
   tabArea->addWidget(divider(this));
 
   pages_ = new QStackedWidget(this);
+  // The page takes the room the controls above it leave, however little,
+  // and scrolls: the editor stays short enough for the history to have
+  // most of a small window.
+  pages_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
   pages_->setAutoFillBackground(true);
   pages_->setBackgroundRole(QPalette::Base);
   params_ = makeParamsPage();
   headers_ = makeHeadersPage();
-  body_ = new BodyPage(editor_, pages_);
-  auth_ = new AuthPage(editor_->requestTemplate(), pages_);
-  // In the order of the tabs.
-  for (QWidget* page : {static_cast<QWidget*>(params_), static_cast<QWidget*>(headers_),
-                        static_cast<QWidget*>(body_), static_cast<QWidget*>(auth_)}) {
-    pages_->addWidget(page);
+  body_ = new BodyPage(editor_);
+  auth_ = new AuthPage(editor_->requestTemplate());
+  // In the order of the tabs. The row lists scroll by themselves; the other
+  // pages scroll here, so that no page holds the editor taller than the
+  // window lets it be.
+  pages_->addWidget(params_);
+  pages_->addWidget(headers_);
+  for (QWidget* page : {static_cast<QWidget*>(body_), static_cast<QWidget*>(auth_)}) {
+    auto* scroll = pageScrollArea(pages_);
+    scroll->setWidget(page);
+    pages_->addWidget(scroll);
   }
   tabArea->addWidget(pages_, 1);
   column->addLayout(tabArea, 1);

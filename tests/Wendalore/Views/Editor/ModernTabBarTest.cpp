@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
 #include <QTest>
 #include <QVariantAnimation>
 
@@ -59,6 +61,33 @@ TEST(ModernTabBar, TheCapsuleSlidesOnAClickEvenWhenTheOwnerEchoesTheSelection) {
   EXPECT_EQ(slide->state(), QAbstractAnimation::Running);
   bar.setSelection(EditorTab::headers);  // from outside: no slide
   EXPECT_NE(slide->state(), QAbstractAnimation::Running);
+}
+
+// Reached with Tab, the strip rings its capsule; Left and Right stop at the
+// ends, Space goes on from the last tab to the first.
+TEST(ModernTabBar, ArrowKeysAndSpaceSelectFromTheKeyboardWhileARingShowsTheFocus) {
+  QWidget window;
+  auto* field = new QLineEdit(&window);  // has the focus first
+  auto* bar = new ModernTabBar(&window);
+  bar->move(0, field->sizeHint().height());
+  std::vector<EditorTab> selected;
+  bar->onSelect = [&](EditorTab tab) { selected.push_back(tab); };
+  window.show();
+  QApplication::setActiveWindow(&window);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  ASSERT_TRUE(field->hasFocus());
+  const QImage unfocused = bar->grab().toImage();
+  bar->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(bar->hasFocus());
+  EXPECT_NE(bar->grab().toImage(), unfocused) << "the focus is shown nowhere";
+
+  for (const auto key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Space,
+                         Qt::Key_Space, Qt::Key_Left}) {
+    QTest::keyClick(bar, key);
+  }
+  EXPECT_EQ(selected, (std::vector{EditorTab::headers, EditorTab::body, EditorTab::auth, EditorTab::params,
+                                   EditorTab::headers, EditorTab::params}));
+  EXPECT_EQ(bar->selection(), EditorTab::params);
 }
 
 }  // namespace

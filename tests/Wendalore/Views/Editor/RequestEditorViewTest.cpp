@@ -313,7 +313,7 @@ TEST_F(RequestEditorViewTest, TabGoesThroughTheRowsInTheirOrderThenTheAddRowLine
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     reached.push_back(QApplication::focusWidget());
   }
-  std::vector<QWidget*> expected;
+  std::vector<QWidget*> expected{find("Params")->parentWidget()};
   for (const auto& param : request->queryParams()) {
     auto* row = field(EditorField::key(param->id()))->parentWidget();
     expected.push_back(row->findChild<QCheckBox*>("enabledBox"));
@@ -326,9 +326,46 @@ TEST_F(RequestEditorViewTest, TabGoesThroughTheRowsInTheirOrderThenTheAddRowLine
   expected.push_back(find<QLineEdit>("nameField"));
   EXPECT_EQ(reached, expected);
   for (auto* control : reached) {
-    EXPECT_TRUE(qobject_cast<QLineEdit*>(control) || qobject_cast<QAbstractButton*>(control))
+    EXPECT_TRUE(qobject_cast<QLineEdit*>(control) || qobject_cast<QAbstractButton*>(control) ||
+                control == expected.front())
         << control->metaObject()->className() << " takes the focus but shows none";
   }
+}
+
+// From the URL field, Tab goes round the editor: every stop is on screen
+// and looks otherwise while it has the focus. The page tabs come right
+// after Send and turn the pages with the arrow keys and Space; Tab goes on
+// into the page they show.
+TEST_F(RequestEditorViewTest, TabFromTheURLStopsOnlyWhereTheFocusShowsAndReachesThePageTabs) {
+  auto* url = find<QLineEdit>("urlField");
+  url->setFocus();
+  QTest::keyClicks(url, "?a=1");
+  std::vector<QWidget*> reached;
+  for (int step = 0; step < 16 && (reached.empty() || reached.back() != url); ++step) {
+    QWidget* left = QApplication::focusWidget();
+    const QImage focused = left->grab().toImage();
+    QTest::keyClick(left, Qt::Key_Tab);
+    reached.push_back(QApplication::focusWidget());
+    ASSERT_TRUE(reached.back()->isVisible()) << reached.back()->metaObject()->className();
+    EXPECT_NE(left->grab().toImage(), focused) << left->metaObject()->className() << " shows no focus";
+  }
+  auto* tabs = find("Params")->parentWidget();
+  ASSERT_GE(reached.size(), 2u);
+  EXPECT_EQ(reached[0], find<QPushButton>("sendButton"));
+  ASSERT_EQ(reached[1], tabs) << "the page tabs are never reached";
+
+  tabs->setFocus(Qt::TabFocusReason);
+  const auto pageAfter = [&](Qt::Key key) {
+    QTest::keyClick(tabs, key);
+    return view->editor()->selectedTab;
+  };
+  EXPECT_EQ(pageAfter(Qt::Key_Right), EditorTab::headers);
+  EXPECT_TRUE(field(EditorField::newHeaderKey())->isVisible());
+  EXPECT_EQ(pageAfter(Qt::Key_Space), EditorTab::body);
+  EXPECT_TRUE(find("bodyTypePicker")->isVisible());
+  EXPECT_EQ(pageAfter(Qt::Key_Left), EditorTab::headers);
+  QTest::keyClick(tabs, Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), field(EditorField::newHeaderKey()));
 }
 
 TEST_F(RequestEditorViewTest, TypingAtTheEndOfALongQueryRedrawsTheRowsItHasInPlace) {

@@ -26,7 +26,7 @@ std::string singleQuotedShellWord(std::string_view text);
 enum class ShellQuotes { single, doubled };
 
 // `text` as one quoted word that sh, bash and zsh read back exactly, from a
-// script, a pipe or a line typed into an interactive shell with history
+// script, a pipe or a paste into an interactive shell with history
 // expansion. Bytes that cannot stand in quotes come from printf's octal
 // escapes in a command substitution, which every POSIX shell reads. Double
 // quotes leave "!" to history expansion, so a stretch holding one goes in

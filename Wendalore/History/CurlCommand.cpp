@@ -16,7 +16,9 @@ std::string doubleQuoted(std::string_view text) {
   return platform::quotedShellWord(text, platform::ShellQuotes::doubled);
 }
 
-std::string singleQuoted(std::string_view text) { return platform::quotedShellWord(text, platform::ShellQuotes::single); }
+std::string singleQuoted(std::string_view text) {
+  return platform::quotedShellWord(text, platform::ShellQuotes::single);
+}
 
 }  // namespace
 
@@ -26,7 +28,9 @@ std::string curlCommand(const RequestHistoryItem& item) {
   // A body that no argument can carry goes in on curl's standard input.
   const bool bodyOnInput = body && !platform::fitsShellArgument(*body);
   if (bodyOnInput) parts.front() = platform::printfCommand(*body) + " | curl";
-  if (item.method() != "GET") parts.push_back("-X " + platform::shellWord(item.method(), platform::ShellQuotes::doubled));
+  if (item.method() != "GET") {
+    parts.push_back("-X " + platform::shellWord(item.method(), platform::ShellQuotes::doubled));
+  }
   const auto& form = item.bodyWasSent() ? item.sentForm() : std::nullopt;
   for (const auto& [name, value] : sortedHeaders(sentHeaders(item))) {
     if (form && name == "Content-Type") continue;

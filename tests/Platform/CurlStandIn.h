@@ -41,8 +41,9 @@ class CurlStandIn {
     const auto log = files / "calls";
     const std::string environment =
         "PATH='" + standIn_.path().string() + "':\"$PATH\" CURL_STAND_IN_LOG='" + log.string() + "' ";
-    const std::string run = feed == Feed::script ? environment + std::string(shell) + " '" + scriptFile.string() + "' </dev/null"
-                                                 : "cat '" + scriptFile.string() + "' | " + environment + std::string(shell);
+    const std::string run = feed == Feed::script
+                                ? environment + std::string(shell) + " '" + scriptFile.string() + "' </dev/null"
+                                : "cat '" + scriptFile.string() + "' | " + environment + std::string(shell);
     (void)std::system(("cd '" + folder_.path().string() + "' && " + run + " >/dev/null 2>&1").c_str());
     return callsByCase(readWholeFile(log), commands.size());
   }
@@ -82,8 +83,8 @@ inline void expectEveryShellHandsCurl(const std::vector<std::string>& commands,
     for (const auto feed : CurlStandIn::feeds) {
       const auto calls = curl.run(shell, commands, feed);
       for (std::size_t index = 0; index < commands.size(); ++index) {
-        EXPECT_EQ(calls[index], std::vector{expected[index]})
-            << shell << " " << static_cast<int>(feed) << "\n" << commands[index];
+        EXPECT_EQ(calls[index], std::vector{expected[index]}) << shell << " " << static_cast<int>(feed) << "\n"
+                                                              << commands[index];
       }
     }
   }

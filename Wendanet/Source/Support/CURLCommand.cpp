@@ -78,8 +78,9 @@ std::string makeCURLCommand(const std::optional<platform::URLRequest>& request, 
   std::optional<std::string> body;
   if (const auto& data = request->httpBody()) body = platform::decodeUTF8Repairing(data->view());
   const bool bodyOnInput = body && !platform::fitsShellArgument(*body);
-  std::vector<std::string> components = {bodyOnInput ? "$ " + platform::printfCommand(*body) + " | curl -v" : "$ curl -v",
-                                         "-X " + shellWord(*request->httpMethod())};
+  std::vector<std::string> components = {
+      bodyOnInput ? "$ " + platform::printfCommand(*body) + " | curl -v" : "$ curl -v",
+      "-X " + shellWord(*request->httpMethod())};
   for (const auto& credential : context.credentials) {
     if (credential.user && credential.password) {
       components.push_back("-u " + shellWord(*credential.user + ":" + *credential.password));

@@ -27,10 +27,11 @@ class RandomTexts {
 
   std::string text(std::size_t longest = 10) {
     static const std::string pieces[] = {
-        "$(touch ran)", "`touch ran`", ";touch ran;", ">ran", "'",     "\"",         "\\",   "\\\n", "!!",
-        "!$",           "=",           "~",           "@",    "@-",    "%s",         "\\0",  "-",    "\n",
-        "\t",           "\r",          "\x1B[201~",   "$HOME", "*",    "[a]",        "{a,b}", "#",   "|",
-        "$'\\x41'",     "\xE2\x82\xAC", "\xC3",       "\0"s,  "\x7F", "\xED\xA0\x80"};
+        "$(touch ran)", "`touch ran`", ";touch ran;", ">ran",  "'",           "\"", "\\",
+        "\\\n",         "!!",          "!$",          "=",     "~",           "@",  "@-",
+        "%s",           "\\0",         "-",           "\n",    "\t",          "\r", "\x1B[201~",
+        "$HOME",        "*",           "[a]",         "{a,b}", "#",           "|",  "$'\\x41'",
+        "\xE2\x82\xAC", "\xC3",        "\0"s,         "\x7F",  "\xED\xA0\x80"};
     std::string text;
     for (auto count = below(longest + 1); count > 0; --count) {
       if (oneIn(8)) {
@@ -103,7 +104,9 @@ Example historyExample(RandomTexts& random) {
   for (auto count = random.below(4); count > 0; --count) headers[headerName(random, count)] = random.text();
   const auto method = random.oneIn(3) ? "POST"s : random.text(6);
   std::optional<std::string> body;
-  if (!random.oneIn(3)) body = random.oneIn(400) ? std::string(platform::longestProgramArgument + 1, 'b') : random.text(30);
+  if (!random.oneIn(3)) {
+    body = random.oneIn(400) ? std::string(platform::longestProgramArgument + 1, 'b') : random.text(30);
+  }
   const auto item = RequestHistoryItem::make(platform::Date{}, method, random.text(20), headers, body, true);
   std::vector<std::string> formArguments;
   if (random.oneIn(8)) {
@@ -143,9 +146,12 @@ Example libraryExample(RandomTexts& random) {
   }
   if (random.oneIn(3)) {
     context.cookies = {{random.text(4), random.text(6)}};
-    meant.arguments.insert(meant.arguments.end(), {"-b", argument(context.cookies[0].first + "=" + context.cookies[0].second)});
+    meant.arguments.insert(meant.arguments.end(),
+                           {"-b", argument(context.cookies[0].first + "=" + context.cookies[0].second)});
   }
-  for (const auto& [name, value] : fields) meant.arguments.insert(meant.arguments.end(), {"-H", argument(name + ": " + value)});
+  for (const auto& [name, value] : fields) {
+    meant.arguments.insert(meant.arguments.end(), {"-H", argument(name + ": " + value)});
+  }
   if (!random.oneIn(3)) {
     const auto body = random.oneIn(400) ? std::string(platform::longestProgramArgument + 1, '@') : random.text(30);
     request.setHTTPBody(platform::Data(body));
@@ -173,7 +179,8 @@ TEST(CurlTexts, EveryShellReadsBackEveryByteOfRandomRequests) {
   std::vector<std::future<std::vector<std::vector<CurlStandIn::Call>>>> runs;
   for (const auto shell : CurlStandIn::shells) {
     for (const auto feed : CurlStandIn::feeds) {
-      runs.push_back(std::async(std::launch::async, [&curl, &commands, shell, feed] { return curl.run(shell, commands, feed); }));
+      runs.push_back(
+          std::async(std::launch::async, [&curl, &commands, shell, feed] { return curl.run(shell, commands, feed); }));
     }
   }
   int failures = 0;
@@ -184,8 +191,9 @@ TEST(CurlTexts, EveryShellReadsBackEveryByteOfRandomRequests) {
       const auto got = calls[index].size() == 1 ? received(calls[index][0]) : Meant{};
       if (got.arguments == meant.arguments && got.body == meant.body) continue;
       ++failures;
-      ADD_FAILURE() << CurlStandIn::shells[run / 2] << " run " << run << ", case " << index << ", " << calls[index].size()
-                    << " calls\n" << examples[index].command;
+      ADD_FAILURE() << CurlStandIn::shells[run / 2] << " run " << run << ", case " << index << ", "
+                    << calls[index].size() << " calls\n"
+                    << examples[index].command;
     }
   }
   EXPECT_TRUE(std::filesystem::is_empty(curl.folder()));

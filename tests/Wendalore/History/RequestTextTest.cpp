@@ -113,8 +113,9 @@ TEST(CurlCommand, ControlCharactersReachAnInteractiveShellIntactAndRunNothing) {
       EXPECT_TRUE(platform::standsInShellQuotes(command)) << byte << "\n" << command;
       const bool onInput = byte != '\t' && byte != '\n';
       EXPECT_EQ(shell.arguments(command, input),
-                (std::vector<std::string>{"-X", "POST", "-H", "X-Value: " + value, onInput ? "--data-binary" : "--data-raw",
-                                          onInput ? "@-" : body, "http://h/" + control}))
+                (std::vector<std::string>{"-X", "POST", "-H", "X-Value: " + value,
+                                          onInput ? "--data-binary" : "--data-raw", onInput ? "@-" : body,
+                                          "http://h/" + control}))
           << byte << " " << static_cast<int>(input) << "\n" << command;
       EXPECT_EQ(shell.input(), onInput ? body : "") << byte << " " << static_cast<int>(input);
       EXPECT_TRUE(std::filesystem::is_empty(shell.folder())) << byte;

@@ -52,8 +52,7 @@ std::string shellOutput(const std::string& commandLine) {
   return output;
 }
 
-// What bash makes of `word` (the command is for shells with ANSI-C quoting,
-// which the system's plain sh may lack).
+// What bash makes of `word`.
 std::string shellReading(const std::string& word) {
   return shellOutput("bash --norc -c \"printf '%s' \"" + platform::singleQuotedShellWord(word));
 }

@@ -19,7 +19,8 @@
 
 // A command line as an interactive bash (no start-up files, history
 // expansion on) reads it, with `curl` a function that writes its arguments
-// to a file, each ended by a NUL. The lines reach the shell through a pipe,
+// to a file, each ended by a NUL, and what it reads on its standard input
+// when an argument asks for that ("@-"). The lines reach the shell through a pipe,
 // or on a terminal, where its line editor acts on every byte: typed, or
 // pasted as a terminal pastes (bracketed, so a tab inserts itself rather
 // than completing).
@@ -30,7 +31,9 @@ class ShellPaste {
   // The arguments curl received; none when the command did not run.
   std::vector<std::string> arguments(const std::string& command, Input input) {
     std::filesystem::remove(received());
-    const std::string function = "curl() { printf '%s\\0' \"$@\" > '" + received().string() + "'; }\n";
+    std::filesystem::remove(receivedInput());
+    const std::string function = "curl() { printf '%s\\0' \"$@\" > '" + received().string() +
+                                 "'; for a; do [ \"$a\" != @- ] || cat > '" + receivedInput().string() + "'; done; }\n";
     if (input == Input::pipe) {
       const auto file = files_.write("script.sh", function + command + "\nexit\n");
       (void)std::system(("cd '" + folder_.path().string() + "' && bash --norc -i < '" + file.string() +
@@ -50,12 +53,19 @@ class ShellPaste {
     return arguments;
   }
 
+  // What the last command's curl read on its standard input.
+  std::string input() const {
+    std::ifstream stream(receivedInput(), std::ios::binary);
+    return std::string{std::istreambuf_iterator<char>(stream), {}};
+  }
+
   // The shell's working folder, empty: a file a command would make lands
   // there, and a tab completes nothing.
   const std::filesystem::path& folder() const { return folder_.path(); }
 
  private:
   std::filesystem::path received() const { return files_.path() / "curl-arguments"; }
+  std::filesystem::path receivedInput() const { return files_.path() / "curl-input"; }
 
   // Writes `text` to a bash on a new terminal and reads what it shows until
   // it exits, so that neither side waits on a full buffer.

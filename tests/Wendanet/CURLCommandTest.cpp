@@ -10,6 +10,7 @@
 #include "Platform/Foundation/ShellQuoting.h"
 #include "Platform/Foundation/UTF8.h"
 #include "Wendanet/Source/Support/CURLCommand.h"
+#include "tests/Platform/CurlStandIn.h"
 #include "tests/Platform/ShellPaste.h"
 #include "tests/Wendanet/RequestTestDoubles.h"
 
@@ -40,8 +41,8 @@ platform::URLRequest withBody(std::string body) {
 // The line of the component that starts with `option`, without the option
 // and the line continuation.
 std::string component(const std::string& command, const std::string& option) {
-  const auto start = command.find("    " + option + " ") + option.size() + 5;
-  return command.substr(start, command.find(" \\\n    ", start) - start);
+  const auto start = command.find("\t" + option + " ") + option.size() + 2;
+  return command.substr(start, command.find(" \\\n\t", start) - start);
 }
 
 std::string shellOutput(const std::string& commandLine) {
@@ -51,8 +52,7 @@ std::string shellOutput(const std::string& commandLine) {
   return output;
 }
 
-// What bash makes of `word` (the command is for shells with ANSI-C quoting,
-// which the system's plain sh may lack).
+// What bash makes of `word`.
 std::string shellReading(const std::string& word) {
   return shellOutput("bash --norc -c \"printf '%s' \"" + platform::singleQuotedShellWord(word));
 }
@@ -75,7 +75,7 @@ std::string interactiveShellArguments(const std::string& command) {
 
 TEST(CURLCommand, AGetRequestWithOneHeaderTakesFourLines) {
   EXPECT_EQ(makeCURLCommand(withHeaders(makeURLRequest("http://example.com/x"), {{"Accept", "text/plain"}}), {}),
-            "$ curl -v \\\n    -X GET \\\n    -H \"Accept: text/plain\" \\\n    \"http://example.com/x\"");
+            "$ curl -v \\\n\t-X GET \\\n\t-H \"Accept: text/plain\" \\\n\t\"http://example.com/x\"");
   EXPECT_EQ(component(makeCURLCommand(withBody(""), {}), "-d"), "\"\"");
 }
 
@@ -96,8 +96,8 @@ TEST(CURLCommand, CredentialsAndCookiesComeBeforeTheHeaders) {
   const auto request =
       withHeaders(makeURLRequest("http://example.com/x"), {{"user-agent", "Y"}, {"Cookie", "d"}, {"cookie", "e"}});
   EXPECT_EQ(makeCURLCommand(request, context),
-            "$ curl -v \\\n    -X GET \\\n    -u a:1 \\\n    -u c:3 \\\n    -b \"a=1;b=2\" \\\n    -H \"user-agent: Y\" \\\n    "
-            "-H \"X-Config: 1\" \\\n    -H \"cookie: e\" \\\n    \"http://example.com/x\"");
+            "$ curl -v \\\n\t-X GET \\\n\t-u a:1 \\\n\t-u c:3 \\\n\t-b \"a=1;b=2\" \\\n\t-H \"user-agent: Y\" \\\n\t"
+            "-H \"X-Config: 1\" \\\n\t-H \"cookie: e\" \\\n\t\"http://example.com/x\"");
   // Whenever the storage answers, even with nothing, the request's own
   // credential is not shown.
   const URLCredential own = credential("own", "pw");
@@ -132,13 +132,13 @@ TEST_F(RequestFixture, TheCURLCommandShowsWhatTheSessionAdds) {
         withHeaders(makeURLRequest("http://example.com/x"), {{"Accept", "text/plain"}}));
   });
   EXPECT_EQ(request->makeCURLCommand(),
-            "$ curl -v \\\n    -X GET \\\n    -H \"Accept: text/plain\" \\\n    \"http://example.com/x\"");
+            "$ curl -v \\\n\t-X GET \\\n\t-H \"Accept: text/plain\" \\\n\t\"http://example.com/x\"");
   // A storage that keeps nothing for the URL lets the request's own credential show.
   delegate->configuration->setURLCredentialStorage(platform::URLCredentialStorage::make());
   delegate->configuration->setHTTPAdditionalHeaders(platform::HTTPHeaderFields{{"X-Session", "s"}});
   EXPECT_EQ(request->makeCURLCommand(),
-            "$ curl -v \\\n    -X GET \\\n    -u user:pass \\\n    -H \"X-Session: s\" \\\n    "
-            "-H \"Accept: text/plain\" \\\n    \"http://example.com/x\"");
+            "$ curl -v \\\n\t-X GET \\\n\t-u user:pass \\\n\t-H \"X-Session: s\" \\\n\t"
+            "-H \"Accept: text/plain\" \\\n\t\"http://example.com/x\"");
 }
 
 TEST_F(RequestFixture, StoredCredentialsAndCookiesOfTheSessionShow) {
@@ -169,7 +169,7 @@ TEST_F(RequestFixture, StoredCredentialsAndCookiesOfTheSessionShow) {
   request->authenticateWithUsername("own", "secret", URLCredential::Persistence::forSession);
   onQueue([&] { request->didCreateInitialURLRequest(makeURLRequest("http://example.com/x")); });
   EXPECT_EQ(request->makeCURLCommand(),
-            "$ curl -v \\\n    -X GET \\\n    -u ann:one \\\n    -u bob:two \\\n    -b \"a=1;b=2\" \\\n    "
+            "$ curl -v \\\n\t-X GET \\\n\t-u ann:one \\\n\t-u bob:two \\\n\t-b \"a=1;b=2\" \\\n\t"
             "\"http://example.com/x\"");
 }
 
@@ -206,17 +206,23 @@ TEST(CURLCommand, ControlCharactersReachAnInteractiveShellIntactAndRunNothing) {
   for (int byte = 0x01; byte < 0x20; ++byte) controls.push_back(byte);
   for (const auto input : {ShellPaste::Input::pipe, ShellPaste::Input::pasted}) {
     for (const int byte : controls) {
+      // A tab stands as it is, inserted as a terminal pastes it; a line
+      // editor given it otherwise completes on it.
+      if (byte == '\t' && input != ShellPaste::Input::pasted) continue;
       const std::string control(1, static_cast<char>(byte));
       const std::string header = "X: !" + control + "$(touch made-by-header)'";
       const std::string body = "x" + control + "\ntouch made-by-body";
       auto request = withHeaders(withBody(body), {{"X", header.substr(3)}});
       const auto command = makeCURLCommand(request, {});
-      auto words = command;
-      for (std::size_t at; (at = words.find(" \\\n    ")) != std::string::npos;) words.replace(at, 4, " ");
-      EXPECT_FALSE(platform::needsANSICQuoting(words)) << byte << "\n" << command;
+      EXPECT_TRUE(platform::standsInShellQuotes(command)) << byte << "\n" << command;
+      // A tab and a line feed stand in the quotes; the other characters
+      // only curl's input carries.
+      const bool onInput = byte != '\t' && byte != '\n';
       EXPECT_EQ(shell.arguments(command.substr(2), input),
-                (std::vector<std::string>{"-v", "-X", "POST", "-H", header, "-d", body, "http://example.com/x"}))
+                (std::vector<std::string>{"-v", "-X", "POST", "-H", header, onInput ? "--data-binary" : "-d",
+                                          onInput ? "@-" : body, "http://example.com/x"}))
           << byte << " " << static_cast<int>(input) << "\n" << command;
+      EXPECT_EQ(shell.input(), onInput ? body : "") << byte << " " << static_cast<int>(input);
       EXPECT_TRUE(std::filesystem::is_empty(shell.folder())) << byte;
       // One way through the shell failing is enough to tell.
       if (::testing::Test::HasFailure()) return;
@@ -224,14 +230,14 @@ TEST(CURLCommand, ControlCharactersReachAnInteractiveShellIntactAndRunNothing) {
   }
 }
 
-// Typed without bracketed paste, a tab at a line's start completes a file
-// name of the working folder.
-TEST(CURLCommand, TypedIntoAFolderWithAFileTheCommandGetsNoExtraArguments) {
+// A terminal pastes with brackets, so the tab that starts each line is
+// inserted rather than completing a file name of the working folder.
+TEST(CURLCommand, PastedIntoAFolderWithAFileTheCommandGetsNoExtraArguments) {
   ShellPaste shell;
   std::ofstream(shell.folder() / "only-file") << "x";
   auto request = withHeaders(withBody("b"), {{"Accept", "text/plain"}});
   const auto command = makeCURLCommand(request, {.cookies = {{"k", "v"}}});
-  EXPECT_EQ(shell.arguments(command.substr(2), ShellPaste::Input::typed),
+  EXPECT_EQ(shell.arguments(command.substr(2), ShellPaste::Input::pasted),
             (std::vector<std::string>{"-v", "-X", "POST", "-b", "k=v", "-H", "Accept: text/plain", "-d", "b",
                                       "http://example.com/x"}))
       << command;
@@ -258,4 +264,32 @@ TEST(CURLCommand, BytesThatAreNotUTF8AreEscaped) {
     EXPECT_TRUE(platform::isValidUTF8(text)) << text;
     EXPECT_EQ(shellReading(text), "X: " + value) << text;
   }
+}
+
+TEST(CURLCommand, EveryShellHandsCurlTheTextsExactly) {
+  auto tabs = withHeaders(withBody("a\tb"), {{"X-Tab", "a\tb\x1B[201~"}});
+  tabs.setHTTPMethod("=ls");
+  const auto control = withBody("\x01$(touch made-by-body)\n");
+  const std::vector<std::string> commands{
+      makeCURLCommand(tabs, {.credentials = {credential("=u", "p")}}).substr(2),
+      makeCURLCommand(control, {.cookies = {{"k", "\x7F"}}}).substr(2),
+  };
+  expectEveryShellHandsCurl(
+      commands,
+      {{{"-v", "-X", "=ls", "-u", "=u:p", "-H", "X-Tab: a\tb\x1B[201~", "-d", "a\tb", "http://example.com/x"}, ""},
+       {{"-v", "-X", "POST", "-b", "k=\x7F", "--data-binary", "@-", "http://example.com/x"},
+        "\x01$(touch made-by-body)\n"}});
+  EXPECT_NE(commands[0].find("-d \"a\tb\""), std::string::npos) << commands[0];
+}
+
+// curl reads a body after "-d" that starts with "@" from the file it names;
+// and no program can be given an argument as long as the longest bodies.
+TEST(CURLCommand, NoBodyIsReadFromAFileOrGivenAsATooLongArgument) {
+  const std::string longBody(platform::longestProgramArgument + 1, 'b');
+  expectEveryShellHandsCurl(
+      {makeCURLCommand(withBody("@secret"), {}).substr(2), makeCURLCommand(withBody(longBody), {}).substr(2),
+       makeCURLCommand(withBody(std::string(platform::longestProgramArgument, 'c')), {}).substr(2)},
+      {{{"-v", "-X", "POST", "--data-raw", "@secret", "http://example.com/x"}, ""},
+       {{"-v", "-X", "POST", "--data-binary", "@-", "http://example.com/x"}, longBody},
+       {{"-v", "-X", "POST", "-d", std::string(platform::longestProgramArgument, 'c'), "http://example.com/x"}, ""}});
 }

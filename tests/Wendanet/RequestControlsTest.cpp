@@ -33,7 +33,7 @@ TEST_F(RequestFixture, AWaitingCURLHandlerIsDeliveredOnceAndOnlyTheLatest) {
   });
   EXPECT_EQ(log->take(),
             (Lines{"delegate retryResult " + errorText(WNError::sessionDeinitialized()),
-                   "$ curl -v \\\n    -X GET \\\n    \"http://example.com/x\"", "delegate cleanup", "didFinish"}));
+                   "$ curl -v \\\n\t-X GET \\\n\t\"http://example.com/x\"", "delegate cleanup", "didFinish"}));
 }
 
 TEST_F(RequestFixture, InterceptorsFoldIntoOneInterceptor) {

@@ -11,44 +11,15 @@ namespace wendanet {
 
 namespace {
 
-// Spaces, not a tab: a tab typed into an interactive shell completes a file
-// name.
-constexpr std::string_view lineSeparator = " \\\n    ";
+constexpr std::string_view lineSeparator = " \\\n\t";
 
-// A backslash keeps its meaning between double quotes only before these, or
-// before the closing quote.
-bool escapesNext(std::string_view text, std::size_t backslash) {
-  if (backslash + 1 == text.size()) return true;
-  return std::string_view("\\$`\"\n").find(text[backslash + 1]) != std::string_view::npos;
-}
+std::string quoted(std::string_view text) { return platform::quotedShellWord(text, platform::ShellQuotes::doubled); }
 
-// `text` between double quotes, read back by a shell as exactly `text`.
-std::string doubleQuotedText(std::string_view text) {
-  std::string quoted = "\"";
-  for (std::size_t index = 0; index < text.size(); ++index) {
-    const char character = text[index];
-    if (character == '\\') {
-      quoted += escapesNext(text, index) ? "\\\\" : "\\";
-    } else {
-      if (character == '$' || character == '`' || character == '"') quoted += '\\';
-      quoted += character;
-    }
-  }
-  return quoted + "\"";
-}
+std::string shellWord(std::string_view text) { return platform::shellWord(text, platform::ShellQuotes::doubled); }
 
-// An interactive shell expands history at a "!" even between double quotes,
-// so texts holding one go between single quotes; control characters other
-// than the line feed, and bytes that are not UTF-8, only ANSI-C quoting
-// carries safely.
-std::string quoted(std::string_view text) {
-  if (platform::needsANSICQuoting(text)) return platform::ansiCQuotedShellWord(text);
-  return text.find('!') == std::string_view::npos ? doubleQuotedText(text) : platform::singleQuotedShellWord(text);
-}
-
-// Texts outside quotes stay as they are when the shell would not change
-// them, and are quoted otherwise.
-std::string shellWord(std::string_view text) { return platform::isPlainShellWord(text) ? std::string(text) : quoted(text); }
+// curl reads a body after "-d" that starts with "@" as the name of a file
+// to send.
+std::string bodyOption(std::string_view body) { return body.starts_with('@') ? "--data-raw " : "-d "; }
 
 std::string cookieList(const std::vector<std::pair<std::string, std::string>>& cookies) {
   std::string list;
@@ -103,7 +74,13 @@ std::string makeCURLCommand(const std::optional<platform::URLRequest>& request, 
   if (!request || !request->url() || !request->url()->host() || !request->httpMethod()) {
     return std::string(cURLCommandFailureText);
   }
-  std::vector<std::string> components = {"$ curl -v", "-X " + shellWord(*request->httpMethod())};
+  // A body that no argument can carry goes in on curl's standard input.
+  std::optional<std::string> body;
+  if (const auto& data = request->httpBody()) body = platform::decodeUTF8Repairing(data->view());
+  const bool bodyOnInput = body && !platform::fitsShellArgument(*body);
+  std::vector<std::string> components = {
+      bodyOnInput ? "$ " + platform::printfCommand(*body) + " | curl -v" : "$ curl -v",
+      "-X " + shellWord(*request->httpMethod())};
   for (const auto& credential : context.credentials) {
     if (credential.user && credential.password) {
       components.push_back("-u " + shellWord(*credential.user + ":" + *credential.password));
@@ -116,8 +93,10 @@ std::string makeCURLCommand(const std::optional<platform::URLRequest>& request, 
   mergeHeaders(headers, getHeaders(*request));
   for (const auto& header : headers) components.push_back("-H " + quoted(header.name() + ": " + header.value()));
 
-  if (const auto& body = request->httpBody()) {
-    components.push_back("-d " + quoted(platform::decodeUTF8Repairing(body->view())));
+  if (bodyOnInput) {
+    components.push_back("--data-binary @-");
+  } else if (body) {
+    components.push_back(bodyOption(*body) + quoted(*body));
   }
   components.push_back(quoted(request->url()->absoluteString()));
 

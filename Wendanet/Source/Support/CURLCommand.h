@@ -30,9 +30,10 @@ inline constexpr std::string_view cURLCommandFailureText = "$ curl command could
 
 // `request` as a command line for the curl tool, one option a line, or the
 // failure text when there is no request, no URL with a host, or no method.
-// Every text that is not plain is quoted and escaped, so that pasting the
-// command into a shell, an interactive one with history expansion included,
-// hands curl exactly these texts.
+// Every text that is not plain is quoted and escaped, so that sh, bash and
+// zsh, running it from a script or a pipe or pasted into an interactive
+// shell with history expansion, hand curl exactly these texts; a body that
+// no argument can carry goes in on curl's standard input.
 std::string makeCURLCommand(const std::optional<platform::URLRequest>& request, const CURLCommandContext& context);
 
 // What a session with `configuration` adds for `url`. The credentials are

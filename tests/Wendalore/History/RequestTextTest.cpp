@@ -7,9 +7,11 @@
 #include "Wendalore/History/CurlCommand.h"
 #include "Platform/Foundation/ShellQuoting.h"
 #include "Platform/Foundation/UTF8.h"
+#include "Wendalore/History/FormOption.h"
 #include "Wendalore/History/RawRequestText.h"
 #include "Wendalore/History/WireHeaders.h"
 #include "Wendanet/Source/Support/MultipartFormData.h"
+#include "tests/Platform/CurlStandIn.h"
 #include "tests/Platform/ScratchDirectory.h"
 #include "tests/Platform/ShellPaste.h"
 #include "tests/servers/LoopbackHTTPServer.h"
@@ -50,7 +52,7 @@ TEST(CurlCommand, WritesEveryPartOnItsOwnLine) {
 
 TEST(CurlCommand, EscapesWhatTheShellWouldExpand) {
   EXPECT_EQ(curlCommand(*sent("GET", "http://h/`x`", {{"X-Id", "$(id)"}, {"X-Path", "C:\\tmp"}})),
-            "curl \\\n    -H \"X-Id: \\$(id)\" \\\n    -H \"X-Path: C:\\\\tmp\" \\\n    \"http://h/\\`x\\`\"");
+            "curl \\\n    -H \"X-Id: \\$(id)\" \\\n    -H \"X-Path: C:\\tmp\" \\\n    \"http://h/\\`x\\`\"");
   EXPECT_EQ(curlCommand(*sent("GET", "http://h/", {{"X-Shout", "hi! it's"}})),
             "curl \\\n    -H 'X-Shout: hi! it'\\''s' \\\n    \"http://h/\"");
 }
@@ -101,16 +103,21 @@ TEST(CurlCommand, ControlCharactersReachAnInteractiveShellIntactAndRunNothing) {
   for (int byte = 0x01; byte < 0x20; ++byte) controls.push_back(byte);
   for (const auto input : {ShellPaste::Input::pipe, ShellPaste::Input::typed, ShellPaste::Input::pasted}) {
     for (const int byte : controls) {
+      // A tab stands as it is, inserted as a terminal pastes it; a line
+      // editor given it otherwise completes on it.
+      if (byte == '\t' && input != ShellPaste::Input::pasted) continue;
       const std::string control(1, static_cast<char>(byte));
       const std::string value = "!" + control + "$(touch made-by-header)'";
       const std::string body = "x" + control + "\ntouch made-by-body";
       const auto command = curlCommand(*sent("POST", "http://h/" + control, {{"X-Value", value}}, body));
-      auto words = command;
-      for (std::size_t at; (at = words.find(" \\\n    ")) != std::string::npos;) words.replace(at, 7, " ");
-      EXPECT_FALSE(platform::needsANSICQuoting(words)) << byte << "\n" << command;
-      EXPECT_EQ(shell.arguments(command, input), (std::vector<std::string>{"-X", "POST", "-H", "X-Value: " + value,
-                                                                           "--data-raw", body, "http://h/" + control}))
+      EXPECT_TRUE(platform::standsInShellQuotes(command)) << byte << "\n" << command;
+      const bool onInput = byte != '\t' && byte != '\n';
+      EXPECT_EQ(shell.arguments(command, input),
+                (std::vector<std::string>{"-X", "POST", "-H", "X-Value: " + value,
+                                          onInput ? "--data-binary" : "--data-raw", onInput ? "@-" : body,
+                                          "http://h/" + control}))
           << byte << " " << static_cast<int>(input) << "\n" << command;
+      EXPECT_EQ(shell.input(), onInput ? body : "") << byte << " " << static_cast<int>(input);
       EXPECT_TRUE(std::filesystem::is_empty(shell.folder())) << byte;
       // One way through the shell failing is enough to tell.
       if (::testing::Test::HasFailure()) return;
@@ -202,8 +209,27 @@ TEST(CurlCommand, BytesThatAreNotUTF8AreEscaped) {
   const std::string body = "a\xC3 \xE2\x82 \xED\xA0\x80 \xE2\x82\xAC";
   const auto command = curlCommand(*sent("POST", "http://h/\xC3", {{"X", "\xE2\x82"}}, body));
   EXPECT_TRUE(platform::isValidUTF8(command)) << command;
-  EXPECT_EQ(runUnder("bash --norc", command).arguments,
-            (std::vector<std::string>{"-X", "POST", "-H", "X: \xE2\x82", "--data-raw", body, "http://h/\xC3"}));
+  for (const std::string shell : {"sh", "bash --norc", "zsh -f"}) {
+    const auto received = runUnder(shell, command);
+    EXPECT_EQ(received.arguments,
+              (std::vector<std::string>{"-X", "POST", "-H", "X: \xE2\x82", "--data-binary", "@-", "http://h/\xC3"}))
+        << shell << "\n" << command;
+    EXPECT_EQ(received.input, body) << shell;
+  }
+}
+
+TEST(CurlCommand, EveryShellHandsCurlTheTextsExactly) {
+  const auto bytes =
+      RequestHistoryItem::make(platform::Date{}, "=ls", "http://h/\x1B", {{"X-Tab", "a\tb"}}, "name=caf\xE9", true);
+  const std::string longBody(platform::longestProgramArgument + 1, 'b');
+  auto form = sent("POST", "http://h/", {}, "left over");
+  const SentFilePart file{"up\t", "a\x01.txt", "text/plain", "/tmp/my\tfile\x1B", 5};
+  form->setSentContent("multipart/form-data; boundary=b1", SentForm{"b1", {file}});
+  expectEveryShellHandsCurl(
+      {curlCommand(*bytes), curlCommand(*sent("POST", "http://h/", {}, longBody)), curlCommand(*form)},
+      {{{"-X", "=ls", "-H", "X-Tab: a\tb", "--data-binary", "@-", "http://h/\x1B"}, "name=caf\xE9"},
+       {{"-X", "POST", "--data-binary", "@-", "http://h/"}, longBody},
+       {{"-X", "POST", "-F", formOption(file), "http://h/"}, ""}});
 }
 
 // The command run for real against a local server that echoes the body:

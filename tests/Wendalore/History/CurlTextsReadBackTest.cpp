@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <future>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "Platform/Foundation/ShellQuoting.h"
+#include "Platform/Foundation/UTF8.h"
+#include "Wendalore/History/CurlCommand.h"
+#include "Wendalore/History/FormOption.h"
+#include "Wendalore/History/HeaderRows.h"
+#include "Wendanet/Source/Support/CURLCommand.h"
+#include "tests/Platform/CurlStandIn.h"
+
+using namespace wendalore;
+using namespace std::string_literals;
+
+namespace {
+
+// Short texts of any bytes, now and then with a piece that a shell, a
+// terminal or curl acts on.
+class RandomTexts {
+ public:
+  explicit RandomTexts(std::uint32_t seed) : engine_(seed) {}
+
+  std::string text(std::size_t longest = 10) {
+    static const std::string pieces[] = {
+        "$(touch ran)", "`touch ran`", ";touch ran;", ">ran",  "'",           "\"", "\\",
+        "\\\n",         "!!",          "!$",          "=",     "~",           "@",  "@-",
+        "%s",           "\\0",         "-",           "\n",    "\t",          "\r", "\x1B[201~",
+        "$HOME",        "*",           "[a]",         "{a,b}", "#",           "|",  "$'\\x41'",
+        "\xE2\x82\xAC", "\xC3",        "\0"s,         "\x7F",  "\xED\xA0\x80"};
+    std::string text;
+    for (auto count = below(longest + 1); count > 0; --count) {
+      if (oneIn(8)) {
+        text += pieces[below(std::size(pieces))];
+      } else {
+        text += static_cast<char>(oneIn(10) ? below(256) : ' ' + below(95));
+      }
+    }
+    return text;
+  }
+
+  std::size_t below(std::size_t bound) { return std::uniform_int_distribution<std::size_t>(0, bound - 1)(engine_); }
+  bool oneIn(std::size_t count) { return below(count) == 0; }
+
+ private:
+  std::mt19937 engine_;
+};
+
+// An argument cannot hold a NUL; the texts leave it out.
+std::string argument(std::string text) {
+  std::erase(text, '\0');
+  return text;
+}
+
+// What a text means curl to get: its arguments but those of the body, and
+// the body, given either way.
+struct Meant {
+  std::vector<std::string> arguments;
+  std::optional<std::string> body;
+};
+
+// `call` as a `Meant`, taking the body from its option's argument or, with
+// "@-", from what curl read. A body after "-d" must not name a file.
+Meant received(const CurlStandIn::Call& call) {
+  Meant received;
+  const auto& arguments = call.arguments;
+  for (std::size_t index = 0; index < arguments.size(); ++index) {
+    const auto& option = arguments[index];
+    const bool takesValue = option == "-X" || option == "-u" || option == "-b" || option == "-H" || option == "-F";
+    const bool takesBody = option == "-d" || option == "--data-raw" || option == "--data-binary";
+    if (!takesBody || index + 1 == arguments.size()) {
+      received.arguments.push_back(option);
+      if (takesValue && index + 1 < arguments.size()) received.arguments.push_back(arguments[++index]);
+      continue;
+    }
+    const auto& value = arguments[++index];
+    if (option == "--data-binary") {
+      EXPECT_EQ(value, "@-");
+      received.body = call.input;
+    } else {
+      EXPECT_TRUE(option == "--data-raw" || !value.starts_with('@')) << value;
+      received.body = value;
+    }
+  }
+  return received;
+}
+
+struct Example {
+  std::string command;
+  Meant meant;
+};
+
+// Header names start apart, so that no two match in any letter case.
+std::string headerName(RandomTexts& random, std::size_t index) {
+  return "X" + std::to_string(index) + "-" + random.text(6);
+}
+
+Example historyExample(RandomTexts& random) {
+  HeaderDictionary headers;
+  for (auto count = random.below(4); count > 0; --count) headers[headerName(random, count)] = random.text();
+  const auto method = random.oneIn(3) ? "POST"s : random.text(6);
+  std::optional<std::string> body;
+  if (!random.oneIn(3)) {
+    body = random.oneIn(400) ? std::string(platform::longestProgramArgument + 1, 'b') : random.text(30);
+  }
+  const auto item = RequestHistoryItem::make(platform::Date{}, method, random.text(20), headers, body, true);
+  std::vector<std::string> formArguments;
+  if (random.oneIn(8)) {
+    const SentFilePart part{random.text(6), random.text(6), random.text(6), "/tmp/" + random.text(6), 5};
+    item->setSentContent("multipart/form-data; boundary=b1", SentForm{"b1", {part}});
+    formArguments = {"-F", argument(formOption(part))};
+    body.reset();
+  }
+  Meant meant;
+  if (method != "GET") meant.arguments = {"-X", argument(method)};
+  for (const auto& [name, value] : sortedHeaders(headers)) {
+    meant.arguments.insert(meant.arguments.end(), {"-H", argument(name + ": " + value)});
+  }
+  meant.arguments.insert(meant.arguments.end(), formArguments.begin(), formArguments.end());
+  meant.arguments.push_back(argument(item->url()));
+  if (body && !body->empty()) meant.body = body;
+  return {curlCommand(*item), meant};
+}
+
+Example libraryExample(RandomTexts& random) {
+  auto url = platform::URL::string("http://h/" + random.text(20));
+  if (!url) url = platform::URL::string("http://h/");
+  platform::URLRequest request(*url);
+  const auto method = random.text(6);
+  request.setHTTPMethod(method);
+  platform::HTTPHeaderFields fields;
+  for (auto count = random.below(4); count > 0; --count) fields.emplace_back(headerName(random, count), random.text());
+  request.setAllHTTPHeaderFields(fields);
+  Meant meant{{"-v", "-X", argument(method)}, std::nullopt};
+  wendanet::CURLCommandContext context;
+  if (random.oneIn(3)) {
+    platform::URLCredential credential;
+    credential.user = random.text(6);
+    credential.password = random.text(6);
+    context.credentials.push_back(credential);
+    meant.arguments.insert(meant.arguments.end(), {"-u", argument(*credential.user + ":" + *credential.password)});
+  }
+  if (random.oneIn(3)) {
+    context.cookies = {{random.text(4), random.text(6)}};
+    meant.arguments.insert(meant.arguments.end(),
+                           {"-b", argument(context.cookies[0].first + "=" + context.cookies[0].second)});
+  }
+  for (const auto& [name, value] : fields) {
+    meant.arguments.insert(meant.arguments.end(), {"-H", argument(name + ": " + value)});
+  }
+  if (!random.oneIn(3)) {
+    const auto body = random.oneIn(400) ? std::string(platform::longestProgramArgument + 1, '@') : random.text(30);
+    request.setHTTPBody(platform::Data(body));
+    meant.body = platform::decodeUTF8Repairing(body);
+  }
+  meant.arguments.push_back(argument(url->absoluteString()));
+  // The text starts with a prompt.
+  return {wendanet::makeCURLCommand(request, context).substr(2), meant};
+}
+
+// Random requests, every byte in every field, turned into both texts and
+// run by every shell from a script and piped, with a stand-in curl: each
+// text makes one call with exactly what was meant, and nothing else runs.
+TEST(CurlTexts, EveryShellReadsBackEveryByteOfRandomRequests) {
+  RandomTexts random(20261207);
+  const CurlStandIn curl;
+  std::vector<Example> examples;
+  for (int request = 0; request < 1500; ++request) {
+    examples.push_back(historyExample(random));
+    examples.push_back(libraryExample(random));
+  }
+  std::vector<std::string> commands;
+  for (const auto& example : examples) commands.push_back(example.command);
+
+  std::vector<std::future<std::vector<std::vector<CurlStandIn::Call>>>> runs;
+  for (const auto shell : CurlStandIn::shells) {
+    for (const auto feed : CurlStandIn::feeds) {
+      runs.push_back(
+          std::async(std::launch::async, [&curl, &commands, shell, feed] { return curl.run(shell, commands, feed); }));
+    }
+  }
+  int failures = 0;
+  for (std::size_t run = 0; run < runs.size(); ++run) {
+    const auto calls = runs[run].get();
+    for (std::size_t index = 0; index < examples.size() && failures < 10; ++index) {
+      const auto& meant = examples[index].meant;
+      const auto got = calls[index].size() == 1 ? received(calls[index][0]) : Meant{};
+      if (got.arguments == meant.arguments && got.body == meant.body) continue;
+      ++failures;
+      ADD_FAILURE() << CurlStandIn::shells[run / 2] << " run " << run << ", case " << index << ", "
+                    << calls[index].size() << " calls\n"
+                    << examples[index].command;
+    }
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(curl.folder()));
+}
+
+}  // namespace

@@ -3,32 +3,16 @@
 #include <algorithm>
 #include <vector>
 
-#include "tests/Integration/RecordingSessionDelegate.h"
+#include "tests/Integration/TrustingSessionDelegate.h"
 #include "tests/servers/HTTP2Server.h"
 
 using namespace platform;
-
-namespace {
-
-// Takes the test server's certificate as it comes.
-class TrustingDelegate : public RecordingSessionDelegate {
- public:
-  void didReceiveChallenge(SessionRef, const std::shared_ptr<URLSessionTask>&,
-                           const URLAuthenticationChallenge& challenge,
-                           ChallengeCompletionHandler completionHandler) override {
-    URLCredential credential;
-    credential.serverTrust = challenge.protectionSpace.serverTrust;
-    completionHandler(URLSessionAuthChallengeDisposition::useCredential, credential);
-  }
-};
-
-}  // namespace
 
 // A burst on a fresh session: the requests wait for the first connection to
 // tell its protocol, then share it instead of opening one each.
 TEST(URLSessionHTTP2, ABurstOnAFreshSessionSharesOneConnection) {
   testservers::HTTP2Server server;
-  const auto delegate = std::make_shared<TrustingDelegate>();
+  const auto delegate = std::make_shared<TrustingSessionDelegate>();
   const auto session = makeRecordingSession(delegate);
   std::vector<std::shared_ptr<URLSessionDataTask>> tasks;
   for (int number = 0; number < 50; ++number) {

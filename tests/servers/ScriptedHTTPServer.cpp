@@ -1,33 +1,20 @@
 #include "tests/servers/ScriptedHTTPServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
 #include <charconv>
-#include <condition_variable>
 #include <mutex>
-#include <set>
-#include <stdexcept>
-#include <thread>
+
+#include "tests/servers/LoopbackAcceptor.h"
 
 namespace testservers {
 
-struct ScriptedServerState {
+struct ScriptedServerState : LoopbackAcceptor {
   ScriptedHTTPServer::Script script;
-  int listener = -1;
-  int port = 0;
-  std::thread acceptor;
-  mutable std::mutex mutex;
-  mutable std::condition_variable changed;
-  std::set<int> connections;
-  std::size_t accepted = 0;
   std::size_t requests = 0;
-  bool stopping = false;
 };
 
 namespace {
@@ -51,10 +38,7 @@ void serve(const std::shared_ptr<ScriptedServerState>& state, int fd) {
     next = state->script(connection, *request);
   }
   if (next == ScriptedNext::closeAfterNextRequest) connection.readRequest();
-  std::lock_guard lock(state->mutex);
-  ::close(fd);
-  state->connections.erase(fd);
-  state->changed.notify_all();
+  state->close(fd);
 }
 
 }  // namespace
@@ -165,45 +149,10 @@ bool ScriptedConnection::readChunkedBody(std::string& into) {
 
 ScriptedHTTPServer::ScriptedHTTPServer(Script script) : state_(std::make_shared<ScriptedServerState>()) {
   state_->script = std::move(script);
-  state_->listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  if (::bind(state_->listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-      ::listen(state_->listener, 128) != 0 ||
-      ::getsockname(state_->listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    throw std::runtime_error("The loopback test server could not listen.");
-  }
-  state_->port = ntohs(address.sin_port);
-  state_->acceptor = std::thread([state = state_] {
-    while (true) {
-      const int fd = ::accept4(state->listener, nullptr, nullptr, SOCK_CLOEXEC);
-      std::lock_guard lock(state->mutex);
-      if (state->stopping) {
-        if (fd >= 0) ::close(fd);
-        return;
-      }
-      if (fd < 0) continue;
-      state->connections.insert(fd);
-      ++state->accepted;
-      std::thread([state, fd] { serve(state, fd); }).detach();
-    }
-  });
+  state_->start([state = state_](int fd) { serve(state, fd); });
 }
 
-ScriptedHTTPServer::~ScriptedHTTPServer() {
-  {
-    std::lock_guard lock(state_->mutex);
-    state_->stopping = true;
-    for (const int fd : state_->connections) ::shutdown(fd, SHUT_RDWR);
-  }
-  ::shutdown(state_->listener, SHUT_RDWR);
-  state_->acceptor.join();
-  ::close(state_->listener);
-  std::unique_lock lock(state_->mutex);
-  state_->changed.wait(lock, [&] { return state_->connections.empty(); });
-}
+ScriptedHTTPServer::~ScriptedHTTPServer() { state_->stop(); }
 
 int ScriptedHTTPServer::port() const { return state_->port; }
 

@@ -570,6 +570,9 @@ std::optional<TaskRun::Clock::time_point> TaskRun::deadline() const {
       responseState_ == ResponseState::deciding) {
     return std::nullopt;
   }
+  // Nor is the time spent waiting for another transfer's connection to
+  // tell the origin's protocol: only the task's own limit runs meanwhile.
+  if (transfer_->waitsForProtocol()) return resourceDeadline_;
   return timeLimit(std::max(idleSince_, transfer_->lastActivity()));
 }
 

@@ -125,6 +125,11 @@ void Transfer::start() {
   curl_multi_add_handle(scheduler_.multi(), handle_);
 }
 
+void Transfer::protocolWaitEnded() {
+  waitsForProtocol_ = false;
+  lastActivity_ = Clock::now();
+}
+
 std::size_t Transfer::liveHandleCount() { return liveHandles.load(); }
 
 Transfer* Transfer::of(CURL* handle) {

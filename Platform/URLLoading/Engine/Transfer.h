@@ -79,6 +79,12 @@ class Transfer {
   bool started() const { return started_; }
   // Its connection may turn out to be one that many transfers share.
   bool mayMultiplex() const { return secure_; }
+  // For the scheduler: the transfer waits for another's first connection
+  // to tell its origin's protocol. That wait is not the transfer's own
+  // idleness: its idle time counts again from when the wait ends.
+  void waitForProtocol() { waitsForProtocol_ = true; }
+  void protocolWaitEnded();
+  bool waitsForProtocol() const { return waitsForProtocol_; }
   const URLRequest& request() const { return request_; }
   // The response's fields as received, a repeated field once per line (as
   // Set-Cookie and WWW-Authenticate must be read); empty before the
@@ -149,6 +155,7 @@ class Transfer {
   const std::string origin_;
   const bool secure_;
   bool started_ = false;
+  bool waitsForProtocol_ = false;
   std::unique_ptr<BodySource> body_;
   const bool asksToUpgrade_;
   ResponseHeaderParser headerParser_;

@@ -32,6 +32,7 @@ void TransferScheduler::enqueue(Transfer& transfer) {
     ++origin.active;
     return transfer.start();
   }
+  if (origin.protocolPending) transfer.waitForProtocol();
   origin.waiting.push_back(&transfer);
 }
 
@@ -41,6 +42,10 @@ void TransferScheduler::remove(Transfer& transfer) {
   auto& origin = found->second;
   if (transfer.started()) {
     --origin.active;
+    // The transfer opening the origin's first connection went before the
+    // connection told its protocol, having failed or been given up: the
+    // others go on without knowing it.
+    if (origin.protocolPending) endProtocolWait(origin);
     placesFreed_ = placesFreed_ || !origin.waiting.empty();
   } else {
     std::erase(origin.waiting, &transfer);
@@ -70,8 +75,13 @@ void TransferScheduler::learnedProtocol(const std::string& origin, bool multiple
   known->second = multiplexes;
   const auto found = origins_.find(origin);
   if (found == origins_.end()) return;
-  found->second.protocolPending = false;
+  if (found->second.protocolPending) endProtocolWait(found->second);
   placesFreed_ = placesFreed_ || !found->second.waiting.empty();
+}
+
+void TransferScheduler::endProtocolWait(Origin& origin) {
+  origin.protocolPending = false;
+  for (auto* transfer : origin.waiting) transfer->protocolWaitEnded();
 }
 
 bool TransferScheduler::hasPlace(const std::string& key, const Origin& origin) const {

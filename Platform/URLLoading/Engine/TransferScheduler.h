@@ -22,7 +22,10 @@ class Transfer;
 // An origin whose connections may turn out to serve many transfers at once
 // gets one transfer until its first connection has told which protocol it
 // speaks: a burst would otherwise open a connection for each transfer
-// before any of them could be shared.
+// before any of them could be shared. Should that transfer go before its
+// connection tells, the others start together, each free to open its own:
+// trying them one after another would make a server that fails every
+// connection fail them one failure at a time.
 //
 // It also sizes the library's cache of idle connections so that every
 // connection the session may keep open to the origins in use stays open
@@ -61,6 +64,7 @@ class TransferScheduler {
   };
 
   bool hasPlace(const std::string& key, const Origin& origin) const;
+  void endProtocolWait(Origin& origin);
   void learnedProtocol(const std::string& origin, bool multiplexes);
   void sizeConnectionCache();
 

@@ -38,9 +38,12 @@ class TransferSchedulerTest : public testing::Test {
     return *transfers.back();
   }
 
-  std::vector<bool> started() const {
+  std::vector<bool> started() const { return whether(&Transfer::started); }
+  std::vector<bool> waitingForProtocol() const { return whether(&Transfer::waitsForProtocol); }
+
+  std::vector<bool> whether(bool (Transfer::*property)() const) const {
     std::vector<bool> states;
-    for (const auto& transfer : transfers) states.push_back(transfer && transfer->started());
+    for (const auto& transfer : transfers) states.push_back(transfer && (*transfer.*property)());
     return states;
   }
 
@@ -112,21 +115,27 @@ TEST_F(TransferSchedulerTest, ASecureOriginWaitsForItsFirstConnectionsProtocol) 
   scheduler->originDoesNotMultiplex(oneEach);
   scheduler->startWaiting();
   EXPECT_EQ(started(), (std::vector<bool>{true, true, true, true, true, false}));
+  // The one left waits for a place now, not for the protocol.
+  EXPECT_EQ(waitingForProtocol(), std::vector<bool>(6, false));
   // Once known, later bursts do not wait for it again.
   transfers.clear();
   for (int index = 0; index < 3; ++index) add(oneEach);
   EXPECT_EQ(started(), (std::vector<bool>{true, true, false}));
 }
 
-TEST_F(TransferSchedulerTest, AFirstTransferThatGoesBeforeItsConnectionTellsHandsTheWaitOn) {
-  useCap(0);
+// Whether it failed or was given up, the origin's protocol is still
+// unknown: the others start together, up to the cap, rather than one at a
+// time against a server that may fail every connection.
+TEST_F(TransferSchedulerTest, AFirstTransferThatGoesBeforeItsConnectionTellsLetsTheOthersStartTogether) {
   const std::string secure = "https://127.0.0.1:9";
-  for (int index = 0; index < 3; ++index) add(secure);
-  EXPECT_EQ(started(), (std::vector<bool>{true, false, false}));
+  for (int index = 0; index < 4; ++index) add(secure);
+  EXPECT_EQ(started(), (std::vector<bool>{true, false, false, false}));
+  EXPECT_EQ(waitingForProtocol(), (std::vector<bool>{false, true, true, true}));
   transfers[0].reset();
   scheduler->startWaiting();
-  EXPECT_EQ(started(), (std::vector<bool>{false, true, false}));
+  EXPECT_EQ(started(), (std::vector<bool>{false, true, true, false}));
+  EXPECT_EQ(waitingForProtocol(), (std::vector<bool>{false, false, false, false}));
   scheduler->originMultiplexes(secure);
   scheduler->startWaiting();
-  EXPECT_EQ(started(), (std::vector<bool>{false, true, true}));
+  EXPECT_EQ(started(), (std::vector<bool>{false, true, true, true}));
 }

@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "tests/Integration/TrustingSessionDelegate.h"
+#include "tests/servers/SlowTLSServer.h"
+
+using namespace platform;
+using testservers::SlowTLSServer;
+
+namespace {
+
+// A burst to a secure origin on a fresh session waits for the first
+// connection to tell whether the server shares connections; a slow or
+// failing first connection must not cost the requests that wait for it.
+class URLSessionFirstConnection : public testing::Test {
+ protected:
+  void TearDown() override {
+    session->invalidateAndCancel();
+    EXPECT_TRUE(delegate->waitForInvalidation());
+  }
+
+  std::vector<std::shared_ptr<URLSessionDataTask>> startBurst(const SlowTLSServer& server, int count,
+                                                              double requestTimeout) {
+    auto configuration = URLSessionConfiguration::ephemeralConfiguration();
+    configuration->setTimeoutIntervalForRequest(requestTimeout);
+    session = makeRecordingSession(delegate, configuration);
+    std::vector<std::shared_ptr<URLSessionDataTask>> tasks;
+    for (int number = 0; number < count; ++number) {
+      tasks.push_back(session->dataTaskWithURL(*URL::string(server.baseURL() + "/" + std::to_string(number))));
+    }
+    for (const auto& task : tasks) task->resume();
+    return tasks;
+  }
+
+  std::shared_ptr<TrustingSessionDelegate> delegate = std::make_shared<TrustingSessionDelegate>();
+  std::shared_ptr<URLSession> session;
+};
+
+}  // namespace
+
+// A server that closes every connection unanswered: once the first has
+// failed, the others try their own connections together instead of one
+// after another, a failure apart.
+TEST_F(URLSessionFirstConnection, WhenItFailsTheWaitingRequestsTryTogether) {
+  const SlowTLSServer server(std::chrono::milliseconds(500), SlowTLSServer::AfterTheWait::close);
+  constexpr int requests = 12;
+  for (const auto& task : startBurst(server, requests, URLSessionConfiguration::defaultTimeoutIntervalForRequest)) {
+    EXPECT_NE(delegate->waitForCompletion(task).errorCode(), 0);
+  }
+  EXPECT_EQ(server.connectionCount(), static_cast<std::size_t>(requests));
+  EXPECT_GT(server.mostConnectionsAtOnce(), 1u);
+}
+
+// Handshakes of a second against a request timeout of 1.6 s: the second the
+// others spend waiting for the first handshake leaves their own handshakes
+// all of their timeout.
+TEST_F(URLSessionFirstConnection, WaitingForItTakesNothingFromTheRequestTimeout) {
+  const SlowTLSServer server(std::chrono::seconds(1), SlowTLSServer::AfterTheWait::serve);
+  for (const auto& task : startBurst(server, 6, 1.6)) {
+    const auto record = delegate->waitForCompletion(task);
+    ASSERT_EQ(record.errorCode(), 0);
+    EXPECT_EQ(record.data.view(), "ok");
+  }
+}

@@ -11,8 +11,9 @@ namespace {
 
 using Stop = ReformatPass::Stop;
 
-std::unexpected<ReformatFailure> failure(Stop stop) {
-  return std::unexpected(stop == Stop::tooLarge ? ReformatFailure::tooLarge : ReformatFailure::unwritable);
+std::expected<std::string, ReformatFailure> reported(std::expected<std::string, Stop> written) {
+  if (written) return *std::move(written);
+  return std::unexpected(written.error() == Stop::tooLarge ? ReformatFailure::tooLarge : ReformatFailure::unwritable);
 }
 
 // Room for what indenting ordinary compact JSON adds, which about doubles
@@ -33,20 +34,14 @@ std::expected<std::string, ReformatFailure> reformatJSON(std::string_view text,
   }
   if (holdsNUL(text)) return std::unexpected(ReformatFailure::unwritable);
   // Most texts are written in one pass. One that repeats a key, or outgrows
-  // its room, is counted first, so that it is written in exactly its size.
-  {
-    ReformatPass direct(options, ReformatPass::Mode::direct, directRoom(text.size(), maximumSize));
-    auto written = direct.run(text);
-    if (written) return *std::move(written);
-    if (written.error() != Stop::unplanned) return failure(written.error());
-  }
+  // its room, is counted from there on, then written again in exactly its
+  // size.
   ReformatPlan plan;
-  if (auto counted = ReformatPass(options, ReformatPass::Mode::counting, maximumSize, &plan).run(text); !counted) {
-    return failure(counted.error());
+  if (auto written = ReformatPass(options, directRoom(text.size(), maximumSize), maximumSize, plan).run(text);
+      written || written.error() != Stop::counted) {
+    return reported(std::move(written));
   }
-  auto written = ReformatPass(options, ReformatPass::Mode::planned, plan.textSize, &plan).run(text);
-  if (!written) return failure(written.error());
-  return *std::move(written);
+  return reported(ReformatPass(options, plan).run(text));
 }
 
 }  // namespace platform::detail

@@ -13,19 +13,24 @@ constexpr std::size_t countedPiece = 64 * 1024;
 
 }  // namespace
 
-ReformatPass::ReformatPass(JSONSerialization::WritingOptions options, Mode mode, std::size_t bytes,
-                           ReformatPlan* plan)
-    : mode_(mode), bytes_(bytes), plan_(plan), writer_(options) {
+ReformatPass::ReformatPass(JSONSerialization::WritingOptions options, std::size_t room, std::size_t maximumSize,
+                           ReformatPlan& plan)
+    : mode_(Mode::direct), room_(room), maximumSize_(maximumSize), plan_(plan), writer_(options) {
   // Growing the text by doubling would hold the old and the new buffer at
   // once; room the text does not take is never touched, so costs nothing.
-  if (mode_ == Mode::direct) writer_.reserve(bytes_);
-  if (mode_ == Mode::planned) writer_.reserve(plan_->textSize);
+  writer_.reserve(room_);
+}
+
+ReformatPass::ReformatPass(JSONSerialization::WritingOptions options, ReformatPlan& plan)
+    : mode_(Mode::planned), plan_(plan), writer_(options) {
+  writer_.reserve(plan_.textSize);
 }
 
 std::expected<std::string, ReformatPass::Stop> ReformatPass::run(std::string_view text) {
   if (!nlohmann::json::sax_parse(text, this)) return std::unexpected(stop_);
-  if (mode_ == Mode::counting) plan_->textSize = position();
-  return writer_.takeText();
+  if (mode_ != Mode::counting) return writer_.takeText();
+  plan_.textSize = position();
+  return std::unexpected(Stop::counted);
 }
 
 bool ReformatPass::stop(Stop why) {
@@ -33,19 +38,28 @@ bool ReformatPass::stop(Stop why) {
   return false;
 }
 
-// Whether a direct pass can write the next event, one string of
-// `stringBytes` at most, without growing its text: each byte of a string
-// takes six at most, a newline and its indentation two per level.
-bool ReformatPass::hasRoomFor(std::size_t stringBytes) const {
+// A direct pass that could not write the next event, one string of
+// `stringBytes` at most, without growing its text goes on counting: each
+// byte of a string takes six at most, a newline and its indentation two
+// per level.
+void ReformatPass::makeRoomFor(std::size_t stringBytes) {
   constexpr std::size_t punctuationAndNumber = 48;
-  return mode_ != Mode::direct ||
-         writer_.size() + 6 * stringBytes + 2 * open_.size() + punctuationAndNumber <= bytes_;
+  if (mode_ == Mode::direct &&
+      writer_.size() + 6 * stringBytes + 2 * open_.size() + punctuationAndNumber > room_) {
+    count();
+  }
+}
+
+// What was written is counted and let go.
+void ReformatPass::count() {
+  mode_ = Mode::counting;
+  counted_ += writer_.takeText().size();
 }
 
 bool ReformatPass::settled() {
   if (writer_.isInvalid()) return stop(Stop::unwritable);
   if (mode_ != Mode::counting) return true;
-  if (position() > bytes_) return stop(Stop::tooLarge);
+  if (position() > maximumSize_) return stop(Stop::tooLarge);
   if (writer_.size() >= countedPiece) {
     counted_ += writer_.size();
     writer_.discardText();
@@ -65,7 +79,7 @@ bool ReformatPass::scalar(JSONValue value) {
   if (open_.empty() && skipping_ == 0) return stop(Stop::unwritable);
   if (skipping_ > 0 || std::exchange(skipNext_, false)) return true;
   const auto* text = value.as<std::string>();
-  if (!hasRoomFor(text ? text->size() : 0)) return stop(Stop::unplanned);
+  makeRoomFor(text ? text->size() : 0);
   beginValue();
   writer_.writeScalar(value);
   return valueEnded(std::exchange(fillNext_, false));
@@ -79,14 +93,14 @@ bool ReformatPass::key(string_t& name) {
       return writeRepeatedKey(object, name, found->second);
     }
   }
-  if (!hasRoomFor(name.size())) return stop(Stop::unplanned);
+  makeRoomFor(name.size());
   const auto memberStart = position();
   writer_.beginMember(object.empty, depth());
   object.empty = false;
   writer_.writeKey(name);
   if (mode_ != Mode::planned) {
     auto& tally = object.keys[std::move(name)];
-    if (++tally.occurrences > 1 && mode_ == Mode::direct) return stop(Stop::unplanned);
+    if (++tally.occurrences > 1 && mode_ == Mode::direct) count();
     object.current = &tally;
     object.memberStart = memberStart;
     object.valueStart = position();
@@ -101,14 +115,14 @@ bool ReformatPass::open(char bracket) {
     return true;
   }
   if (open_.size() == maximumJSONNesting) return stop(Stop::unwritable);
-  if (!hasRoomFor(0)) return stop(Stop::unplanned);
+  makeRoomFor(0);
   beginValue();
   writer_.openContainer(bracket);
   auto& container = open_.emplace_back(bracket == '{' ? '}' : ']');
   container.number = number;
   container.fillsSlot = std::exchange(fillNext_, false);
   if (mode_ == Mode::planned && bracket == '{') {
-    if (const auto found = plan_->repeatedKeys.find(number); found != plan_->repeatedKeys.end()) {
+    if (const auto found = plan_.repeatedKeys.find(number); found != plan_.repeatedKeys.end()) {
       container.repeated = &found->second;
     }
   }
@@ -120,12 +134,12 @@ bool ReformatPass::close() {
     --skipping_;
     return true;
   }
-  if (!hasRoomFor(0)) return stop(Stop::unplanned);
+  makeRoomFor(0);
   auto container = std::move(open_.back());
   open_.pop_back();
   writer_.closeContainer(container.closing, container.empty, depth());
   if (container.repeats) {
-    auto& repeated = plan_->repeatedKeys[container.number];
+    auto& repeated = plan_.repeatedKeys[container.number];
     container.keys.forEachRepeated([&](const std::string& name, const RepeatedKey& key) { repeated.emplace(name, key); });
   }
   return valueEnded(container.fillsSlot);
@@ -133,7 +147,7 @@ bool ReformatPass::close() {
 
 bool ReformatPass::valueEnded(bool fillsSlot) {
   if (fillsSlot) endFill();
-  if (mode_ == Mode::counting && !open_.empty() && open_.back().closing == '}') countMember(open_.back());
+  if (mode_ != Mode::planned && !open_.empty() && open_.back().closing == '}') countMember(open_.back());
   return settled();
 }
 

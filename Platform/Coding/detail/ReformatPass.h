@@ -18,21 +18,22 @@ namespace platform::detail {
 // One pass over a JSON text's reader events, writing each as it comes.
 class ReformatPass : public nlohmann::json::json_sax_t {
  public:
-  enum class Mode {
-    // Writes the text within a given room; stops as unplanned when a key
-    // repeats or the room runs out.
-    direct,
-    // Keeps no text: learns its size and the keys each object repeats, into
-    // a plan. Stops once the text as read, each member counted until a
-    // later one with its key replaces it, passes a given maximum.
-    counting,
-    // Writes the text as counted into the plan, in exactly its size.
-    planned,
+  enum class Stop {
+    unwritable,
+    tooLarge,
+    // Counted into the plan, to be written as planned.
+    counted,
   };
-  enum class Stop { unwritable, tooLarge, unplanned };
 
-  // `bytes` is the room of a direct pass and the maximum of a counting one.
-  ReformatPass(JSONSerialization::WritingOptions options, Mode mode, std::size_t bytes, ReformatPlan* plan = nullptr);
+  // Writes the text within `room` bytes. Where a key repeats or the room
+  // runs out, it goes on counting instead: it learns the text's size and
+  // the keys each object repeats, into `plan`, and stops once the text as
+  // read, each member counted until a later one with its key replaces it,
+  // passes `maximumSize`.
+  ReformatPass(JSONSerialization::WritingOptions options, std::size_t room, std::size_t maximumSize,
+               ReformatPlan& plan);
+  // Writes the text as counted into `plan`, in exactly its size.
+  ReformatPass(JSONSerialization::WritingOptions options, ReformatPlan& plan);
 
   // The text as a tree's writer would write it, or why the pass stopped.
   std::expected<std::string, Stop> run(std::string_view text);
@@ -75,9 +76,12 @@ class ReformatPass : public nlohmann::json::json_sax_t {
     std::string outer;
   };
 
+  enum class Mode { direct, counting, planned };
+
   int depth() const { return static_cast<int>(open_.size()); }
   std::size_t position() const { return counted_ + writer_.size(); }
-  bool hasRoomFor(std::size_t stringBytes) const;
+  void makeRoomFor(std::size_t stringBytes);
+  void count();
   bool stop(Stop why);
   bool settled();
 
@@ -92,8 +96,9 @@ class ReformatPass : public nlohmann::json::json_sax_t {
   void endFill();
 
   Mode mode_;
-  std::size_t bytes_;
-  ReformatPlan* plan_;
+  std::size_t room_ = 0;
+  std::size_t maximumSize_ = 0;
+  ReformatPlan& plan_;
   JSONWriter writer_;
   std::vector<Container> open_;
   // Counting: the bytes counted and let go.

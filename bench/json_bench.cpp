@@ -1,6 +1,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "Platform/Coding/JSONDecoder.h"
 #include "Platform/Coding/JSONEncoder.h"
 #include "Platform/Coding/JSONSerialization.h"
+#include "Platform/Coding/detail/JSONReformatter.h"
 
 using namespace platform;
 
@@ -31,6 +33,33 @@ std::vector<Item> items(std::int64_t count) {
     result.push_back({i, "item " + std::to_string(i), "https://example.test/items/" + std::to_string(i), {0.5, 1.25, 3.0}, i % 2 == 0});
   }
   return result;
+}
+
+double secondsFor(auto&& work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Records written again pretty-printed without a tree, as a response body
+// is shown, beside `other` in the same iterations: `ratio` is its time over
+// theirs.
+void reformatBeside(benchmark::State& state, const std::string& other, std::size_t maximumSize) {
+  const Data body = JSONEncoder().encode(items(state.range(0)));
+  const auto pretty = [&](std::string_view text) {
+    benchmark::DoNotOptimize(
+        detail::reformatJSON(text, JSONSerialization::WritingOptions::prettyPrinted, maximumSize));
+  };
+  double records = 0;
+  double others = 0;
+  for (auto _ : state) {
+    records += secondsFor([&] { pretty(body.view()); });
+    const double seconds = secondsFor([&] { pretty(other); });
+    state.SetIterationTime(seconds);
+    others += seconds;
+  }
+  state.counters["ratio"] = others / records;
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(other.size()));
 }
 
 }  // namespace
@@ -73,6 +102,26 @@ static void PrettyPrintAgainstNlohmann(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(body.size()));
 }
 BENCHMARK(PrettyPrintAgainstNlohmann)->Arg(10'000)->UseManualTime();
+
+// The same records with one key repeated in their middle, which is counted
+// before it is written.
+static void ReformatRecordsRepeatingAKey(benchmark::State& state) {
+  std::string repeating = JSONEncoder().encode(items(state.range(0))).toString();
+  repeating.insert(repeating.find("\"active\"", repeating.size() / 2), R"("id":-1,)");
+  reformatBeside(state, repeating, std::numeric_limits<std::size_t>::max());
+}
+BENCHMARK(ReformatRecordsRepeatingAKey)->Arg(10'000)->UseManualTime();
+
+// Arrays nested 500 deep, a megabyte of them, whose pretty text would pass
+// the bound a response body is shown under: refused once it does.
+static void ReformatDeepNestingPastTheBound(benchmark::State& state) {
+  const auto block = std::string(499, '[') + std::string(499, ']');
+  std::string nested = "[";
+  while (nested.size() < (1u << 20)) nested += block + ",";
+  nested.back() = ']';
+  reformatBeside(state, nested, (256u << 20) + 3 * nested.size());
+}
+BENCHMARK(ReformatDeepNestingPastTheBound)->Arg(10'000)->UseManualTime();
 
 static void EncodeRecords(benchmark::State& state) {
   const auto values = items(state.range(0));

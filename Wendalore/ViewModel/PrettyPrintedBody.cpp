@@ -2,40 +2,26 @@
 
 #include "Platform/Coding/JSONSerialization.h"
 #include "Platform/Coding/detail/JSONReformatter.h"
-#include "Platform/Coding/detail/JSONWriter.h"
-#include "Platform/Foundation/Error.h"
 #include "Platform/Foundation/UTF8.h"
 
 namespace wendalore {
 
 namespace {
 
-constexpr auto prettyPrinted = platform::JSONWritingOptions::prettyPrinted;
-
-std::optional<std::string> writtenFromTree(const platform::Data& body) {
-  try {
-    platform::detail::JSONWriter writer(prettyPrinted);
-    return writer.writeIfValid(platform::JSONSerialization::jsonObject(body));
-  } catch (const platform::Error&) {
-    // Not a JSON object or array: shown as the text it is.
-    return std::nullopt;
-  }
-}
-
-// The parsed tree can take many times the body's size, so it is built only
-// when an object repeats a key; the text is written once, never copied.
-std::optional<std::string> prettyPrintedJSON(const platform::Data& body) {
-  auto text = platform::detail::reformatJSON(body.view(), prettyPrinted);
-  if (text) return *std::move(text);
-  if (text.error() == platform::detail::ReformatFailure::needsTree) return writtenFromTree(body);
-  return std::nullopt;
+// Thrice the body leaves room for the indentation of ordinary JSON, however
+// large; the in-memory limit for that of small bodies nested deep. Arrays
+// nested hundreds deep grow by hundreds of times, and are not worth holding.
+std::size_t largestPrettyText(std::size_t bodySize, std::size_t inMemoryLimit) {
+  return inMemoryLimit + 3 * bodySize;
 }
 
 }  // namespace
 
-std::string prettyPrintedBody(const std::optional<platform::Data>& body) {
+std::string prettyPrintedBody(const std::optional<platform::Data>& body, std::size_t inMemoryLimit) {
   if (!body) return {};
-  if (auto pretty = prettyPrintedJSON(*body)) return *std::move(pretty);
+  auto pretty = platform::detail::reformatJSON(body->view(), platform::JSONWritingOptions::prettyPrinted,
+                                               largestPrettyText(body->size(), inMemoryLimit));
+  if (pretty) return *std::move(pretty);
   return platform::decodeUTF8(body->view()).value_or("Unable to decode data");
 }
 

@@ -45,6 +45,7 @@ std::shared_ptr<RequestViewModel> RequestViewModel::make() { return std::make_sh
 
 RequestViewModel::RequestViewModel(Token)
     : session_(wendanet::Session::makeWithConfiguration()),
+      bodyLimit_(static_cast<std::size_t>(session_->session()->configuration()->maximumBodySizeInMemory())),
       formattingQueue_(platform::DispatchQueue::make("org.wendalore.viewModel.responseFormatting")) {}
 
 // The session goes here, on the main thread: it finishes what still runs,
@@ -185,8 +186,8 @@ void RequestViewModel::completeRequest(const platform::UUID& entryId, platform::
   const double elapsed = platform::Date::now().timeIntervalSince(sentAt);
   // A body of megabytes takes long to format; the main thread only applies
   // the text. One serial queue keeps the responses in their order.
-  formattingQueue_->async([weakSelf = weak_from_this(), entryId, elapsed, response]() mutable {
-    auto body = std::make_shared<const std::string>(prettyPrintedBody(response.data()));
+  formattingQueue_->async([weakSelf = weak_from_this(), entryId, elapsed, response, bodyLimit = bodyLimit_]() mutable {
+    auto body = std::make_shared<const std::string>(prettyPrintedBody(response.data(), bodyLimit));
     const bool large = response.data() && response.data()->size() >= trimmedAfterBytes;
     // The response moves on, so that this copy of the received bytes is
     // gone before the trim, whichever thread finishes first.

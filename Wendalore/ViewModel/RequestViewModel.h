@@ -117,6 +117,9 @@ class RequestViewModel : public std::enable_shared_from_this<RequestViewModel> {
                          const SharedText& body);
 
   std::shared_ptr<wendanet::Session> session_;
+  // The most a body may take in memory in the session; pretty text is
+  // bounded by it too.
+  std::size_t bodyLimit_;
   // Serial, so that bodies come back to the main queue in arrival order.
   std::shared_ptr<platform::DispatchQueue> formattingQueue_;
   bool isLoading_ = false;

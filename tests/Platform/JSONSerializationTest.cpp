@@ -190,6 +190,8 @@ TEST(JSONReader, MalformedTextGivesAClearMessageWithItsOffset) {
   EXPECT_EQ(badBytes.description().find('\xff'), std::string::npos);
   EXPECT_NE(readingError("[1e400]").description().find("1e400"), std::string::npos);
   EXPECT_THROW(read("[\"\\ud800\"]"), JSONSerializationError);
+  // Not the end of the text: what follows a NUL is read too.
+  EXPECT_EQ(readingError(std::string_view("{\"a\":1}\0{\"b\":2} trailing garbage", 32)).offset(), 7u);
 }
 
 TEST(JSONReader, RefusesNestingBeyondTheLimit) {

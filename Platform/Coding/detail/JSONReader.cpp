@@ -92,6 +92,9 @@ class TreeBuilder : public nlohmann::json::json_sax_t {
 }  // namespace
 
 JSONValue readJSON(std::string_view text) {
+  if (const auto nul = text.find('\0'); nul != std::string_view::npos) {
+    throw JSONSerializationError(JSONSerializationError::Kind::unreadableText, "the text holds a NUL byte", nul);
+  }
   TreeBuilder builder;
   if (!nlohmann::json::sax_parse(text, &builder)) {
     if (builder.error()) throw *builder.error();

@@ -125,6 +125,12 @@ void JSONWriter::writeKey(std::string_view key) {
   text_ += options_.contains(Options::prettyPrinted) ? " : " : ":";
 }
 
+std::size_t JSONWriter::leaveSlot(std::size_t bytes) {
+  const auto at = text_.size();
+  text_.append(bytes, ' ');
+  return at;
+}
+
 void JSONWriter::closeContainer(char bracket, bool empty, int depth) {
   if (!empty) writeNewline(depth);
   text_ += bracket;

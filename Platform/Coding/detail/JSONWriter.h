@@ -34,7 +34,16 @@ class JSONWriter {
   void closeContainer(char bracket, bool empty, int depth);
   // Whether something written so far has no JSON form.
   bool isInvalid() const { return invalid_; }
+  std::size_t size() const { return text_.size(); }
   std::string takeText() { return std::move(text_); }
+  // Lets go of the text written so far; what was invalid in it stays so.
+  void discardText() { text_.clear(); }
+  // What follows is written after `other`'s bytes, which it takes; `other`
+  // gets the text written so far.
+  void swapText(std::string& other) { text_.swap(other); }
+  // Room of `bytes` bytes for a piece that is written later, elsewhere.
+  std::size_t leaveSlot(std::size_t bytes);
+  void fillSlot(std::size_t at, std::string_view piece) { text_.replace(at, piece.size(), piece); }
 
  private:
   std::optional<std::string> problemBelow(const JSONValue& value) const;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Platform/Dispatch/RunLoop.h"
+#include "Wendalore/ViewModel/PrettyPrintedBody.h"
 #include "Wendalore/ViewModel/RequestViewModel.h"
 #include "tests/servers/ScriptedHTTPServer.h"
 
@@ -74,6 +75,26 @@ TEST(ResponseMemory, ALargeAnswerIsKeptOnceAndFormattingItGivesItsMemoryBack) {
   const auto limit = residentBefore + kept + 2 * body.size();
   platform::RunLoop::main().runUntil([&] { return resident() <= limit; }, 30s);
   EXPECT_LE(resident(), limit) << "still held beyond the history's copy";
+}
+
+// A key repeated once among many records costs what pretty-printing takes
+// for any body: the text, written in its size, and no tree of the body.
+TEST(ResponseMemory, ARepeatedKeyCostsNoMoreThanAnyBody) {
+  std::string records = compactRecords(20u << 20);
+  const auto middle = records.find(R"("on":true})", records.size() / 2);
+  records.insert(middle + 9, R"(,"id":-1)");
+  const platform::Data body(records);
+  records = std::string();
+  const auto residentBefore = resident();
+  resetPeakResident();
+
+  const auto shown = prettyPrintedBody(body);
+  ASSERT_GT(shown.size(), body.size());
+  EXPECT_NE(shown.find("\"id\" : -1,"), std::string::npos) << "the last value counts, at the first place";
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "resident memory is not the program's own under the address sanitizer";
+#endif
+  EXPECT_LE(peakResident() - residentBefore, 3 * body.size());
 }
 
 }  // namespace

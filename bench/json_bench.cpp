@@ -64,8 +64,8 @@ void reformatBeside(benchmark::State& state, const std::string& other, std::size
 
 }  // namespace
 
-// A response body read and written back pretty-printed, as the display of a
-// response does twice per response on the main thread.
+// A response body read into a tree and written back pretty-printed: the
+// library's JSON serializer's way, and the display's where keys are sorted.
 static void PrettyPrintResponseBody(benchmark::State& state) {
   const Data body = JSONEncoder().encode(items(state.range(0)));
   for (auto _ : state) {

@@ -147,11 +147,7 @@ HighlightJob::HighlightJob(const Highlighter& highlighter, const Theme& theme, C
   cutPieces();
   wholeLeft_ = length() <= budget_.wholeLength;
   if (!wholeLeft_) return;
-  std::visit(
-      [&](const auto& text) {
-        for (const auto& [start, end] : longWords(text, budget_.longestWholeWord)) longWords_.push_back({start, end});
-      },
-      code_);
+  longWords_ = std::visit([&](const auto& text) { return longWords(text, budget_.longestWholeWord); }, code_);
   // Every language the script guesses among would go over the words, each
   // in a mode of its own.
   if (!language_ && !longWords_.empty()) wholeLeft_ = false;
@@ -234,7 +230,7 @@ HighlightJob::Step HighlightJob::step(const std::function<bool()>& interrupt) {
   if (length() > budget_.maximumLength || spent_ >= budget_.totalTime) return finishPlain();
   if (isDone()) return Step::done;
   if (highlightsWholeNext()) {
-    return inString_ < longWords_.size() ? probeLongWord(interrupt) : highlightWhole(interrupt);
+    return wordsInStrings_ < longWords_.size() ? probeLongWord(interrupt) : highlightWhole(interrupt);
   }
   if (!current_) startStretch();
   return stepStretch(interrupt);
@@ -269,8 +265,8 @@ std::u16string HighlightJob::probeText(std::size_t word) const {
 }
 
 HighlightJob::Step HighlightJob::probeLongWord(const std::function<bool()>& interrupt) {
-  const std::u16string probe = probeText(inString_);
-  // Finding out may cost no more than the whole call it is for.
+  const std::u16string probe = probeText(wordsInStrings_);
+  // Finding out may cost no more than about the whole call it is for.
   if (probed_ + probe.size() > length()) {
     wholeLeft_ = false;
     return Step::more;
@@ -283,7 +279,7 @@ HighlightJob::Step HighlightJob::probeLongWord(const std::function<bool()>& inte
   if (answer->stopped || !answer->html || !answer->inString || language != language_) {
     wholeLeft_ = false;
   } else {
-    ++inString_;
+    ++wordsInStrings_;
   }
   return Step::more;
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -65,13 +66,6 @@ class HighlightJob {
  private:
   using Clock = std::chrono::steady_clock;
 
-  // A run of word characters too long to give the script whole outside a
-  // string, in code units of the text.
-  struct LongWord {
-    std::size_t start;
-    std::size_t end;
-  };
-
   struct Piece {
     // In code units of the text, and in UTF-16 units.
     std::size_t start;
@@ -101,7 +95,7 @@ class HighlightJob {
   // The script's answer for `text`, within the time one call may take;
   // absent when `interrupt` stopped it.
   std::optional<ScriptAnswer> callScript(std::u16string_view text, std::optional<std::string>& language,
-                                                      const std::function<bool()>& interrupt);
+                                         const std::function<bool()>& interrupt);
   // Starts the stretch that goes next: a preferred piece, or the next
   // final one.
   void startStretch();
@@ -128,11 +122,12 @@ class HighlightJob {
   std::vector<Piece> pieces_;
   // Whether the text is still to be given to the script whole.
   bool wholeLeft_;
-  // In a text to be given whole, in text order; the first `inString_` of
-  // them the script was found inside strings at, going over `probed_`
-  // code units to find out.
-  std::vector<LongWord> longWords_;
-  std::size_t inString_ = 0;
+  // The runs of word characters too long to give the script whole outside
+  // a string, as [start, end) in code units, in text order. The script was
+  // found inside strings at the first `wordsInStrings_`, going over
+  // `probed_` UTF-16 units to find out.
+  std::vector<std::pair<std::size_t, std::size_t>> longWords_;
+  std::size_t wordsInStrings_ = 0;
   std::size_t probed_ = 0;
   // The first piece without its final colours.
   std::size_t front_ = 0;

@@ -129,7 +129,7 @@ std::optional<AttributedString> Highlighter::highlight(std::u16string_view code,
 }
 
 ScriptAnswer Highlighter::runScript(std::u16string_view code, std::optional<std::string>& language,
-                                                 const HighlightScript::ShouldStop& shouldStop) const {
+                                    const HighlightScript::ShouldStop& shouldStop) const {
   if (language) {
     const std::u16string name = platform::utf16FromUTF8(*language);
     const auto result =

@@ -14,10 +14,13 @@ struct HighlightBudget {
   // staying within the processor's caches, and colour the same.
   std::size_t wholeLength = 256 * 1024;
   // Nor is a text given whole when it holds a longer run of ASCII letters,
-  // digits, "_" and "$": the script can take time quadratic in such a run's
-  // length, in one stretch nothing can stop. Its slowest languages take
-  // most of a second over a run this long; a digest, a token or a query
-  // value is shorter.
+  // digits, "_" and "$" outside a string: there the script can take time
+  // quadratic in such a run's length, in one stretch nothing can stop. Its
+  // slowest languages take most of a second over a run this long; a
+  // digest, a token or a query value is shorter. Inside a string the
+  // script only looks for the string's end and escapes, in time linear in
+  // the run, so a run there (Base64 data, say) may be of any length; the
+  // script itself says where it is, before the text goes whole.
   std::size_t longestWholeWord = 8 * 1024;
   // A text not given whole, or not done in time, is highlighted in pieces
   // of about this length (from half of it to half as much again), each cut

@@ -18,6 +18,11 @@ namespace {
 constexpr std::size_t youngCollectionInterval = 16 * 1024;
 constexpr std::size_t fullCollectionInterval = 2 * youngCollectionInterval;
 
+// How far into a long word the script is asked where it is: past whatever
+// a construct's start takes of it, so that the script is then in the mode
+// that goes over the rest.
+constexpr std::size_t probeLength = 64;
+
 // Whether the unit is not the first of its character, so that no cut goes
 // between it and the one before.
 bool continuesCharacter(char unit) { return (static_cast<unsigned char>(unit) & 0xC0) == 0x80; }
@@ -107,6 +112,18 @@ std::size_t wordEnd(std::basic_string_view<Char> text, std::size_t start, std::s
   return end;
 }
 
+// The runs of word characters longer than `longest`, as [start, end).
+template <class Char>
+std::vector<std::pair<std::size_t, std::size_t>> longWords(std::basic_string_view<Char> text, std::size_t longest) {
+  std::vector<std::pair<std::size_t, std::size_t>> words;
+  for (auto start = longWord(text, 0, text.size(), longest); start < text.size();) {
+    const auto end = wordEnd(text, start, text.size());
+    words.emplace_back(start, end);
+    start = longWord(text, end, text.size(), longest);
+  }
+  return words;
+}
+
 std::u16string utf16(std::string_view text) { return platform::utf16FromUTF8(text); }
 std::u16string utf16(std::u16string_view text) { return std::u16string(text); }
 
@@ -128,12 +145,12 @@ HighlightJob::HighlightJob(const Highlighter& highlighter, const Theme& theme, C
       sink_(sink),
       budget_(budget) {
   cutPieces();
-  wholeLeft_ = length() <= budget_.wholeLength && std::visit(
-                                                      [&](const auto& text) {
-                                                        return longWord(text, 0, text.size(),
-                                                                        budget_.longestWholeWord) == text.size();
-                                                      },
-                                                      code_);
+  wholeLeft_ = length() <= budget_.wholeLength;
+  if (!wholeLeft_) return;
+  longWords_ = std::visit([&](const auto& text) { return longWords(text, budget_.longestWholeWord); }, code_);
+  // Every language the script guesses among would go over the words, each
+  // in a mode of its own.
+  if (!language_ && !longWords_.empty()) wholeLeft_ = false;
 }
 
 std::size_t HighlightJob::length() const {
@@ -194,8 +211,8 @@ void HighlightJob::startStretch() {
   sink_.startPiece(pieces_[first].unitStart);
 }
 
-std::u16string HighlightJob::text(std::size_t end) const {
-  return std::visit([&](const auto& text) { return utf16(text.substr(position_, end - position_)); }, code_);
+std::u16string HighlightJob::text(std::size_t start, std::size_t end) const {
+  return std::visit([&](const auto& text) { return utf16(text.substr(start, end - start)); }, code_);
 }
 
 HighlightJob::Step HighlightJob::finishPlain() {
@@ -212,29 +229,71 @@ HighlightJob::Step HighlightJob::finishPlain() {
 HighlightJob::Step HighlightJob::step(const std::function<bool()>& interrupt) {
   if (length() > budget_.maximumLength || spent_ >= budget_.totalTime) return finishPlain();
   if (isDone()) return Step::done;
-  if (highlightsWholeNext()) return highlightWhole(interrupt);
+  if (highlightsWholeNext()) {
+    return wordsInStrings_ < longWords_.size() ? probeLongWord(interrupt) : highlightWhole(interrupt);
+  }
   if (!current_) startStretch();
   return stepStretch(interrupt);
 }
 
-HighlightJob::Step HighlightJob::highlightWhole(const std::function<bool()>& interrupt) {
+std::optional<ScriptAnswer> HighlightJob::callScript(std::u16string_view text, std::optional<std::string>& language,
+                                                    const std::function<bool()>& interrupt) {
   const auto started = Clock::now();
   const auto deadline = started + std::min<Clock::duration>(budget_.pieceTime, budget_.totalTime - spent_);
-  position_ = 0;
-  const std::u16string text = this->text(length());
   bool interrupted = false;
-  const auto answer = highlighter_.runScript(text, language_, [&] {
+  auto answer = highlighter_.runScript(text, language, [&] {
     if (interrupt && interrupt()) return interrupted = true;
     return Clock::now() >= deadline;
   });
   spent_ += Clock::now() - started;
-  if (interrupted) return Step::interrupted;
+  if (interrupted) return std::nullopt;
+  return answer;
+}
+
+std::u16string HighlightJob::probeText(std::size_t word) const {
+  // The words before were found inside strings, where the script goes
+  // over a shorter run alike: cut to as much as was asked about, they cost
+  // nothing again.
+  std::u16string probe;
+  std::size_t from = 0;
+  for (std::size_t index = 0; index <= word; ++index) {
+    const auto [start, end] = longWords_[index];
+    probe += text(from, std::min(start + probeLength, end));
+    from = end;
+  }
+  return probe;
+}
+
+HighlightJob::Step HighlightJob::probeLongWord(const std::function<bool()>& interrupt) {
+  const std::u16string probe = probeText(wordsInStrings_);
+  // Finding out may cost no more than about the whole call it is for.
+  if (probed_ + probe.size() > length()) {
+    wholeLeft_ = false;
+    return Step::more;
+  }
+  auto language = language_;
+  const auto answer = callScript(probe, language, interrupt);
+  if (!answer) return Step::interrupted;
+  probed_ += probe.size();
+  // A language the script does not know is guessed at, over the words too.
+  if (answer->stopped || !answer->html || !answer->inString || language != language_) {
+    wholeLeft_ = false;
+  } else {
+    ++wordsInStrings_;
+  }
+  return Step::more;
+}
+
+HighlightJob::Step HighlightJob::highlightWhole(const std::function<bool()>& interrupt) {
+  position_ = 0;
+  const auto answer = callScript(text(length()), language_, interrupt);
+  if (!answer) return Step::interrupted;
   wholeLeft_ = false;
   // Too long for the script in one call: in pieces, then.
-  if (answer.stopped) return Step::more;
-  if (!answer.html) return Step::failed;
+  if (answer->stopped) return Step::more;
+  if (!answer->html) return Step::failed;
   sink_.startPiece(0);
-  converter_.convert(answer.html->view(), sink_);
+  converter_.convert(answer->html->view(), sink_);
   sink_.endPiece();
   front_ = pieces_.size();
   highlighter_.hljs_->collectGarbage(HighlightScript::Garbage::all);
@@ -246,8 +305,6 @@ HighlightJob::Step HighlightJob::stepStretch(const std::function<bool()>& interr
   const auto stretchEnd = pieceEnd(stretch.last - 1);
   if (position_ == stretchEnd) return advance(stretchEnd);
 
-  const auto started = Clock::now();
-  const auto deadline = started + std::min<Clock::duration>(budget_.pieceTime, budget_.totalTime - spent_);
   const auto [end, wordFirst] = std::visit(
       [&](const auto& code) {
         const auto word = longWord(code, position_, stretchEnd, budget_.longestWord);
@@ -259,21 +316,16 @@ HighlightJob::Step HighlightJob::stepStretch(const std::function<bool()>& interr
   if (wordFirst) return advancePlain(text, end);
 
   auto& language = stretch.provisional ? provisionalLanguage_ : language_;
-  bool interrupted = false;
-  const auto answer = highlighter_.runScript(text, language, [&] {
-    if (interrupt && interrupt()) return interrupted = true;
-    return Clock::now() >= deadline;
-  });
-  spent_ += Clock::now() - started;
-  if (interrupted) return Step::interrupted;
+  const auto answer = callScript(text, language, interrupt);
+  if (!answer) return Step::interrupted;
 
-  if (answer.stopped) {
+  if (answer->stopped) {
     // Without a language every later piece would be guessed at again.
     if (!language && !stretch.provisional) return finishPlain();
     return advancePlain(text, end);
   }
-  if (!answer.html) return Step::failed;
-  const bool cutInside = !stretch.provisional && end == stretchEnd && !answer.topLevel;
+  if (!answer->html) return Step::failed;
+  const bool cutInside = !stretch.provisional && end == stretchEnd && !answer->topLevel;
   const auto longest = std::min(pieces_.size() - stretch.first, std::max<std::size_t>(budget_.longestConstruct, 1));
   if (cutInside && stretch.last - stretch.first < longest) {
     // The next piece would start inside the construct and colour its rest
@@ -282,7 +334,7 @@ HighlightJob::Step HighlightJob::stepStretch(const std::function<bool()>& interr
     stretch.last = stretch.first + std::min(2 * (stretch.last - stretch.first), longest);
     return Step::more;
   }
-  converter_.convert(answer.html->view(), sink_);
+  converter_.convert(answer->html->view(), sink_);
   collectGarbage(end - position_);
   return advance(end);
 }

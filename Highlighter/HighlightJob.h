@@ -7,11 +7,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
 #include "Highlighter/HTMLSpanConverter.h"
 #include "Highlighter/HighlightBudget.h"
+#include "Highlighter/HighlightScript.h"
 #include "Highlighter/StyledTextSink.h"
 
 namespace highlighter {
@@ -87,11 +89,19 @@ class HighlightJob {
   bool isDone() const { return !wholeLeft_ && front_ == pieces_.size(); }
   Step progress() const { return isDone() ? Step::done : Step::more; }
   Step highlightWhole(const std::function<bool()>& interrupt);
+  // Asks the script whether it is inside a string at the next long word.
+  Step probeLongWord(const std::function<bool()>& interrupt);
+  std::u16string probeText(std::size_t word) const;
+  // The script's answer for `text`, within the time one call may take;
+  // absent when `interrupt` stopped it.
+  std::optional<ScriptAnswer> callScript(std::u16string_view text, std::optional<std::string>& language,
+                                         const std::function<bool()>& interrupt);
   // Starts the stretch that goes next: a preferred piece, or the next
   // final one.
   void startStretch();
   Step stepStretch(const std::function<bool()>& interrupt);
-  std::u16string text(std::size_t end) const;
+  std::u16string text(std::size_t end) const { return text(position_, end); }
+  std::u16string text(std::size_t start, std::size_t end) const;
   // The rest of the text, plain.
   Step finishPlain();
   // `text`, plain, up to `end` in the current stretch.
@@ -112,6 +122,13 @@ class HighlightJob {
   std::vector<Piece> pieces_;
   // Whether the text is still to be given to the script whole.
   bool wholeLeft_;
+  // The runs of word characters too long to give the script whole outside
+  // a string, as [start, end) in code units, in text order. The script was
+  // found inside strings at the first `wordsInStrings_`, going over
+  // `probed_` UTF-16 units to find out.
+  std::vector<std::pair<std::size_t, std::size_t>> longWords_;
+  std::size_t wordsInStrings_ = 0;
+  std::size_t probed_ = 0;
   // The first piece without its final colours.
   std::size_t front_ = 0;
   // The stretch under way, and the position in it; none between stretches.

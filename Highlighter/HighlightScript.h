@@ -32,6 +32,17 @@ class ScriptText {
   JSStringRef string_;
 };
 
+// What the script made of a code: its HTML; `stopped` when it was stopped
+// first. `topLevel` unless the script says it was left inside a construct
+// (a string, a comment, a block in another language) at the end of the
+// code; `inString` when that construct is a string itself.
+struct ScriptAnswer {
+  bool stopped = false;
+  std::optional<ScriptText> html;
+  bool topLevel = true;
+  bool inString = false;
+};
+
 // One JavaScript context with the highlight script evaluated in it and the
 // script's global "hljs" object kept alive. Calls may come from any thread;
 // they run one at a time.

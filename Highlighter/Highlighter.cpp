@@ -128,8 +128,8 @@ std::optional<AttributedString> Highlighter::highlight(std::u16string_view code,
   return highlightRuns(code, as);
 }
 
-Highlighter::ScriptAnswer Highlighter::runScript(std::u16string_view code, std::optional<std::string>& language,
-                                                 const HighlightScript::ShouldStop& shouldStop) const {
+ScriptAnswer Highlighter::runScript(std::u16string_view code, std::optional<std::string>& language,
+                                    const HighlightScript::ShouldStop& shouldStop) const {
   if (language) {
     const std::u16string name = platform::utf16FromUTF8(*language);
     const auto result =
@@ -147,11 +147,14 @@ Highlighter::ScriptAnswer Highlighter::runScript(std::u16string_view code, std::
   return answerOf(*result);
 }
 
-Highlighter::ScriptAnswer Highlighter::answerOf(JSValueRef result) const {
+ScriptAnswer Highlighter::answerOf(JSValueRef result) const {
   // The mode the script was in at the end is "_top"; only the language's
-  // own has no parent mode.
-  const bool topLevel = hljs_->isUndefined(hljs_->property(hljs_->property(result, "_top"), "parent"));
-  return {false, hljs_->stringProperty(result, "value"), topLevel};
+  // own has no parent mode, and a string's is named so.
+  const JSValueRef top = hljs_->property(result, "_top");
+  const bool topLevel = hljs_->isUndefined(hljs_->property(top, "parent"));
+  const auto scope = hljs_->stringProperty(top, "scope");
+  const bool inString = scope && scope->view() == u"string";
+  return {false, hljs_->stringProperty(result, "value"), topLevel, inString};
 }
 
 std::optional<AttributedString> Highlighter::highlightRuns(HighlightJob::Code code,

@@ -80,15 +80,6 @@ class Highlighter {
  private:
   friend class HighlightJob;
 
-  // The script's HTML for `code`; `stopped` when `shouldStop` ended it.
-  // `topLevel` unless the script says it was left inside a construct (a
-  // string, a comment, a block in another language) at the end of `code`.
-  struct ScriptAnswer {
-    bool stopped = false;
-    std::optional<ScriptText> html;
-    bool topLevel = true;
-  };
-
   explicit Highlighter(std::unique_ptr<HighlightScript> hljs);
 
   // As `language`, or guessing when there is none or the script does not

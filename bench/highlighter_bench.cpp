@@ -79,6 +79,20 @@ void highlightLongToken(benchmark::State& state) {
 }
 BENCHMARK(highlightLongToken)->RangeMultiplier(4)->Range(16 << 10, 1 << 20)->Unit(benchmark::kMillisecond)->Complexity();
 
+// A JSON answer holding a file as Base64 on one line, 40,000 characters of
+// which one word: the data of a file mostly zero, as a bitmap is.
+void highlightBase64Value(benchmark::State& state) {
+  const auto highlighter = highlighter::Highlighter::make();
+  const std::string body = "{\"name\": \"image.bmp\", \"data\": \"Qk0" + std::string(40'000, 'A') +
+                           "\", \"size\": 30000, \"ok\": true}";
+  for (auto _ : state) {
+    auto result = highlighter->highlight(std::string_view(body), std::string("json"), true);
+    benchmark::DoNotOptimize(result);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * body.size()));
+}
+BENCHMARK(highlightBase64Value)->Unit(benchmark::kMillisecond);
+
 // The fewest milliseconds node takes for one highlight of `body` with the
 // bundle's own script, after warming up; negative when node cannot be run.
 // Best times on both sides, as the machine's other load only adds time.

@@ -69,6 +69,31 @@ inline std::string script(std::size_t size) {
   return result;
 }
 
+// `size` characters of Base64 of data mostly zero, as images and files
+// often are: one run of word characters of nearly that length.
+inline std::string zeroBase64(std::size_t size) { return base64(64) + std::string(size - 128, 'A') + base64(64); }
+
+// Bodies holding a run of word characters much longer than a piece inside
+// a string, in each language's own string syntax.
+inline std::vector<CorpusBody> longWordsInStrings() {
+  const std::string image = "{\"name\": \"image.bmp\", \"data\": \"" + zeroBase64(12000) + "\"}";
+  return {
+      {"a 40 KB JSON with a Base64 value of mostly zero bytes on one line", "json",
+       "{\"name\": \"file.bin\", \"data\": \"" + zeroBase64(40000) + "\", \"size\": 30000, \"ok\": true}", true},
+      {"a JSON list of four such values", "json", "[\n  " + repeat(image + ",\n  ", 4) + "null\n]\n", true},
+      {"a JavaScript string and template string", "javascript",
+       "const icon = 'data:image/png;base64," + zeroBase64(20000) + "';\nconst page = `<img src=\"" +
+           zeroBase64(20000) + "\">`;\nconst after = \"done\"; // the end\n",
+       true},
+      {"an XML attribute value", "xml",
+       "<root>\n  <img alt=\"x\" src=\"data:image/gif;base64," + zeroBase64(30000) +
+           "\"/>\n  <p>after &amp; more</p>\n</root>\n",
+       true},
+      {"a CSS string", "css",
+       ".icon {\n  content: \"" + zeroBase64(20000) + "\";\n  color: red;\n}\n" + css(2000), true},
+  };
+}
+
 inline std::vector<CorpusBody> bodies() {
   const std::string sentence = "The quick brown fox, said \\\"she\\\", jumps over the lazy dog: {not [json]}. ";
   const std::string commentLine = " * var x = \"not a string; if (a < b) { return 'c'; } <b>bold</b>\n";

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "Highlighter/HighlightJob.h"
@@ -39,9 +40,33 @@ std::size_t differences(const AttributedString& text, const AttributedString& re
   return count;
 }
 
+// The budget the program highlights with, with time enough for any machine.
+HighlightBudget programmed() {
+  HighlightBudget budget;
+  budget.pieceTime = budget.totalTime = std::chrono::minutes(5);
+  return budget;
+}
+
 class WholeHighlight : public testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(highlighter && reference); }
+
+  void expectStyledAsWhole(const std::string& text, const std::optional<std::string>& language,
+                           const std::string& name) {
+    const auto whole = reference->highlight(text, language);
+    const auto ours = highlighter->highlight(text, language);
+    ASSERT_TRUE(whole && ours) << name;
+    EXPECT_EQ(differences(*ours, *whole), 0u) << name << " as " << language.value_or("detected");
+  }
+
+  // How many pieces the program's budget highlights `text` in.
+  std::size_t piecesOf(const std::string& text, const std::optional<std::string>& language) {
+    PieceSink sink;
+    HighlightJob job(*highlighter, *highlighter->theme(), std::string_view(text), language, sink, programmed());
+    while (job.step() == HighlightJob::Step::more) {
+    }
+    return sink.order.size();
+  }
 
   std::shared_ptr<Highlighter> highlighter = Highlighter::make();
   std::shared_ptr<Highlighter> reference = [] {
@@ -51,23 +76,29 @@ class WholeHighlight : public testing::Test {
   }();
 };
 
-// The budget the program highlights with, with time enough for any machine.
-HighlightBudget programmed() {
-  HighlightBudget budget;
-  budget.pieceTime = budget.totalTime = std::chrono::minutes(5);
-  return budget;
-}
-
 TEST_F(WholeHighlight, EveryCharacterOfAnOrdinaryBodyIsStyledAsInOneWholeHighlight) {
   highlighter->setBudget(programmed());
   for (const auto& body : corpus::bodies()) {
     for (const auto& language : {std::optional<std::string>(body.language), std::optional<std::string>()}) {
-      const auto whole = reference->highlight(body.text, language);
-      const auto ours = highlighter->highlight(body.text, language);
-      ASSERT_TRUE(whole && ours) << body.name;
-      EXPECT_EQ(differences(*ours, *whole), 0u) << body.name << " as " << language.value_or("detected");
+      expectStyledAsWhole(body.text, language, body.name);
     }
   }
+}
+
+TEST_F(WholeHighlight, ABodyWithALongWordInsideAStringIsStyledAsInOneWholeHighlight) {
+  highlighter->setBudget(programmed());
+  for (const auto& body : corpus::longWordsInStrings()) expectStyledAsWhole(body.text, body.language, body.name);
+}
+
+TEST_F(WholeHighlight, ALongWordGoesToTheScriptWholeOnlyInsideAString) {
+  const std::string word = corpus::zeroBase64(16 * 1024);
+  const std::string json = "{\"data\": \"" + word + "\"}";
+  EXPECT_EQ(piecesOf(json, "json"), 1u);
+  // Outside a string the script can take seconds over such a word, in one
+  // step nothing stops; so it can in any language it guesses among.
+  EXPECT_GT(piecesOf(".a { color: red; }\n" + word + " { }\n", "css"), 1u);
+  EXPECT_GT(piecesOf(json + "\n" + word + "\n", "json"), 1u);
+  EXPECT_GT(piecesOf(json, std::nullopt), 1u);
 }
 
 TEST_F(WholeHighlight, ABodyTooLongToGoWholeIsStyledAsInOneWholeHighlight) {

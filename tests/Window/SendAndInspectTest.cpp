@@ -37,6 +37,7 @@
 #include "tests/desktop/AppProcess.h"
 #include "tests/servers/HttpbinServer.h"
 #include "tests/servers/LoopbackHTTPServer.h"
+#include "tests/servers/ScriptedHTTPServer.h"
 
 namespace wendalore {
 namespace {
@@ -126,8 +127,45 @@ class SendAndInspectTest : public ::testing::Test {
     EXPECT_TRUE(window().grab().save(QString::fromStdString(file.string()), "PNG")) << file;
   }
 
+  // A GET of `url` sent from the editor, its answer shown highlighted in
+  // the Response tab and screenshot as `name`.
+  void showAnswer(const std::string& url, const std::string& name) {
+    typeInto(child<QLineEdit>(editor(), "urlField"), QString::fromStdString(url));
+    click(child(editor(), "sendButton"));
+    ASSERT_EQ(entries().size(), 1u) << "the send was not started";
+    entry = entries().front();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !entry->isPending(); }, sendTimeout));
+    ASSERT_EQ(entry->statusCode(), 200) << window().statusLabel().text().toStdString();
+
+    auto& list = child<QListView>(history(), "historyList");
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(list.model()->index(0, 0)).center());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return app->content().controller().selectedHistoryItem() == entry; }, uiTimeout));
+    click(child(history(), "Response"));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return (response = history().findChild<wendalore::HighlightedTextView*>("responseText")); },
+        uiTimeout));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return response->isHighlightingDone(); }, sendTimeout));
+    screenshot(name);
+    styled = ResponseHighlighter::shared().cached(
+        ResponseHighlighter::Key::of(entry->id(), response->themeName().toStdString(), entry->responseBody()));
+    ASSERT_TRUE(styled);
+  }
+
+  // The style of the first character of `text` in the answer; -1 where
+  // it has none.
+  int styleAt(std::string_view text) const {
+    const auto at = static_cast<std::uint32_t>(entry->responseBody().find(text));
+    const auto spans = styled->spansBetween(at, at + 1);
+    return spans.empty() ? -1 : spans.front().style;
+  }
+
   ScratchDirectory scratch;
   std::unique_ptr<WendaloreApp> app;
+  // The answer showAnswer showed.
+  std::shared_ptr<RequestHistoryItem> entry;
+  wendalore::HighlightedTextView* response = nullptr;
+  ResponseHighlighter::Result styled;
 };
 
 QJsonObject jsonObject(const std::string& text) { return QJsonDocument::fromJson(QByteArray::fromStdString(text)).object(); }
@@ -409,40 +447,36 @@ TEST_F(SendAndInspectTest, AtNineHundredBySixHundredTheDividerGivesTheHistoryMos
 
 TEST_F(SendAndInspectTest, AnAnswerHoldingALongTokenIsColouredPastIt) {
   const std::string base = testservers::HttpbinServer::shared().baseURL();
-  typeInto(child<QLineEdit>(editor(), "urlField"),
-           QString::fromStdString(base + "/anything?t=" + std::string(2000, 'A') + "&z=1"));
-  click(child(editor(), "sendButton"));
-  ASSERT_EQ(entries().size(), 1u) << "the send was not started";
-  const auto entry = entries().front();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !entry->isPending(); }, sendTimeout));
-  ASSERT_EQ(entry->statusCode(), 200) << window().statusLabel().text().toStdString();
-
-  auto& list = child<QListView>(history(), "historyList");
-  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(list.model()->index(0, 0)).center());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return app->content().controller().selectedHistoryItem() == entry; }, uiTimeout));
-  click(child(history(), "Response"));
-  wendalore::HighlightedTextView* response = nullptr;
-  ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return (response = history().findChild<wendalore::HighlightedTextView*>("responseText")); }, uiTimeout));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return response->isHighlightingDone(); }, sendTimeout));
-  screenshot("long-token-response");
+  ASSERT_NO_FATAL_FAILURE(showAnswer(base + "/anything?t=" + std::string(2000, 'A') + "&z=1", "long-token-response"));
   // The rows just past the token, as a user scrolls there.
   response->verticalScrollBar()->setValue(response->verticalScrollBar()->maximum() / 2);
   screenshot("long-token-response-past-it");
 
   // The key after the token is styled as the one before it.
   const std::string& body = entry->responseBody();
-  const auto styled = ResponseHighlighter::shared().cached(
-      ResponseHighlighter::Key::of(entry->id(), response->themeName().toStdString(), body));
-  ASSERT_TRUE(styled);
-  const auto styleAt = [&](std::string_view text) {
-    const auto at = static_cast<std::uint32_t>(body.find(text));
-    const auto spans = styled->spansBetween(at, at + 1);
-    return spans.empty() ? -1 : spans.front().style;
-  };
   ASSERT_NE(body.find("\"z\""), std::string::npos) << body;
   EXPECT_NE(styleAt("\"t\""), -1);
   EXPECT_EQ(styleAt("\"z\""), styleAt("\"t\""));
+}
+
+TEST_F(SendAndInspectTest, ABase64ValueOfFortyKilobytesIsColouredAsAString) {
+  // Base64 of a file mostly zero, as a bitmap is: one word of 40,000
+  // characters in the answer's one line.
+  const std::string data = std::string(40'000, 'A');
+  const std::string answer = "{\"name\": \"image.bmp\", \"data\": \"Qk0" + data + "\", \"size\": 30000}";
+  testservers::ScriptedHTTPServer server(
+      [&](testservers::ScriptedConnection& connection, const testservers::ScriptedRequest&) {
+        connection.send("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
+                        std::to_string(answer.size()) + "\r\n\r\n" + answer);
+        return testservers::ScriptedNext::keepOpen;
+      });
+  ASSERT_NO_FATAL_FAILURE(showAnswer(server.baseURL() + "/image", "base64-40kb-response"));
+  response->verticalScrollBar()->setValue(response->verticalScrollBar()->maximum());
+  screenshot("base64-40kb-response-end");
+  ASSERT_NE(styleAt("\"data\""), styleAt("\"Qk0"));
+  EXPECT_EQ(styleAt(data), styleAt("\"Qk0"));
+  EXPECT_EQ(styleAt(data.substr(0, 100) + "\""), styleAt("\"Qk0"));
+  EXPECT_EQ(styleAt("\"size\""), styleAt("\"data\""));
 }
 
 }  // namespace

@@ -50,21 +50,36 @@ std::optional<URLCache::Entry> URLCache::entry(const URLRequest& request) const 
 void URLCache::storeCachedResponse(std::shared_ptr<CachedURLResponse> cachedResponse, const URLRequest& request) {
   const auto key = cacheKey(request);
   if (!key || !cachedResponse) return;
-  const auto cost = costOf(*key, *cachedResponse);
   std::lock_guard lock(mutex_);
+  storeLocked(*key, std::move(cachedResponse));
+}
+
+void URLCache::replaceCachedResponse(const URLRequest& request, const Replaceable& replaceable,
+                                     std::shared_ptr<CachedURLResponse> replacement) {
+  const auto key = cacheKey(request);
+  if (!key) return;
+  std::lock_guard lock(mutex_);
+  const auto found = index_.find(*key);
+  if (found == index_.end() || !replaceable(*found->second->entry.response)) return;
+  if (!replacement) return removeLocked(*key);
+  storeLocked(*key, std::move(replacement));
+}
+
+void URLCache::storeLocked(const std::string& key, std::shared_ptr<CachedURLResponse> cachedResponse) {
+  const auto cost = costOf(key, *cachedResponse);
   if (cachedResponse->storagePolicy() == CachedURLResponse::StoragePolicy::notAllowed || cost > memoryCapacity_) {
-    return removeLocked(*key);
+    return removeLocked(key);
   }
   Entry entry{std::move(cachedResponse), Date::now()};
   // A URL asked for again and again keeps its place in the index.
-  if (const auto found = index_.find(*key); found != index_.end()) {
+  if (const auto found = index_.find(key); found != index_.end()) {
     usage_ -= found->second->cost;
     found->second->entry = std::move(entry);
     found->second->cost = cost;
     nodes_.splice(nodes_.begin(), nodes_, found->second);
   } else {
-    nodes_.push_front({*key, std::move(entry), cost});
-    index_.emplace(*key, nodes_.begin());
+    nodes_.push_front({key, std::move(entry), cost});
+    index_.emplace(key, nodes_.begin());
   }
   usage_ += cost;
   while (usage_ > memoryCapacity_) {

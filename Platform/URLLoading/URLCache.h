@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <list>
 #include <memory>
 #include <mutex>
@@ -47,6 +48,14 @@ class URLCache {
   // storage policy forbids keeping it, or that alone exceeds the capacity,
   // only removes what was there.
   void storeCachedResponse(std::shared_ptr<CachedURLResponse> cachedResponse, const URLRequest& request);
+  // Whether a stored response may be replaced; asked with the cache locked.
+  using Replaceable = std::function<bool(const CachedURLResponse& stored)>;
+  // Like storeCachedResponse, or removes the entry given no replacement,
+  // but only while what is stored for the request's URL is `replaceable`:
+  // another task may have stored a newer response meanwhile, and nothing
+  // is stored where nothing was.
+  void replaceCachedResponse(const URLRequest& request, const Replaceable& replaceable,
+                             std::shared_ptr<CachedURLResponse> replacement);
   void removeCachedResponse(const URLRequest& request);
   void removeAllCachedResponses();
 
@@ -58,6 +67,7 @@ class URLCache {
   };
   using Nodes = std::list<Node>;
 
+  void storeLocked(const std::string& key, std::shared_ptr<CachedURLResponse> cachedResponse);
   void removeLocked(const std::string& key);
 
   const std::size_t memoryCapacity_;

@@ -20,6 +20,11 @@ class DecidingSessionTest : public testing::Test {
 
   static nlohmann::json bodyJSON(const TaskRecord& record) { return nlohmann::json::parse(record.data.view()); }
 
+  // Whether the task's last transaction went to the network or the cache.
+  static platform::URLSessionTaskTransactionMetrics::ResourceFetchType fetchType(const TaskRecord& record) {
+    return record.metrics->transactionMetrics.back().resourceFetchType;
+  }
+
   static int statusCode(const TaskRecord& record) {
     const auto response = std::dynamic_pointer_cast<platform::HTTPURLResponse>(record.response);
     return response ? response->statusCode() : 0;

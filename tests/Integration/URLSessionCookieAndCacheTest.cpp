@@ -15,8 +15,6 @@ namespace {
 using URLSessionCookies = DecidingSessionTest;
 using URLSessionCache = DecidingSessionTest;
 
-FetchType fetchType(const TaskRecord& record) { return record.metrics->transactionMetrics.back().resourceFetchType; }
-
 }  // namespace
 
 TEST_F(URLSessionCookies, ACookieSetOnARedirectIsSentToItsTarget) {

@@ -76,9 +76,6 @@ class URLSessionRevalidation : public DecidingSessionTest {
   static std::string field(const TaskRecord& record, std::string_view name) {
     return std::dynamic_pointer_cast<HTTPURLResponse>(record.response)->valueForHTTPHeaderField(name).value_or("");
   }
-  static FetchType fetchType(const TaskRecord& record) {
-    return record.metrics->transactionMetrics.back().resourceFetchType;
-  }
 
   TaskRecord run(URLRequest request, URLRequest::CachePolicy policy = URLRequest::CachePolicy::useProtocolCachePolicy) {
     request.setCachePolicy(policy);
@@ -147,16 +144,20 @@ TEST_F(URLSessionRevalidation, ReloadRevalidatingAsksEvenWhileFresh) {
   EXPECT_EQ(server.received().size(), 3u);
 }
 
-TEST_F(URLSessionRevalidation, ACallersOwnConditionsGoAsTheyAreAndA304ForTheStoredBodyIsAnsweredWithIt) {
+TEST_F(URLSessionRevalidation, ACallersOwnConditionsGoAsTheyAreAndGetTheServersAnswerAsItCame) {
   server.publish("\"v1\"", "stored", "max-age=0", "1");
   run(server.request());
+  const auto cache = session->configuration()->urlCache();
+  const auto stored = cache->cachedResponse(server.request());
 
   auto own = server.request();
   own.setValueForHTTPHeaderField("\"v0\", W/\"v1\"", "If-None-Match");
   const auto confirmed = run(own);
   EXPECT_EQ(server.received().back().field("If-None-Match"), "\"v0\", W/\"v1\"");
-  EXPECT_EQ(statusCode(confirmed), 200);
-  EXPECT_EQ(confirmed.data.view(), "stored");
+  // The 304 is the answer to the caller's question, not a cue for the store.
+  EXPECT_EQ(statusCode(confirmed), 304);
+  EXPECT_TRUE(confirmed.data.empty());
+  EXPECT_EQ(cache->cachedResponse(server.request()), stored);
 
   // A 304 for a version the cache does not hold is the caller's own.
   server.publish("\"v9\"", "", "max-age=0", "2");
@@ -165,4 +166,46 @@ TEST_F(URLSessionRevalidation, ACallersOwnConditionsGoAsTheyAreAndA304ForTheStor
   const auto passed = run(other);
   EXPECT_EQ(statusCode(passed), 304);
   EXPECT_TRUE(passed.data.empty());
+
+  // Neither is a full answer to such a request stored, nor a fresh stored
+  // response used for one.
+  server.publish("\"v2\"", "second", "max-age=600", "3");
+  EXPECT_EQ(run(other).data.view(), "second");
+  EXPECT_EQ(cache->cachedResponse(server.request()), stored);
+  EXPECT_EQ(run(server.request()).data.view(), "second");
+  auto current = server.request();
+  current.setValueForHTTPHeaderField("\"v2\"", "If-None-Match");
+  const auto asked = run(current);
+  EXPECT_EQ(statusCode(asked), 304);
+  EXPECT_EQ(fetchType(asked), FetchType::networkLoad);
+  EXPECT_EQ(server.received().size(), 6u);
+  EXPECT_EQ(delegate->cacheOffers().size(), 2u);
+}
+
+TEST_F(URLSessionRevalidation, ARenewedResponseIsOfferedAndOnlyWhatTheDelegateAnswersIsStored) {
+  server.publish("\"v1\"", "first body", "max-age=0", "1");
+  run(server.request());
+  delegate->answerCacheOffersWith([](const std::shared_ptr<CachedURLResponse>& proposed) {
+    return CachedURLResponse::make(proposed->response(), Data(std::string_view("as answered")));
+  });
+
+  server.publish("\"v1\"", "", "max-age=600", "2");
+  const auto renewed = run(server.request());
+  EXPECT_EQ(renewed.data.view(), "first body");
+  ASSERT_EQ(delegate->cacheOffers().size(), 2u);
+  const auto offer = delegate->cacheOffers()[1];
+  EXPECT_EQ(offer->data().view(), "first body");
+  EXPECT_EQ(std::dynamic_pointer_cast<HTTPURLResponse>(offer->response())->valueForHTTPHeaderField("X-Revision"), "2");
+  const auto fresh = run(server.request());
+  EXPECT_EQ(fetchType(fresh), FetchType::localCache);
+  EXPECT_EQ(fresh.data.view(), "as answered");
+
+  // Answering nothing removes what the 304 would have renewed.
+  delegate->answerCacheOffersWith([](const std::shared_ptr<CachedURLResponse>&) { return nullptr; });
+  run(server.request(), URLRequest::CachePolicy::reloadRevalidatingCacheData);
+  EXPECT_EQ(delegate->cacheOffers().size(), 3u);
+  EXPECT_EQ(session->configuration()->urlCache()->currentMemoryUsage(), 0u);
+  run(server.request());
+  EXPECT_FALSE(server.received().back().field("If-None-Match"));
+  EXPECT_EQ(server.received().size(), 4u);
 }

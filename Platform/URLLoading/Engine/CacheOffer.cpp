@@ -6,15 +6,19 @@
 namespace platform {
 
 DelegateChannel::Call CacheOffer::willCacheCall(std::shared_ptr<URLSessionDataTask> task) && {
+  auto proposed = proposal;
   auto reply = makeOnceReply<std::shared_ptr<CachedURLResponse>>(
-      [cache = std::move(cache), request = std::move(request)](std::shared_ptr<CachedURLResponse> answer) {
-        if (answer) cache->storeCachedResponse(std::move(answer), request);
-      },
+      [offer = std::move(*this)](std::shared_ptr<CachedURLResponse> answer) { offer.settle(std::move(answer)); },
       nullptr);
-  return [task = std::move(task), proposal = std::move(proposal), reply = std::move(reply)](
+  return [task = std::move(task), proposal = std::move(proposed), reply = std::move(reply)](
              URLSessionDelegate& delegate, URLSessionDelegate::SessionRef session) {
     delegate.willCacheResponse(session, task, proposal, reply);
   };
+}
+
+void CacheOffer::settle(std::shared_ptr<CachedURLResponse> answer) const {
+  if (renews) return cache->replaceCachedResponse(request, renews, std::move(answer));
+  if (answer) cache->storeCachedResponse(std::move(answer), request);
 }
 
 }  // namespace platform

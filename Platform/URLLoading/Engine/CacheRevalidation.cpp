@@ -6,6 +6,7 @@
 
 #include "Platform/Foundation/ASCIICase.h"
 #include "Platform/URLLoading/Engine/CacheRules.h"
+#include "Platform/URLLoading/Engine/RequestHeaderLines.h"
 
 namespace platform {
 
@@ -25,11 +26,6 @@ bool isOneOf(std::string_view name, const std::array<std::string_view, count>& n
   return std::ranges::any_of(names, [&](std::string_view listed) { return equalsIgnoringASCIICase(name, listed); });
 }
 
-bool statesOwnConditions(const URLRequest& request) {
-  return std::ranges::any_of(conditionFieldNames,
-                             [&](std::string_view name) { return request.valueForHTTPHeaderField(name).has_value(); });
-}
-
 // Whether two entity tags name the same representation when weak ones may
 // stand in for strong ones, as they do for If-None-Match.
 bool sameEntityTag(std::string_view first, std::string_view second) {
@@ -37,31 +33,39 @@ bool sameEntityTag(std::string_view first, std::string_view second) {
   return opaque(first) == opaque(second);
 }
 
+// A stored validator as a condition can carry it.
+std::optional<std::string> sendableValidator(const HTTPURLResponse& stored, std::string_view name) {
+  auto value = stored.valueForHTTPHeaderField(name);
+  if (value && holdsControlCharacter(*value)) return std::nullopt;
+  return value;
+}
+
 }  // namespace
 
+bool statesOwnConditions(const URLRequest& request) {
+  return std::ranges::any_of(conditionFieldNames,
+                             [&](std::string_view name) { return request.valueForHTTPHeaderField(name).has_value(); });
+}
+
 bool hasValidators(const HTTPURLResponse& stored) {
-  return stored.valueForHTTPHeaderField("ETag") || stored.valueForHTTPHeaderField("Last-Modified");
+  return sendableValidator(stored, "ETag") || sendableValidator(stored, "Last-Modified");
 }
 
 HTTPHeaderFields revalidationFields(const URLRequest& request, const HTTPURLResponse& stored) {
   HTTPHeaderFields fields;
   if (statesOwnConditions(request)) return fields;
-  if (auto tag = stored.valueForHTTPHeaderField("ETag")) fields.emplace_back("If-None-Match", std::move(*tag));
-  if (auto date = stored.valueForHTTPHeaderField("Last-Modified")) {
+  if (auto tag = sendableValidator(stored, "ETag")) fields.emplace_back("If-None-Match", std::move(*tag));
+  if (auto date = sendableValidator(stored, "Last-Modified")) {
     fields.emplace_back("If-Modified-Since", std::move(*date));
   }
   return fields;
 }
 
-bool confirms(const HTTPURLResponse& notModified, const HTTPURLResponse& stored, const URLRequest& request) {
+bool confirms(const HTTPURLResponse& notModified, const HTTPURLResponse& stored, const HTTPHeaderFields& sent) {
   const auto storedTag = stored.valueForHTTPHeaderField("ETag");
-  if (const auto tag = notModified.valueForHTTPHeaderField("ETag")) return storedTag && *storedTag == *tag;
+  if (const auto tag = notModified.valueForHTTPHeaderField("ETag")) return storedTag && sameEntityTag(*storedTag, *tag);
   const auto storedDate = stored.valueForHTTPHeaderField("Last-Modified");
   if (const auto date = notModified.valueForHTTPHeaderField("Last-Modified")) return storedDate && *storedDate == *date;
-  // A 304 without validators of its own answers the conditions sent: it
-  // confirms what is stored only if those were the stored validators.
-  auto sent = revalidationFields(request, stored);
-  if (sent.empty()) sent = request.allHTTPHeaderFields().value_or(HTTPHeaderFields());
   if (const auto tags = valueOfHeaderField(sent, "If-None-Match")) {
     return storedTag && std::ranges::any_of(fieldListItems(*tags),
                                             [&](std::string_view tag) { return sameEntityTag(tag, *storedTag); });
@@ -84,20 +88,19 @@ std::shared_ptr<HTTPURLResponse> updatedByNotModified(const HTTPURLResponse& sto
   return std::make_shared<HTTPURLResponse>(stored.url(), stored.statusCode(), std::move(fields));
 }
 
-std::shared_ptr<CachedURLResponse> renewStored(URLCache& cache, const CachedURLResponse& stored,
-                                               const URLRequest& request, const HTTPURLResponse& notModified) {
+std::optional<Renewal> renewalBy(std::shared_ptr<const HTTPURLResponse> notModified,
+                                 const CachedURLResponse& stored, HTTPHeaderFields sent) {
   const auto* storedResponse = dynamic_cast<const HTTPURLResponse*>(stored.response().get());
-  if (notModified.statusCode() != 304 || !storedResponse || !confirms(notModified, *storedResponse, request)) {
-    return nullptr;
+  if (notModified->statusCode() != 304 || !storedResponse || !confirms(*notModified, *storedResponse, sent)) {
+    return std::nullopt;
   }
-  const auto updated = updatedByNotModified(*storedResponse, notModified);
-  auto renewed = CachedURLResponse::make(updated, stored.data(), stored.storagePolicy());
-  if (isCacheable(request, *updated)) {
-    cache.storeCachedResponse(renewed, request);
-  } else {
-    cache.removeCachedResponse(request);
-  }
-  return renewed;
+  auto response = CachedURLResponse::make(updatedByNotModified(*storedResponse, *notModified), stored.data(),
+                                          stored.storagePolicy());
+  auto renews = [notModified = std::move(notModified), sent = std::move(sent)](const CachedURLResponse& current) {
+    const auto* currentResponse = dynamic_cast<const HTTPURLResponse*>(current.response().get());
+    return currentResponse && confirms(*notModified, *currentResponse, sent);
+  };
+  return Renewal{std::move(response), std::move(renews)};
 }
 
 }  // namespace platform

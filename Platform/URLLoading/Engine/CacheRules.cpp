@@ -115,7 +115,7 @@ std::map<std::string, std::optional<std::string>> cacheControlDirectives(std::st
 
 bool isCacheable(const URLRequest& request, const HTTPURLResponse& response) {
   if (!isGET(request) || (response.statusCode() != 200 && response.statusCode() != 203)) return false;
-  if (forbidsStorage(request)) return false;
+  if (forbidsStorage(request) || statesOwnConditions(request)) return false;
   if (directivesOf(response.valueForHTTPHeaderField("Cache-Control")).contains("no-store")) return false;
   return !response.valueForHTTPHeaderField("Vary");
 }
@@ -132,7 +132,7 @@ bool isFresh(const HTTPURLResponse& response, Date storedDate, Date now) {
 
 CacheUse cacheUse(const URLRequest& request, const std::optional<URLCache::Entry>& entry, Date now) {
   using Policy = URLRequest::CachePolicy;
-  if (!isGET(request)) return CacheUse::load;
+  if (!isGET(request) || statesOwnConditions(request)) return CacheUse::load;
   const auto* response = entry ? dynamic_cast<const HTTPURLResponse*>(entry->response->response().get()) : nullptr;
   switch (request.cachePolicy()) {
     case Policy::returnCacheDataElseLoad: return response ? CacheUse::useStored : CacheUse::load;

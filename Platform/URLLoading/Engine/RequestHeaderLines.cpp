@@ -20,22 +20,19 @@ bool isTokenCharacter(char character) {
   return std::string_view("!#$%&'*+-.^_`|~").find(character) != std::string_view::npos;
 }
 
-// A field value may hold a tab but no other control character: besides the
-// line breaks and NUL that would split or end the message, a peer or a log
-// may act on any of them.
-bool holdsControlCharacter(std::string_view value) {
-  return std::ranges::any_of(value, [](char character) {
-    const auto byte = static_cast<unsigned char>(character);
-    return (byte < 0x20 && byte != '\t') || byte == 0x7F;
-  });
-}
-
 // Fields the library must write itself.
 bool leftToLibrary(std::string_view name) { return equalsIgnoringASCIICase(name, "Content-Length"); }
 
 }  // namespace
 
 bool isHTTPToken(std::string_view text) { return !text.empty() && std::ranges::all_of(text, isTokenCharacter); }
+
+bool holdsControlCharacter(std::string_view value) {
+  return std::ranges::any_of(value, [](char character) {
+    const auto byte = static_cast<unsigned char>(character);
+    return (byte < 0x20 && byte != '\t') || byte == 0x7F;
+  });
+}
 
 std::expected<HTTPHeaderFields, AnyError> mergedHeaderFields(const URLRequest& request,
                                                              const std::optional<HTTPHeaderFields>& additionalHeaders) {

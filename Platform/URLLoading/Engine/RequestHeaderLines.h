@@ -15,6 +15,11 @@ namespace platform {
 // True for a non-empty HTTP token: what a method or field name may be.
 bool isHTTPToken(std::string_view text);
 
+// Whether a field value holds a control character other than a tab: such a
+// value is never sent. Besides the line breaks and NUL that would split or
+// end the message, a peer or a log may act on any of them.
+bool holdsControlCharacter(std::string_view value);
+
 // The header fields a request goes out with: the configuration's
 // additional fields with the request's own over them (a request field
 // replaces one of the same name in any letter case). Fails with

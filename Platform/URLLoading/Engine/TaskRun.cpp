@@ -133,6 +133,7 @@ void TaskRun::startHop() {
   hopError_ = nullptr;
   cacheBody_.reset();
   revalidating_.reset();
+  renewal_.reset();
   heldBody_ = Data();
   const auto current = task_->sharedCurrentRequest();
   const auto& request = *current;
@@ -205,7 +206,7 @@ std::optional<HTTPHeaderFields> TaskRun::additionalHeaders() const {
 
 // A download's body is for its file, never handed over from the cache.
 bool TaskRun::answerFromCache(const URLRequest& request) {
-  if (download_) return false;
+  if (std::exchange(bypassingCache_, false) || download_) return false;
   if (!std::holds_alternative<TaskBody::FromRequest>(task_->body().source)) return false;
   const auto& cache = engine_.configuration().urlCache();
   const auto entry = cache ? cache->entry(request) : std::nullopt;
@@ -293,18 +294,40 @@ void TaskRun::transferReceivedResponse(const std::shared_ptr<HTTPURLResponse>& r
     return later(&TaskRun::decideHop);
   }
   if (download_) return receiveDownloadResponse(response);
-  if (revalidating_) {
-    if (auto renewed = renewStored(*configuration.urlCache(), *revalidating_, request, *response)) {
-      hopResponse_ = std::static_pointer_cast<HTTPURLResponse>(renewed->response());
-      heldBody_ = renewed->data();
-      return presentResponse();
-    }
-  }
+  if (revalidating_ && response->statusCode() == 304) return applyNotModified(request, response);
   if (configuration.urlCache() && std::holds_alternative<TaskBody::FromRequest>(task_->body().source) &&
       isCacheable(request, *response)) {
     cacheBody_.emplace();
   }
   presentResponse();
+}
+
+// A 304 answers only the conditions the engine added: one that confirms
+// nothing stored is no answer for the caller, who asked for none, so the
+// request goes again without them.
+void TaskRun::applyNotModified(const URLRequest& request, const std::shared_ptr<HTTPURLResponse>& notModified) {
+  // Only an HTTP response is ever revalidated.
+  const auto& stored = static_cast<const HTTPURLResponse&>(*revalidating_->response());
+  auto renewal = renewalBy(notModified, *revalidating_, revalidationFields(request, stored));
+  if (!renewal) {
+    responseState_ = ResponseState::deciding;
+    return later(&TaskRun::resendBypassingCache);
+  }
+  hopResponse_ = std::static_pointer_cast<HTTPURLResponse>(renewal->response->response());
+  heldBody_ = renewal->response->data();
+  const auto& cache = engine_.configuration().urlCache();
+  if (isCacheable(request, *hopResponse_)) {
+    renewal_ = CacheOffer{cache, request, std::move(renewal->response), std::move(renewal->renews)};
+  } else {
+    cache->replaceCachedResponse(request, renewal->renews, nullptr);
+  }
+  presentResponse();
+}
+
+void TaskRun::resendBypassingCache() {
+  if (phase_ != Phase::transferring || responseState_ != ResponseState::deciding) return;
+  bypassingCache_ = true;
+  retryHop();
 }
 
 void TaskRun::storeCookies(const URL& url, const HTTPHeaderFields& receivedFields) {
@@ -522,6 +545,7 @@ void TaskRun::completeResponse() {
 }
 
 std::optional<CacheOffer> TaskRun::cacheOffer() {
+  if (renewal_) return std::exchange(renewal_, std::nullopt);
   if (!cacheBody_) return std::nullopt;
   auto body = *std::exchange(cacheBody_, std::nullopt);
   return CacheOffer{engine_.configuration().urlCache(), *task_->sharedCurrentRequest(),

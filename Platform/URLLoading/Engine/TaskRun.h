@@ -44,7 +44,8 @@ class URLSessionTask;
 // response is delivered like any other. Every hop stores the cookies it
 // receives and sends those its URL gets. A fresh response in the session's
 // cache answers a GET without a hop on the network; one that must be
-// revalidated answers it when the server confirms it with a 304.
+// revalidated answers it when the server confirms it with a 304, which is
+// then offered to the cache like any response about to be stored.
 //
 // A download task's final response goes to its file instead, without an
 // answer; the cache neither answers nor keeps it.
@@ -96,8 +97,8 @@ class TaskRun final : public TransferListener {
   // the gate holds the ending.
   enum class Phase { notStarted, waitingForBodyStream, transferring, handedOff, finished };
   // `deciding`: the response is a redirect or a challenge the delegate is
-  // asked about; it becomes the task's response only if the delegate lets
-  // it.
+  // asked about, which becomes the task's response only if the delegate
+  // lets it, or a 304 that confirms nothing stored, which never does.
   enum class ResponseState { none, deciding, waitingForAnswer, allowed };
 
   // Sends the current request, or answers it from the cache.
@@ -106,6 +107,8 @@ class TaskRun final : public TransferListener {
   std::expected<std::vector<std::string>, AnyError> hopHeaderLines(const URLRequest& request);
   std::optional<HTTPHeaderFields> additionalHeaders() const;
   bool answerFromCache(const URLRequest& request);
+  void applyNotModified(const URLRequest& request, const std::shared_ptr<HTTPURLResponse>& notModified);
+  void resendBypassingCache();
   // `received` ends with the `count` bytes just received.
   void keepForCache(const Data& received, std::size_t count);
   bool fitsInMemory(std::size_t count);
@@ -188,6 +191,10 @@ class TaskRun final : public TransferListener {
   std::optional<Data> cacheBody_;
   // The stored response the hop asks the server to confirm.
   std::shared_ptr<CachedURLResponse> revalidating_;
+  // What a 304 made of it, for the cache.
+  std::optional<CacheOffer> renewal_;
+  // The hop goes to the network as if nothing were stored.
+  bool bypassingCache_ = false;
 
   // Across hops.
   int redirectCount_ = 0;

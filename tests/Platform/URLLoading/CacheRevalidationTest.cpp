@@ -34,21 +34,22 @@ TEST(CacheRevalidation, TheStoredValidatorsAreSentUnlessTheRequestStatesItsOwnCo
 
 TEST(CacheRevalidation, A304ConfirmsOnlyTheStoredResponseItsValidatorsName) {
   const auto tagged = response({{"ETag", "\"a\""}, {"Last-Modified", dateText}});
+  const auto sent = revalidationFields(request(), *tagged);
   // By the 304's own validator first.
-  EXPECT_TRUE(confirms(*response({{"ETag", "\"a\""}}, 304), *tagged, request()));
-  EXPECT_FALSE(confirms(*response({{"ETag", "\"b\""}}, 304), *tagged, request()));
-  EXPECT_FALSE(confirms(*response({{"ETag", "\"a\""}}, 304), *response({{"Last-Modified", dateText}}), request()));
-  EXPECT_TRUE(confirms(*response({{"Last-Modified", dateText}}, 304), *response({{"Last-Modified", dateText}}),
-                       request()));
-  // Else by what was asked: the stored validators, or the caller's own.
+  EXPECT_TRUE(confirms(*response({{"ETag", "\"a\""}}, 304), *tagged, sent));
+  EXPECT_FALSE(confirms(*response({{"ETag", "\"b\""}}, 304), *tagged, sent));
+  EXPECT_FALSE(confirms(*response({{"ETag", "\"a\""}}, 304), *response({{"Last-Modified", dateText}}), sent));
+  EXPECT_TRUE(confirms(*response({{"Last-Modified", dateText}}, 304), *response({{"Last-Modified", dateText}}), sent));
+  // Else by the conditions that were sent.
   const auto bare = response({}, 304);
-  EXPECT_TRUE(confirms(*bare, *tagged, request()));
-  EXPECT_TRUE(confirms(*bare, *tagged, request({{"If-None-Match", "\"x, y\", W/\"a\""}})));
-  EXPECT_FALSE(confirms(*bare, *tagged, request({{"If-None-Match", "\"x\""}})));
-  EXPECT_FALSE(confirms(*bare, *tagged, request({{"If-None-Match", "*"}})));
-  EXPECT_TRUE(confirms(*bare, *tagged, request({{"If-Modified-Since", dateText}})));
-  EXPECT_FALSE(confirms(*bare, *tagged, request({{"If-Modified-Since", "Mon, 10 Sep 2001 00:00:00 GMT"}})));
-  EXPECT_FALSE(confirms(*bare, *response({}), request()));
+  EXPECT_TRUE(confirms(*bare, *tagged, sent));
+  EXPECT_TRUE(confirms(*bare, *tagged, {{"If-None-Match", "\"x, y\", W/\"a\""}}));
+  EXPECT_FALSE(confirms(*bare, *tagged, {{"If-None-Match", "\"x\""}}));
+  EXPECT_FALSE(confirms(*bare, *tagged, {{"If-None-Match", "*"}}));
+  EXPECT_TRUE(confirms(*bare, *tagged, {{"If-Modified-Since", dateText}}));
+  EXPECT_FALSE(confirms(*bare, *tagged, {{"If-Modified-Since", "Mon, 10 Sep 2001 00:00:00 GMT"}}));
+  EXPECT_FALSE(confirms(*bare, *tagged, {}));
+  EXPECT_FALSE(confirms(*bare, *response({}), sent));
 }
 
 TEST(CacheRevalidation, A304UpdatesTheStoredFieldsButNotThoseOfTheBodyOrConnection) {
@@ -74,24 +75,31 @@ TEST(CacheRevalidation, A304UpdatesTheStoredFieldsButNotThoseOfTheBodyOrConnecti
   EXPECT_EQ(updated->expectedContentLength(), 5);
 }
 
-TEST(CacheRevalidation, AConfirmedResponseReplacesTheStoredOneUnlessItMayNoLongerBeKept) {
-  const auto cache = URLCache::make();
-  const auto stored = CachedURLResponse::make(response({{"ETag", "\"a\""}}), Data(std::string_view("body")));
-  cache->storeCachedResponse(stored, request());
+TEST(CacheRevalidation, AConfirmedResponseReplacesOnlyAStoredOneThe304Confirms) {
+  const auto stored = CachedURLResponse::make(response({{"ETag", "\"a\""}}), Data(std::string_view("body")),
+                                              CachedURLResponse::StoragePolicy::allowedInMemoryOnly);
+  const auto sent = revalidationFields(request(), *response({{"ETag", "\"a\""}}));
 
-  EXPECT_EQ(renewStored(*cache, *stored, request(), *response({{"ETag", "\"b\""}}, 304)), nullptr);
-  EXPECT_EQ(renewStored(*cache, *stored, request(), *response({{"ETag", "\"a\""}}, 200)), nullptr);
-  EXPECT_EQ(cache->cachedResponse(request()), stored);
+  EXPECT_FALSE(renewalBy(response({{"ETag", "\"b\""}}, 304), *stored, sent));
+  EXPECT_FALSE(renewalBy(response({{"ETag", "\"a\""}}, 200), *stored, sent));
 
-  const auto renewed = renewStored(*cache, *stored, request(), *response({{"X-Revision", "2"}}, 304));
-  ASSERT_NE(renewed, nullptr);
-  EXPECT_EQ(renewed->data(), stored->data());
-  EXPECT_EQ(cache->cachedResponse(request()), renewed);
-  EXPECT_EQ(std::dynamic_pointer_cast<HTTPURLResponse>(renewed->response())->valueForHTTPHeaderField("X-Revision"),
+  const auto renewal = renewalBy(response({{"X-Revision", "2"}}, 304), *stored, sent);
+  ASSERT_TRUE(renewal);
+  EXPECT_EQ(renewal->response->data(), stored->data());
+  EXPECT_EQ(renewal->response->storagePolicy(), stored->storagePolicy());
+  EXPECT_EQ(std::dynamic_pointer_cast<HTTPURLResponse>(renewal->response->response())
+                ->valueForHTTPHeaderField("X-Revision"),
             "2");
 
-  const auto forbidden = renewStored(*cache, *renewed, request(), *response({{"Cache-Control", "no-store"}}, 304));
-  ASSERT_NE(forbidden, nullptr);
-  EXPECT_EQ(forbidden->data(), stored->data());
-  EXPECT_EQ(cache->cachedResponse(request()), nullptr);
+  // Another task stored a newer version meanwhile: the renewal leaves it.
+  const auto cache = URLCache::make();
+  const auto newer = CachedURLResponse::make(response({{"ETag", "\"c\""}}), Data(std::string_view("newer")));
+  cache->storeCachedResponse(newer, request());
+  cache->replaceCachedResponse(request(), renewal->renews, renewal->response);
+  EXPECT_EQ(cache->cachedResponse(request()), newer);
+  // The same tag, stored by another task, is renewed.
+  const auto same = CachedURLResponse::make(response({{"ETag", "W/\"a\""}}), Data(std::string_view("same")));
+  cache->storeCachedResponse(same, request());
+  cache->replaceCachedResponse(request(), renewal->renews, renewal->response);
+  EXPECT_EQ(cache->cachedResponse(request()), renewal->response);
 }

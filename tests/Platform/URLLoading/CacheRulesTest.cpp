@@ -119,3 +119,14 @@ TEST(CacheRules, AnEntryWithValidatorsIsRevalidatedWhenItMayNotAnswerByItself) {
   EXPECT_EQ(cacheUse(revalidating, std::nullopt, now), CacheUse::load);
   EXPECT_EQ(cacheUse(withPolicy(Policy::reloadIgnoringLocalCacheData), staleTagged, now), CacheUse::load);
 }
+
+TEST(CacheRules, ARequestWithConditionsOfItsOwnBypassesTheCache) {
+  const auto fresh = entry({{"Cache-Control", "max-age=60"}, {"ETag", "\"a\""}});
+  const auto now = stored.addingTimeInterval(1);
+  for (const auto* name : {"If-None-Match", "if-modified-since", "If-Match", "If-Unmodified-Since", "If-Range"}) {
+    const auto conditional = request(std::nullopt, {{name, "\"a\""}});
+    EXPECT_EQ(cacheUse(conditional, fresh, now), CacheUse::load) << name;
+    EXPECT_FALSE(isCacheable(conditional, *response({{"Cache-Control", "max-age=60"}}))) << name;
+  }
+  EXPECT_EQ(cacheUse(request(), fresh, now), CacheUse::useStored);
+}

@@ -79,3 +79,25 @@ TEST(URLCache, AReplacedResponseIsTheMostRecentlyUsed) {
   EXPECT_TRUE(cache->cachedResponse(request("http://example.com/1")));
   EXPECT_LE(cache->currentMemoryUsage(), 300u);
 }
+
+TEST(URLCache, AConditionalReplacementTouchesOnlyAnEntryItAccepts) {
+  const auto cache = URLCache::make(1000);
+  const auto url = request("http://example.com/a");
+  const auto old = cached(10);
+  const auto isOld = [&](const CachedURLResponse& stored) { return &stored == old.get(); };
+  cache->replaceCachedResponse(url, isOld, cached(5));
+  EXPECT_FALSE(cache->cachedResponse(url));
+
+  cache->storeCachedResponse(old, url);
+  cache->replaceCachedResponse(url, [](const CachedURLResponse&) { return false; }, cached(5));
+  EXPECT_EQ(cache->cachedResponse(url), old);
+  const auto replacement = cached(5);
+  cache->replaceCachedResponse(url, isOld, replacement);
+  EXPECT_EQ(cache->cachedResponse(url), replacement);
+  EXPECT_EQ(cache->currentMemoryUsage(), std::string("http://example.com/a").size() + 5);
+
+  cache->storeCachedResponse(old, url);
+  cache->replaceCachedResponse(url, isOld, nullptr);
+  EXPECT_FALSE(cache->cachedResponse(url));
+  EXPECT_EQ(cache->currentMemoryUsage(), 0u);
+}

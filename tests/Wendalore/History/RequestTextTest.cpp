@@ -129,22 +129,23 @@ TEST(RequestTexts, ShowTheContentTypeAndFormThatWentOut) {
                                 "    -H \"X: 1\" \\\n    --data-raw 'a=1' \\\n    \"http://h/\"");
 
   auto multipart = sent("POST", "http://h/", {{"Content-Type", "text/plain"}}, "left over");
-  multipart->setSentContent("multipart/form-data; boundary=b1",
-                            SentForm{"b1", {{"up", "n\"a.txt", "text/plain", "/tmp/my file", 17}}});
-  EXPECT_EQ(rawRequestText(*multipart),
-            "POST / HTTP/1.1\nContent-Type: text/plain\nHost: h\n\n"
-            "--b1\nContent-Disposition: form-data; name=\"up\"; filename=\"n%22a.txt\"\nContent-Type: text/plain\n\n"
-            "(17 bytes of the file /tmp/my file)\n--b1--\n");
+  const SentFilePart quoted{"up", "n\"a.txt", "text/plain", "/tmp/my file", 17};
+  multipart->setSentContent("multipart/form-data; boundary=b1", SentForm{"b1", {quoted}});
   EXPECT_EQ(curlCommand(*multipart), "curl \\\n    -X POST \\\n    -F 'up=@\"/tmp/my file\";filename=\"n\\\"a.txt\";"
                                      "headers=\"Content-Type: text/plain\"' \\\n    \"http://h/\"");
-
-  // A line break in a name would start a header line of its own.
-  multipart->setSentContent("multipart/form-data; boundary=b1",
-                            SentForm{"b1", {{"a\r\nX-Injected: 1", "f.txt", "text/plain\nX: 2", "/f", 1}}});
-  EXPECT_EQ(rawRequestText(*multipart),
-            "POST / HTTP/1.1\nContent-Type: text/plain\nHost: h\n\n"
-            "--b1\nContent-Disposition: form-data; name=\"a%0D%0AX-Injected: 1\"; filename=\"f.txt\"\n"
-            "Content-Type: text/plain%0AX: 2\n\n(1 bytes of the file /f)\n--b1--\n");
+  // A quote would end the name early, a line break start a header line.
+  const std::pair<SentFilePart, std::string> descriptions[] = {
+      {quoted, "Content-Disposition: form-data; name=\"up\"; filename=\"n%22a.txt\"\nContent-Type: text/plain\n\n"
+               "(17 bytes of the file /tmp/my file)"},
+      {{"a\r\nX-Injected: 1", "f.txt", "text/plain\nX: 2", "/f", 1},
+       "Content-Disposition: form-data; name=\"a%0D%0AX-Injected: 1\"; filename=\"f.txt\"\n"
+       "Content-Type: text/plain%0AX: 2\n\n(1 bytes of the file /f)"},
+  };
+  for (const auto& [part, description] : descriptions) {
+    multipart->setSentContent("multipart/form-data; boundary=b1", SentForm{"b1", {part}});
+    EXPECT_EQ(rawRequestText(*multipart),
+              "POST / HTTP/1.1\nContent-Type: text/plain\nHost: h\n\n--b1\n" + description + "\n--b1--\n");
+  }
 }
 
 // A method from a stored template reaches the record before the library

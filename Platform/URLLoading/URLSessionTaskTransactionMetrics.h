@@ -6,7 +6,6 @@
 #include <string>
 
 #include "Platform/Foundation/Date.h"
-#include "Platform/Foundation/HTTPHeaderFields.h"
 #include "Platform/Foundation/URLRequest.h"
 #include "Platform/Foundation/URLResponse.h"
 
@@ -21,10 +20,6 @@ struct URLSessionTaskTransactionMetrics {
   enum class ResourceFetchType : int { unknown = 0, networkLoad = 1, serverPush = 2, localCache = 3 };
 
   URLRequest request;
-  // The request's header fields as they went on the wire, in the order
-  // sent: the session's and the transfer library's own included. Absent
-  // when the request never went out.
-  std::optional<HTTPHeaderFields> sentHeaderFields;
   std::shared_ptr<URLResponse> response;
 
   std::optional<Date> fetchStartDate;

@@ -8,7 +8,7 @@
 #include "Platform/Foundation/URL.h"
 #include "Wendalore/History/HeaderRows.h"
 #include "Wendalore/History/SentBody.h"
-#include "Wendalore/History/WireHeaders.h"
+#include "Wendanet/Source/Support/MultipartFormData.h"
 
 namespace wendalore {
 namespace {
@@ -44,12 +44,10 @@ std::optional<std::string> hostHeader(const std::optional<platform::URL>& url) {
   return host;
 }
 
-// The fields the server received once the send went out; until then the
-// recorded ones with the Content-Type the send supplied, and a Host for the
-// URL unless a row gave one.
-HeaderDictionary headersAsSent(const RequestHistoryItem& item, const std::optional<platform::URL>& url) {
-  if (auto wire = wireHeaders(item)) return *std::move(wire);
-  HeaderDictionary headers = sentHeaders(item);
+// The recorded headers, and a Host for the URL unless a row gave one; what
+// the send added on its way out is not part of the entry.
+HeaderDictionary headersWithHost(const RequestHistoryItem& item, const std::optional<platform::URL>& url) {
+  HeaderDictionary headers = item.requestHeaders();
   const bool hasHost = std::ranges::any_of(
       headers, [](const auto& header) { return platform::equalsIgnoringASCIICase(header.first, "host"); });
   if (!hasHost) {
@@ -58,16 +56,19 @@ HeaderDictionary headersAsSent(const RequestHistoryItem& item, const std::option
   return headers;
 }
 
-// A form's parts with their heads as sent, each file's bytes named rather
-// than shown: they may be large or binary. A form without parts went out
-// as no bytes at all, not even a closing boundary.
+// A form's parts with their heads as the library wrote them, so that names
+// read as the server received them; each file's bytes are named rather than
+// shown: they may be large or binary. A form without parts went out as no
+// bytes at all, not even a closing boundary.
 std::string formDescription(const SentForm& form) {
   if (form.files.empty()) return {};
   std::string text;
   for (const auto& file : form.files) {
-    text += fmt::format("--{}\nContent-Disposition: form-data; name=\"{}\"; filename=\"{}\"\nContent-Type: {}\n\n"
-                        "({} bytes of the file {})\n",
-                        form.boundary, file.name, file.fileName, file.mimeType, file.size, file.path);
+    text += fmt::format("--{}\n", form.boundary);
+    for (const auto& header : wendanet::MultipartFormData::contentHeaders(file.name, file.fileName, file.mimeType)) {
+      text += fmt::format("{}: {}\n", header.name(), header.value());
+    }
+    text += fmt::format("\n({} bytes of the file {})\n", file.size, file.path);
   }
   return text + fmt::format("--{}--\n", form.boundary);
 }
@@ -78,7 +79,7 @@ std::string rawRequestText(const RequestHistoryItem& item) {
   const auto url = platform::URL::string(item.url());
   std::string text = item.method() + " " + requestTarget(url, item.url()) + " HTTP/1.1\n";
 
-  for (const auto& [name, value] : sortedHeaders(headersAsSent(item, url))) text += name + ": " + value + "\n";
+  for (const auto& [name, value] : sortedHeaders(headersWithHost(item, url))) text += name + ": " + value + "\n";
   text += "\n";
   if (const auto* body = sentBody(item)) text += *body;
   if (item.bodyWasSent() && item.sentForm()) text += formDescription(*item.sentForm());

@@ -23,6 +23,7 @@
 #include <string>
 
 #include "Wendalore/Views/Editor/EditorFieldTag.h"
+#include "Wendalore/Views/History/HeadersTabView.h"
 #include "Wendalore/Views/History/HighlightedTextView.h"
 #include "Wendalore/Views/History/HistoryStyle.h"
 #include "Wendalore/Views/History/LargeTextView.h"
@@ -235,7 +236,9 @@ TEST_F(SendAndInspectTest, AJSONPostTypedInTheEditorIsRecordedAsEchoedAndInspect
   screenshot("sent");
 
   // Selected, the entry shows in each tab; both request texts copy exactly
-  // what they show.
+  // what they show. The Headers tab and the raw request show the entry: the
+  // headers the send added on its way out (the session's, the JSON type)
+  // are not part of it.
   auto& list = child<QListView>(history(), "historyList");
   ASSERT_EQ(list.model()->rowCount(), 1);
   QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(list.model()->index(0, 0)).center());
@@ -266,6 +269,17 @@ TEST_F(SendAndInspectTest, AJSONPostTypedInTheEditorIsRecordedAsEchoedAndInspect
       EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::clipboard()->text() == shown->text(); }, uiTimeout))
           << QApplication::clipboard()->text().toStdString();
       EXPECT_TRUE(shown->text().contains("X-Trace")) << shown->text().toStdString();
+      if (title == "Raw Request") {
+        EXPECT_EQ(shown->text().toStdString(), "POST /anything?x=1&y=two HTTP/1.1\nHost: " + base.substr(7) +
+                                                   "\nX-Trace: abc 123\n\n" + body);
+      }
+    }
+    if (title == "Headers") {
+      auto* headers = history().findChild<wendalore::HeadersTabView*>();
+      ASSERT_NE(headers, nullptr);
+      EXPECT_TRUE(QTest::qWaitFor([&] { return headers->isVisible(); }, uiTimeout));
+      EXPECT_TRUE(headers->text().startsWith("Request Headers\nX-Trace\nabc 123\nResponse Headers\n"))
+          << headers->text().toStdString();
     }
     screenshot(name);
   }

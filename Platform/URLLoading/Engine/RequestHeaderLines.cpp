@@ -1,7 +1,6 @@
 #include "Platform/URLLoading/Engine/RequestHeaderLines.h"
 
 #include <algorithm>
-#include <utility>
 
 #include <fmt/format.h>
 
@@ -75,25 +74,6 @@ std::expected<std::vector<std::string>, AnyError> requestHeaderLines(
     if (!indexOfHeaderField(*fields, name)) lines.push_back(std::string(name) + ":");
   }
   return lines;
-}
-
-HTTPHeaderFields fieldsOfRequestHead(std::string_view head) {
-  HTTPHeaderFields fields;
-  bool requestLine = true;
-  while (!head.empty()) {
-    const auto end = head.find('\n');
-    auto line = head.substr(0, end);
-    head = end == std::string_view::npos ? std::string_view() : head.substr(end + 1);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    if (std::exchange(requestLine, false)) continue;
-    const auto colon = line.find(':');
-    if (colon == std::string_view::npos || colon == 0) continue;
-    auto value = line.substr(colon + 1);
-    while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
-    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
-    fields.emplace_back(std::string(line.substr(0, colon)), std::string(value));
-  }
-  return fields;
 }
 
 }  // namespace platform

@@ -35,9 +35,4 @@ std::expected<HTTPHeaderFields, AnyError> mergedHeaderFields(const URLRequest& r
 std::expected<std::vector<std::string>, AnyError> requestHeaderLines(
     const URLRequest& request, const std::optional<HTTPHeaderFields>& additionalHeaders);
 
-// The fields of a request head as written on the wire ("GET / HTTP/1.1",
-// then "Name: value" lines, each ending in CRLF), in order; the request
-// line and anything that is no field are skipped.
-HTTPHeaderFields fieldsOfRequestHead(std::string_view head);
-
 }  // namespace platform

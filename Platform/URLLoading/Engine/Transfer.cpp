@@ -9,7 +9,6 @@
 #include "Platform/Foundation/ASCIICase.h"
 #include "Platform/Foundation/URLError.h"
 #include "Platform/Network/IPAddressText.h"
-#include "Platform/URLLoading/Engine/RequestHeaderLines.h"
 #include "Platform/URLLoading/Engine/ServerTrustAnswer.h"
 #include "Platform/URLLoading/Engine/TransferScheduler.h"
 #include "Platform/URLLoading/Engine/URLErrorMapping.h"
@@ -156,10 +155,6 @@ void Transfer::setSharedOptions(CURL* handle) {
   setOption(handle, CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
   setOption(handle, CURLOPT_WRITEFUNCTION, &Transfer::onWrite);
   setOption(handle, CURLOPT_PREREQFUNCTION, &Transfer::onPrerequest);
-  // The only way the library tells the head it wrote, with the fields it
-  // added itself; everything else it reports there is ignored.
-  setOption(handle, CURLOPT_DEBUGFUNCTION, &Transfer::onDebug);
-  setOption(handle, CURLOPT_VERBOSE, 1L);
   ServerTrustHook::setSharedOptions(handle);
 }
 
@@ -175,7 +170,6 @@ void Transfer::configure() {
   setOption(handle_, CURLOPT_HEADERDATA, this);
   setOption(handle_, CURLOPT_WRITEDATA, this);
   setOption(handle_, CURLOPT_PREREQDATA, this);
-  setOption(handle_, CURLOPT_DEBUGDATA, this);
   trustHook_.install(handle_, *request_.url(), [this](const URLProtectionSpace& space) {
     auto refusal = listener_.transferReceivedServerTrust(space, *request_.url());
     if (refusal) fail(refusal);
@@ -274,7 +268,6 @@ AnyError Transfer::failure(CURLcode result) const {
 URLSessionTaskTransactionMetrics Transfer::transactionMetrics(bool responseComplete) const {
   URLSessionTaskTransactionMetrics transaction;
   transaction.request = request_;
-  if (!sentHead_.empty()) transaction.sentHeaderFields = fieldsOfRequestHead(sentHead_);
   transaction.response = response_;
   transaction.resourceFetchType = URLSessionTaskTransactionMetrics::ResourceFetchType::networkLoad;
 
@@ -315,16 +308,6 @@ std::size_t Transfer::onWrite(char* bytes, std::size_t size, std::size_t count, 
 
 std::size_t Transfer::onRead(char* buffer, std::size_t size, std::size_t count, void* self) {
   return static_cast<Transfer*>(self)->sendBody(buffer, size * count);
-}
-
-int Transfer::onDebug(CURL*, curl_infotype type, char* bytes, std::size_t size, void* self) {
-  if (type != CURLINFO_HEADER_OUT) return 0;
-  auto& head = static_cast<Transfer*>(self)->sentHead_;
-  // A head the library writes again, on a new connection or after a
-  // rewind, replaces the one before.
-  if (head.ends_with("\r\n\r\n")) head.clear();
-  head.append(bytes, size);
-  return 0;
 }
 
 int Transfer::onSeek(void* self, curl_off_t offset, int origin) {

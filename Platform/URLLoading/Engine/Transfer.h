@@ -127,7 +127,6 @@ class Transfer {
   static std::size_t onRead(char* buffer, std::size_t size, std::size_t count, void* self);
   static int onSeek(void* self, curl_off_t offset, int origin);
   static int onPrerequest(void* self, char*, char*, int, int);
-  static int onDebug(CURL* handle, curl_infotype type, char* bytes, std::size_t size, void* self);
 
   std::size_t receiveHeaderLine(std::string_view line);
   std::size_t receiveBody(const char* bytes, std::size_t count);
@@ -176,8 +175,6 @@ class Transfer {
   // from: later than the fetch start for a transfer that waited its turn.
   std::optional<Date> handedOver_;
   std::optional<Date> requestEnd_;
-  // The request head as the library last wrote it to the connection.
-  std::string sentHead_;
   // The first line of the response block being read arrived.
   std::optional<Date> responseStart_;
   Clock::time_point lastActivity_;

@@ -2,7 +2,6 @@
 
 #include <QVBoxLayout>
 
-#include "Wendalore/History/WireHeaders.h"
 #include "Wendalore/Views/History/HeaderListView.h"
 
 namespace wendalore {
@@ -15,6 +14,6 @@ HeadersTabView::HeadersTabView(QWidget* parent) : HistoryTabPage(parent), list_(
 
 QString HeadersTabView::text() const { return list_->text(); }
 
-void HeadersTabView::refresh() { list_->setSections(wireHeaders(*item()).value_or(item()->requestHeaders()), item()->responseHeaders()); }
+void HeadersTabView::refresh() { list_->setSections(item()->requestHeaders(), item()->responseHeaders()); }
 
 }  // namespace wendalore

@@ -173,19 +173,21 @@ TEST(HeadersPage, OnlyValuesAreSelectedAndCopied) {
   EXPECT_EQ(list.selectedText(), "");
 }
 
-// Once the send went out, the request rows are the fields the server
-// received, the defaults no row set among them.
-TEST(HeadersPage, RequestRowsAreTheFieldsThatWentOnTheWire) {
+// The request rows are the record's and stay so once the answer and its
+// metrics are in: headers added on the way out are not part of the entry.
+TEST(HeadersPage, RequestRowsStayTheRecordedOnesOnceTheAnswerIsIn) {
   HeadersTabView page;
-  page.setItem(answered("", {}));
-  platform::URLSessionTaskTransactionMetrics transaction;
-  transaction.sentHeaderFields =
-      platform::HTTPHeaderFields{{"Host", "h"}, {"User-Agent", "app/1"}, {"accept", "*/*"}, {"X-Trace", "1"}};
+  auto item = RequestHistoryItem::make(platform::Date::now(), "POST", "http://h/items", {{"X-Trace", "1"}}, "{}", true);
+  item->setSentContent("application/json", std::nullopt);
+  page.setItem(item);
+  const QString request = "Request Headers\nX-Trace\n1\n";
+  EXPECT_EQ(page.text(), request + "Response Headers\nNo headers");
   auto metrics = std::make_shared<platform::URLSessionTaskMetrics>();
-  metrics->transactionMetrics = {transaction};
-  page.item()->setMetrics(metrics);
-  QTRY_COMPARE(page.text(), "Request Headers\nHost\nh\nUser-Agent\napp/1\nX-Trace\n1\naccept\n*/*\n"
-                            "Response Headers\nNo headers");
+  metrics->transactionMetrics.resize(1);
+  item->setMetrics(metrics);
+  item->setResponseHeaders({{"Server", "x"}});
+  item->setIsPending(false);
+  QTRY_COMPARE(page.text(), request + "Response Headers\nServer\nx");
 }
 
 TEST(RequestTextPages, CopyPutsTheShownTextOnTheClipboard) {

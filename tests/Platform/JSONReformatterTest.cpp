@@ -126,5 +126,45 @@ TEST(JSONReformatter, WritesNoMoreThanTheLargestSizeGiven) {
   }
 }
 
+// Many small records that each repeat a key, and one object that repeats
+// each of its many keys.
+std::string smallRecordsRepeatingAKey() {
+  std::string text = "[";
+  for (int index = 0; index < 2000; ++index) text += fmt::format(R"({{"k":{},"k":{}}},)", index, -index);
+  text.back() = ']';
+  return text;
+}
+std::string objectRepeatingEachKey() {
+  std::string text = "{";
+  for (int index = 0; index < 20000; ++index) text += fmt::format(R"("{}":1,"{}":2,)", index, index);
+  text.back() = '}';
+  return text;
+}
+
+// What it takes to plan a text that repeats keys counts against the
+// largest size with the text: a text is refused when its plan would take
+// the room, even though the text alone would fit.
+TEST(JSONReformatter, CountsWhatPlanningHoldsAgainstTheLargestSize) {
+  for (const auto& text : {smallRecordsRepeatingAKey(), objectRepeatingEachKey()}) {
+    const auto whole = reformatJSON(text, Options::prettyPrinted);
+    ASSERT_TRUE(whole.has_value()) << text.substr(0, 80);
+    EXPECT_TRUE(*whole == throughTree(text, Options::prettyPrinted)) << text.substr(0, 80);
+    const auto atTheTextsSize = reformatJSON(text, Options::prettyPrinted, whole->size());
+    ASSERT_FALSE(atTheTextsSize.has_value()) << text.substr(0, 80);
+    EXPECT_EQ(atTheTextsSize.error(), ReformatFailure::tooLarge) << text.substr(0, 80);
+  }
+  // The keys of one large object are the most of its plan: many times
+  // what its text takes.
+  const auto wide = objectRepeatingEachKey();
+  const auto written = reformatJSON(wide, Options::prettyPrinted);
+  ASSERT_TRUE(written.has_value());
+  EXPECT_EQ(reformatJSON(wide, Options::prettyPrinted, 3 * written->size()).error(), ReformatFailure::tooLarge);
+  // Records are planned in less than their size.
+  const auto records = smallRecordsRepeatingAKey();
+  const auto pretty = reformatJSON(records, Options::prettyPrinted);
+  ASSERT_TRUE(pretty.has_value());
+  EXPECT_TRUE(reformatJSON(records, Options::prettyPrinted, pretty->size() + records.size()) == pretty);
+}
+
 }  // namespace
 }  // namespace platform::detail

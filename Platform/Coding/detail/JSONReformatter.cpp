@@ -33,15 +33,17 @@ std::expected<std::string, ReformatFailure> reformatJSON(std::string_view text,
     return std::unexpected(ReformatFailure::needsTree);
   }
   if (holdsNUL(text)) return std::unexpected(ReformatFailure::unwritable);
-  // Most texts are written in one pass. One that repeats a key, or outgrows
-  // its room, is counted from there on, then written again in exactly its
-  // size.
-  ReformatPlan plan;
-  if (auto written = ReformatPass(options, directRoom(text.size(), maximumSize), maximumSize, plan).run(text);
-      written || written.error() != Stop::counted) {
+  // Most texts are written in one pass. One that may repeat a key, or
+  // outgrows its room, is counted, then written again in exactly its size.
+  if (auto written = ReformatPass::direct(options, directRoom(text.size(), maximumSize)).run(text);
+      written || written.error() != Stop::needsPlan) {
     return reported(std::move(written));
   }
-  return reported(ReformatPass(options, plan).run(text));
+  ReformatPlan plan;
+  if (auto counted = ReformatPass::counting(options, maximumSize, plan).run(text); counted.error() != Stop::counted) {
+    return reported(std::move(counted));
+  }
+  return reported(ReformatPass::planned(options, plan).run(text));
 }
 
 }  // namespace platform::detail

@@ -1,11 +1,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <expected>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "Platform/Coding/JSONSerialization.h"
@@ -21,19 +22,24 @@ class ReformatPass : public nlohmann::json::json_sax_t {
   enum class Stop {
     unwritable,
     tooLarge,
+    // A key may repeat, or the room ran out: the text is to be counted
+    // into a plan and written as planned.
+    needsPlan,
     // Counted into the plan, to be written as planned.
     counted,
   };
 
-  // Writes the text within `room` bytes. Where a key repeats or the room
-  // runs out, it goes on counting instead: it learns the text's size and
-  // the keys each object repeats, into `plan`, and stops once the text as
-  // read, each member counted until a later one with its key replaces it,
-  // passes `maximumSize`.
-  ReformatPass(JSONSerialization::WritingOptions options, std::size_t room, std::size_t maximumSize,
-               ReformatPlan& plan);
+  // Writes the text within `room` bytes, what it keeps to notice a
+  // repeated key included.
+  static ReformatPass direct(JSONSerialization::WritingOptions options, std::size_t room);
+  // Learns the text's size and the keys each object repeats, into `plan`,
+  // and stops once the text as read, each member counted until a later one
+  // with its key replaces it, and what it takes to plan it pass
+  // `maximumSize`.
+  static ReformatPass counting(JSONSerialization::WritingOptions options, std::size_t maximumSize,
+                               ReformatPlan& plan);
   // Writes the text as counted into `plan`, in exactly its size.
-  ReformatPass(JSONSerialization::WritingOptions options, ReformatPlan& plan);
+  static ReformatPass planned(JSONSerialization::WritingOptions options, ReformatPlan& plan);
 
   // The text as a tree's writer would write it, or why the pass stopped.
   std::expected<std::string, Stop> run(std::string_view text);
@@ -53,22 +59,30 @@ class ReformatPass : public nlohmann::json::json_sax_t {
   bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
 
  private:
+  enum class Mode { direct, counting, planned };
+
   struct Container {
     explicit Container(char closing) : closing(closing) {}
     char closing;
     bool empty = true;
     // This container is the value that counts for a key an object repeats.
     bool fillsSlot = false;
-    // Counting an object: its number, the keys met, whether one came again,
-    // and where its current member and that member's value begin.
     std::size_t number = 0;
+    std::size_t members = 0;
+    // Writing directly: where the hashes of its keys begin.
+    std::size_t firstHash = 0;
+    // Counting: the keys met, the later occurrences of repeated ones, where
+    // the current member and its value begin, the memory this takes, and
+    // the most that writing it and the objects inside it keep open at once.
     KeyTally keys;
-    bool repeats = false;
-    RepeatedKey* current = nullptr;
+    LaterOccurrences later;
+    KeyCount* current = nullptr;
     std::size_t memberStart = 0;
     std::size_t valueStart = 0;
-    // Writing an object as planned: the keys it repeats, if any.
-    std::unordered_map<std::string, RepeatedKey>* repeated = nullptr;
+    std::size_t bookkeeping = 0;
+    std::size_t heldWhenWritten = 0;
+    // Writing as planned: the keys it repeats, if any.
+    std::optional<PlannedObject> planned;
   };
   // The text around a value being written for an earlier slot.
   struct Fill {
@@ -76,12 +90,11 @@ class ReformatPass : public nlohmann::json::json_sax_t {
     std::string outer;
   };
 
-  enum class Mode { direct, counting, planned };
+  ReformatPass(Mode mode, JSONSerialization::WritingOptions options, ReformatPlan* plan);
 
   int depth() const { return static_cast<int>(open_.size()); }
   std::size_t position() const { return counted_ + writer_.size(); }
-  void makeRoomFor(std::size_t stringBytes);
-  void count();
+  bool makeRoomFor(std::size_t stringBytes);
   bool stop(Stop why);
   bool settled();
 
@@ -89,21 +102,31 @@ class ReformatPass : public nlohmann::json::json_sax_t {
   bool scalar(JSONValue value);
   bool open(char bracket);
   bool close();
+  bool closeDirectObject(const Container& object);
+  void closeCountedObject(Container& object);
   bool valueEnded(bool fillsSlot);
+  void countKey(Container& object, std::string name, std::size_t memberStart);
   void countMember(Container& object);
-  bool writeRepeatedKey(Container& object, std::string_view name, RepeatedKey& key);
-  void beginFill(const RepeatedKey& key);
+  bool writePlannedKey(Container& object, std::string_view name, PlannedRole role);
+  void beginFill(std::size_t slot, std::size_t valueSize);
   void endFill();
 
   Mode mode_;
   std::size_t room_ = 0;
   std::size_t maximumSize_ = 0;
-  ReformatPlan& plan_;
+  ReformatPlan* plan_;
   JSONWriter writer_;
   std::vector<Container> open_;
-  // Counting: the bytes counted and let go.
-  std::size_t counted_ = 0;
   std::size_t objects_ = 0;
+  // Writing directly: the hashes of the keys of the objects open, checked
+  // for a repeat as each object closes.
+  std::vector<std::uint64_t> keyHashes_;
+  // Counting: the bytes counted and let go, and what the open objects'
+  // counting holds.
+  std::size_t counted_ = 0;
+  std::size_t bookkeeping_ = 0;
+  // The most that writing as planned keeps of the objects open at once.
+  std::size_t heldWhenWritten_ = 0;
   // Writing as planned: the values of repeated keys that do not count are
   // read past; the next value may fill an earlier slot.
   std::size_t skipping_ = 0;

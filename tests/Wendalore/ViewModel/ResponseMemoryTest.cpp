@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -36,6 +37,21 @@ std::string compactRecords(std::size_t bytes) {
     body += R"({"id":)" + std::to_string(index) + R"(,"name":"item","tags":["a","b"],"on":true},)";
   }
   body.back() = ']';
+  return body;
+}
+
+// Records that each repeat a key, and one object of many distinct keys:
+// what pretty-printing learns of keys grows with them.
+std::string recordsRepeatingAKey(std::size_t bytes) {
+  std::string body = "[";
+  while (body.size() < bytes) body += R"({"k":1,"k":2},)";
+  body.back() = ']';
+  return body;
+}
+std::string oneWideObject(std::size_t bytes) {
+  std::string body = "{";
+  for (int index = 0; body.size() < bytes; ++index) body += '"' + std::to_string(index) + R"(":1,)";
+  body.back() = '}';
   return body;
 }
 
@@ -95,6 +111,39 @@ TEST(ResponseMemory, ARepeatedKeyCostsNoMoreThanAnyBody) {
   GTEST_SKIP() << "resident memory is not the program's own under the address sanitizer";
 #endif
   EXPECT_LE(peakResident() - residentBefore, 3 * body.size());
+}
+
+// However its keys fall, a body pretty-printed peaks at a few times its
+// size: the text, and what is kept of the keys, not per object or per key
+// as much as the body holds.
+TEST(ResponseMemory, EveryShapeOfBodyPeaksAtAFewTimesItsSize) {
+  struct Shape {
+    std::string (*make)(std::size_t);
+    std::size_t bytes;
+    std::string_view shown;
+  };
+  const Shape shapes[] = {
+      {compactRecords, 20u << 20, "  {\n    \"id\" : 0,\n    \"name\" : \"item\","},
+      {recordsRepeatingAKey, 20u << 20, "  {\n    \"k\" : 2\n  },"},
+      {oneWideObject, 20u << 20, "{\n  \"0\" : 1,\n  \"1\" : 1,"},
+      {recordsRepeatingAKey, 40u << 20, "  {\n    \"k\" : 2\n  },"},
+  };
+  for (const auto& shape : shapes) {
+    std::string text = shape.make(shape.bytes);
+    const platform::Data body(text);
+    text = std::string();
+    // What the shape before freed would otherwise hide what this one takes.
+    malloc_trim(0);
+    const auto residentBefore = resident();
+    resetPeakResident();
+
+    const auto shown = prettyPrintedBody(body);
+    EXPECT_NE(shown.find(shape.shown), std::string::npos) << shape.shown;
+    EXPECT_EQ(shown.find(R"("k" : 1)"), std::string::npos) << "only the last value of a key counts";
+#if !defined(__SANITIZE_ADDRESS__)
+    EXPECT_LE(peakResident() - residentBefore, 4 * body.size()) << shape.shown;
+#endif
+  }
 }
 
 }  // namespace

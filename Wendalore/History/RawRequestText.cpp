@@ -7,6 +7,7 @@
 #include "Platform/Foundation/ASCIICase.h"
 #include "Platform/Foundation/URL.h"
 #include "Wendalore/History/HeaderRows.h"
+#include "Wendalore/History/RowsAsSent.h"
 #include "Wendalore/History/SentBody.h"
 #include "Wendanet/Source/Support/MultipartFormData.h"
 
@@ -44,10 +45,10 @@ std::optional<std::string> hostHeader(const std::optional<platform::URL>& url) {
   return host;
 }
 
-// The recorded headers, and a Host for the URL unless a row gave one; what
-// the send added on its way out is not part of the entry.
+// The recorded rows as they went out, and a Host for the URL unless a row
+// gave one.
 HeaderDictionary headersWithHost(const RequestHistoryItem& item, const std::optional<platform::URL>& url) {
-  HeaderDictionary headers = item.requestHeaders();
+  HeaderDictionary headers = rowsAsSent(item);
   const bool hasHost = std::ranges::any_of(
       headers, [](const auto& header) { return platform::equalsIgnoringASCIICase(header.first, "host"); });
   if (!hasHost) {

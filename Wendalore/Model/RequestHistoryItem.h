@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -54,11 +55,16 @@ class RequestHistoryItem {
   const std::optional<std::string>& suppliedContentType() const { return suppliedContentType_; }
   // The form a multipart send carried; its body text stayed home.
   const std::optional<SentForm>& sentForm() const { return sentForm_; }
+  // The Content-Length the request went out with, whatever a row said:
+  // the length of the body it carried. None when it went out without one.
+  std::optional<std::uint64_t> sentContentLength() const { return sentContentLength_; }
   // What the send put on the wire beside the recorded values, told once as
   // the record is made.
-  void setSentContent(std::optional<std::string> suppliedContentType, std::optional<SentForm> form) {
+  void setSentContent(std::optional<std::string> suppliedContentType, std::optional<SentForm> form,
+                      std::optional<std::uint64_t> contentLength = std::nullopt) {
     suppliedContentType_ = std::move(suppliedContentType);
     sentForm_ = std::move(form);
+    sentContentLength_ = contentLength;
   }
 
   int statusCode() const { return statusCode_; }
@@ -123,6 +129,7 @@ class RequestHistoryItem {
   bool bodyWasSent_;
   std::optional<std::string> suppliedContentType_;
   std::optional<SentForm> sentForm_;
+  std::optional<std::uint64_t> sentContentLength_;
   std::shared_ptr<const std::string> responseBody_ = std::make_shared<const std::string>();
   std::shared_ptr<const platform::URLSessionTaskMetrics> metrics_;
   std::optional<std::string> error_;

@@ -59,6 +59,12 @@ std::optional<std::string> suppliedContentType(RequestBodyType bodyType, const w
   return std::nullopt;
 }
 
+std::optional<std::uint64_t> sentContentLength(std::string_view method, std::optional<std::uint64_t> bodyLength) {
+  if (bodyLength) return bodyLength;
+  if (method == "POST") return 0;
+  return std::nullopt;
+}
+
 platform::URLRequest textBodyRequest(const platform::URL& url, const std::string& method,
                                      const wendanet::HTTPHeaders& headers, const std::string& body,
                                      RequestBodyType bodyType) {

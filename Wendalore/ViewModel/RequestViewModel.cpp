@@ -106,9 +106,17 @@ void RequestViewModel::sendRequest(const std::string& urlString, const std::stri
   auto entry =
       RequestHistoryItem::make(platform::Date::now(), method, urlString, headerDictionary(headers.makeDictionary()),
                                body.empty() ? std::nullopt : std::optional(body), carriesBody(bodyType, method));
+  // Built before they start, so that the record tells the body they carry.
   const auto form = bodyType == RequestBodyType::multipart ? multipartForm(fileBytes) : nullptr;
+  const bool textBody = bodyType != RequestBodyType::none && !form;
+  const auto textRequest =
+      textBody ? std::optional(textBodyRequest(*url, method, headers, body, bodyType)) : std::nullopt;
+  std::optional<std::uint64_t> bodyLength;
+  if (form) bodyLength = form->encodedContentLength();
+  if (textRequest && textRequest->httpBody()) bodyLength = textRequest->httpBody()->size();
   entry->setSentContent(form ? std::optional(form->contentType()) : suppliedContentType(bodyType, headers),
-                        form ? std::optional(sentForm(*form, fileBytes)) : std::nullopt);
+                        form ? std::optional(sentForm(*form, fileBytes)) : std::nullopt,
+                        sentContentLength(method, bodyLength));
   const auto entryId = entry->id();
   addToHistory(std::move(entry));
 
@@ -124,8 +132,8 @@ void RequestViewModel::sendRequest(const std::string& urlString, const std::stri
     case RequestBodyType::formUrlEncoded:
     case RequestBodyType::rawText:
     case RequestBodyType::json: {
-      const auto request = session_->requestWithURLRequest(
-          std::make_shared<wendanet::ConvertibleURLRequest>(textBodyRequest(*url, method, headers, body, bodyType)));
+      const auto request =
+          session_->requestWithURLRequest(std::make_shared<wendanet::ConvertibleURLRequest>(*textRequest));
       performRequest(*request, sentAt, entryId);
       break;
     }

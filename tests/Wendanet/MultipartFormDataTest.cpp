@@ -96,6 +96,20 @@ TEST(MultipartFormData, FileHoldsTheSameBytesAsMemory) {
   EXPECT_EQ(readWholeFile(scratch / "body"), filled()->encode().toString());
 }
 
+TEST(MultipartFormData, EncodedLengthIsTheSizeOfTheBody) {
+  EXPECT_EQ(formWithBoundary()->encodedContentLength(), 0u);
+  for (const std::size_t parts : {1, 3}) {
+    auto form = formWithBoundary();
+    form->append(Data("abc"), "file");
+    if (parts == 3) {
+      form->append(platform::InputStream::fromData(Data("0123456789")), 10, "s", "s\".bin", "x/s");
+      form->append(Data("xyz"), "b", "f.txt", "text/plain");
+    }
+    const auto length = form->encodedContentLength();
+    EXPECT_EQ(length, form->encode().size()) << parts;
+  }
+}
+
 TEST(MultipartFormData, BoundaryContentTypeAndLength) {
   // ^wendanet\.boundary\.[0-9a-f]{16}$
   const auto hasBoundaryShape = [](std::string_view boundary) {

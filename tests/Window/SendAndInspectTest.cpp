@@ -285,6 +285,59 @@ TEST_F(SendAndInspectTest, AJSONPostTypedInTheEditorIsRecordedAsEchoedAndInspect
   }
 }
 
+// A form body always goes out as a form, whatever type a row gave: the
+// Raw Request and Headers tabs show the type that went out on the row's
+// line, and no line for what the send added without a row.
+TEST_F(SendAndInspectTest, AFormPostShowsTheTypeItWentOutWithInPlaceOfTheRows) {
+  const std::string base = testservers::HttpbinServer::shared().baseURL();
+  typeInto(child<QLineEdit>(editor(), "urlField"), QString::fromStdString(base + "/anything"));
+  chooseMethod("POST");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return child<QToolButton>(editor(), "methodMenu").text().contains("POST"); }, uiTimeout));
+  addHeader("Content-Type", "text/plain");
+  click(child(editor(), "Body"));
+  auto& picker = child<QComboBox>(editor(), "bodyTypePicker");
+  picker.setFocus();
+  while (picker.currentText() != "Form URL Encoded" && picker.currentIndex() + 1 < picker.count()) {
+    QTest::keyClick(&picker, Qt::Key_Down);
+  }
+  ASSERT_EQ(picker.currentText(), "Form URL Encoded");
+  // The body editor is another test's concern; the text goes in as it would
+  // once typed.
+  const std::string body = "name=wendalore&count=2";
+  app->content().controller().selectedTemplate()->setBody(body);
+
+  click(child(editor(), "sendButton"));
+  ASSERT_EQ(entries().size(), 1u) << "the send was not started";
+  const auto entry = entries().front();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !entry->isPending(); }, sendTimeout));
+  ASSERT_EQ(entry->statusCode(), 200) << window().statusLabel().text().toStdString();
+  const QJsonObject echo = jsonObject(entry->responseBody());
+  const std::string formType = "application/x-www-form-urlencoded";
+  EXPECT_EQ(echo["headers"].toObject()["Content-Type"].toString().toStdString(), formType);
+  EXPECT_EQ(echo["form"].toObject(), (QJsonObject{{"name", "wendalore"}, {"count", "2"}}));
+
+  auto& list = child<QListView>(history(), "historyList");
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(list.model()->index(0, 0)).center());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return app->content().controller().selectedHistoryItem() == entry; }, uiTimeout));
+  click(child(history(), "Raw Request"));
+  wendalore::LargeTextView* raw = nullptr;
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return (raw = history().findChild<wendalore::LargeTextView*>("requestText")) && raw->isVisible(); },
+      uiTimeout));
+  EXPECT_EQ(raw->text().toStdString(),
+            "POST /anything HTTP/1.1\nContent-Type: " + formType + "\nHost: " + base.substr(7) + "\n\n" + body);
+  screenshot("form-raw-request");
+
+  click(child(history(), "Headers"));
+  auto* headers = history().findChild<wendalore::HeadersTabView*>();
+  ASSERT_NE(headers, nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return headers->isVisible(); }, uiTimeout));
+  EXPECT_TRUE(headers->text().startsWith(QString::fromStdString("Request Headers\nContent-Type\n" + formType +
+                                                                "\nResponse Headers\n")))
+      << headers->text().toStdString();
+  screenshot("form-headers");
+}
+
 // An answer that took 10 s: every length of its waterfall is written whole,
 // in the window at its default size and at its least.
 TEST_F(SendAndInspectTest, TheWaterfallOfALongWaitShowsEveryLengthWhole) {

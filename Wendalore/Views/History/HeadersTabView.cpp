@@ -2,6 +2,7 @@
 
 #include <QVBoxLayout>
 
+#include "Wendalore/History/RowsAsSent.h"
 #include "Wendalore/Views/History/HeaderListView.h"
 
 namespace wendalore {
@@ -14,6 +15,6 @@ HeadersTabView::HeadersTabView(QWidget* parent) : HistoryTabPage(parent), list_(
 
 QString HeadersTabView::text() const { return list_->text(); }
 
-void HeadersTabView::refresh() { list_->setSections(item()->requestHeaders(), item()->responseHeaders()); }
+void HeadersTabView::refresh() { list_->setSections(rowsAsSent(*item()), item()->responseHeaders()); }
 
 }  // namespace wendalore

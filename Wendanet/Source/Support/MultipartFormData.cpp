@@ -75,6 +75,16 @@ std::uint64_t MultipartFormData::contentLength() const {
   return length;
 }
 
+std::uint64_t MultipartFormData::encodedContentLength() {
+  markFirstAndLastParts();
+  std::uint64_t length = 0;
+  for (const auto& part : bodyParts_) {
+    length += partOpening(*part).size() + part->bodyContentLength;
+    if (part->hasFinalBoundary) length += finalBoundary().size();
+  }
+  return length;
+}
+
 std::string MultipartFormData::makeRandomBoundary() {
   const std::uint32_t first = platform::randomUInt32();
   const std::uint32_t second = platform::randomUInt32();

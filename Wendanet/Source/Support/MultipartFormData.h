@@ -61,6 +61,10 @@ class MultipartFormData {
   virtual void setContentType(std::string contentType) { contentType_ = std::move(contentType); }
   // The declared body lengths added up; boundaries and headers not counted.
   virtual std::uint64_t contentLength() const;
+  // The size of the whole body as `encode` gives it and `writeEncodedData`
+  // writes it, boundaries and headers counted: the Content-Length of a
+  // request that carries the form.
+  virtual std::uint64_t encodedContentLength();
 
   const std::string& boundary() const { return boundary_; }
   const std::shared_ptr<platform::FileManager>& fileManager() const { return fileManager_; }

@@ -124,14 +124,14 @@ TEST(CurlCommand, ControlCharactersReachAnInteractiveShellIntactAndRunNothing) {
   }
 }
 
-// The cURL command must send the same request, so the send's own
-// Content-Type goes in place of a row's; the raw text shows the record,
-// which holds the rows only. A form goes in place of the body text, which
-// stayed home, its part described with the names as the library wrote them.
+// The send's own Content-Type goes in place of a row's, as it went out. A
+// form goes in place of the body text, which stayed home, its part
+// described with the names as the library wrote them.
 TEST(RequestTexts, ShowTheContentTypeAndFormThatWentOut) {
   auto form = sent("POST", "http://h/", {{"content-type", "text/plain"}, {"X", "1"}}, "a=1");
-  form->setSentContent("application/x-www-form-urlencoded", std::nullopt);
-  EXPECT_EQ(rawRequestText(*form), "POST / HTTP/1.1\nHost: h\nX: 1\ncontent-type: text/plain\n\na=1");
+  form->setSentContent("application/x-www-form-urlencoded", std::nullopt, 3);
+  EXPECT_EQ(rawRequestText(*form),
+            "POST / HTTP/1.1\nContent-Type: application/x-www-form-urlencoded\nHost: h\nX: 1\n\na=1");
   EXPECT_EQ(curlCommand(*form), "curl \\\n    -X POST \\\n    -H \"Content-Type: application/x-www-form-urlencoded\" \\\n"
                                 "    -H \"X: 1\" \\\n    --data-raw 'a=1' \\\n    \"http://h/\"");
 
@@ -150,8 +150,8 @@ TEST(RequestTexts, ShowTheContentTypeAndFormThatWentOut) {
   };
   for (const auto& [part, description] : descriptions) {
     multipart->setSentContent("multipart/form-data; boundary=b1", SentForm{"b1", {part}});
-    EXPECT_EQ(rawRequestText(*multipart),
-              "POST / HTTP/1.1\nContent-Type: text/plain\nHost: h\n\n--b1\n" + description + "\n--b1--\n");
+    EXPECT_EQ(rawRequestText(*multipart), "POST / HTTP/1.1\nContent-Type: multipart/form-data; boundary=b1\nHost: h\n\n--b1\n" +
+                                              description + "\n--b1--\n");
   }
 }
 
@@ -299,6 +299,27 @@ TEST(RawRequestText, RendersTheRequestAsSent) {
       {sent("GET", "http://h/", {}, "{}"), "GET / HTTP/1.1\nHost: h\n\n"},
   };
   for (const auto& [item, text] : cases) EXPECT_EQ(rawRequestText(*item), text) << item->url();
+}
+
+// A row shows the value that went out where the send wrote the field
+// itself, and is left out where the request went out without it; a row
+// the send kept stays as typed, and a field the send added with no row
+// to replace is not shown.
+TEST(RawRequestText, RowsTheSendWroteItselfShowTheValuesThatWentOut) {
+  auto form = sent("POST", "http://h/", {{"content-type", "text/plain"}, {"content-length", "99"}, {"X", "1"}}, "a=1");
+  form->setSentContent("application/x-www-form-urlencoded", std::nullopt, 3);
+  auto raw = sent("PUT", "http://h/", {{"content-type", "text/csv"}, {"Content-Length", "0"}}, "hello");
+  raw->setSentContent(std::nullopt, std::nullopt, 5);
+  auto json = sent("POST", "http://h/", {{"X", "1"}}, "{}");
+  json->setSentContent("application/json", std::nullopt, 2);
+  auto bodyless = sent("GET", "http://h/", {{"Content-Length", "4"}, {"X", "1"}}, "stays");
+  const std::pair<std::shared_ptr<RequestHistoryItem>, std::string> cases[] = {
+      {form, "POST / HTTP/1.1\nContent-Length: 3\nContent-Type: application/x-www-form-urlencoded\nHost: h\nX: 1\n\na=1"},
+      {raw, "PUT / HTTP/1.1\nContent-Length: 5\nHost: h\ncontent-type: text/csv\n\nhello"},
+      {json, "POST / HTTP/1.1\nHost: h\nX: 1\n\n{}"},
+      {bodyless, "GET / HTTP/1.1\nHost: h\nX: 1\n\n"},
+  };
+  for (const auto& [item, text] : cases) EXPECT_EQ(rawRequestText(*item), text) << item->method();
 }
 
 // The text is the record's: the answer and its hops change nothing, and

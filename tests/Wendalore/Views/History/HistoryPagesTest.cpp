@@ -190,6 +190,24 @@ TEST(HeadersPage, RequestRowsStayTheRecordedOnesOnceTheAnswerIsIn) {
   QTRY_COMPARE(page.text(), request + "Response Headers\nServer\nx");
 }
 
+// Where the send wrote a field over a row, the row shows what went out.
+TEST(HeadersPage, RowsTheSendWroteItselfShowTheValuesThatWentOut) {
+  HeadersTabView page;
+  auto form = RequestHistoryItem::make(platform::Date::now(), "POST", "http://h/items",
+                                       {{"content-type", "text/plain"}, {"Content-Length", "1"}, {"X-Trace", "1"}},
+                                       "a=1", true);
+  form->setSentContent("application/x-www-form-urlencoded", std::nullopt, 3);
+  page.setItem(form);
+  EXPECT_EQ(page.text(), "Request Headers\nContent-Length\n3\nContent-Type\napplication/x-www-form-urlencoded\n"
+                         "X-Trace\n1\nResponse Headers\nNo headers");
+
+  auto multipart =
+      RequestHistoryItem::make(platform::Date::now(), "POST", "http://h/up", {{"Content-Type", "text/plain"}}, "", true);
+  multipart->setSentContent("multipart/form-data; boundary=b1", SentForm{"b1", {}}, 0);
+  page.setItem(multipart);
+  EXPECT_EQ(page.text(), "Request Headers\nContent-Type\nmultipart/form-data; boundary=b1\nResponse Headers\nNo headers");
+}
+
 TEST(RequestTextPages, CopyPutsTheShownTextOnTheClipboard) {
   const auto item = answered("", {});
   std::unique_ptr<RequestTextTabView> curl(RequestTextTabView::curl());

@@ -65,3 +65,47 @@ TEST_F(URLSessionFirstConnection, WaitingForItTakesNothingFromTheRequestTimeout)
     EXPECT_EQ(record.data.view(), "ok");
   }
 }
+
+namespace {
+
+// Ways the task opening the origin's first connection can hold it open
+// long past the limits of the tasks that wait for it.
+enum class HeldFirstTask { suspendedAtOnce, withoutTimeLimit, withALongerTimeLimit };
+
+class URLSessionFirstConnectionHeld : public URLSessionFirstConnection,
+                                      public testing::WithParamInterface<HeldFirstTask> {
+ protected:
+  std::shared_ptr<URLSessionDataTask> task(const SlowTLSServer& server, double timeout) {
+    URLRequest request(URL::string(server.baseURL() + "/"));
+    request.setTimeoutInterval(timeout);
+    return session->dataTaskWithRequest(request);
+  }
+};
+
+}  // namespace
+
+// A server that never completes a handshake: the tasks behind the first
+// end by their own limit, however long the first one lasts.
+TEST_P(URLSessionFirstConnectionHeld, TheWaitingTasksEndByTheirOwnTimeLimit) {
+  const SlowTLSServer server(std::chrono::minutes(5), SlowTLSServer::AfterTheWait::close);
+  session = makeRecordingSession(delegate, URLSessionConfiguration::ephemeralConfiguration());
+  const auto held = GetParam();
+  const auto first = task(server, held == HeldFirstTask::withoutTimeLimit ? 0 : 20);
+  first->resume();
+  if (held == HeldFirstTask::suspendedAtOnce) first->suspend();
+  constexpr double ownLimit = 1.5;
+  std::vector<std::shared_ptr<URLSessionDataTask>> waiting;
+  for (int number = 0; number < 3; ++number) waiting.push_back(task(server, ownLimit));
+  const auto started = std::chrono::steady_clock::now();
+  for (const auto& each : waiting) each->resume();
+  for (const auto& each : waiting) {
+    EXPECT_EQ(delegate->waitForCompletion(each, std::chrono::seconds(25)).errorCode(), -1001);
+    // At most a limit spent waiting and one on a connection of its own,
+    // with room to spare on a loaded machine.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(FirstTask, URLSessionFirstConnectionHeld,
+                         testing::Values(HeldFirstTask::suspendedAtOnce, HeldFirstTask::withoutTimeLimit,
+                                         HeldFirstTask::withALongerTimeLimit));

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "tests/Integration/TrustingSessionDelegate.h"
@@ -109,3 +110,31 @@ TEST_P(URLSessionFirstConnectionHeld, TheWaitingTasksEndByTheirOwnTimeLimit) {
 INSTANTIATE_TEST_SUITE_P(FirstTask, URLSessionFirstConnectionHeld,
                          testing::Values(HeldFirstTask::suspendedAtOnce, HeldFirstTask::withoutTimeLimit,
                                          HeldFirstTask::withALongerTimeLimit));
+
+// Suspended while it waits for the first connection, a task stays held
+// once it gets a connection of its own: nothing of it reaches the delegate
+// until it is resumed.
+TEST_F(URLSessionFirstConnection, ATaskSuspendedWhileItWaitsDeliversNothingUntilResumed) {
+  const SlowTLSServer server(std::chrono::milliseconds(500), SlowTLSServer::AfterTheWait::serve);
+  const auto tasks = startBurst(server, 3, URLSessionConfiguration::defaultTimeoutIntervalForRequest);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (server.connectionCount() == 0 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  const auto& held = tasks[1];
+  held->suspend();
+  // The last one opens its connection alongside the held one's, and a new
+  // connection made after it ended takes as long again: time enough for
+  // the held task to have ended, had it gone on.
+  ASSERT_EQ(delegate->waitForCompletion(tasks[0]).errorCode(), 0);
+  ASSERT_EQ(delegate->waitForCompletion(tasks[2]).errorCode(), 0);
+  const SlowTLSServer later(std::chrono::milliseconds(500), SlowTLSServer::AfterTheWait::serve);
+  const auto elsewhere = session->dataTaskWithURL(*URL::string(later.baseURL() + "/"));
+  elsewhere->resume();
+  ASSERT_EQ(delegate->waitForCompletion(elsewhere).errorCode(), 0);
+  EXPECT_EQ(delegate->records().size(), 3u);
+  held->resume();
+  const auto record = delegate->waitForCompletion(held);
+  EXPECT_EQ(record.errorCode(), 0);
+  EXPECT_EQ(record.data.view(), "ok");
+}

@@ -104,19 +104,3 @@ TEST_F(URLSessionCache, NoStoreAndPostAreNotOffered) {
   run(post);
   EXPECT_TRUE(delegate->cacheOffers().empty());
 }
-
-// The cache answers within the command that starts the task: a suspend
-// made right after the resume holds that answer as well.
-TEST_F(URLSessionCache, ASuspendRightAfterTheResumeHoldsTheAnswerFromTheCache) {
-  ASSERT_EQ(run(httpbinRequest("/cache/60")).errorCode(), 0);
-  const auto held = session->dataTaskWithRequest(httpbinRequest("/cache/60"));
-  held->resume();
-  held->suspend();
-  // A round trip later, an answer from the cache would long have come.
-  ASSERT_EQ(run(httpbinRequest("/get")).errorCode(), 0);
-  EXPECT_EQ(delegate->records().size(), 2u);
-  held->resume();
-  const auto record = delegate->waitForCompletion(held);
-  EXPECT_EQ(record.errorCode(), 0);
-  EXPECT_EQ(fetchType(record), FetchType::localCache);
-}

@@ -96,9 +96,6 @@ std::function<void(Answer)> TaskRun::makeReply(void (TaskRun::*answer)(Answer), 
 }
 
 void TaskRun::resume() {
-  // Suspended again since: that suspend's command comes next, and a task
-  // started now could end within this command, with nothing left to hold.
-  if (task_->state() == URLSessionTask::State::suspended) return;
   if (phase_ == Phase::finished || !suspended_) return;
   suspended_ = false;
   const auto now = Clock::now();

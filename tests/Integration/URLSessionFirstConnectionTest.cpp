@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "tests/Integration/TrustingSessionDelegate.h"
@@ -64,4 +65,76 @@ TEST_F(URLSessionFirstConnection, WaitingForItTakesNothingFromTheRequestTimeout)
     ASSERT_EQ(record.errorCode(), 0);
     EXPECT_EQ(record.data.view(), "ok");
   }
+}
+
+namespace {
+
+// Ways the task opening the origin's first connection can hold it open
+// long past the limits of the tasks that wait for it.
+enum class HeldFirstTask { suspendedAtOnce, withoutTimeLimit, withALongerTimeLimit };
+
+class URLSessionFirstConnectionHeld : public URLSessionFirstConnection,
+                                      public testing::WithParamInterface<HeldFirstTask> {
+ protected:
+  std::shared_ptr<URLSessionDataTask> task(const SlowTLSServer& server, double timeout) {
+    URLRequest request(URL::string(server.baseURL() + "/"));
+    request.setTimeoutInterval(timeout);
+    return session->dataTaskWithRequest(request);
+  }
+};
+
+}  // namespace
+
+// A server that never completes a handshake: the tasks behind the first
+// end by their own limit, however long the first one lasts.
+TEST_P(URLSessionFirstConnectionHeld, TheWaitingTasksEndByTheirOwnTimeLimit) {
+  const SlowTLSServer server(std::chrono::minutes(5), SlowTLSServer::AfterTheWait::close);
+  session = makeRecordingSession(delegate, URLSessionConfiguration::ephemeralConfiguration());
+  const auto held = GetParam();
+  const auto first = task(server, held == HeldFirstTask::withoutTimeLimit ? 0 : 20);
+  first->resume();
+  if (held == HeldFirstTask::suspendedAtOnce) first->suspend();
+  constexpr double ownLimit = 1.5;
+  std::vector<std::shared_ptr<URLSessionDataTask>> waiting;
+  for (int number = 0; number < 3; ++number) waiting.push_back(task(server, ownLimit));
+  const auto started = std::chrono::steady_clock::now();
+  for (const auto& each : waiting) each->resume();
+  for (const auto& each : waiting) {
+    EXPECT_EQ(delegate->waitForCompletion(each, std::chrono::seconds(25)).errorCode(), -1001);
+    // At most a limit spent waiting and one on a connection of its own,
+    // with room to spare on a loaded machine.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(FirstTask, URLSessionFirstConnectionHeld,
+                         testing::Values(HeldFirstTask::suspendedAtOnce, HeldFirstTask::withoutTimeLimit,
+                                         HeldFirstTask::withALongerTimeLimit));
+
+// Suspended while it waits for the first connection, a task stays held
+// once it gets a connection of its own: nothing of it reaches the delegate
+// until it is resumed.
+TEST_F(URLSessionFirstConnection, ATaskSuspendedWhileItWaitsDeliversNothingUntilResumed) {
+  const SlowTLSServer server(std::chrono::milliseconds(500), SlowTLSServer::AfterTheWait::serve);
+  const auto tasks = startBurst(server, 3, URLSessionConfiguration::defaultTimeoutIntervalForRequest);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (server.connectionCount() == 0 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  const auto& held = tasks[1];
+  held->suspend();
+  // The last one opens its connection alongside the held one's, and a new
+  // connection made after it ended takes as long again: time enough for
+  // the held task to have ended, had it gone on.
+  ASSERT_EQ(delegate->waitForCompletion(tasks[0]).errorCode(), 0);
+  ASSERT_EQ(delegate->waitForCompletion(tasks[2]).errorCode(), 0);
+  const SlowTLSServer later(std::chrono::milliseconds(500), SlowTLSServer::AfterTheWait::serve);
+  const auto elsewhere = session->dataTaskWithURL(*URL::string(later.baseURL() + "/"));
+  elsewhere->resume();
+  ASSERT_EQ(delegate->waitForCompletion(elsewhere).errorCode(), 0);
+  EXPECT_EQ(delegate->records().size(), 3u);
+  held->resume();
+  const auto record = delegate->waitForCompletion(held);
+  EXPECT_EQ(record.errorCode(), 0);
+  EXPECT_EQ(record.data.view(), "ok");
 }

@@ -209,3 +209,21 @@ TEST_F(URLSessionLoopback, CancelWhileTheAnswerIsAwaitedEndsTheTaskOnceAndALateA
   EXPECT_EQ(record.errorCode(), -999);
   EXPECT_EQ(record.events, (std::vector<std::string>{"response", "metrics", "complete"}));
 }
+
+// However soon it follows the resume, a suspend holds the task: nothing of
+// it reaches the delegate until the next resume, which then ends it as
+// usual.
+TEST_F(URLSessionLoopback, ASuspendRightAfterTheResumeHoldsEverythingUntilTheNextResume) {
+  const auto held = session->dataTaskWithRequest(request("/tiny"));
+  held->resume();
+  held->suspend();
+  // Time enough for the held task to have ended, had it gone on.
+  ASSERT_EQ(run(session->dataTaskWithRequest(request("/tiny"))).errorCode(), 0);
+  EXPECT_EQ(delegate->records().size(), 1u);
+  EXPECT_EQ(held->state(), URLSessionTask::State::suspended);
+  held->resume();
+  const auto record = delegate->waitForCompletion(held);
+  EXPECT_EQ(record.errorCode(), 0);
+  EXPECT_EQ(record.data.view(), "ok");
+  EXPECT_EQ(record.events, (std::vector<std::string>{"response", "data", "metrics", "complete"}));
+}

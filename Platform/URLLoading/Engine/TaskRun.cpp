@@ -594,9 +594,6 @@ std::optional<TaskRun::Clock::time_point> TaskRun::deadline() const {
       responseState_ == ResponseState::deciding) {
     return std::nullopt;
   }
-  // Nor is the time spent waiting for another transfer's connection to
-  // tell the origin's protocol: only the task's own limit runs meanwhile.
-  if (transfer_->waitsForProtocol()) return resourceDeadline_;
   return timeLimit(std::max(idleSince_, transfer_->lastActivity()));
 }
 
@@ -611,7 +608,15 @@ std::optional<TaskRun::Clock::time_point> TaskRun::timeLimit(Clock::time_point i
 
 void TaskRun::expireIfDue(Clock::time_point now) {
   const auto due = deadline();
-  if (due && *due <= now) finish(failure(URLError::Code::timedOut));
+  if (!due || *due > now) return;
+  // Waiting for another transfer's connection to tell the origin's
+  // protocol is not the task's own idleness, nor may that transfer hold it
+  // past its idle time-out (on the steady clock, as every limit here): the
+  // task goes on by itself, its idle time counting anew on a connection of
+  // its own. Its resource time-out ends it all the same.
+  const bool resourceTimedOut = resourceDeadline_ && *resourceDeadline_ <= now;
+  if (transfer_->waitsForProtocol() && !resourceTimedOut) return engine_.scheduler().stopWaitingForProtocol(*transfer_);
+  finish(failure(URLError::Code::timedOut));
 }
 
 void TaskRun::markForFlush() {

@@ -76,8 +76,9 @@ class TaskRun final : public TransferListener {
   // from, or none.
   void answerWithResumeData(ResumeDataReply reply);
 
-  // When the task times out unless something happens first; none while it
-  // is suspended or waits for its delegate.
+  // When the task times out unless something happens first, or, while it
+  // waits for another task's first connection, stops waiting; none while
+  // it is suspended or waits for its delegate.
   std::optional<Clock::time_point> deadline() const;
   void expireIfDue(Clock::time_point now);
   // Hands received data and send progress gathered this turn to the

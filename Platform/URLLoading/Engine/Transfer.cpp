@@ -219,6 +219,7 @@ void Transfer::holdReceiving(bool hold) {
 
 void Transfer::setSuspended(bool suspended) {
   suspended_ = suspended;
+  if (suspended) scheduler_.suspended(*this);
   if (!suspended) lastActivity_ = Clock::now();
   applyPause();
 }
@@ -322,6 +323,9 @@ int Transfer::onSeek(void* self, curl_off_t offset, int origin) {
 int Transfer::onPrerequest(void* self, char*, char*, int, int) {
   auto& transfer = *static_cast<Transfer*>(self);
   transfer.lastActivity_ = Clock::now();
+  // The library starts every request unpaused: a suspension that came
+  // before it had a connection is applied now, before any byte is read.
+  if (transfer.suspended_) transfer.applyPause();
   // Without a body the request is complete once its head goes out.
   if (!transfer.body_) transfer.requestEnd_ = Date::now();
   // The connection is up: transfers that waited to learn whether they can

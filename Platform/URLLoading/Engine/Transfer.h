@@ -81,7 +81,10 @@ class Transfer {
   bool mayMultiplex() const { return secure_; }
   // For the scheduler: the transfer waits for another's first connection
   // to tell its origin's protocol. That wait is not the transfer's own
-  // idleness: its idle time counts again from when the wait ends.
+  // idleness: its idle time counts again from when the wait ends, which is
+  // when that connection tells, when the other transfer goes or is
+  // suspended, or at the latest when the transfer's own idle time-out on
+  // the steady clock has passed (see TransferScheduler).
   void waitForProtocol() { waitsForProtocol_ = true; }
   void protocolWaitEnded();
   bool waitsForProtocol() const { return waitsForProtocol_; }
@@ -107,6 +110,8 @@ class Transfer {
   // told now with `endNow`, out of every callback of the library.
   bool endIsDue() const;
   void endNow();
+  // Holds until the transfer goes on, though asked before the library has
+  // a connection for it.
   void setSuspended(bool suspended);
   // The body source has bytes again after it answered wouldBlock.
   void bodyBytesAvailable();

@@ -28,11 +28,12 @@ void TransferScheduler::enqueue(Transfer& transfer) {
   auto& origin = entry->second;
   if (added) origin.protocolPending = transfer.mayMultiplex() && !multiplexing_.contains(entry->first);
   sizeConnectionCache();
-  if (hasPlace(entry->first, origin) && origin.waiting.empty()) {
+  if (origin.protocolPending && origin.opener) transfer.waitForProtocol();
+  if (origin.waiting.empty() && !transfer.waitsForProtocol() && hasPlace(entry->first, origin)) {
     ++origin.active;
+    if (origin.protocolPending) origin.opener = &transfer;
     return transfer.start();
   }
-  if (origin.protocolPending) transfer.waitForProtocol();
   origin.waiting.push_back(&transfer);
 }
 
@@ -45,7 +46,7 @@ void TransferScheduler::remove(Transfer& transfer) {
     // The transfer opening the origin's first connection went before the
     // connection told its protocol, having failed or been given up: the
     // others go on without knowing it.
-    if (origin.protocolPending) endProtocolWait(origin);
+    if (origin.opener == &transfer) endProtocolWait(origin);
     placesFreed_ = placesFreed_ || !origin.waiting.empty();
   } else {
     std::erase(origin.waiting, &transfer);
@@ -53,14 +54,35 @@ void TransferScheduler::remove(Transfer& transfer) {
   if (origin.active == 0 && origin.waiting.empty()) origins_.erase(found);
 }
 
+// A suspended transfer may hold its connection unused for as long as its
+// caller likes.
+void TransferScheduler::suspended(const Transfer& transfer) {
+  const auto found = origins_.find(transfer.origin());
+  if (found == origins_.end() || found->second.opener != &transfer) return;
+  endProtocolWait(found->second);
+  placesFreed_ = placesFreed_ || !found->second.waiting.empty();
+}
+
+void TransferScheduler::stopWaitingForProtocol(Transfer& transfer) {
+  if (!transfer.waitsForProtocol()) return;
+  transfer.protocolWaitEnded();
+  placesFreed_ = true;
+}
+
 void TransferScheduler::startWaiting() {
   if (!std::exchange(placesFreed_, false)) return;
   for (auto& [key, origin] : origins_) {
-    while (hasPlace(key, origin) && !origin.waiting.empty()) {
+    // One still waiting for the protocol lets those behind it that no
+    // longer wait for it go first.
+    for (auto next = origin.waiting.begin(); next != origin.waiting.end() && hasPlace(key, origin);) {
+      auto* transfer = *next;
+      if (transfer->waitsForProtocol()) {
+        ++next;
+        continue;
+      }
       ++origin.active;
-      auto* next = origin.waiting.front();
-      origin.waiting.pop_front();
-      next->start();
+      next = origin.waiting.erase(next);
+      transfer->start();
     }
   }
 }
@@ -81,11 +103,11 @@ void TransferScheduler::learnedProtocol(const std::string& origin, bool multiple
 
 void TransferScheduler::endProtocolWait(Origin& origin) {
   origin.protocolPending = false;
+  origin.opener = nullptr;
   for (auto* transfer : origin.waiting) transfer->protocolWaitEnded();
 }
 
 bool TransferScheduler::hasPlace(const std::string& key, const Origin& origin) const {
-  if (origin.protocolPending) return origin.active == 0;
   if (origin.active < connectionsPerHost_) return true;
   const auto known = multiplexing_.find(key);
   return known != multiplexing_.end() && known->second;

@@ -23,9 +23,12 @@ class Transfer;
 // gets one transfer until its first connection has told which protocol it
 // speaks: a burst would otherwise open a connection for each transfer
 // before any of them could be shared. Should that transfer go before its
-// connection tells, the others start together, each free to open its own:
-// trying them one after another would make a server that fails every
-// connection fail them one failure at a time.
+// connection tells, or be suspended, the others start together, each free
+// to open its own: trying them one after another would make a server that
+// fails every connection fail them one failure at a time. Nor does any of
+// them wait past its own time limit for another's connection: whoever
+// times the transfer (the task's idle time-out, on the steady clock) may
+// tell it to go on by itself, and it starts as soon as the cap allows.
 //
 // It also sizes the library's cache of idle connections so that every
 // connection the session may keep open to the origins in use stays open
@@ -45,6 +48,13 @@ class TransferScheduler {
   void enqueue(Transfer& transfer);
   // The transfer is going away: it leaves its queue, or frees its place.
   void remove(Transfer& transfer);
+  // The transfer was suspended: should it be opening its origin's first
+  // connection, the others stop waiting for it.
+  void suspended(const Transfer& transfer);
+  // The transfer waited for its origin's protocol as long as its own time
+  // limit allows: it stops waiting and starts with a connection of its
+  // own, now or once a place is free.
+  void stopWaitingForProtocol(Transfer& transfer);
   // Starts the waiting transfers that have a place; outside every callback
   // of the transfer library.
   void startWaiting();
@@ -61,8 +71,11 @@ class TransferScheduler {
     std::deque<Transfer*> waiting;
     // Its first connection has yet to tell whether it can be shared.
     bool protocolPending = false;
+    // The transfer opening that connection, while it is under way.
+    const Transfer* opener = nullptr;
   };
 
+  // Whether one more transfer that does not wait for the protocol may start.
   bool hasPlace(const std::string& key, const Origin& origin) const;
   void endProtocolWait(Origin& origin);
   void learnedProtocol(const std::string& origin, bool multiplexes);

@@ -139,3 +139,41 @@ TEST_F(TransferSchedulerTest, AFirstTransferThatGoesBeforeItsConnectionTellsLets
   scheduler->startWaiting();
   EXPECT_EQ(started(), (std::vector<bool>{false, true, true, true}));
 }
+
+// A waiting transfer whose own limit passed goes on by itself, within the
+// cap and in its turn among those that did too; the rest keep waiting for
+// the first connection, which only the transfer opening it answers for.
+TEST_F(TransferSchedulerTest, ATransferThatStopsWaitingForTheProtocolStartsAloneAndTheOthersWaitOn) {
+  const std::string secure = "https://127.0.0.1:9";
+  for (int index = 0; index < 4; ++index) add(secure);
+  scheduler->stopWaitingForProtocol(*transfers[3]);
+  scheduler->startWaiting();
+  EXPECT_EQ(started(), (std::vector<bool>{true, false, false, true}));
+  EXPECT_EQ(waitingForProtocol(), (std::vector<bool>{false, true, true, false}));
+  scheduler->stopWaitingForProtocol(*transfers[1]);
+  scheduler->startWaiting();
+  EXPECT_EQ(started(), (std::vector<bool>{true, false, false, true}));
+  transfers[3].reset();
+  scheduler->startWaiting();
+  EXPECT_EQ(started(), (std::vector<bool>{true, true, false, false}));
+  EXPECT_EQ(waitingForProtocol(), (std::vector<bool>{false, false, true, false}));
+  transfers[0].reset();
+  scheduler->startWaiting();
+  EXPECT_EQ(started(), (std::vector<bool>{false, true, true, false}));
+  EXPECT_EQ(waitingForProtocol(), std::vector<bool>(4, false));
+}
+
+// A suspended transfer may keep its connection unused for ever: when it is
+// the one opening the origin's first connection, the others start without
+// it, up to the cap; a suspended waiter holds nobody up.
+TEST_F(TransferSchedulerTest, SuspendingTheFirstTransferLetsTheOthersStartTogether) {
+  const std::string secure = "https://127.0.0.1:9";
+  for (int index = 0; index < 4; ++index) add(secure);
+  transfers[1]->setSuspended(true);
+  scheduler->startWaiting();
+  EXPECT_EQ(waitingForProtocol(), (std::vector<bool>{false, true, true, true}));
+  transfers[0]->setSuspended(true);
+  scheduler->startWaiting();
+  EXPECT_EQ(started(), (std::vector<bool>{true, true, false, false}));
+  EXPECT_EQ(waitingForProtocol(), std::vector<bool>(4, false));
+}

@@ -5,6 +5,7 @@
 #include <QListView>
 #include <QTest>
 #include <QTreeView>
+#include <algorithm>
 
 #include "Platform/Dispatch/RunLoop.h"
 #include "Wendalore/Views/History/HighlightedTextView.h"

@@ -135,9 +135,13 @@ RequestEditorView::RequestEditorView(std::shared_ptr<RequestTemplate> request,
   tabArea->addWidget(pages_, 1);
   column->addLayout(tabArea, 1);
 
+  // The window's, not the editor's: a click on the sidebar, the history or
+  // the response takes the focus out of the editor, and Ctrl+Return must
+  // still send what it shows. A replaced editor is hidden at once, so its
+  // shortcut never competes with the new one's.
   for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
     auto* send = new QShortcut(QKeySequence(Qt::CTRL | key), this);
-    send->setContext(Qt::WidgetWithChildrenShortcut);
+    send->setContext(Qt::WindowShortcut);
     connect(send, &QShortcut::activated, this, [this] { editor_->send(); });
   }
 

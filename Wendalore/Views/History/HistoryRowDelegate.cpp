@@ -1,10 +1,10 @@
 #include "Wendalore/Views/History/HistoryRowDelegate.h"
 
-#include <QApplication>
 #include <QPainter>
 #include <QPainterPath>
 
 #include "Wendalore/History/HistoryRowText.h"
+#include "Wendalore/Views/Common/ItemPanel.h"
 #include "Wendalore/Views/History/HistoryListModel.h"
 #include "Wendalore/Views/History/HistoryStyle.h"
 
@@ -129,9 +129,7 @@ void HistoryRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   QStyleOptionViewItem background = option;
   initStyleOption(&background, index);
   background.text.clear();
-  const QWidget* widget = option.widget;
-  QStyle* style = widget ? widget->style() : QApplication::style();
-  style->drawControl(QStyle::CE_ItemViewItem, &background, painter, widget);
+  drawItemPanel(*painter, background, option.rect);
 
   const auto& item = *model_.item(index.row());
   const QRect area = option.rect.adjusted(leadingInset, verticalPadding, -trailingInset, -verticalPadding);

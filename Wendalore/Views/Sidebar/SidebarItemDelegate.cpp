@@ -5,7 +5,9 @@
 #include <QIcon>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTreeView>
 
+#include "Wendalore/Views/Common/ItemPanel.h"
 #include "Wendalore/Views/Common/MethodStyle.h"
 #include "Wendalore/Views/Sidebar/SidebarOutlineModel.h"
 
@@ -65,6 +67,14 @@ QColor readableOn(const QColor& plate, QColor hue) {
   return shown;
 }
 
+// The tree fills the selection from its left edge, under the branch
+// arrows, not only under the item: the focus ring goes around all of it.
+QRect wholeRow(const QStyleOptionViewItem& option) {
+  QRect row = option.rect;
+  if (const auto* tree = qobject_cast<const QTreeView*>(option.widget)) row.setLeft(tree->columnViewportPosition(0));
+  return row;
+}
+
 }  // namespace
 
 BadgeColours badgeColours(const QString& method, const QStyleOptionViewItem& option) {
@@ -86,8 +96,7 @@ void SidebarItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
   initStyleOption(&panel, index);
   panel.text.clear();
   panel.icon = QIcon();
-  const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
-  style->drawControl(QStyle::CE_ItemViewItem, &panel, painter, option.widget);
+  drawItemPanel(*painter, panel, wholeRow(option));
 
   painter->save();
   painter->setRenderHint(QPainter::Antialiasing);

@@ -14,6 +14,7 @@
 #include "Wendalore/Content/ContentController.h"
 #include "Wendalore/Views/Sidebar/SidebarOutlineView.h"
 #include "tests/Wendalore/Content/RequestTreeStore.h"
+#include "tests/Wendalore/Views/Sidebar/SidebarDriving.h"
 
 namespace wendalore {
 namespace {
@@ -85,20 +86,7 @@ class SidebarOutlineViewTest : public ::testing::Test, public RequestTreeStore {
   void update() { view.setContent(content.rootItems(), content.selectedTemplate(), content.dataVersion()); }
   std::string tree() { return describe(content.rootItems()); }
 
-  QModelIndex row(const std::string& name) {
-    const auto& model = view.outlineModel();
-    QModelIndexList pending{QModelIndex()};
-    while (!pending.isEmpty()) {
-      const QModelIndex parent = pending.takeFirst();
-      for (int at = 0; at < model.rowCount(parent); ++at) {
-        const QModelIndex child = model.index(at, 0, parent);
-        if (child.data().toString().toStdString() == name) return child;
-        pending.push_back(child);
-      }
-    }
-    ADD_FAILURE() << "no row " << name;
-    return {};
-  }
+  QModelIndex row(const std::string& name) { return rowNamed(view, name); }
   QPoint onto(const std::string& name) { return view.visualRect(row(name)).center(); }
   QPoint gapAbove(const std::string& name) { return view.visualRect(row(name)).topLeft() + QPoint(40, 1); }
   QPoint belowTheRows() { return {40, view.viewport()->height() - 5}; }
@@ -128,26 +116,7 @@ class SidebarOutlineViewTest : public ::testing::Test, public RequestTreeStore {
     return visibleFolders([](const QModelIndex&, const RequestFolder& folder) { return folder.isExpanded(); });
   }
 
-  // Drags the text over the viewport and drops it there; whether the drop
-  // was taken.
-  bool drop(const QString& text, QPoint at) {
-    QMimeData data;
-    data.setText(text);
-    const Qt::DropActions offered = Qt::MoveAction | Qt::CopyAction;
-    QDragEnterEvent enter(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view.viewport(), &enter);
-    QDragMoveEvent move(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view.viewport(), &move);
-    if (!move.isAccepted()) {
-      QDragLeaveEvent leave;
-      QApplication::sendEvent(view.viewport(), &leave);
-      return false;
-    }
-    EXPECT_EQ(move.dropAction(), Qt::MoveAction);
-    QDropEvent dropped(QPointF(at), offered, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view.viewport(), &dropped);
-    return dropped.isAccepted();
-  }
+  bool drop(const QString& text, QPoint at) { return dropText(view, text, at); }
 
   std::vector<std::string> menuAt(QPoint at) {
     auto menu = view.makeContextMenu(at);

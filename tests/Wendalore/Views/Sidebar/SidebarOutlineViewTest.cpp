@@ -250,6 +250,16 @@ TEST_F(SidebarOutlineViewTest, EveryReloadShowsTheFoldersAsTheyWereLastShown) {
   EXPECT_EQ(shownFolders(), "f+ g+ sub+ ");
 }
 
+TEST_F(SidebarOutlineViewTest, AClosedFolderGivenANewSubfolderShowsOpenAsStored) {
+  choose(onto("g"), "New Subfolder");
+  EXPECT_EQ(tree(), "f[A B C D] g[sub New Folder] top");
+  EXPECT_EQ(shownFolders(), "f+ g+ sub+ New Folder+ ");
+  EXPECT_EQ(storedFolders(), shownFolders());
+  // Not saved by the addition: the flag waits for the next save.
+  const auto saved = openSaved();
+  EXPECT_FALSE(ContentController(saved->mainContext()).rootItems()[1].folder()->isExpanded());
+}
+
 TEST_F(SidebarOutlineViewTest, ClicksSelectRequestsAndFoldersKeepTheEditedOne) {
   QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, onto("B"));
   QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, onto("g"));

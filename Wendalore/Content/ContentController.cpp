@@ -103,8 +103,8 @@ void ContentController::addFolder(const std::shared_ptr<RequestFolder>& parent) 
   folder->setSortOrder(order);
   context_->insert(folder);
   save();
+  openForItsNewEntry(parent);
   renewDataVersion();
-  if (parent) parent->setIsExpanded(true);
 }
 
 void ContentController::addRequest(const std::shared_ptr<RequestFolder>& parent) {
@@ -112,7 +112,13 @@ void ContentController::addRequest(const std::shared_ptr<RequestFolder>& parent)
   context_->insert(request);
   setSelectedTemplate(request);
   save();
+  openForItsNewEntry(parent);
   renewDataVersion();
+}
+
+void ContentController::openForItsNewEntry(const std::shared_ptr<RequestFolder>& parent) {
+  // Before the tree reloads, which shows the folder as its flag says. The
+  // flag waits for the next save, as any opening of a folder does.
   if (parent) parent->setIsExpanded(true);
 }
 

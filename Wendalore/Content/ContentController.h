@@ -83,6 +83,8 @@ class ContentController {
 
  private:
   std::vector<FileSystemItem> entriesOf(const std::shared_ptr<RequestFolder>& parent) const;
+  // A folder given a new entry shows open (none: the top level).
+  void openForItsNewEntry(const std::shared_ptr<RequestFolder>& parent);
   void deleteFolder(const std::shared_ptr<RequestFolder>& folder);
   void deleteTemplate(const std::shared_ptr<RequestTemplate>& requestTemplate);
   void setSelectedTemplate(std::shared_ptr<RequestTemplate> requestTemplate);

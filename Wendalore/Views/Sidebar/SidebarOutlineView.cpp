@@ -41,19 +41,24 @@ SidebarOutlineView::SidebarOutlineView(QWidget* parent) : QTreeView(parent) {
   model_.onRename = [this](const FileSystemItem& item, const std::string& name) {
     if (onRename) onRename(item, name);
   };
-  connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) { rememberExpansion(index, true); });
-  connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& index) { rememberExpansion(index, false); });
+  connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) { followExpansion(index, true); });
+  connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& index) { followExpansion(index, false); });
 }
 
 void SidebarOutlineView::setContent(std::vector<FileSystemItem> rootItems, std::shared_ptr<RequestTemplate> selection,
                                     const platform::UUID& reloadToken) {
   // A folder the user highlighted stays highlighted until the tree reloads
   // or another request is selected.
-  bool follow = selection != selection_;
+  const bool newSelection = selection != selection_;
+  bool follow = newSelection;
+  bool reveal = newSelection;
   selection_ = std::move(selection);
   auto identities = identitiesOf(rootItems);
   rootItems_ = std::move(rootItems);
   if (lastReloadToken_ != reloadToken || identities != currentRootIDs_) {
+    // The edited request stays out of sight if the user closed a folder
+    // above it; moved or new, it is brought into sight.
+    reveal = reveal || !isOutOfSight(selection_);
     currentRootIDs_ = std::move(identities);
     lastReloadToken_ = reloadToken;
     applyingContent_ = true;
@@ -62,7 +67,7 @@ void SidebarOutlineView::setContent(std::vector<FileSystemItem> rootItems, std::
     applyingContent_ = false;
     follow = true;
   }
-  if (follow) followSelection();
+  if (follow) followSelection(reveal);
   // Names are read when rows are drawn; a rename needs no reload.
   viewport()->update();
 }
@@ -74,27 +79,48 @@ void SidebarOutlineView::restoreExpansion(const std::vector<FileSystemItem>& ite
     // Opened already: a damaged store lists this folder beneath itself.
     const QModelIndex index = model_.indexOf(item);
     if (!index.isValid() || isExpanded(index)) continue;
+    // Its subfolders follow as it opens.
     expand(index);
-    std::vector<FileSystemItem> subfolders;
-    if (folder->subfolders()) subfolders.assign(folder->subfolders()->begin(), folder->subfolders()->end());
-    restoreExpansion(subfolders);
   }
 }
 
-void SidebarOutlineView::followSelection() {
+bool SidebarOutlineView::isOutOfSight(const std::shared_ptr<RequestTemplate>& request) const {
+  if (!request) return false;
+  const QModelIndex row = model_.indexOf(FileSystemItem(request));
+  for (QModelIndex folder = row.parent(); folder.isValid(); folder = folder.parent()) {
+    if (!isExpanded(folder)) return true;
+  }
+  return false;
+}
+
+void SidebarOutlineView::followSelection(bool reveal) {
   if (!selection_) return;
   const QModelIndex row = model_.indexOf(FileSystemItem(selection_));
   if (!row.isValid() || selectionModel()->isSelected(row)) return;
   applyingContent_ = true;
-  selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect);
-  scrollTo(row);
+  if (reveal) {
+    // Scrolling to it opens the folders above it, and their flags follow.
+    selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect);
+    scrollTo(row);
+  } else {
+    // Highlighted for when its folder is opened.
+    selectionModel()->select(row, QItemSelectionModel::ClearAndSelect);
+  }
   applyingContent_ = false;
 }
 
-void SidebarOutlineView::rememberExpansion(const QModelIndex& index, bool expanded) {
-  if (applyingContent_) return;
+void SidebarOutlineView::followExpansion(const QModelIndex& index, bool expanded) {
   auto item = model_.itemAt(index);
-  if (auto folder = item ? item->folder() : nullptr) folder->setIsExpanded(expanded);
+  auto folder = item ? item->folder() : nullptr;
+  if (!folder) return;
+  // Whoever opened or closed it, the user or the scrolling to the edited
+  // request, the next reload and the next start must show it the same way.
+  // Re-applying the stored state is no change to the store.
+  if (folder->isExpanded() != expanded) folder->setIsExpanded(expanded);
+  if (!expanded || !folder->subfolders()) return;
+  // Its subfolders come into sight as they were left: open where their
+  // flag says so, as a reload would show them.
+  restoreExpansion(std::vector<FileSystemItem>(folder->subfolders()->begin(), folder->subfolders()->end()));
 }
 
 void SidebarOutlineView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {

@@ -20,8 +20,9 @@ namespace wendalore {
 // The sidebar's tree of folders and requests. It owns no data: its owner
 // hands it the top level, the edited request and a reload token, and
 // carries out what the six callbacks report (and saves). The tree changes
-// the model in one place only: a folder's isExpanded follows the user's
-// opening and closing of it, unsaved until the owner's next save.
+// the model in one place only: a folder's isExpanded follows whatever opens
+// or closes it on screen, unsaved until the owner's next save, so that every
+// reload shows the folders as they were last seen.
 class SidebarOutlineView : public QTreeView {
   Q_OBJECT
 
@@ -31,7 +32,9 @@ class SidebarOutlineView : public QTreeView {
   // Called whenever the owner's state changes. The tree is reloaded, and
   // the folders' isExpanded re-applied, only when the token or the identities
   // of the top level differ from the last reload; the first call always
-  // reloads. The highlighted row follows a request selected elsewhere.
+  // reloads. The highlighted row follows a request selected elsewhere, and
+  // the folders above it open to show it, unless the user closed one of them
+  // before a reload.
   void setContent(std::vector<FileSystemItem> rootItems, std::shared_ptr<RequestTemplate> selection,
                   const platform::UUID& reloadToken);
 
@@ -72,16 +75,18 @@ class SidebarOutlineView : public QTreeView {
 
  private:
   void restoreExpansion(const std::vector<FileSystemItem>& items);
-  void followSelection();
-  void rememberExpansion(const QModelIndex& index, bool expanded);
+  // Beneath a closed folder of the tree shown.
+  bool isOutOfSight(const std::shared_ptr<RequestTemplate>& request) const;
+  void followSelection(bool reveal);
+  void followExpansion(const QModelIndex& index, bool expanded);
 
   SidebarOutlineModel model_;
   std::vector<FileSystemItem> rootItems_;
   std::shared_ptr<RequestTemplate> selection_;
   std::optional<platform::UUID> lastReloadToken_;
   std::vector<platform::PersistentIdentifier> currentRootIDs_;
-  // Set while the tree itself opens folders or highlights rows, which the
-  // owner did not ask for and must not hear about.
+  // Set while the tree itself highlights rows, which the owner did not ask
+  // for and must not hear about.
   bool applyingContent_ = false;
 };
 

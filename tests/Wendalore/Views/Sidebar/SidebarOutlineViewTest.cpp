@@ -14,6 +14,7 @@
 #include "Wendalore/Content/ContentController.h"
 #include "Wendalore/Views/Sidebar/SidebarOutlineView.h"
 #include "tests/Wendalore/Content/RequestTreeStore.h"
+#include "tests/Wendalore/Views/Sidebar/SidebarDriving.h"
 
 namespace wendalore {
 namespace {
@@ -85,20 +86,7 @@ class SidebarOutlineViewTest : public ::testing::Test, public RequestTreeStore {
   void update() { view.setContent(content.rootItems(), content.selectedTemplate(), content.dataVersion()); }
   std::string tree() { return describe(content.rootItems()); }
 
-  QModelIndex row(const std::string& name) {
-    const auto& model = view.outlineModel();
-    QModelIndexList pending{QModelIndex()};
-    while (!pending.isEmpty()) {
-      const QModelIndex parent = pending.takeFirst();
-      for (int at = 0; at < model.rowCount(parent); ++at) {
-        const QModelIndex child = model.index(at, 0, parent);
-        if (child.data().toString().toStdString() == name) return child;
-        pending.push_back(child);
-      }
-    }
-    ADD_FAILURE() << "no row " << name;
-    return {};
-  }
+  QModelIndex row(const std::string& name) { return rowNamed(view, name); }
   QPoint onto(const std::string& name) { return view.visualRect(row(name)).center(); }
   QPoint gapAbove(const std::string& name) { return view.visualRect(row(name)).topLeft() + QPoint(40, 1); }
   QPoint belowTheRows() { return {40, view.viewport()->height() - 5}; }
@@ -106,27 +94,29 @@ class SidebarOutlineViewTest : public ::testing::Test, public RequestTreeStore {
     const auto rows = view.selectionModel()->selectedRows();
     return rows.isEmpty() ? "none" : rows.front().data().toString().toStdString();
   }
-
-  // Drags the text over the viewport and drops it there; whether the drop
-  // was taken.
-  bool drop(const QString& text, QPoint at) {
-    QMimeData data;
-    data.setText(text);
-    const Qt::DropActions offered = Qt::MoveAction | Qt::CopyAction;
-    QDragEnterEvent enter(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view.viewport(), &enter);
-    QDragMoveEvent move(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view.viewport(), &move);
-    if (!move.isAccepted()) {
-      QDragLeaveEvent leave;
-      QApplication::sendEvent(view.viewport(), &leave);
-      return false;
+  // The folder rows a person can see, each marked open (+) or closed (-)
+  // as `isOpen` tells; a folder's rows are walked only when it shows open.
+  std::string visibleFolders(const std::function<bool(const QModelIndex&, const RequestFolder&)>& isOpen,
+                             const QModelIndex& parent = {}) {
+    std::string text;
+    const auto& model = view.outlineModel();
+    for (int at = 0; at < model.rowCount(parent); ++at) {
+      const QModelIndex child = model.index(at, 0, parent);
+      const auto folder = model.itemAt(child)->folder();
+      if (!folder) continue;
+      text += folder->name() + (isOpen(child, *folder) ? "+ " : "- ");
+      if (view.isExpanded(child)) text += visibleFolders(isOpen, child);
     }
-    EXPECT_EQ(move.dropAction(), Qt::MoveAction);
-    QDropEvent dropped(QPointF(at), offered, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view.viewport(), &dropped);
-    return dropped.isAccepted();
+    return text;
   }
+  std::string shownFolders() {
+    return visibleFolders([this](const QModelIndex& row, const RequestFolder&) { return view.isExpanded(row); });
+  }
+  std::string storedFolders() {
+    return visibleFolders([](const QModelIndex&, const RequestFolder& folder) { return folder.isExpanded(); });
+  }
+
+  bool drop(const QString& text, QPoint at) { return dropText(view, text, at); }
 
   std::vector<std::string> menuAt(QPoint at) {
     auto menu = view.makeContextMenu(at);
@@ -201,6 +191,73 @@ TEST_F(SidebarOutlineViewTest, OpeningAndClosingAFolderIsRemembered) {
   QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, onto("g"));
   QTest::keyClick(&view, Qt::Key_Left);
   EXPECT_FALSE(g->isExpanded());
+}
+
+TEST_F(SidebarOutlineViewTest, AFolderARequestWasDraggedIntoStaysOpenAfterADeletionElsewhere) {
+  auto scratch = folder("scratch", 3);
+  scratch->setIsExpanded(false);
+  saveAll();
+  content.renewDataVersion();
+  ASSERT_FALSE(view.isExpanded(row("scratch")));
+
+  // Pressed to be dragged, the request becomes the edited one.
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, onto("top"));
+  const auto dragged = content.selectedTemplate();
+  ASSERT_NE(dragged, nullptr);
+  ASSERT_TRUE(drop(QString::fromStdString("template:" + dragged->id().uuidString()), onto("scratch")));
+  EXPECT_EQ(tree(), "f[A B C D] g[sub] scratch[top]");
+  EXPECT_EQ(shownFolders(), "f+ g- scratch+ ");
+
+  choose(onto("B"), "Delete Request");
+  content.confirmDeletion();
+  EXPECT_EQ(tree(), "f[A C D] g[sub] scratch[top]");
+  EXPECT_EQ(shownFolders(), "f+ g- scratch+ ");
+  EXPECT_EQ(storedFolders(), shownFolders());
+  // The deletion's save took the flag along to the next start.
+  const auto saved = openSaved();
+  const auto savedScratch = ContentController(saved->mainContext()).rootItems()[2].folder();
+  ASSERT_NE(savedScratch, nullptr);
+  EXPECT_EQ(savedScratch->name(), "scratch");
+  EXPECT_TRUE(savedScratch->isExpanded());
+}
+
+TEST_F(SidebarOutlineViewTest, EveryReloadShowsTheFoldersAsTheyWereLastShown) {
+  auto deep = request("deep", 0, sub);
+  sub->setIsExpanded(false);
+  content.renewDataVersion();
+  EXPECT_EQ(shownFolders(), "f+ g- ");
+
+  // A request chosen elsewhere is scrolled to, which opens its folders.
+  content.selectItem(FileSystemItem(deep));
+  EXPECT_EQ(highlighted(), "deep");
+  EXPECT_EQ(shownFolders(), "f+ g+ sub+ ");
+  EXPECT_EQ(storedFolders(), shownFolders());
+  content.renewDataVersion();
+  EXPECT_EQ(shownFolders(), "f+ g+ sub+ ");
+
+  // Closed, g stays closed through a reload although the edited request is
+  // in it; opened again, it shows sub as it was left, as the next reload
+  // would.
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, onto("g"));
+  QTest::keyClick(&view, Qt::Key_Left);
+  content.renewDataVersion();
+  EXPECT_EQ(shownFolders(), "f+ g- ");
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, onto("g"));
+  QTest::keyClick(&view, Qt::Key_Right);
+  EXPECT_EQ(shownFolders(), "f+ g+ sub+ ");
+  EXPECT_EQ(storedFolders(), shownFolders());
+  content.renewDataVersion();
+  EXPECT_EQ(shownFolders(), "f+ g+ sub+ ");
+}
+
+TEST_F(SidebarOutlineViewTest, AClosedFolderGivenANewSubfolderShowsOpenAsStored) {
+  choose(onto("g"), "New Subfolder");
+  EXPECT_EQ(tree(), "f[A B C D] g[sub New Folder] top");
+  EXPECT_EQ(shownFolders(), "f+ g+ sub+ New Folder+ ");
+  EXPECT_EQ(storedFolders(), shownFolders());
+  // Not saved by the addition: the flag waits for the next save.
+  const auto saved = openSaved();
+  EXPECT_FALSE(ContentController(saved->mainContext()).rootItems()[1].folder()->isExpanded());
 }
 
 TEST_F(SidebarOutlineViewTest, ClicksSelectRequestsAndFoldersKeepTheEditedOne) {

@@ -17,7 +17,7 @@ packages=(
   qt6-webengine-dev qt6-webchannel-dev
   libjavascriptcoregtk-4.1-dev
   libcurl4-openssl-dev libssl-dev openssl libsqlite3-dev zlib1g-dev libbrotli-dev libboost-dev
-  python3-httpbin gunicorn nghttp2-server libcpprest-dev libutf8proc-dev
+  python3-httpbin gunicorn nghttp2-server libnghttp2-dev libcpprest-dev libutf8proc-dev
   clang-19 libclang-rt-19-dev
   xvfb xauth x11-utils xdotool imagemagick libxcb1-dev
 )

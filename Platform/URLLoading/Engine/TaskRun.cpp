@@ -430,6 +430,10 @@ void TaskRun::retryHop() {
   startHop();
 }
 
+void TaskRun::resendUnprocessed() {
+  if (phase_ == Phase::transferring && !transfer_) startHop();
+}
+
 void TaskRun::deliverHopResponse() {
   if (hopError_) return finish(std::exchange(hopError_, nullptr));
   if (download_) {
@@ -521,8 +525,13 @@ void TaskRun::transferEnded(CURLcode result) {
   // send the request anew (a kept-alive connection the server had closed):
   // the delegate is asked for a fresh stream instead.
   const bool needsFreshStream = result == CURLE_SEND_FAIL_REWIND && transfer_->hasStreamBody() && !hopResponse_;
+  const bool resends = transfer_->neverProcessed(result) && unprocessedResends_ < maximumUnprocessedResends;
   transfer_.reset();
   if (needsFreshStream) return askForBodyStream();
+  if (resends) {
+    ++unprocessedResends_;
+    return later(&TaskRun::resendUnprocessed);
+  }
   // The decision goes on without the transfer.
   if (responseState_ == ResponseState::deciding) {
     hopError_ = std::move(error);

@@ -54,6 +54,10 @@ class TaskRun final : public TransferListener {
   using Clock = std::chrono::steady_clock;
   static constexpr std::size_t holdLimit = 256 * 1024;
   static constexpr int maximumRedirects = 16;
+  // Each time the transfer library has itself sent the request a few
+  // times; a server that answers one request per connection needs as many
+  // tries as requests were sent at once.
+  static constexpr int maximumUnprocessedResends = 8;
 
   using ResumeDataReply = std::function<void(std::optional<Data>)>;
 
@@ -118,6 +122,9 @@ class TaskRun final : public TransferListener {
   void storeCookies(const URL& url, const HTTPHeaderFields& receivedFields);
   void decideHop();
   void retryHop();
+  // Sends a request the server never processed again, on whatever
+  // connection the library finds for it now.
+  void resendUnprocessed();
   // Lets held body bytes go on to the delegate; a transfer that ended
   // meanwhile is then ended here too.
   void releaseReceiving();
@@ -199,6 +206,7 @@ class TaskRun final : public TransferListener {
 
   // Across hops.
   int redirectCount_ = 0;
+  int unprocessedResends_ = 0;
   bool taskBodyDropped_ = false;
   bool leftFirstOrigin_ = false;
   bool bodyStreamUsed_ = false;

@@ -9,6 +9,7 @@
 #include "Platform/Foundation/ASCIICase.h"
 #include "Platform/Foundation/URLError.h"
 #include "Platform/Network/IPAddressText.h"
+#include "Platform/URLLoading/Engine/CurlError.h"
 #include "Platform/URLLoading/Engine/ServerTrustAnswer.h"
 #include "Platform/URLLoading/Engine/TransferScheduler.h"
 #include "Platform/URLLoading/Engine/URLErrorMapping.h"
@@ -262,8 +263,27 @@ AnyError Transfer::failure(CURLcode result) const {
   if (result == CURLE_OUT_OF_MEMORY && !response_) {
     return makeOversizedHeadError(infoLong(handle_, CURLINFO_REQUEST_SIZE) > 0, request_.url());
   }
+  // Over HTTP/2 the library reads the response's head itself and gives up
+  // the whole connection when it cannot, saying only that no reply came: a
+  // field too large for its decoder, or a head that is no valid HTTP/2.
+  if (result == CURLE_GOT_NOTHING && !response_ && overHTTP2_) {
+    return makeError(URLError(URLError::Code::cannotParseResponse, request_.url(),
+                              makeError(CurlError(result, errorBuffer_, 0))));
+  }
   return makeTransferError(result, static_cast<int>(infoLong(handle_, CURLINFO_OS_ERRNO)), errorBuffer_,
                            request_.url());
+}
+
+// The library sends a request again by itself when its stream was refused,
+// which a GOAWAY does to every stream above the last one it names, but only
+// a few times before it gives up with a send error. A request that was to
+// open a stream on a connection that had been told to go away meanwhile
+// fails in its HTTP/2 layer instead, never having left it. What a server
+// does to a request it took shows otherwise: a reset stream, a connection
+// closed under it, a head that cannot be read.
+bool Transfer::neverProcessed(CURLcode result) const {
+  if (!overHTTP2_ || response_ || infoLong(handle_, CURLINFO_HEADER_SIZE) != 0) return false;
+  return result == CURLE_HTTP2 || (result == CURLE_SEND_ERROR && attempts_ > 1);
 }
 
 URLSessionTaskTransactionMetrics Transfer::transactionMetrics(bool responseComplete) const {
@@ -328,10 +348,12 @@ int Transfer::onPrerequest(void* self, char*, char*, int, int) {
   if (transfer.suspended_) transfer.applyPause();
   // Without a body the request is complete once its head goes out.
   if (!transfer.body_) transfer.requestEnd_ = Date::now();
+  ++transfer.attempts_;
+  transfer.overHTTP2_ = transfer.secure_ && transfer.negotiatedHTTP2();
   // The connection is up: transfers that waited to learn whether they can
   // share it go on.
   if (transfer.secure_) {
-    if (transfer.negotiatedHTTP2()) {
+    if (transfer.overHTTP2_) {
       transfer.scheduler_.originMultiplexes(transfer.origin_);
     } else {
       transfer.scheduler_.originDoesNotMultiplex(transfer.origin_);

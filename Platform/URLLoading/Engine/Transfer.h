@@ -118,6 +118,9 @@ class Transfer {
 
   // The error the hop failed with, given the library's result.
   AnyError failure(CURLcode result) const;
+  // The hop failed in a way that tells the server never processed its
+  // request, so that it can go again unchanged.
+  bool neverProcessed(CURLcode result) const;
   // What the hop measured; `responseComplete` when it ended successfully.
   URLSessionTaskTransactionMetrics transactionMetrics(bool responseComplete) const;
 
@@ -160,6 +163,10 @@ class Transfer {
   const bool secure_;
   bool started_ = false;
   bool waitsForProtocol_ = false;
+  // How many times the library has set out to send the request, and
+  // whether the last connection it used speaks HTTP/2.
+  int attempts_ = 0;
+  bool overHTTP2_ = false;
   std::unique_ptr<BodySource> body_;
   const bool asksToUpgrade_;
   ResponseHeaderParser headerParser_;

@@ -1,0 +1,219 @@
+#include "tests/servers/ScriptedHTTP2Server.h"
+
+#include <nghttp2/nghttp2.h>
+#include <openssl/ssl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <stdexcept>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "tests/servers/LoopbackAcceptor.h"
+#include "tests/servers/TLSCertificates.h"
+
+namespace testservers {
+
+using ContextPointer = std::unique_ptr<SSL_CTX, decltype(&SSL_CTX_free)>;
+
+struct ScriptedHTTP2ServerState : LoopbackAcceptor {
+  ScriptedHTTP2Server::Script script;
+  ContextPointer context{nullptr, &SSL_CTX_free};
+  std::size_t processed = 0;
+};
+
+namespace {
+
+using Streams = ScriptedHTTP2Server::Streams;
+
+constexpr std::string_view body = "ok";
+// A client that has what it needs closes soon after the server: this only
+// bounds the wait for one that does not.
+constexpr int drainTimeoutMilliseconds = 5000;
+constexpr std::size_t maximumHeadLength = 1024 * 1024;
+
+int selectHTTP2(SSL*, const unsigned char** selected, unsigned char* selectedLength, const unsigned char* offered,
+                unsigned int offeredLength, void*) {
+  for (unsigned int index = 0; index < offeredLength; index += 1u + offered[index]) {
+    const std::string_view protocol(reinterpret_cast<const char*>(offered + index + 1), offered[index]);
+    if (protocol == "h2") {
+      *selected = offered + index + 1;
+      *selectedLength = offered[index];
+      return SSL_TLSEXT_ERR_OK;
+    }
+  }
+  return SSL_TLSEXT_ERR_ALERT_FATAL;
+}
+
+ContextPointer makeContext() {
+  const auto& certificates = TLSCertificates::shared();
+  const auto kind = TLSCertificates::Kind::valid;
+  ContextPointer context(SSL_CTX_new(TLS_server_method()), &SSL_CTX_free);
+  if (!context ||
+      SSL_CTX_use_certificate_chain_file(context.get(), certificates.certificatePath(kind).c_str()) != 1 ||
+      SSL_CTX_use_PrivateKey_file(context.get(), certificates.keyPath(kind).c_str(), SSL_FILETYPE_PEM) != 1) {
+    throw std::runtime_error("The HTTP/2 test server could not load its certificate.");
+  }
+  SSL_CTX_set_alpn_select_cb(context.get(), &selectHTTP2, nullptr);
+  return context;
+}
+
+nghttp2_nv field(std::string_view name, std::string_view value) {
+  return {reinterpret_cast<std::uint8_t*>(const_cast<char*>(name.data())),
+          reinterpret_cast<std::uint8_t*>(const_cast<char*>(value.data())), name.size(), value.size(),
+          NGHTTP2_NV_FLAG_NONE};
+}
+
+ssize_t readBody(nghttp2_session*, std::int32_t, std::uint8_t* buffer, std::size_t length, std::uint32_t* flags,
+                 nghttp2_data_source*, void*) {
+  const auto count = std::min(length, body.size());
+  std::memcpy(buffer, body.data(), count);
+  *flags |= NGHTTP2_DATA_FLAG_EOF;
+  return static_cast<ssize_t>(count);
+}
+
+// One client connection: the protocol's session over a blocking TLS
+// connection, read and answered on its own thread.
+class Connection {
+ public:
+  Connection(ScriptedHTTP2ServerState& state, SSL* tls, int fd)
+      : state_(state), tls_(tls), fd_(fd), largeValue_(state.script.largeFieldSize, 'x') {}
+  ~Connection() {
+    if (session_ != nullptr) nghttp2_session_del(session_);
+  }
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  void run() {
+    nghttp2_session_callbacks* callbacks = nullptr;
+    nghttp2_session_callbacks_new(&callbacks);
+    nghttp2_session_callbacks_set_on_frame_recv_callback(callbacks, &Connection::onFrameReceived);
+    nghttp2_session_callbacks_set_on_frame_send_callback(callbacks, &Connection::onFrameSent);
+    nghttp2_option* options = nullptr;
+    nghttp2_option_new(&options);
+    // The library's own limit is below the heads the tests send.
+    nghttp2_option_set_max_send_header_block_length(options, maximumHeadLength);
+    const int created = nghttp2_session_server_new2(&session_, callbacks, this, options);
+    nghttp2_option_del(options);
+    nghttp2_session_callbacks_del(callbacks);
+    if (created != 0) return;
+    nghttp2_submit_settings(session_, NGHTTP2_FLAG_NONE, nullptr, 0);
+    std::uint8_t buffer[16384];
+    while (sendPending() && !goAwaySent_) {
+      const int count = SSL_read(tls_, buffer, sizeof buffer);
+      if (count <= 0 || nghttp2_session_mem_recv(session_, buffer, static_cast<std::size_t>(count)) < 0) return;
+    }
+    if (goAwaySent_) closeGracefully();
+  }
+
+ private:
+  static int onFrameReceived(nghttp2_session*, const nghttp2_frame* frame, void* self) {
+    const bool requestEnds = (frame->hd.type == NGHTTP2_HEADERS || frame->hd.type == NGHTTP2_DATA) &&
+                             (frame->hd.flags & NGHTTP2_FLAG_END_STREAM) != 0;
+    if (requestEnds) static_cast<Connection*>(self)->requestEnded(frame->hd.stream_id);
+    return 0;
+  }
+
+  static int onFrameSent(nghttp2_session*, const nghttp2_frame* frame, void* self) {
+    auto& connection = *static_cast<Connection*>(self);
+    if (frame->hd.type == NGHTTP2_GOAWAY) connection.goAwaySent_ = true;
+    const bool answerEnded = frame->hd.type == NGHTTP2_DATA && (frame->hd.flags & NGHTTP2_FLAG_END_STREAM) != 0;
+    if (answerEnded && connection.state_.script.streams == Streams::answerOneThenGoAway) {
+      connection.goAway(frame->hd.stream_id);
+    }
+    return 0;
+  }
+
+  void requestEnded(std::int32_t stream) {
+    const auto streams = state_.script.streams;
+    if (streams != Streams::answerAll && std::exchange(tookOne_, true)) return;
+    {
+      std::lock_guard lock(state_.mutex);
+      ++state_.processed;
+    }
+    if (streams == Streams::dropOneThenGoAway) return goAway(stream);
+    std::vector<nghttp2_nv> fields{field(":status", "200"), field("content-length", "2")};
+    if (!largeValue_.empty()) fields.push_back(field("x-large", largeValue_));
+    const nghttp2_data_provider provider{{}, &readBody};
+    nghttp2_submit_response(session_, stream, fields.data(), fields.size(), &provider);
+  }
+
+  void goAway(std::int32_t lastStream) {
+    nghttp2_submit_goaway(session_, NGHTTP2_FLAG_NONE, lastStream, NGHTTP2_NO_ERROR, nullptr, 0);
+  }
+
+  bool sendPending() {
+    while (true) {
+      const std::uint8_t* bytes = nullptr;
+      const auto count = nghttp2_session_mem_send(session_, &bytes);
+      if (count < 0) return false;
+      if (count == 0) return true;
+      if (SSL_write(tls_, bytes, static_cast<int>(count)) <= 0) return false;
+    }
+  }
+
+  // Closing with the client's unread requests still queued would reset the
+  // connection, and the client could lose the GOAWAY before reading it: the
+  // server stops writing and waits for the client to close first.
+  void closeGracefully() {
+    SSL_shutdown(tls_);
+    ::shutdown(fd_, SHUT_WR);
+    char discarded[4096];
+    pollfd readable{fd_, POLLIN, 0};
+    while (::poll(&readable, 1, drainTimeoutMilliseconds) > 0 && ::recv(fd_, discarded, sizeof discarded, 0) > 0) {
+    }
+  }
+
+  ScriptedHTTP2ServerState& state_;
+  SSL* tls_;
+  int fd_;
+  const std::string largeValue_;
+  nghttp2_session* session_ = nullptr;
+  bool tookOne_ = false;
+  bool goAwaySent_ = false;
+};
+
+// A client that goes away mid-write makes the write fail; blocked in this
+// thread, the signal that write raises cannot end the process.
+void blockBrokenPipeSignal() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGPIPE);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
+
+void serve(const std::shared_ptr<ScriptedHTTP2ServerState>& state, int fd) {
+  blockBrokenPipeSignal();
+  const std::unique_ptr<SSL, decltype(&SSL_free)> tls(SSL_new(state->context.get()), &SSL_free);
+  if (tls && SSL_set_fd(tls.get(), fd) == 1 && SSL_accept(tls.get()) == 1) Connection(*state, tls.get(), fd).run();
+  state->close(fd);
+}
+
+}  // namespace
+
+ScriptedHTTP2Server::ScriptedHTTP2Server(Script script) : state_(std::make_shared<ScriptedHTTP2ServerState>()) {
+  state_->script = script;
+  state_->context = makeContext();
+  state_->start([state = state_](int fd) { serve(state, fd); });
+}
+
+ScriptedHTTP2Server::~ScriptedHTTP2Server() { state_->stop(); }
+
+std::string ScriptedHTTP2Server::baseURL() const { return "https://127.0.0.1:" + std::to_string(state_->port); }
+
+std::size_t ScriptedHTTP2Server::connectionCount() const {
+  std::lock_guard lock(state_->mutex);
+  return state_->accepted;
+}
+
+std::size_t ScriptedHTTP2Server::processedRequestCount() const {
+  std::lock_guard lock(state_->mutex);
+  return state_->processed;
+}
+
+}  // namespace testservers

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace testservers {
+
+struct ScriptedHTTP2ServerState;
+
+// An HTTP/2 server over TLS inside the test process, on a free loopback
+// port, with the valid server certificate of TLSCertificates::shared():
+// for servers that bend the protocol's rules as far as they allow. Every
+// answer is 200 with the body "ok". Each connection has its own thread.
+class ScriptedHTTP2Server {
+ public:
+  enum class Streams {
+    // Every request is answered.
+    answerAll,
+    // The first request of a connection is answered; then a GOAWAY names
+    // its stream as the last one processed and the connection closes.
+    answerOneThenGoAway,
+    // The first request of a connection is taken but never answered: a
+    // GOAWAY names its stream as the last one processed and the connection
+    // closes.
+    dropOneThenGoAway,
+  };
+
+  struct Script {
+    Streams streams = Streams::answerAll;
+    // The length of the value of an "x-large" field every answer carries;
+    // none when 0.
+    std::size_t largeFieldSize = 0;
+  };
+
+  explicit ScriptedHTTP2Server(Script script);
+  // Closes every connection and waits for their threads.
+  ~ScriptedHTTP2Server();
+  ScriptedHTTP2Server(const ScriptedHTTP2Server&) = delete;
+  ScriptedHTTP2Server& operator=(const ScriptedHTTP2Server&) = delete;
+
+  // "https://127.0.0.1:<port>", without a trailing slash.
+  std::string baseURL() const;
+  std::size_t connectionCount() const;
+  // Requests the server took as processed: every one it answered, and the
+  // one it dropped under a GOAWAY that names it.
+  std::size_t processedRequestCount() const;
+
+ private:
+  std::shared_ptr<ScriptedHTTP2ServerState> state_;
+};
+
+}  // namespace testservers

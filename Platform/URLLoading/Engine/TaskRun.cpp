@@ -205,7 +205,8 @@ std::optional<HTTPHeaderFields> TaskRun::additionalHeaders() const {
 }
 
 // A download's body is for its file, never handed over from the cache, and
-// an upload's answer is about the body it sends: to them nothing is stored.
+// an upload's answer is about the body it sends: such a task finds nothing
+// stored, so it loads, or fails where it must not load.
 bool TaskRun::answerFromCache(const URLRequest& request) {
   if (std::exchange(bypassingCache_, false)) return false;
   const bool takesStored = !download_ && std::holds_alternative<TaskBody::FromRequest>(task_->body().source);

@@ -2,6 +2,7 @@
 
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Platform/URLLoading/URLCache.h"
@@ -37,12 +38,16 @@ class VersionedServer {
     version_ = {std::move(etag), std::move(body), std::move(cacheControl), std::move(revision)};
   }
 
-  URLRequest request() const { return URLRequest(URL::string(server_.baseURL() + "/doc")); }
+  URLRequest request(const std::string& path = "/doc") const {
+    return URLRequest(URL::string(server_.baseURL() + path));
+  }
 
   std::vector<ScriptedRequest> received() const {
     std::lock_guard lock(mutex_);
     return received_;
   }
+
+  std::size_t connectionCount() const { return server_.connectionCount(); }
 
  private:
   struct Version {
@@ -208,4 +213,44 @@ TEST_F(URLSessionRevalidation, ARenewedResponseIsOfferedAndOnlyWhatTheDelegateAn
   run(server.request());
   EXPECT_FALSE(server.received().back().field("If-None-Match"));
   EXPECT_EQ(server.received().size(), 4u);
+}
+
+TEST_F(URLSessionRevalidation, ARequestThatMustNotLoadSendsNothingWhateverItStates) {
+  constexpr auto offline = URLRequest::CachePolicy::returnCacheDataDontLoad;
+  server.publish("\"v1\"", "stored", "max-age=0", "1");
+  ASSERT_EQ(run(server.request()).data.view(), "stored");
+  ASSERT_EQ(server.connectionCount(), 1u);
+
+  // Stale, and asking about another version, yet what is stored answers.
+  auto own = server.request();
+  own.setValueForHTTPHeaderField("\"v0\"", "If-None-Match");
+  const auto answered = run(own, offline);
+  EXPECT_EQ(answered.errorCode(), 0);
+  EXPECT_EQ(statusCode(answered), 200);
+  EXPECT_EQ(answered.data.view(), "stored");
+  EXPECT_EQ(fetchType(answered), FetchType::localCache);
+
+  auto dated = server.request("/elsewhere");
+  dated.setValueForHTTPHeaderField(lastModified, "If-Modified-Since");
+  dated.setCachePolicy(offline);
+  auto posted = server.request();
+  posted.setHTTPMethod("POST");
+  posted.setHTTPBody(Data(std::string_view("form")));
+  posted.setCachePolicy(offline);
+  auto uploaded = posted;
+  uploaded.setHTTPBody(std::nullopt);
+  auto downloaded = server.request();
+  downloaded.setCachePolicy(offline);
+  const std::vector<std::pair<std::string, std::shared_ptr<URLSessionTask>>> tasks{
+      {"conditional, nothing stored", session->dataTaskWithRequest(dated)},
+      {"post", session->dataTaskWithRequest(posted)},
+      {"upload", session->uploadTaskWithRequestFromData(uploaded, Data(std::string_view("form")))},
+      {"download", session->downloadTaskWithRequest(downloaded)}};
+  for (const auto& [kind, task] : tasks) {
+    const auto missing = DecidingSessionTest::run(task);
+    EXPECT_EQ(missing.errorCode(), -1008) << kind;
+    EXPECT_TRUE(missing.metrics->transactionMetrics.empty()) << kind;
+  }
+  EXPECT_EQ(server.received().size(), 1u);
+  EXPECT_EQ(server.connectionCount(), 1u);
 }

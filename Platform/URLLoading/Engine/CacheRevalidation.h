@@ -13,7 +13,8 @@ namespace platform {
 
 // Whether the request states conditions of its own (If-None-Match and the
 // like). Its answer, a 304 included, is the caller's as the server gave
-// it: the cache neither answers such a request nor keeps its response.
+// it: the cache keeps none of it, and answers such a request only when it
+// must not load.
 bool statesOwnConditions(const URLRequest& request);
 
 // Whether a stored response can be revalidated: it carries an ETag or a

@@ -132,17 +132,20 @@ bool isFresh(const HTTPURLResponse& response, Date storedDate, Date now) {
 
 CacheUse cacheUse(const URLRequest& request, const std::optional<URLCache::Entry>& entry, Date now) {
   using Policy = URLRequest::CachePolicy;
-  if (!isGET(request) || statesOwnConditions(request)) return CacheUse::load;
-  const auto* response = entry ? dynamic_cast<const HTTPURLResponse*>(entry->response->response().get()) : nullptr;
+  // Entries are stored by GETs, and answer nothing else.
+  const auto* response =
+      entry && isGET(request) ? dynamic_cast<const HTTPURLResponse*>(entry->response->response().get()) : nullptr;
+  // Nothing may go out, whatever else the request says: what is stored is
+  // the only answer there can be.
+  if (request.cachePolicy() == Policy::returnCacheDataDontLoad) return response ? CacheUse::useStored : CacheUse::fail;
+  if (!response || statesOwnConditions(request)) return CacheUse::load;
   switch (request.cachePolicy()) {
-    case Policy::returnCacheDataElseLoad: return response ? CacheUse::useStored : CacheUse::load;
-    case Policy::returnCacheDataDontLoad: return response ? CacheUse::useStored : CacheUse::fail;
+    case Policy::returnCacheDataElseLoad: return CacheUse::useStored;
     case Policy::useProtocolCachePolicy:
-      if (!response || forbidsStorage(request)) return CacheUse::load;
+      if (forbidsStorage(request)) return CacheUse::load;
       if (!asksForFreshCopy(request) && isFresh(*response, entry->storedDate, now)) return CacheUse::useStored;
       return hasValidators(*response) ? CacheUse::revalidate : CacheUse::load;
-    case Policy::reloadRevalidatingCacheData:
-      return response && hasValidators(*response) ? CacheUse::revalidate : CacheUse::load;
+    case Policy::reloadRevalidatingCacheData: return hasValidators(*response) ? CacheUse::revalidate : CacheUse::load;
     default: return CacheUse::load;
   }
 }

@@ -38,13 +38,13 @@ bool isFresh(const HTTPURLResponse& response, Date storedDate, Date now);
 enum class CacheUse { load, useStored, revalidate, fail };
 
 // What the request's cache policy makes of what the cache holds for it:
-// only a GET without conditions of its own is answered from the cache, a
-// fresh entry under the protocol's policy unless the request asks for a
-// fresh copy (no-cache), any entry when the request prefers cached data.
-// An entry with validators that may not answer by itself under the
-// protocol's policy, or any such entry when the request wants it
-// revalidated, is revalidated. `fail` when the request must not load and
-// nothing is stored.
+// only a GET is answered from the cache, a fresh entry under the
+// protocol's policy unless the request asks for a fresh copy (no-cache),
+// any entry when the request prefers cached data. An entry with validators
+// that may not answer by itself under the protocol's policy, or any such
+// entry when the request wants it revalidated, is revalidated. A request
+// with conditions of its own loads. A request that must not load never
+// does, whatever else it states: it takes what is stored, or it `fail`s.
 CacheUse cacheUse(const URLRequest& request, const std::optional<URLCache::Entry>& entry, Date now);
 
 }  // namespace platform

@@ -204,12 +204,14 @@ std::optional<HTTPHeaderFields> TaskRun::additionalHeaders() const {
   return fields;
 }
 
-// A download's body is for its file, never handed over from the cache.
+// A download's body is for its file, never handed over from the cache, and
+// an upload's answer is about the body it sends: such a task finds nothing
+// stored, so it loads, or fails where it must not load.
 bool TaskRun::answerFromCache(const URLRequest& request) {
-  if (std::exchange(bypassingCache_, false) || download_) return false;
-  if (!std::holds_alternative<TaskBody::FromRequest>(task_->body().source)) return false;
+  if (std::exchange(bypassingCache_, false)) return false;
+  const bool takesStored = !download_ && std::holds_alternative<TaskBody::FromRequest>(task_->body().source);
   const auto& cache = engine_.configuration().urlCache();
-  const auto entry = cache ? cache->entry(request) : std::nullopt;
+  const auto entry = cache && takesStored ? cache->entry(request) : std::nullopt;
   const auto now = Date::now();
   switch (cacheUse(request, entry, now)) {
     case CacheUse::load: return false;

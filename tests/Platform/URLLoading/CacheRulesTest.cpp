@@ -91,6 +91,10 @@ TEST(CacheRules, TheRequestsPolicyDecidesWhatIsUsed) {
   EXPECT_EQ(cacheUse(withPolicy(Policy::returnCacheDataElseLoad), std::nullopt, now), CacheUse::load);
   EXPECT_EQ(cacheUse(withPolicy(Policy::returnCacheDataDontLoad), std::nullopt, now), CacheUse::fail);
   EXPECT_EQ(cacheUse(request("POST"), fresh, now), CacheUse::load);
+  // What a GET stored answers no other method, and this one may not load.
+  auto offlinePost = withPolicy(Policy::returnCacheDataDontLoad);
+  offlinePost.setHTTPMethod("POST");
+  EXPECT_EQ(cacheUse(offlinePost, fresh, now), CacheUse::fail);
 }
 
 TEST(CacheRules, AnEntryWithValidatorsIsRevalidatedWhenItMayNotAnswerByItself) {
@@ -120,13 +124,16 @@ TEST(CacheRules, AnEntryWithValidatorsIsRevalidatedWhenItMayNotAnswerByItself) {
   EXPECT_EQ(cacheUse(withPolicy(Policy::reloadIgnoringLocalCacheData), staleTagged, now), CacheUse::load);
 }
 
-TEST(CacheRules, ARequestWithConditionsOfItsOwnBypassesTheCache) {
+TEST(CacheRules, ARequestWithConditionsOfItsOwnBypassesTheCacheUnlessItMustNotLoad) {
   const auto fresh = entry({{"Cache-Control", "max-age=60"}, {"ETag", "\"a\""}});
   const auto now = stored.addingTimeInterval(1);
   for (const auto* name : {"If-None-Match", "if-modified-since", "If-Match", "If-Unmodified-Since", "If-Range"}) {
-    const auto conditional = request(std::nullopt, {{name, "\"a\""}});
+    auto conditional = request(std::nullopt, {{name, "\"a\""}});
     EXPECT_EQ(cacheUse(conditional, fresh, now), CacheUse::load) << name;
     EXPECT_FALSE(isCacheable(conditional, *response({{"Cache-Control", "max-age=60"}}))) << name;
+    conditional.setCachePolicy(URLRequest::CachePolicy::returnCacheDataDontLoad);
+    EXPECT_EQ(cacheUse(conditional, fresh, now), CacheUse::useStored) << name;
+    EXPECT_EQ(cacheUse(conditional, std::nullopt, now), CacheUse::fail) << name;
   }
   EXPECT_EQ(cacheUse(request(), fresh, now), CacheUse::useStored);
 }

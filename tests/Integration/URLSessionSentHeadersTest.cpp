@@ -74,7 +74,9 @@ TEST(URLSessionSentHeaders, ABlankFieldGoesOutWithAnEmptyValue) {
   EXPECT_EQ(delegate->waitForCompletion(task).errorCode(), 0);
   ASSERT_EQ(server.requests().size(), 1u);
   const auto captured = server.requests().back();
-  for (const char* name : {"X-Empty", "X-Blank"}) EXPECT_EQ(captured.field(name), std::string()) << name << "\n" << captured.head;
+  for (const char* name : {"X-Empty", "X-Blank"}) {
+    EXPECT_EQ(captured.field(name), std::string()) << name << "\n" << captured.head;
+  }
   session->invalidateAndCancel();
   EXPECT_TRUE(delegate->waitForInvalidation());
 }

@@ -175,7 +175,9 @@ Example libraryExample(RandomTexts& random) {
     meant.arguments.insert(meant.arguments.end(),
                            {"-b", argument(context.cookies[0].first + "=" + context.cookies[0].second)});
   }
-  for (const auto& [name, value] : fields) meant.arguments.insert(meant.arguments.end(), {"-H", headerArgument(name, value)});
+  for (const auto& [name, value] : fields) {
+    meant.arguments.insert(meant.arguments.end(), {"-H", headerArgument(name, value)});
+  }
   if (!random.oneIn(3)) {
     const auto body = random.oneIn(400) ? std::string(platform::longestProgramArgument + 1, '@') : random.text(30);
     request.setHTTPBody(platform::Data(body));

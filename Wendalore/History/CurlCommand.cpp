@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "Platform/Foundation/ShellQuoting.h"
+#include "Platform/URLLoading/CurlOptions.h"
 #include "Wendalore/History/FormOption.h"
 #include "Wendalore/History/HeaderRows.h"
 #include "Wendalore/History/SentBody.h"
@@ -28,13 +29,11 @@ std::string curlCommand(const RequestHistoryItem& item) {
   // A body that no argument can carry goes in on curl's standard input.
   const bool bodyOnInput = body && !platform::fitsShellArgument(*body);
   if (bodyOnInput) parts.front() = platform::printfCommand(*body) + " | curl";
-  if (item.method() != "GET") {
-    parts.push_back("-X " + platform::shellWord(item.method(), platform::ShellQuotes::doubled));
-  }
+  if (item.method() != "GET") parts.push_back(platform::curlMethodOption(item.method()));
   const auto& form = item.bodyWasSent() ? item.sentForm() : std::nullopt;
   for (const auto& [name, value] : sortedHeaders(sentHeaders(item))) {
     if (form && name == "Content-Type") continue;
-    parts.push_back("-H " + doubleQuoted(name + ": " + value));
+    parts.push_back(platform::curlHeaderOption(name, value));
   }
   if (bodyOnInput) {
     parts.push_back("--data-binary @-");

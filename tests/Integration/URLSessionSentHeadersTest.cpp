@@ -61,3 +61,22 @@ TEST(URLSessionSentHeaders, TheServerGetsEveryFieldOnceAndTheHopKeepsTheCallersR
   session->invalidateAndCancel();
   EXPECT_TRUE(delegate->waitForInvalidation());
 }
+
+// The transfer library leaves out a field given as "Name:" and blanks.
+TEST(URLSessionSentHeaders, ABlankFieldGoesOutWithAnEmptyValue) {
+  testservers::CapturingHTTPServer server;
+  const auto delegate = std::make_shared<RecordingSessionDelegate>();
+  const auto session = makeRecordingSession(delegate, URLSessionConfiguration::ephemeralConfiguration());
+  URLRequest request(URL::string(server.baseURL() + "/blank"));
+  request.setAllHTTPHeaderFields(HTTPHeaderFields{{"X-Empty", ""}, {"X-Blank", " \t "}});
+  const auto task = session->dataTaskWithRequest(request);
+  task->resume();
+  EXPECT_EQ(delegate->waitForCompletion(task).errorCode(), 0);
+  ASSERT_EQ(server.requests().size(), 1u);
+  const auto captured = server.requests().back();
+  for (const char* name : {"X-Empty", "X-Blank"}) {
+    EXPECT_EQ(captured.field(name), std::string()) << name << "\n" << captured.head;
+  }
+  session->invalidateAndCancel();
+  EXPECT_TRUE(delegate->waitForInvalidation());
+}

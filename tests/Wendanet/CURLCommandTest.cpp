@@ -105,6 +105,19 @@ TEST(CURLCommand, CredentialsAndCookiesComeBeforeTheHeaders) {
   EXPECT_EQ(credentialsToShow(std::nullopt, own), std::vector<URLCredential>{own});
 }
 
+// curl leaves out a field written "Name: " with a blank value, and waits
+// for the body of a HEAD asked for with "-X"; the other lines stay.
+TEST(CURLCommand, ABlankHeaderIsSentEmptyAndAHeadIsAskedForWithCurlsOwnOption) {
+  auto request = withHeaders(makeURLRequest("http://example.com/x", "HEAD"), {{"X-Empty", ""}, {"X-Note", " a "}});
+  const CURLCommandContext context{
+      .credentials = {credential("a", "1")}, .cookies = {{"k", "v"}}, .configurationHeaders = {{"X-Blank", " \t"}}};
+  EXPECT_EQ(makeCURLCommand(request, context),
+            "$ curl -v \\\n\t-I \\\n\t-u a:1 \\\n\t-b \"k=v\" \\\n\t-H \"X-Blank;\" \\\n\t-H \"X-Empty;\" \\\n\t"
+            "-H \"X-Note:  a \" \\\n\t\"http://example.com/x\"");
+  request.setHTTPMethod("head");
+  EXPECT_EQ(component(makeCURLCommand(request, {}), "-X"), "head");
+}
+
 TEST(CURLCommand, QuotedTextsEscapeQuotesAndBackslashesAsBeforeAndRepairBadBytes) {
   EXPECT_EQ(component(makeCURLCommand(withHeaders(makeURLRequest("http://e.com"), {{"X", "a\"b"}}), {}), "-H"),
             "\"X: a\\\"b\"");
@@ -270,15 +283,18 @@ TEST(CURLCommand, EveryShellHandsCurlTheTextsExactly) {
   auto tabs = withHeaders(withBody("a\tb"), {{"X-Tab", "a\tb\x1B[201~"}});
   tabs.setHTTPMethod("=ls");
   const auto control = withBody("\x01$(touch made-by-body)\n");
+  const auto head = withHeaders(makeURLRequest("http://example.com/x", "HEAD"), {{"X-Empty", ""}, {"X-Blank", "\t"}});
   const std::vector<std::string> commands{
       makeCURLCommand(tabs, {.credentials = {credential("=u", "p")}}).substr(2),
       makeCURLCommand(control, {.cookies = {{"k", "\x7F"}}}).substr(2),
+      makeCURLCommand(head, {}).substr(2),
   };
   expectEveryShellHandsCurl(
       commands,
       {{{"-v", "-X", "=ls", "-u", "=u:p", "-H", "X-Tab: a\tb\x1B[201~", "-d", "a\tb", "http://example.com/x"}, ""},
        {{"-v", "-X", "POST", "-b", "k=\x7F", "--data-binary", "@-", "http://example.com/x"},
-        "\x01$(touch made-by-body)\n"}});
+        "\x01$(touch made-by-body)\n"},
+       {{"-v", "-I", "-H", "X-Empty;", "-H", "X-Blank;", "http://example.com/x"}, ""}});
   EXPECT_NE(commands[0].find("-d \"a\tb\""), std::string::npos) << commands[0];
 }
 

@@ -2,15 +2,16 @@
 
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/servers/ScriptedHTTPServer.h"
 
 namespace testservers {
 
-// Answers every request with 200 "ok" and keeps each request as it
-// arrived, for tests that compare what a client says it sent with what
-// went over the wire.
+// Answers every request with 200 "ok" (a HEAD with the head alone, as its
+// answer has no body) and keeps each request as it arrived, for tests that
+// compare what a client says it sent with what went over the wire.
 class CapturingHTTPServer {
  public:
   CapturingHTTPServer()
@@ -19,7 +20,11 @@ class CapturingHTTPServer {
             std::lock_guard lock(mutex_);
             requests_.push_back(request);
           }
-          return connection.send(httpResponse("200 OK", "ok")) ? ScriptedNext::keepOpen : ScriptedNext::close;
+          constexpr std::string_view body = "ok";
+          auto response = httpResponse("200 OK", body);
+          // The length stays that of the body a GET would have.
+          if (request.method == "HEAD") response.resize(response.size() - body.size());
+          return connection.send(response) ? ScriptedNext::keepOpen : ScriptedNext::close;
         }) {}
 
   // "http://127.0.0.1:<port>", without a trailing slash.

@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 
 #include "Platform/Foundation/ASCIICase.h"
+#include "Platform/URLLoading/CurlHeaderLine.h"
 #include "Platform/URLLoading/InvalidRequestError.h"
 
 namespace platform {
@@ -64,8 +65,7 @@ std::expected<std::vector<std::string>, AnyError> requestHeaderLines(
   lines.reserve(fields->size() + 1);
   for (const auto& [name, value] : *fields) {
     if (leftToLibrary(name)) continue;
-    // "Name;" is how the library is told to send a field with no value.
-    lines.push_back(value.empty() ? name + ";" : name + ": " + value);
+    lines.push_back(curlHeaderLine(name, value));
   }
   // The library would otherwise add these on its own: an Expect for large
   // bodies, holding the body back waiting for an interim answer, and a form

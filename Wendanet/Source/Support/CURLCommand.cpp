@@ -5,6 +5,7 @@
 
 #include "Platform/Foundation/ShellQuoting.h"
 #include "Platform/Foundation/UTF8.h"
+#include "Platform/URLLoading/CurlOptions.h"
 #include "Platform/URLLoading/URLProtectionSpace.h"
 
 namespace wendanet {
@@ -80,7 +81,7 @@ std::string makeCURLCommand(const std::optional<platform::URLRequest>& request, 
   const bool bodyOnInput = body && !platform::fitsShellArgument(*body);
   std::vector<std::string> components = {
       bodyOnInput ? "$ " + platform::printfCommand(*body) + " | curl -v" : "$ curl -v",
-      "-X " + shellWord(*request->httpMethod())};
+      platform::curlMethodOption(*request->httpMethod())};
   for (const auto& credential : context.credentials) {
     if (credential.user && credential.password) {
       components.push_back("-u " + shellWord(*credential.user + ":" + *credential.password));
@@ -91,7 +92,7 @@ std::string makeCURLCommand(const std::optional<platform::URLRequest>& request, 
   HTTPHeaders headers;
   mergeHeaders(headers, context.configurationHeaders);
   mergeHeaders(headers, getHeaders(*request));
-  for (const auto& header : headers) components.push_back("-H " + quoted(header.name() + ": " + header.value()));
+  for (const auto& header : headers) components.push_back(platform::curlHeaderOption(header.name(), header.value()));
 
   if (bodyOnInput) {
     components.push_back("--data-binary @-");

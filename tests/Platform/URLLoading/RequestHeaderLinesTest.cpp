@@ -23,9 +23,12 @@ TEST(RequestHeaderLines, RequestFieldsReplaceConfigurationFieldsOfAnyCaseInPlace
   EXPECT_EQ(*lines, (std::vector<std::string>{"user-agent: mine", "Accept-Language: en", "X-New: 1", "Expect:", "Content-Type:"}));
 }
 
-TEST(RequestHeaderLines, EmptyValuesAreStillSent) {
-  const auto lines = requestHeaderLines(requestWith({{"X-Empty", ""}}), std::nullopt);
-  EXPECT_EQ(*lines, (std::vector<std::string>{"X-Empty;", "Expect:", "Content-Type:"}));
+// "Name:" with only spaces and tabs after it would leave the field out.
+TEST(RequestHeaderLines, EmptyAndBlankValuesAreStillSent) {
+  const auto lines = requestHeaderLines(
+      requestWith({{"X-Empty", ""}, {"X-Space", " "}, {"X-Blank", " \t "}, {"X-Padded", " a\t"}}), std::nullopt);
+  EXPECT_EQ(*lines, (std::vector<std::string>{"X-Empty;", "X-Space;", "X-Blank;", "X-Padded:  a\t", "Expect:",
+                                              "Content-Type:"}));
 }
 
 TEST(RequestHeaderLines, LeavesTheBodyLengthToTheLibraryAndKeepsAnExpectOfTheRequests) {

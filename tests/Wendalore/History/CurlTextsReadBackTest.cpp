@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <future>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -99,10 +100,32 @@ std::string headerName(RandomTexts& random, std::size_t index) {
   return "X" + std::to_string(index) + "-" + random.text(6);
 }
 
+// Now and then nothing but spaces and tabs, or nothing at all.
+std::string headerValue(RandomTexts& random) {
+  if (!random.oneIn(5)) return random.text();
+  std::string blank;
+  for (auto count = random.below(3); count > 0; --count) blank += random.oneIn(2) ? ' ' : '\t';
+  return blank;
+}
+
+// curl leaves out a field given with a blank value; "Name;" sends it empty.
+std::string headerArgument(const std::string& name, const std::string& value) {
+  const bool blank = value.find_first_not_of(" \t") == std::string::npos;
+  return argument(blank ? name + ";" : name + ": " + value);
+}
+
+// With "-X HEAD" curl would wait for a body; "-I" asks for the head alone.
+std::vector<std::string> methodArguments(const std::string& method) {
+  if (method == "HEAD") return {"-I"};
+  return {"-X", argument(method)};
+}
+
+std::string randomMethod(RandomTexts& random) { return random.oneIn(8) ? "HEAD"s : random.text(6); }
+
 Example historyExample(RandomTexts& random) {
   HeaderDictionary headers;
-  for (auto count = random.below(4); count > 0; --count) headers[headerName(random, count)] = random.text();
-  const auto method = random.oneIn(3) ? "POST"s : random.text(6);
+  for (auto count = random.below(4); count > 0; --count) headers[headerName(random, count)] = headerValue(random);
+  const auto method = random.oneIn(3) ? "POST"s : randomMethod(random);
   std::optional<std::string> body;
   if (!random.oneIn(3)) {
     body = random.oneIn(400) ? std::string(platform::longestProgramArgument + 1, 'b') : random.text(30);
@@ -116,9 +139,9 @@ Example historyExample(RandomTexts& random) {
     body.reset();
   }
   Meant meant;
-  if (method != "GET") meant.arguments = {"-X", argument(method)};
+  if (method != "GET") meant.arguments = methodArguments(method);
   for (const auto& [name, value] : sortedHeaders(headers)) {
-    meant.arguments.insert(meant.arguments.end(), {"-H", argument(name + ": " + value)});
+    meant.arguments.insert(meant.arguments.end(), {"-H", headerArgument(name, value)});
   }
   meant.arguments.insert(meant.arguments.end(), formArguments.begin(), formArguments.end());
   meant.arguments.push_back(argument(item->url()));
@@ -130,12 +153,15 @@ Example libraryExample(RandomTexts& random) {
   auto url = platform::URL::string("http://h/" + random.text(20));
   if (!url) url = platform::URL::string("http://h/");
   platform::URLRequest request(*url);
-  const auto method = random.text(6);
+  const auto method = randomMethod(random);
   request.setHTTPMethod(method);
   platform::HTTPHeaderFields fields;
-  for (auto count = random.below(4); count > 0; --count) fields.emplace_back(headerName(random, count), random.text());
+  for (auto count = random.below(4); count > 0; --count) {
+    fields.emplace_back(headerName(random, count), headerValue(random));
+  }
   request.setAllHTTPHeaderFields(fields);
-  Meant meant{{"-v", "-X", argument(method)}, std::nullopt};
+  Meant meant{{"-v"}, std::nullopt};
+  std::ranges::copy(methodArguments(method), std::back_inserter(meant.arguments));
   wendanet::CURLCommandContext context;
   if (random.oneIn(3)) {
     platform::URLCredential credential;
@@ -150,7 +176,7 @@ Example libraryExample(RandomTexts& random) {
                            {"-b", argument(context.cookies[0].first + "=" + context.cookies[0].second)});
   }
   for (const auto& [name, value] : fields) {
-    meant.arguments.insert(meant.arguments.end(), {"-H", argument(name + ": " + value)});
+    meant.arguments.insert(meant.arguments.end(), {"-H", headerArgument(name, value)});
   }
   if (!random.oneIn(3)) {
     const auto body = random.oneIn(400) ? std::string(platform::longestProgramArgument + 1, '@') : random.text(30);

@@ -49,6 +49,15 @@ TEST(CurlCommand, WritesEveryPartOnItsOwnLine) {
   EXPECT_EQ(curlCommand(*sent("get", "http://h/")), "curl \\\n    -X get \\\n    \"http://h/\"");
 }
 
+// curl leaves out a field written "Name: " with a blank value, and waits
+// for the body of a HEAD asked for with "-X".
+TEST(CurlCommand, SendsABlankHeaderEmptyAndAsksForAHeadWithCurlsOwnOption) {
+  EXPECT_EQ(curlCommand(*sent("HEAD", "http://h/", {{"X-Empty", ""}, {"X-Blank", " \t "}, {"X-Note", " a "}})),
+            "curl \\\n    -I \\\n    -H \"X-Blank;\" \\\n    -H \"X-Empty;\" \\\n    -H \"X-Note:  a \" \\\n"
+            "    \"http://h/\"");
+  EXPECT_EQ(curlCommand(*sent("head", "http://h/")), "curl \\\n    -X head \\\n    \"http://h/\"");
+}
+
 TEST(CurlCommand, EscapesWhatTheShellWouldExpand) {
   EXPECT_EQ(curlCommand(*sent("GET", "http://h/`x`", {{"X-Id", "$(id)"}, {"X-Path", "C:\\tmp"}})),
             "curl \\\n    -H \"X-Id: \\$(id)\" \\\n    -H \"X-Path: C:\\tmp\" \\\n    \"http://h/\\`x\\`\"");
@@ -235,11 +244,14 @@ TEST(CurlCommand, EveryShellHandsCurlTheTextsExactly) {
   auto form = sent("POST", "http://h/", {}, "left over");
   const SentFilePart file{"up\t", "a\x01.txt", "text/plain", "/tmp/my\tfile\x1B", 5};
   form->setSentContent("multipart/form-data; boundary=b1", SentForm{"b1", {file}});
+  const auto head = sent("HEAD", "http://h/", {{"X-Empty", ""}, {"X-Blank", "\t"}});
   expectEveryShellHandsCurl(
-      {curlCommand(*bytes), curlCommand(*sent("POST", "http://h/", {}, longBody)), curlCommand(*form)},
+      {curlCommand(*bytes), curlCommand(*sent("POST", "http://h/", {}, longBody)), curlCommand(*form),
+       curlCommand(*head)},
       {{{"-X", "=ls", "-H", "X-Tab: a\tb", "--data-binary", "@-", "http://h/\x1B"}, "name=caf\xE9"},
        {{"-X", "POST", "--data-binary", "@-", "http://h/"}, longBody},
-       {{"-X", "POST", "-F", formOption(file), "http://h/"}, ""}});
+       {{"-X", "POST", "-F", formOption(file), "http://h/"}, ""},
+       {{"-I", "-H", "X-Blank;", "-H", "X-Empty;", "http://h/"}, ""}});
 }
 
 // The command run for real against a local server that echoes the body:

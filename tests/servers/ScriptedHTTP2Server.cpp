@@ -3,23 +3,19 @@
 #include <nghttp2/nghttp2.h>
 #include <openssl/ssl.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/socket.h>
 
 #include <algorithm>
 #include <cstring>
 #include <mutex>
-#include <stdexcept>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "tests/servers/LoopbackAcceptor.h"
-#include "tests/servers/TLSCertificates.h"
+#include "tests/servers/TLSServerContext.h"
 
 namespace testservers {
-
-using ContextPointer = std::unique_ptr<SSL_CTX, decltype(&SSL_CTX_free)>;
 
 struct ScriptedHTTP2ServerState : LoopbackAcceptor {
   ScriptedHTTP2Server::Script script;
@@ -51,14 +47,7 @@ int selectHTTP2(SSL*, const unsigned char** selected, unsigned char* selectedLen
 }
 
 ContextPointer makeContext() {
-  const auto& certificates = TLSCertificates::shared();
-  const auto kind = TLSCertificates::Kind::valid;
-  ContextPointer context(SSL_CTX_new(TLS_server_method()), &SSL_CTX_free);
-  if (!context ||
-      SSL_CTX_use_certificate_chain_file(context.get(), certificates.certificatePath(kind).c_str()) != 1 ||
-      SSL_CTX_use_PrivateKey_file(context.get(), certificates.keyPath(kind).c_str(), SSL_FILETYPE_PEM) != 1) {
-    throw std::runtime_error("The HTTP/2 test server could not load its certificate.");
-  }
+  auto context = makeServerContext("HTTP/2 test server");
   SSL_CTX_set_alpn_select_cb(context.get(), &selectHTTP2, nullptr);
   return context;
 }
@@ -177,15 +166,6 @@ class Connection {
   bool tookOne_ = false;
   bool goAwaySent_ = false;
 };
-
-// A client that goes away mid-write makes the write fail; blocked in this
-// thread, the signal that write raises cannot end the process.
-void blockBrokenPipeSignal() {
-  sigset_t signals;
-  sigemptyset(&signals);
-  sigaddset(&signals, SIGPIPE);
-  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-}
 
 void serve(const std::shared_ptr<ScriptedHTTP2ServerState>& state, int fd) {
   blockBrokenPipeSignal();

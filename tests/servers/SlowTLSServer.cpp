@@ -1,18 +1,14 @@
 #include "tests/servers/SlowTLSServer.h"
 
 #include <openssl/ssl.h>
-#include <signal.h>
 
 #include <mutex>
-#include <stdexcept>
 #include <string_view>
 
 #include "tests/servers/LoopbackAcceptor.h"
-#include "tests/servers/TLSCertificates.h"
+#include "tests/servers/TLSServerContext.h"
 
 namespace testservers {
-
-using ContextPointer = std::unique_ptr<SSL_CTX, decltype(&SSL_CTX_free)>;
 
 struct SlowTLSServerState : LoopbackAcceptor {
   std::chrono::milliseconds wait{};
@@ -23,27 +19,6 @@ struct SlowTLSServerState : LoopbackAcceptor {
 namespace {
 
 constexpr std::string_view answer = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok";
-
-ContextPointer makeContext() {
-  const auto& certificates = TLSCertificates::shared();
-  const auto kind = TLSCertificates::Kind::valid;
-  ContextPointer context(SSL_CTX_new(TLS_server_method()), &SSL_CTX_free);
-  if (!context ||
-      SSL_CTX_use_certificate_chain_file(context.get(), certificates.certificatePath(kind).c_str()) != 1 ||
-      SSL_CTX_use_PrivateKey_file(context.get(), certificates.keyPath(kind).c_str(), SSL_FILETYPE_PEM) != 1) {
-    throw std::runtime_error("The slow TLS test server could not load its certificate.");
-  }
-  return context;
-}
-
-// A client that goes away mid-handshake makes the next write fail; blocked
-// in this thread, the signal that write raises cannot end the process.
-void blockBrokenPipeSignal() {
-  sigset_t signals;
-  sigemptyset(&signals);
-  sigaddset(&signals, SIGPIPE);
-  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-}
 
 // Each request is taken to be a head without a body.
 void answerRequests(SSL_CTX* context, int fd) {
@@ -79,7 +54,7 @@ SlowTLSServer::SlowTLSServer(std::chrono::milliseconds wait, AfterTheWait afterT
     : state_(std::make_shared<SlowTLSServerState>()) {
   state_->wait = wait;
   state_->afterTheWait = afterTheWait;
-  state_->context = makeContext();
+  state_->context = makeServerContext("slow TLS test server");
   state_->start([state = state_](int fd) { serve(state, fd); });
 }
 

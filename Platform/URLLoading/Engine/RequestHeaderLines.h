@@ -31,7 +31,8 @@ std::expected<HTTPHeaderFields, AnyError> mergedHeaderFields(const URLRequest& r
 
 // The header lines a request goes out with, as the transfer library takes
 // them: the merged fields, an empty or blank value written so that the
-// field still goes out, with an empty value. Content-Length is left to the library, which knows the body.
+// field still goes out, with an empty value. Content-Length is left to the
+// library, which knows the body.
 std::expected<std::vector<std::string>, AnyError> requestHeaderLines(
     const URLRequest& request, const std::optional<HTTPHeaderFields>& additionalHeaders);
 

@@ -91,7 +91,10 @@ void MonacoViewController::createEditor() { evaluate(editorCreationScript(readOp
 
 void MonacoViewController::writeShownText(std::function<void()> written) {
   QWidget* input = webView_->focusProxy();
-  if (!pageLoaded_ || !input) return written();
+  if (!pageLoaded_ || !input) {
+    written();
+    return;
+  }
   waitingForShownText_.push_back(std::move(written));
   // Sent to the page's input whether or not it has the keyboard: the keys
   // before it went there too.

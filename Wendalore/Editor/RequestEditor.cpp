@@ -174,7 +174,10 @@ std::optional<std::string> RequestEditor::chosenFileTitle() const {
 }
 
 void RequestEditor::send() {
-  if (!writeShownEdits) return sendAsStored();
+  if (!writeShownEdits) {
+    sendAsStored();
+    return;
+  }
   // Held until the send is made, so that a press is kept even when the
   // editor is closed meanwhile.
   auto waiting = std::make_shared<std::shared_ptr<RequestEditor>>(shared_from_this());
@@ -187,8 +190,9 @@ void RequestEditor::send() {
     }
     editor->sendAsStored();
   };
-  platform::DispatchQueue::main()->asyncAfter(shownEditsWait, [sendOnce] { sendOnce(true); });
   writeShownEdits([sendOnce] { sendOnce(false); });
+  // Unless it went at once, the press waits no longer than this.
+  if (*waiting) platform::DispatchQueue::main()->asyncAfter(shownEditsWait, [sendOnce] { sendOnce(true); });
 }
 
 void RequestEditor::sendAsStored() {

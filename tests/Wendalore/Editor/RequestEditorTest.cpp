@@ -256,8 +256,8 @@ TEST_F(RequestEditorTest, SendWaitsForTheShownEditsOncePerPressAndNoLongerThanIt
   EXPECT_EQ(bodies(), std::vector<std::string>{"shown at the first press"});
 
   request->setBody("stored when the wait is over");
-  EXPECT_TRUE(platform::RunLoop::main().runUntil([&] { return sent.size() == 2; },
-                                                 std::chrono::seconds(3 * static_cast<int>(RequestEditor::shownEditsWait))));
+  const auto longerThanTheWait = std::chrono::seconds(3 * static_cast<int>(RequestEditor::shownEditsWait));
+  EXPECT_TRUE(platform::RunLoop::main().runUntil([&] { return sent.size() == 2; }, longerThanTheWait));
   asked[1]();
   platform::RunLoop::main().runUntil([] { return false; }, std::chrono::milliseconds(100));
   EXPECT_EQ(bodies(), (std::vector<std::string>{"shown at the first press", "stored when the wait is over"}));

@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPointer>
 #include <QVBoxLayout>
@@ -61,6 +62,7 @@ void MonacoViewController::loadEditorPage() {
 }
 
 void MonacoViewController::navigationFinished(bool succeeded) {
+  pageLoaded_ = succeeded;
   if (succeeded) {
     createEditor();
   } else {
@@ -86,6 +88,33 @@ EditorOptions MonacoViewController::readOptions() {
 }
 
 void MonacoViewController::createEditor() { evaluate(editorCreationScript(readOptions())); }
+
+void MonacoViewController::writeShownText(std::function<void()> written) {
+  QWidget* input = webView_->focusProxy();
+  if (!pageLoaded_ || !input) {
+    written();
+    return;
+  }
+  waitingForShownText_.push_back(std::move(written));
+  // Sent to the page's input whether or not it has the keyboard: the keys
+  // before it went there too.
+  for (const auto type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+    QKeyEvent key(type, Qt::Key_F24, Qt::NoModifier);
+    QCoreApplication::sendEvent(input, &key);
+  }
+}
+
+void MonacoViewController::shownTextArrived(const QVariant& body) {
+  // An F24 key the page had from elsewhere was answered for nothing.
+  if (waitingForShownText_.empty()) return;
+  auto written = std::move(waitingForShownText_.front());
+  waitingForShownText_.pop_front();
+  if (const auto source = delegate; source && body.typeId() == QMetaType::QString) {
+    std::string text = decodeTextMessage(body);
+    if (text != source->readText(*this)) source->textChanged(*this, std::move(text));
+  }
+  written();
+}
 
 void MonacoViewController::updateTheme() { evaluate(themeChangeScript(detectTheme())); }
 

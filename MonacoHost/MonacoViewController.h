@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QWidget>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -40,6 +42,17 @@ class MonacoViewController : public QWidget {
   // Runs the program that creates the editor with the delegate's values of
   // this moment.
   void createEditor();
+  // Hands the text the page's editor shows, once it has taken every key
+  // sent to it so far, to the delegate when it differs from the delegate's,
+  // then calls `written`. The page's changes post themselves after the key
+  // that made them, and scripts may overtake keys, so neither tells that
+  // text: the controller sends a key of its own behind them, which the page
+  // answers (see ShownTextScriptHandler). Before the editor page has loaded
+  // nothing typed is on its way, and `written` comes at once; while the
+  // page does not answer, it does not come.
+  void writeShownText(std::function<void()> written);
+  // The page's answer to the oldest key sent for writeShownText.
+  void shownTextArrived(const QVariant& body);
   // Switches the editor to the system's appearance.
   void updateTheme();
   // "vs-dark" when the application's palette is dark, otherwise "vs".
@@ -62,6 +75,9 @@ class MonacoViewController : public QWidget {
   void showError(const QString& informativeText);
 
   QWebEngineView* webView_ = nullptr;
+  bool pageLoaded_ = false;
+  // Oldest first, one for each key sent and not yet answered.
+  std::deque<std::function<void()>> waitingForShownText_;
 };
 
 }  // namespace monacohost

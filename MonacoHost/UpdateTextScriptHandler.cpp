@@ -7,6 +7,7 @@
 #include <QWebEngineScriptCollection>
 
 #include "MonacoHost/MonacoViewController.h"
+#include "MonacoHost/ShownTextScriptHandler.h"
 #include "Platform/Fatal.h"
 #include "Platform/Foundation/Base64.h"
 #include "Platform/Foundation/UTF8.h"
@@ -20,18 +21,19 @@ constexpr auto messageHandlersScript = R"js(
 (function () {
   'use strict';
   var pending = [];
-  var handler = null;
-  window.messageHandlers = {
-    updateText: {
+  var handlers = null;
+  function handler(name) {
+    return {
       postMessage: function (body) {
-        if (handler) handler.postMessage(body);
-        else pending.push(body);
+        if (handlers) handlers[name].postMessage(body);
+        else pending.push([name, body]);
       }
-    }
-  };
+    };
+  }
+  window.messageHandlers = { updateText: handler('updateText'), shownText: handler('shownText') };
   new QWebChannel(qt.webChannelTransport, function (channel) {
-    handler = channel.objects.updateText;
-    pending.splice(0).forEach(function (body) { handler.postMessage(body); });
+    handlers = channel.objects;
+    pending.splice(0).forEach(function (message) { handlers[message[0]].postMessage(message[1]); });
   });
 })();
 )js";
@@ -49,6 +51,7 @@ UpdateTextScriptHandler::UpdateTextScriptHandler(MonacoViewController& parent) :
 void UpdateTextScriptHandler::install(QWebEnginePage& page) {
   auto* channel = new QWebChannel(&page);
   channel->registerObject(name, this);
+  channel->registerObject(ShownTextScriptHandler::name, new ShownTextScriptHandler(parent_));
   page.setWebChannel(channel, QWebEngineScript::MainWorld);
 
   QWebEngineScript script;

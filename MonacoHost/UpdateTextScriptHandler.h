@@ -22,7 +22,8 @@ class UpdateTextScriptHandler : public QObject {
 
   explicit UpdateTextScriptHandler(MonacoViewController& parent);
 
-  // Offers the handler to every document `page` loads from now on.
+  // Offers the handler, and the controller's ShownTextScriptHandler, to
+  // every document `page` loads from now on.
   void install(QWebEnginePage& page);
 
   // Called by the page. A body that is not such a text is the page's fault

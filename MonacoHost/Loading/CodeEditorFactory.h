@@ -24,6 +24,18 @@ struct CodeEditorRequest {
   std::function<void(const QString& reason)> failed;
 };
 
+// A code editor made by the library.
+struct CodeEditor {
+  // Owned by the parent it was made for.
+  QWidget* view = nullptr;
+  // Writes the text the editor shows at this moment into the request's
+  // `text`, typing that is still on its way included, and then calls
+  // `written` on the main thread. The editor answers in a moment; while its
+  // page does not (busy, or its process gone), `written` does not come, so
+  // whoever waits for it must bound the wait.
+  std::function<void(std::function<void()> written)> writeShownText;
+};
+
 // Makes code editors. The code editor lives in a library of its own, loaded
 // when the first one is needed, so that the web engine is mapped only then;
 // this is all the program sees of it.
@@ -32,10 +44,10 @@ class CodeEditorFactory {
   virtual ~CodeEditorFactory() = default;
 
   // A new editor owned by `parent`; its page starts loading at once.
-  virtual QWidget* makeEditor(CodeEditorRequest request, QWidget* parent) = 0;
+  virtual CodeEditor makeEditor(CodeEditorRequest request, QWidget* parent) = 0;
 };
 
 }  // namespace monacohost
 
-#define MONACOHOST_CODE_EDITOR_FACTORY_IID "org.wendalore.MonacoHost.CodeEditorFactory/1"
+#define MONACOHOST_CODE_EDITOR_FACTORY_IID "org.wendalore.MonacoHost.CodeEditorFactory/2"
 Q_DECLARE_INTERFACE(monacohost::CodeEditorFactory, MONACOHOST_CODE_EDITOR_FACTORY_IID)

@@ -1,5 +1,6 @@
 #include "MonacoHost/Plugin/CodeEditorPlugin.h"
 
+#include <QPointer>
 #include <QQuickWindow>
 
 #include "MonacoHost/MonacoHost.h"
@@ -25,7 +26,7 @@ CodeEditorPlugin::CodeEditorPlugin() {
   QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
 }
 
-QWidget* CodeEditorPlugin::makeEditor(CodeEditorRequest request, QWidget* parent) {
+CodeEditor CodeEditorPlugin::makeEditor(CodeEditorRequest request, QWidget* parent) {
   auto* controller = MonacoHost(std::move(request.text))
                          .syntax(definition(request.syntax))
                          .fontSize(request.fontSize)
@@ -34,7 +35,14 @@ QWidget* CodeEditorPlugin::makeEditor(CodeEditorRequest request, QWidget* parent
     QObject::connect(controller, &MonacoViewController::pageProcessEnded, controller, std::move(request.failed),
                      Qt::SingleShotConnection);
   }
-  return controller;
+  return {.view = controller, .writeShownText = [controller = QPointer(controller)](std::function<void()> written) {
+            // An editor already gone left its text stored.
+            if (controller) {
+              controller->writeShownText(std::move(written));
+            } else {
+              written();
+            }
+          }};
 }
 
 }  // namespace monacohost

@@ -15,7 +15,7 @@ class CodeEditorPlugin : public QObject, public CodeEditorFactory {
  public:
   CodeEditorPlugin();
 
-  QWidget* makeEditor(CodeEditorRequest request, QWidget* parent) override;
+  CodeEditor makeEditor(CodeEditorRequest request, QWidget* parent) override;
 };
 
 }  // namespace monacohost

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <fmt/format.h>
+
 #include "Platform/Dispatch/DispatchQueue.h"
 #include "Platform/Foundation/Date.h"
 #include "Platform/Foundation/URL.h"
@@ -172,6 +174,28 @@ std::optional<std::string> RequestEditor::chosenFileTitle() const {
 }
 
 void RequestEditor::send() {
+  if (!writeShownEdits) {
+    sendAsStored();
+    return;
+  }
+  // Held until the send is made, so that a press is kept even when the
+  // editor is closed meanwhile.
+  auto waiting = std::make_shared<std::shared_ptr<RequestEditor>>(shared_from_this());
+  const auto sendOnce = [waiting](bool late) {
+    const auto editor = std::exchange(*waiting, nullptr);
+    if (!editor) return;
+    if (late) {
+      fmt::print(stderr, "Wendalore: the body editor did not give its text within {} s; sending the body as last "
+                         "stored.\n", shownEditsWait);
+    }
+    editor->sendAsStored();
+  };
+  writeShownEdits([sendOnce] { sendOnce(false); });
+  // Unless it went at once, the press waits no longer than this.
+  if (*waiting) platform::DispatchQueue::main()->asyncAfter(shownEditsWait, [sendOnce] { sendOnce(true); });
+}
+
+void RequestEditor::sendAsStored() {
   const auto& request = *template_;
   viewModel_->modelContext = modelContext_;
   viewModel_->currentTemplate = template_;

@@ -100,11 +100,22 @@ class RequestEditor : public std::enable_shared_from_this<RequestEditor> {
   // when no file is chosen.
   std::optional<std::string> chosenFileTitle() const;
 
-  // Saves and hands the template's values, its multipart settings included,
-  // to the view model, which reports the outcome.
+  // Before each send: writes into the template what a widget shows but has
+  // not yet written (the body editor reports its typing a moment late), then
+  // calls `written`. Set by the view; without it a send starts at once.
+  std::function<void(std::function<void()> written)> writeShownEdits;
+  // How long a send waits for that, in seconds, before it goes with what the
+  // template holds by then.
+  static constexpr double shownEditsWait = 3.0;
+
+  // Once what the widgets show is in the template: saves and hands the
+  // template's values, its multipart settings included, to the view model,
+  // which reports the outcome. Every call is one send, made once, in the
+  // order of the calls.
   void send();
 
  private:
+  void sendAsStored();
   void observeContext();
   void saveLater();
   void save();

@@ -9,7 +9,6 @@
 #include "tests/Platform/Store/SavedStoreCopy.h"
 #include "tests/desktop/AppHome.h"
 #include "tests/desktop/AppProcess.h"
-#include "tests/desktop/Command.h"
 #include "tests/desktop/XDisplay.h"
 
 namespace wendalore {
@@ -29,16 +28,6 @@ class TypingSurvivesAKillTest : public ::testing::Test {
     ASSERT_TRUE(container) << container.error()->description();
     (*container)->mainContext()->insert(RequestTemplate::make("Typed into", "", "GET", nullptr, 0));
     ASSERT_TRUE((*container)->mainContext()->save());
-  }
-
-  // Clicks at a point of the window, in its own coordinates.
-  static bool click(const desktop::TopWindow& window, int x, int y) {
-    return desktop::runCommand({"xdotool", "mousemove", "--window", std::to_string(window.id), std::to_string(x),
-                                std::to_string(y), "click", "1"}) == 0;
-  }
-  // Types the text into whatever has the keyboard focus.
-  static bool type(const std::string& text) {
-    return desktop::runCommand({"xdotool", "type", "--delay", "30", text}) == 0;
   }
 
   // The request as the store holds it now; none while the file is being
@@ -62,10 +51,10 @@ TEST_F(TypingSurvivesAKillTest, AURLTypedAndLeftAloneIsInTheStoreWhenTheProgramI
     desktop::AppProcess app(home);
     const auto window = display.waitForWindow(app.pid(), "Wendalore", 20s);
     ASSERT_TRUE(window) << app.standardError();
-    ASSERT_TRUE(click(*window, 100, 32));  // the request's row in the sidebar
+    ASSERT_TRUE(display.click(window->id, 100, 32));  // the request's row in the sidebar
     std::this_thread::sleep_for(1s);  // for the editor to be laid out
-    ASSERT_TRUE(click(*window, 600, 101));  // its URL field
-    ASSERT_TRUE(type(typed));
+    ASSERT_TRUE(display.click(window->id, 600, 101));  // its URL field
+    ASSERT_TRUE(display.type(typed));
     display.screenshot("typing-typed");
 
     // No Send, no other request, no Quit: only the pause after typing.

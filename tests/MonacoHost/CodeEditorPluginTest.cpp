@@ -40,7 +40,7 @@ TEST(CodeEditorLibrary, ItsEditorShowsTheTextAndReportsItsPageProcessEnding) {
        .syntax = ReadySyntax::swift,
        .fontSize = 11,
        .failed = [&](const QString& reason) { failure = reason; }},
-      &window);
+      &window).view;
   layout->addWidget(editor);
   window.resize(700, 400);
   window.show();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QMessageBox>
 #include <QPalette>
 #include <QTest>
@@ -9,6 +10,7 @@
 #include <QWidget>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "MonacoHost/MonacoHost.h"
 #include "tests/MonacoHost/PageSession.h"
@@ -113,6 +115,30 @@ TEST(MonacoViewController, TextTravelsBothWaysUnchangedWithTheOptionsGiven) {
       60'000));
   page.editorValue("editor.getModel().setValue('[]')");
   EXPECT_TRUE(QTest::qWaitFor([&] { return editor.text == "[]"; }, 10'000)) << editor.text;
+}
+
+// Asked right after keys, the editor writes the text they made, although
+// their changes are still on their way; once per asking, in order.
+TEST(MonacoViewController, TheShownTextIsWrittenBehindTheKeysTypedBeforeTheAsking) {
+  EditorWindow editor("start", [](MonacoHost host) { return host; });
+  std::vector<std::string> written;
+  const auto record = [&] { written.push_back(editor.text); };
+  editor.controller->writeShownText(record);
+  EXPECT_EQ(written, std::vector<std::string>{"start"}) << "before the page has loaded, nothing typed is on its way";
+
+  auto page = editor.page();
+  ASSERT_TRUE(page.waitForEditor());
+  page.editorValue("(editor.setPosition(editor.getModel().getFullModelRange().getEndPosition()), editor.focus())");
+  QWidget* input = editor.controller->webView()->focusProxy();
+  QApplication::clipboard()->setText(" pasted\n");
+  QTest::keyClick(input, Qt::Key_V, Qt::ControlModifier);
+  editor.controller->writeShownText(record);
+  QTest::keyClicks(input, "typed");
+  editor.controller->writeShownText(record);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return written.size() == 3; }, 10'000));
+  EXPECT_EQ(written, (std::vector<std::string>{"start", "start pasted\n", "start pasted\ntyped"}));
+  // The key the page answered never reached the editor.
+  EXPECT_EQ(page.editorValue("editor.getValue()").toString().toStdString(), "start pasted\ntyped");
 }
 
 TEST(MonacoViewController, FixedThemeGivesWayToTheSystemAppearanceAndFailuresAreReported) {

@@ -116,6 +116,19 @@ bool XDisplay::pressKeys(xcb_window_t window, const std::string& keys) {
   return runCommand({"xdotool", "windowfocus", "--sync", std::to_string(window), "key", "--clearmodifiers", keys}) == 0;
 }
 
+bool XDisplay::pressKeysAtOnce(const std::vector<std::string>& keys) {
+  std::vector<std::string> command{"xdotool", "key", "--delay", "0"};
+  command.insert(command.end(), keys.begin(), keys.end());
+  return runCommand(command) == 0;
+}
+
+bool XDisplay::click(xcb_window_t window, int x, int y) {
+  return runCommand({"xdotool", "mousemove", "--window", std::to_string(window), std::to_string(x), std::to_string(y),
+                     "click", "1"}) == 0;
+}
+
+bool XDisplay::type(const std::string& text) { return runCommand({"xdotool", "type", "--delay", "30", text}) == 0; }
+
 std::filesystem::path XDisplay::screenshot(const std::string& name) {
   const auto path = screenshotDirectory() / (name + ".png");
   if (runCommand({"import", "-window", "root", path.string()}) != 0) {

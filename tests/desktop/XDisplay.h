@@ -43,6 +43,13 @@ class XDisplay {
   // Gives the window the keyboard focus and presses the keys, in xdotool's
   // notation ("ctrl+q", "Return").
   bool pressKeys(xcb_window_t window, const std::string& keys);
+  // Presses the keys one right after the other, with no pause between
+  // them, into whatever has the keyboard focus.
+  static bool pressKeysAtOnce(const std::vector<std::string>& keys);
+  // Clicks at a point of the window, in its own coordinates.
+  static bool click(xcb_window_t window, int x, int y);
+  // Types the text into whatever has the keyboard focus, as fast hands do.
+  static bool type(const std::string& text);
   // The whole screen as a PNG in the screenshot directory; its path.
   std::filesystem::path screenshot(const std::string& name);
 

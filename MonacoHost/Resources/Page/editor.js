@@ -3,6 +3,12 @@
 // the host then calls `editor.create` with the options it was given, the
 // text as the Base64 of its UTF-8 bytes decoded by atob, one character per
 // byte. Every change of the text goes back to the host the same way.
+//
+// Keys reach the page by another way than the host's scripts, and a script
+// may run before keys sent ahead of it. So when the host needs the text the
+// editor shows, it sends a key of its own behind the user's (F24, which no
+// keyboard has): the page takes it after every key before it and answers
+// with the whole text.
 (function () {
   'use strict';
 
@@ -30,12 +36,31 @@
   }
 
   var current = null;
+  var shownTextKeyCode = 135;
+
+  function isShownTextKey(event) {
+    if (event.keyCode !== shownTextKeyCode) return false;
+    event.preventDefault();
+    event.stopImmediatePropagation();
+    return true;
+  }
+  // Before the editor's own listeners, which must not see the key.
+  window.addEventListener('keydown', function (event) {
+    if (isShownTextKey(event)) {
+      messageHandlers.shownText.postMessage(current ? base64OfText(current.getValue()) : null);
+    }
+  }, true);
+  window.addEventListener('keyup', isShownTextKey, true);
 
   window.editor = {
     create: function (options) {
       // A second creation replaces the editor instead of stacking another.
       if (current) current.dispose();
       options.value = textOfBytes(options.value);
+      // Pasted text goes in while its key is handled, not a moment later
+      // after asking for other ways to paste it: a text asked for right
+      // after a paste holds it.
+      options.pasteAs = { enabled: false };
       var instance = monaco.editor.create(document.getElementById('container'), options);
       instance.onDidChangeModelContent(function () {
         messageHandlers.updateText.postMessage(base64OfText(instance.getValue()));

@@ -149,7 +149,7 @@ void BodyPage::showCodeEditor() {
     return;
   } else {
     const int generation = ++codeEditorGeneration_;
-    codeEditor_ = (*factory)->makeEditor(
+    auto made = (*factory)->makeEditor(
         {.text = bodyBinding(),
          .syntax = json ? monacohost::ReadySyntax::swift : monacohost::ReadySyntax::cpp,
          .fontSize = 11,
@@ -158,6 +158,8 @@ void BodyPage::showCodeEditor() {
                if (generation == codeEditorGeneration_) fallBackToPlainText(reason);
              }},
         codePage_);
+    codeEditor_ = made.view;
+    shownTextWriter_ = std::move(made.writeShownText);
   }
   codeEditor_->setObjectName("bodyEditor");
   codeLayout_->addWidget(codeEditor_, 1);
@@ -170,9 +172,18 @@ void BodyPage::fallBackToPlainText(const QString& reason) {
   showCodeEditor();
 }
 
+void BodyPage::writeShownText(std::function<void()> written) {
+  if (shownTextWriter_) {
+    shownTextWriter_(std::move(written));
+  } else {
+    written();
+  }
+}
+
 void BodyPage::dropCodeEditor() {
   // Its text is already stored; it may still be finishing a call of its page.
   ++codeEditorGeneration_;
+  shownTextWriter_ = nullptr;
   if (auto* left = std::exchange(codeEditor_, nullptr)) {
     left->hide();
     left->deleteLater();

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -29,6 +30,11 @@ class BodyPage : public QWidget {
 
   void refresh();
 
+  // Writes what the body editor shows but has not yet written into the
+  // body, then calls `written`: at once when no editor is waited for. It may
+  // never come when the code editor's page does not answer.
+  void writeShownText(std::function<void()> written);
+
   // The code editor or its plain-text stand-in; null until a body shown
   // needs one.
   QWidget* codeEditor() const { return codeEditor_; }
@@ -55,6 +61,9 @@ class BodyPage : public QWidget {
   QLabel* formNote_;
   MultipartPage* multipart_;
   QWidget* codeEditor_ = nullptr;
+  // The code editor's; none for its plain-text stand-in, which writes at
+  // once.
+  std::function<void(std::function<void()> written)> shownTextWriter_;
   bool codeEditorIsJSON_ = false;
   // Tells a failure of the editor shown from one of an editor already left.
   int codeEditorGeneration_ = 0;

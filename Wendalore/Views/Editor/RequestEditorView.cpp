@@ -121,6 +121,8 @@ RequestEditorView::RequestEditorView(std::shared_ptr<RequestTemplate> request,
   params_ = makeParamsPage();
   headers_ = makeHeadersPage();
   body_ = new BodyPage(editor_);
+  // Send takes the text the body editor shows, not only what it has reported.
+  editor_->writeShownEdits = [this](std::function<void()> written) { body_->writeShownText(std::move(written)); };
   auth_ = new AuthPage(editor_->requestTemplate());
   // In the order of the tabs. The row lists scroll by themselves; the other
   // pages scroll here, so that no page holds the editor taller than the
@@ -160,6 +162,7 @@ RequestEditorView::RequestEditorView(std::shared_ptr<RequestTemplate> request,
 RequestEditorView::~RequestEditorView() {
   // The children go after this body: nothing they do may reach the editor.
   disconnect(focusConnection_);
+  editor_->writeShownEdits = nullptr;
   templateObservation_.cancel();
   focusObservation_.cancel();
   editor_->disappear();

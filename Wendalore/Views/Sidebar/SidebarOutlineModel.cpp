@@ -103,8 +103,9 @@ Qt::ItemFlags SidebarOutlineModel::flags(const QModelIndex& index) const {
   // Request rows take drops too, so that a drop onto one can be refused
   // rather than turned into a drop beside it.
   if (!index.isValid()) return Qt::ItemIsDropEnabled;
-  const Qt::ItemFlags flags =
-      Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+  Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+  // Nothing ever opens a request.
+  if (!hasChildren(index)) flags |= Qt::ItemNeverHasChildren;
   return renaming_ && itemAt(index) == renaming_ ? flags | Qt::ItemIsEditable : flags;
 }
 

@@ -4,6 +4,7 @@
 #include <QDragMoveEvent>
 #include <QMenu>
 
+#include "Wendalore/Views/Sidebar/OpenFolderArrowStyle.h"
 #include "Wendalore/Views/Sidebar/SidebarItemDelegate.h"
 
 namespace wendalore {
@@ -20,6 +21,9 @@ std::vector<platform::PersistentIdentifier> identitiesOf(const std::vector<FileS
 }  // namespace
 
 SidebarOutlineView::SidebarOutlineView(QWidget* parent) : QTreeView(parent) {
+  auto* arrows = new OpenFolderArrowStyle;
+  arrows->setParent(this);
+  setStyle(arrows);
   setModel(&model_);
   setItemDelegate(new SidebarItemDelegate(this));
   setHeaderHidden(true);
@@ -117,6 +121,9 @@ void SidebarOutlineView::followExpansion(const QModelIndex& index, bool expanded
   // request, the next reload and the next start must show it the same way.
   // Re-applying the stored state is no change to the store.
   if (folder->isExpanded() != expanded) folder->setIsExpanded(expanded);
+  // A closed row keeps what the tree last found under it, and an empty
+  // folder found open has nothing: laid out again, it has its arrow back.
+  if (!expanded) scheduleDelayedItemsLayout();
   if (!expanded || !folder->subfolders()) return;
   // Its subfolders come into sight as they were left: open where their
   // flag says so, as a reload would show them.

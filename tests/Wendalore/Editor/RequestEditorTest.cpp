@@ -229,6 +229,45 @@ TEST_F(RequestEditorTest, SendSavesAndHandsTheTemplateAndItsMultipartSettingsToT
   EXPECT_EQ(viewModel->selectedFileURL(), std::nullopt) << "a cleared file is not sent from before";
 }
 
+// A press sends what the widgets show: it waits for them to write it, sends
+// once, and waits no longer than its bound.
+TEST_F(RequestEditorTest, SendWaitsForTheShownEditsOncePerPressAndNoLongerThanItsBound) {
+  request->setURL("https://127.0.0.1:9/post");
+  request->setMethod("POST");
+  request->setBody("reported");
+  std::vector<std::function<void()>> asked;
+  editor->writeShownEdits = [&](std::function<void()> written) { asked.push_back(std::move(written)); };
+  const auto& sent = viewModel->requestHistory();
+  const auto bodies = [&] {
+    std::vector<std::string> all;
+    for (const auto& entry : sent) all.insert(all.begin(), entry->requestBody().value_or(""));
+    return all;
+  };
+
+  editor->send();
+  editor->send();
+  EXPECT_TRUE(sent.empty()) << "nothing goes before the widgets have written";
+  ASSERT_EQ(asked.size(), 2u);
+  // The editor may go away meanwhile; the presses are kept.
+  editor.reset();
+  request->setBody("shown at the first press");
+  asked[0]();
+  asked[0]();
+  EXPECT_EQ(bodies(), std::vector<std::string>{"shown at the first press"});
+
+  request->setBody("stored when the wait is over");
+  const auto longerThanTheWait = std::chrono::seconds(3 * static_cast<int>(RequestEditor::shownEditsWait));
+  EXPECT_TRUE(platform::RunLoop::main().runUntil([&] { return sent.size() == 2; }, longerThanTheWait));
+  asked[1]();
+  platform::RunLoop::main().runUntil([] { return false; }, std::chrono::milliseconds(100));
+  EXPECT_EQ(bodies(), (std::vector<std::string>{"shown at the first press", "stored when the wait is over"}));
+
+  // Without a writer, as before the view is made, a press sends at once.
+  auto plain = RequestEditor::make(request, viewModel, context, [] {});
+  plain->send();
+  EXPECT_EQ(sent.size(), 3u);
+}
+
 TEST_F(RequestEditorTest, LeavingTheEditorSaves) {
   editor->setName("Renamed");
   editor->disappear();

@@ -165,6 +165,61 @@ TEST_F(SidebarOutlineViewTest, ReloadShowsTheTreeAndReappliesExpansion) {
   EXPECT_TRUE(inner->isExpanded());
 }
 
+// Every folder has an arrow, an empty one too, closed or open, and a click
+// on it opens the folder on nothing and closes it again; a request has none.
+TEST_F(SidebarOutlineViewTest, AnEmptyFolderHasAnArrowThatOpensItOnNothing) {
+  auto empty = folder("empty", 3);
+  empty->setIsExpanded(false);
+  auto fresh = folder("fresh", 4);  // open, as a new folder is made
+  content.renewDataVersion();
+  ASSERT_FALSE(view.isExpanded(row("empty")));
+  ASSERT_TRUE(view.isExpanded(row("fresh")));
+
+  const auto arrowPlace = [this](const std::string& name) {
+    const QRect item = view.visualRect(row(name));
+    return QRect(item.left() - view.indentation(), item.top(), view.indentation(), item.height());
+  };
+  // Drawn with the pointer away: an arrow under it is lit.
+  const auto arrow = [&](const std::string& name) {
+    QTest::mouseMove(view.viewport(), belowTheRows());
+    return view.viewport()->grab(arrowPlace(name)).toImage();
+  };
+  const auto isBlank = [](const QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        if (image.pixel(x, y) != image.pixel(0, 0)) return false;
+      }
+    }
+    return true;
+  };
+  const auto clickArrow = [&](const std::string& name) {
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, arrowPlace(name).center());
+  };
+
+  EXPECT_TRUE(isBlank(arrow("top")));
+  const QImage closed = arrow("empty");
+  EXPECT_FALSE(isBlank(closed));
+  EXPECT_FALSE(isBlank(arrow("fresh")));
+  EXPECT_NE(arrow("fresh"), closed) << "an open folder's arrow points another way";
+
+  clickArrow("empty");
+  EXPECT_TRUE(view.isExpanded(row("empty")));
+  EXPECT_TRUE(empty->isExpanded());
+  EXPECT_EQ(view.outlineModel().rowCount(row("empty")), 0);
+  EXPECT_EQ(arrow("empty"), arrow("fresh"));
+  content.renewDataVersion();
+  EXPECT_TRUE(view.isExpanded(row("empty")));
+  EXPECT_EQ(arrow("empty"), arrow("fresh"));
+
+  for (const auto* name : {"empty", "fresh"}) clickArrow(name);
+  EXPECT_FALSE(empty->isExpanded());
+  EXPECT_FALSE(fresh->isExpanded());
+  EXPECT_EQ(arrow("empty"), closed);
+  EXPECT_EQ(arrow("fresh"), closed);
+  EXPECT_EQ(calls, std::vector<std::string>{}) << "a click on an arrow selects nothing";
+  EXPECT_TRUE(isBlank(arrow("top")));
+}
+
 TEST_F(SidebarOutlineViewTest, AFolderThatIsItsOwnAncestorIsARowOfTheTopWithItsRequestsAndCanBeMovedOut) {
   // As a damaged store holds it: g beneath its own subfolder.
   request("lost", 0, g);

@@ -76,6 +76,35 @@ TEST_F(URLSessionHTTP2Scripted, ALargeHeadArrivesWholeOrCannotBeParsed) {
   EXPECT_EQ(record.count("response"), 0);
 }
 
+// A task suspended as it starts shares the first one's connection with its
+// stream paused, and both answers come together, its own first: the library
+// reads its answer while it is paused and keeps it, to hand it over in one
+// piece for each kind once the task goes on.
+TEST_F(URLSessionHTTP2Scripted, AnAnswerKeptWhileSuspendedArrivesHeadFirstAndWhole) {
+  ScriptedHTTP2Server server({.bodySize = 100'000, .answersTogether = 2});
+  for (const int connectionsPerHost : {1, 6}) {
+    auto configuration = URLSessionConfiguration::ephemeralConfiguration();
+    configuration->setHTTPMaximumConnectionsPerHost(connectionsPerHost);
+    const auto heldDelegate = std::make_shared<TrustingSessionDelegate>();
+    const auto heldSession = makeRecordingSession(heldDelegate, configuration);
+    const auto first = heldSession->dataTaskWithURL(*URL::string(server.baseURL() + "/"));
+    const auto held = heldSession->dataTaskWithURL(*URL::string(server.baseURL() + "/"));
+    first->resume();
+    held->resume();
+    held->suspend();
+    ASSERT_EQ(heldDelegate->waitForCompletion(first).errorCode(), 0);
+    held->resume();
+    const auto record = heldDelegate->waitForCompletion(held);
+    EXPECT_EQ(record.errorCode(), 0) << connectionsPerHost;
+    ASSERT_FALSE(record.events.empty());
+    EXPECT_EQ(record.events.front(), "response");
+    EXPECT_EQ(record.count("response"), 1);
+    EXPECT_TRUE(record.data.view() == server.body()) << record.data.size() << " bytes";
+    heldSession->invalidateAndCancel();
+    EXPECT_TRUE(heldDelegate->waitForInvalidation());
+  }
+}
+
 // Requests on streams above the last one a GOAWAY names were never
 // processed: they go again on another connection, so a server that takes
 // one request per connection still answers every one of a burst. The one

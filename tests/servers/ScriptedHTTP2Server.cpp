@@ -6,7 +6,9 @@
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <string_view>
 #include <utility>
@@ -19,6 +21,7 @@ namespace testservers {
 
 struct ScriptedHTTP2ServerState : LoopbackAcceptor {
   ScriptedHTTP2Server::Script script;
+  std::string body;
   ContextPointer context{nullptr, &SSL_CTX_free};
   std::size_t processed = 0;
 };
@@ -27,7 +30,6 @@ namespace {
 
 using Streams = ScriptedHTTP2Server::Streams;
 
-constexpr std::string_view body = "ok";
 // A client that has what it needs closes soon after the server: this only
 // bounds the wait for one that does not.
 constexpr int drainTimeoutMilliseconds = 5000;
@@ -58,12 +60,16 @@ nghttp2_nv field(std::string_view name, std::string_view value) {
           NGHTTP2_NV_FLAG_NONE};
 }
 
-ssize_t readBody(nghttp2_session*, std::int32_t, std::uint8_t* buffer, std::size_t length, std::uint32_t* flags,
-                 nghttp2_data_source*, void*) {
-  const auto count = std::min(length, body.size());
-  std::memcpy(buffer, body.data(), count);
-  *flags |= NGHTTP2_DATA_FLAG_EOF;
-  return static_cast<ssize_t>(count);
+std::string makeBody(std::size_t size) {
+  if (size == 0) return "ok";
+  std::string body;
+  char line[16];
+  for (unsigned number = 0; body.size() < size; ++number) {
+    std::snprintf(line, sizeof line, "%07x\n", number);
+    body += line;
+  }
+  body.resize(size);
+  return body;
 }
 
 // One client connection: the protocol's session over a blocking TLS
@@ -118,6 +124,17 @@ class Connection {
     return 0;
   }
 
+  static ssize_t readBody(nghttp2_session*, std::int32_t stream, std::uint8_t* buffer, std::size_t length,
+                          std::uint32_t* flags, nghttp2_data_source*, void* self) {
+    auto& connection = *static_cast<Connection*>(self);
+    const std::string_view rest = std::string_view(connection.state_.body).substr(connection.bodySent_[stream]);
+    const auto count = std::min(length, rest.size());
+    std::memcpy(buffer, rest.data(), count);
+    connection.bodySent_[stream] += count;
+    if (count == rest.size()) *flags |= NGHTTP2_DATA_FLAG_EOF;
+    return static_cast<ssize_t>(count);
+  }
+
   void requestEnded(std::int32_t stream) {
     const auto streams = state_.script.streams;
     if (streams != Streams::answerAll && std::exchange(tookOne_, true)) return;
@@ -126,9 +143,16 @@ class Connection {
       ++state_.processed;
     }
     if (streams == Streams::dropOneThenGoAway) return goAway(stream);
-    std::vector<nghttp2_nv> fields{field(":status", "200"), field("content-length", "2")};
+    unanswered_.push_back(stream);
+    if (unanswered_.size() < state_.script.answersTogether) return;
+    for (auto latest = unanswered_.rbegin(); latest != unanswered_.rend(); ++latest) answer(*latest);
+    unanswered_.clear();
+  }
+
+  void answer(std::int32_t stream) {
+    std::vector<nghttp2_nv> fields{field(":status", "200"), field("content-length", contentLength_)};
     if (!largeValue_.empty()) fields.push_back(field("x-large", largeValue_));
-    const nghttp2_data_provider provider{{}, &readBody};
+    const nghttp2_data_provider provider{{}, &Connection::readBody};
     nghttp2_submit_response(session_, stream, fields.data(), fields.size(), &provider);
   }
 
@@ -162,7 +186,10 @@ class Connection {
   SSL* tls_;
   int fd_;
   const std::string largeValue_;
+  const std::string contentLength_ = std::to_string(state_.body.size());
   nghttp2_session* session_ = nullptr;
+  std::vector<std::int32_t> unanswered_;
+  std::map<std::int32_t, std::size_t> bodySent_;
   bool tookOne_ = false;
   bool goAwaySent_ = false;
 };
@@ -178,6 +205,7 @@ void serve(const std::shared_ptr<ScriptedHTTP2ServerState>& state, int fd) {
 
 ScriptedHTTP2Server::ScriptedHTTP2Server(Script script) : state_(std::make_shared<ScriptedHTTP2ServerState>()) {
   state_->script = script;
+  state_->body = makeBody(script.bodySize);
   state_->context = makeContext();
   state_->start([state = state_](int fd) { serve(state, fd); });
 }
@@ -185,6 +213,8 @@ ScriptedHTTP2Server::ScriptedHTTP2Server(Script script) : state_(std::make_share
 ScriptedHTTP2Server::~ScriptedHTTP2Server() { state_->stop(); }
 
 std::string ScriptedHTTP2Server::baseURL() const { return "https://127.0.0.1:" + std::to_string(state_->port); }
+
+const std::string& ScriptedHTTP2Server::body() const { return state_->body; }
 
 std::size_t ScriptedHTTP2Server::connectionCount() const {
   std::lock_guard lock(state_->mutex);

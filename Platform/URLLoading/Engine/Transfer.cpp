@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <utility>
 
 #include "Platform/Foundation/ASCIICase.h"
 #include "Platform/Foundation/URLError.h"
@@ -320,7 +321,7 @@ URLSessionTaskTransactionMetrics Transfer::transactionMetrics(bool responseCompl
 }
 
 std::size_t Transfer::onHeader(char* bytes, std::size_t size, std::size_t count, void* self) {
-  return static_cast<Transfer*>(self)->receiveHeaderLine(std::string_view(bytes, size * count));
+  return static_cast<Transfer*>(self)->receiveHeaderLines(std::string_view(bytes, size * count));
 }
 
 std::size_t Transfer::onWrite(char* bytes, std::size_t size, std::size_t count, void* self) {
@@ -362,6 +363,18 @@ int Transfer::onPrerequest(void* self, char*, char*, int, int) {
   return CURL_PREREQFUNC_OK;
 }
 
+// The library hands the head over a line at a time, but what it kept while
+// the transfer was paused it hands over in one piece for each kind: the
+// status line, then every other line (trailers too), then the body.
+std::size_t Transfer::receiveHeaderLines(std::string_view lines) {
+  for (std::size_t start = 0; start < lines.size();) {
+    const auto end = std::min(lines.find('\n', start), lines.size() - 1) + 1;
+    if (receiveHeaderLine(lines.substr(start, end - start)) == 0) return 0;
+    start = end;
+  }
+  return lines.size();
+}
+
 std::size_t Transfer::receiveHeaderLine(std::string_view line) {
   lastActivity_ = Clock::now();
   // Lines after the final block are trailers.
@@ -377,7 +390,7 @@ std::size_t Transfer::receiveHeaderLine(std::string_view line) {
       response_ = HTTPURLResponse::make(*request_.url(), headerParser_.statusCode(), headerParser_.fields());
       decoder_ = std::make_unique<ContentDecoder>(contentEncoding(headerParser_.fields()));
       listener_.transferReceivedResponse(response_);
-      return line.size();
+      return deliverBodyBeforeHead() ? line.size() : 0;
     case ResponseHeaderParser::Outcome::tooLarge:
       fail(makeError(URLError(URLError::Code::cannotParseResponse, request_.url())));
       return 0;
@@ -423,8 +436,21 @@ std::size_t Transfer::receiveBody(const char* bytes, std::size_t count) {
   // Until what was decoded has been taken, the library keeps what comes.
   if (backlogged_) return CURL_WRITEFUNC_PAUSE;
   lastActivity_ = Clock::now();
+  // Nothing the library does promises that what it kept while the transfer
+  // was paused comes back in the order it came: body bytes wait for their
+  // head, and without one they are never a body.
+  if (!decoder_) {
+    bodyBeforeHead_.append(bytes, count);
+    return count;
+  }
   decoder_->feed(std::string_view(bytes, count));
   return deliverDecoded() ? count : 0;
+}
+
+bool Transfer::deliverBodyBeforeHead() {
+  if (bodyBeforeHead_.empty()) return true;
+  decoder_->feed(std::exchange(bodyBeforeHead_, std::string()));
+  return deliverDecoded();
 }
 
 bool Transfer::deliverDecoded() {

@@ -52,6 +52,33 @@ class URLSessionHTTP2Scripted : public testing::Test {
     return delegate->waitForCompletion(task);
   }
 
+  static constexpr int burstSize = 30;
+
+  // Bursts of requests at once, each on a fresh session with 6 connections
+  // per host, so that its requests wait for the first connection and then
+  // share it.
+  static void expectEveryRequestAnswered(const ScriptedHTTP2Server& server, int runs) {
+    auto configuration = URLSessionConfiguration::ephemeralConfiguration();
+    configuration->setHTTPMaximumConnectionsPerHost(6);
+    for (int run = 0; run < runs; ++run) {
+      const auto burstDelegate = std::make_shared<TrustingSessionDelegate>();
+      const auto burstSession = makeRecordingSession(burstDelegate, configuration);
+      std::vector<std::shared_ptr<URLSessionDataTask>> tasks;
+      for (int number = 0; number < burstSize; ++number) {
+        tasks.push_back(burstSession->dataTaskWithURL(*URL::string(server.baseURL() + "/")));
+      }
+      for (const auto& task : tasks) task->resume();
+      int succeeded = 0;
+      for (const auto& task : tasks) {
+        const auto record = burstDelegate->waitForCompletion(task);
+        if (record.errorCode() == 0 && record.data.view() == "ok") ++succeeded;
+      }
+      EXPECT_EQ(succeeded, burstSize) << "run " << run;
+      burstSession->invalidateAndCancel();
+      EXPECT_TRUE(burstDelegate->waitForInvalidation());
+    }
+  }
+
   std::shared_ptr<TrustingSessionDelegate> delegate = std::make_shared<TrustingSessionDelegate>();
   std::shared_ptr<URLSession> session = makeRecordingSession(delegate);
 };
@@ -112,27 +139,19 @@ TEST_F(URLSessionHTTP2Scripted, AnAnswerKeptWhileSuspendedArrivesHeadFirstAndWho
 TEST_F(URLSessionHTTP2Scripted, AfterAGoAwayOnlyUnprocessedRequestsGoAgain) {
   ScriptedHTTP2Server server({.streams = ScriptedHTTP2Server::Streams::answerOneThenGoAway});
   constexpr int runs = 20;
-  constexpr int requests = 30;
-  for (int run = 0; run < runs; ++run) {
-    const auto burstDelegate = std::make_shared<TrustingSessionDelegate>();
-    const auto burstSession = makeRecordingSession(burstDelegate);
-    std::vector<std::shared_ptr<URLSessionDataTask>> tasks;
-    for (int number = 0; number < requests; ++number) {
-      tasks.push_back(burstSession->dataTaskWithURL(*URL::string(server.baseURL() + "/")));
-    }
-    for (const auto& task : tasks) task->resume();
-    int succeeded = 0;
-    for (const auto& task : tasks) {
-      const auto record = burstDelegate->waitForCompletion(task);
-      if (record.errorCode() == 0 && record.data.view() == "ok") ++succeeded;
-    }
-    EXPECT_EQ(succeeded, requests) << "run " << run;
-    burstSession->invalidateAndCancel();
-    EXPECT_TRUE(burstDelegate->waitForInvalidation());
-  }
-  EXPECT_EQ(server.processedRequestCount(), std::size_t{runs * requests});
+  expectEveryRequestAnswered(server, runs);
+  EXPECT_EQ(server.processedRequestCount(), std::size_t{runs * burstSize});
 
   ScriptedHTTP2Server dropping({.streams = ScriptedHTTP2Server::Streams::dropOneThenGoAway});
   EXPECT_EQ(fetch(dropping).errorCode(), -1005);
   EXPECT_EQ(dropping.processedRequestCount(), 1u);
+}
+
+// A server that keeps the connection open after its GOAWAY: the library
+// learns that the other streams were refused as it reads, not as it sends.
+TEST_F(URLSessionHTTP2Scripted, AfterAGracefulGoAwayUnprocessedRequestsGoAgain) {
+  ScriptedHTTP2Server server({.streams = ScriptedHTTP2Server::Streams::answerOneThenGoAwayAndReadOn});
+  constexpr int runs = 50;
+  expectEveryRequestAnswered(server, runs);
+  EXPECT_EQ(server.processedRequestCount(), std::size_t{runs * burstSize});
 }

@@ -99,7 +99,7 @@ class Connection {
     if (created != 0) return;
     nghttp2_submit_settings(session_, NGHTTP2_FLAG_NONE, nullptr, 0);
     std::uint8_t buffer[16384];
-    while (sendPending() && !goAwaySent_) {
+    while (sendPending() && !(goAwaySent_ && closesAfterGoAway())) {
       const int count = SSL_read(tls_, buffer, sizeof buffer);
       if (count <= 0 || nghttp2_session_mem_recv(session_, buffer, static_cast<std::size_t>(count)) < 0) return;
     }
@@ -118,7 +118,8 @@ class Connection {
     auto& connection = *static_cast<Connection*>(self);
     if (frame->hd.type == NGHTTP2_GOAWAY) connection.goAwaySent_ = true;
     const bool answerEnded = frame->hd.type == NGHTTP2_DATA && (frame->hd.flags & NGHTTP2_FLAG_END_STREAM) != 0;
-    if (answerEnded && connection.state_.script.streams == Streams::answerOneThenGoAway) {
+    const auto streams = connection.state_.script.streams;
+    if (answerEnded && (streams == Streams::answerOneThenGoAway || streams == Streams::answerOneThenGoAwayAndReadOn)) {
       connection.goAway(frame->hd.stream_id);
     }
     return 0;
@@ -134,6 +135,8 @@ class Connection {
     if (count == rest.size()) *flags |= NGHTTP2_DATA_FLAG_EOF;
     return static_cast<ssize_t>(count);
   }
+
+  bool closesAfterGoAway() const { return state_.script.streams != Streams::answerOneThenGoAwayAndReadOn; }
 
   void requestEnded(std::int32_t stream) {
     const auto streams = state_.script.streams;

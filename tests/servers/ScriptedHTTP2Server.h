@@ -24,6 +24,11 @@ class ScriptedHTTP2Server {
     // GOAWAY names its stream as the last one processed and the connection
     // closes.
     dropOneThenGoAway,
+    // The first request of a connection is answered; then a GOAWAY names
+    // its stream as the last one processed, and the server reads on,
+    // processing nothing more, until the client closes: a graceful
+    // shutdown.
+    answerOneThenGoAwayAndReadOn,
   };
 
   struct Script {

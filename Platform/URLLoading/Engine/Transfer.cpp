@@ -277,14 +277,16 @@ AnyError Transfer::failure(CURLcode result) const {
 
 // The library sends a request again by itself when its stream was refused,
 // which a GOAWAY does to every stream above the last one it names, but only
-// a few times before it gives up with a send error. A request that was to
-// open a stream on a connection that had been told to go away meanwhile
-// fails in its HTTP/2 layer instead, never having left it. What a server
-// does to a request it took shows otherwise: a reset stream, a connection
-// closed under it, a head that cannot be read.
+// a few times before it gives up: with a send error when its last try found
+// the connection gone as it sent, with a receive error when the refusal
+// came as it read (from a server that keeps the connection open after its
+// GOAWAY). A request that was to open a stream on a connection that had
+// been told to go away meanwhile fails in its HTTP/2 layer instead, never
+// having left it. What a server does to a request it took shows otherwise:
+// a reset stream, a connection closed under it, a head that cannot be read.
 bool Transfer::neverProcessed(CURLcode result) const {
   if (!overHTTP2_ || response_ || infoLong(handle_, CURLINFO_HEADER_SIZE) != 0) return false;
-  return result == CURLE_HTTP2 || (result == CURLE_SEND_ERROR && attempts_ > 1);
+  return result == CURLE_HTTP2 || ((result == CURLE_SEND_ERROR || result == CURLE_RECV_ERROR) && attempts_ > 1);
 }
 
 URLSessionTaskTransactionMetrics Transfer::transactionMetrics(bool responseComplete) const {

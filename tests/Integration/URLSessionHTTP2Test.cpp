@@ -52,6 +52,33 @@ class URLSessionHTTP2Scripted : public testing::Test {
     return delegate->waitForCompletion(task);
   }
 
+  static constexpr int burstSize = 30;
+
+  // Bursts of requests at once, each on a fresh session with 6 connections
+  // per host, so that its requests wait for the first connection and then
+  // share it.
+  static void expectEveryRequestAnswered(const ScriptedHTTP2Server& server, int runs) {
+    auto configuration = URLSessionConfiguration::ephemeralConfiguration();
+    configuration->setHTTPMaximumConnectionsPerHost(6);
+    for (int run = 0; run < runs; ++run) {
+      const auto burstDelegate = std::make_shared<TrustingSessionDelegate>();
+      const auto burstSession = makeRecordingSession(burstDelegate, configuration);
+      std::vector<std::shared_ptr<URLSessionDataTask>> tasks;
+      for (int number = 0; number < burstSize; ++number) {
+        tasks.push_back(burstSession->dataTaskWithURL(*URL::string(server.baseURL() + "/")));
+      }
+      for (const auto& task : tasks) task->resume();
+      int succeeded = 0;
+      for (const auto& task : tasks) {
+        const auto record = burstDelegate->waitForCompletion(task);
+        if (record.errorCode() == 0 && record.data.view() == "ok") ++succeeded;
+      }
+      EXPECT_EQ(succeeded, burstSize) << "run " << run;
+      burstSession->invalidateAndCancel();
+      EXPECT_TRUE(burstDelegate->waitForInvalidation());
+    }
+  }
+
   std::shared_ptr<TrustingSessionDelegate> delegate = std::make_shared<TrustingSessionDelegate>();
   std::shared_ptr<URLSession> session = makeRecordingSession(delegate);
 };
@@ -76,6 +103,35 @@ TEST_F(URLSessionHTTP2Scripted, ALargeHeadArrivesWholeOrCannotBeParsed) {
   EXPECT_EQ(record.count("response"), 0);
 }
 
+// A task suspended as it starts shares the first one's connection with its
+// stream paused, and both answers come together, its own first: the library
+// reads its answer while it is paused and keeps it, to hand it over in one
+// piece for each kind once the task goes on.
+TEST_F(URLSessionHTTP2Scripted, AnAnswerKeptWhileSuspendedArrivesHeadFirstAndWhole) {
+  ScriptedHTTP2Server server({.bodySize = 100'000, .answersTogether = 2});
+  for (const int connectionsPerHost : {1, 6}) {
+    auto configuration = URLSessionConfiguration::ephemeralConfiguration();
+    configuration->setHTTPMaximumConnectionsPerHost(connectionsPerHost);
+    const auto heldDelegate = std::make_shared<TrustingSessionDelegate>();
+    const auto heldSession = makeRecordingSession(heldDelegate, configuration);
+    const auto first = heldSession->dataTaskWithURL(*URL::string(server.baseURL() + "/"));
+    const auto held = heldSession->dataTaskWithURL(*URL::string(server.baseURL() + "/"));
+    first->resume();
+    held->resume();
+    held->suspend();
+    ASSERT_EQ(heldDelegate->waitForCompletion(first).errorCode(), 0);
+    held->resume();
+    const auto record = heldDelegate->waitForCompletion(held);
+    EXPECT_EQ(record.errorCode(), 0) << connectionsPerHost;
+    ASSERT_FALSE(record.events.empty());
+    EXPECT_EQ(record.events.front(), "response");
+    EXPECT_EQ(record.count("response"), 1);
+    EXPECT_TRUE(record.data.view() == server.body()) << record.data.size() << " bytes";
+    heldSession->invalidateAndCancel();
+    EXPECT_TRUE(heldDelegate->waitForInvalidation());
+  }
+}
+
 // Requests on streams above the last one a GOAWAY names were never
 // processed: they go again on another connection, so a server that takes
 // one request per connection still answers every one of a burst. The one
@@ -83,27 +139,19 @@ TEST_F(URLSessionHTTP2Scripted, ALargeHeadArrivesWholeOrCannotBeParsed) {
 TEST_F(URLSessionHTTP2Scripted, AfterAGoAwayOnlyUnprocessedRequestsGoAgain) {
   ScriptedHTTP2Server server({.streams = ScriptedHTTP2Server::Streams::answerOneThenGoAway});
   constexpr int runs = 20;
-  constexpr int requests = 30;
-  for (int run = 0; run < runs; ++run) {
-    const auto burstDelegate = std::make_shared<TrustingSessionDelegate>();
-    const auto burstSession = makeRecordingSession(burstDelegate);
-    std::vector<std::shared_ptr<URLSessionDataTask>> tasks;
-    for (int number = 0; number < requests; ++number) {
-      tasks.push_back(burstSession->dataTaskWithURL(*URL::string(server.baseURL() + "/")));
-    }
-    for (const auto& task : tasks) task->resume();
-    int succeeded = 0;
-    for (const auto& task : tasks) {
-      const auto record = burstDelegate->waitForCompletion(task);
-      if (record.errorCode() == 0 && record.data.view() == "ok") ++succeeded;
-    }
-    EXPECT_EQ(succeeded, requests) << "run " << run;
-    burstSession->invalidateAndCancel();
-    EXPECT_TRUE(burstDelegate->waitForInvalidation());
-  }
-  EXPECT_EQ(server.processedRequestCount(), std::size_t{runs * requests});
+  expectEveryRequestAnswered(server, runs);
+  EXPECT_EQ(server.processedRequestCount(), std::size_t{runs * burstSize});
 
   ScriptedHTTP2Server dropping({.streams = ScriptedHTTP2Server::Streams::dropOneThenGoAway});
   EXPECT_EQ(fetch(dropping).errorCode(), -1005);
   EXPECT_EQ(dropping.processedRequestCount(), 1u);
+}
+
+// A server that keeps the connection open after its GOAWAY: the library
+// learns that the other streams were refused as it reads, not as it sends.
+TEST_F(URLSessionHTTP2Scripted, AfterAGracefulGoAwayUnprocessedRequestsGoAgain) {
+  ScriptedHTTP2Server server({.streams = ScriptedHTTP2Server::Streams::answerOneThenGoAwayAndReadOn});
+  constexpr int runs = 50;
+  expectEveryRequestAnswered(server, runs);
+  EXPECT_EQ(server.processedRequestCount(), std::size_t{runs * burstSize});
 }

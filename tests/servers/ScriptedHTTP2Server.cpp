@@ -1,12 +1,16 @@
 #include "tests/servers/ScriptedHTTP2Server.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <nghttp2/nghttp2.h>
 #include <openssl/ssl.h>
 #include <poll.h>
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <string_view>
 #include <utility>
@@ -19,6 +23,7 @@ namespace testservers {
 
 struct ScriptedHTTP2ServerState : LoopbackAcceptor {
   ScriptedHTTP2Server::Script script;
+  std::string body;
   ContextPointer context{nullptr, &SSL_CTX_free};
   std::size_t processed = 0;
 };
@@ -27,7 +32,6 @@ namespace {
 
 using Streams = ScriptedHTTP2Server::Streams;
 
-constexpr std::string_view body = "ok";
 // A client that has what it needs closes soon after the server: this only
 // bounds the wait for one that does not.
 constexpr int drainTimeoutMilliseconds = 5000;
@@ -58,12 +62,16 @@ nghttp2_nv field(std::string_view name, std::string_view value) {
           NGHTTP2_NV_FLAG_NONE};
 }
 
-ssize_t readBody(nghttp2_session*, std::int32_t, std::uint8_t* buffer, std::size_t length, std::uint32_t* flags,
-                 nghttp2_data_source*, void*) {
-  const auto count = std::min(length, body.size());
-  std::memcpy(buffer, body.data(), count);
-  *flags |= NGHTTP2_DATA_FLAG_EOF;
-  return static_cast<ssize_t>(count);
+std::string makeBody(std::size_t size) {
+  if (size == 0) return "ok";
+  std::string body;
+  char line[16];
+  for (unsigned number = 0; body.size() < size; ++number) {
+    std::snprintf(line, sizeof line, "%07x\n", number);
+    body += line;
+  }
+  body.resize(size);
+  return body;
 }
 
 // One client connection: the protocol's session over a blocking TLS
@@ -93,7 +101,7 @@ class Connection {
     if (created != 0) return;
     nghttp2_submit_settings(session_, NGHTTP2_FLAG_NONE, nullptr, 0);
     std::uint8_t buffer[16384];
-    while (sendPending() && !goAwaySent_) {
+    while (sendPending() && !(goAwaySent_ && closesAfterGoAway())) {
       const int count = SSL_read(tls_, buffer, sizeof buffer);
       if (count <= 0 || nghttp2_session_mem_recv(session_, buffer, static_cast<std::size_t>(count)) < 0) return;
     }
@@ -112,11 +120,25 @@ class Connection {
     auto& connection = *static_cast<Connection*>(self);
     if (frame->hd.type == NGHTTP2_GOAWAY) connection.goAwaySent_ = true;
     const bool answerEnded = frame->hd.type == NGHTTP2_DATA && (frame->hd.flags & NGHTTP2_FLAG_END_STREAM) != 0;
-    if (answerEnded && connection.state_.script.streams == Streams::answerOneThenGoAway) {
+    const auto streams = connection.state_.script.streams;
+    if (answerEnded && (streams == Streams::answerOneThenGoAway || streams == Streams::answerOneThenGoAwayAndReadOn)) {
       connection.goAway(frame->hd.stream_id);
     }
     return 0;
   }
+
+  static ssize_t readBody(nghttp2_session*, std::int32_t stream, std::uint8_t* buffer, std::size_t length,
+                          std::uint32_t* flags, nghttp2_data_source*, void* self) {
+    auto& connection = *static_cast<Connection*>(self);
+    const std::string_view rest = std::string_view(connection.state_.body).substr(connection.bodySent_[stream]);
+    const auto count = std::min(length, rest.size());
+    std::memcpy(buffer, rest.data(), count);
+    connection.bodySent_[stream] += count;
+    if (count == rest.size()) *flags |= NGHTTP2_DATA_FLAG_EOF;
+    return static_cast<ssize_t>(count);
+  }
+
+  bool closesAfterGoAway() const { return state_.script.streams != Streams::answerOneThenGoAwayAndReadOn; }
 
   void requestEnded(std::int32_t stream) {
     const auto streams = state_.script.streams;
@@ -126,9 +148,16 @@ class Connection {
       ++state_.processed;
     }
     if (streams == Streams::dropOneThenGoAway) return goAway(stream);
-    std::vector<nghttp2_nv> fields{field(":status", "200"), field("content-length", "2")};
+    unanswered_.push_back(stream);
+    if (unanswered_.size() < state_.script.answersTogether) return;
+    for (auto latest = unanswered_.rbegin(); latest != unanswered_.rend(); ++latest) answer(*latest);
+    unanswered_.clear();
+  }
+
+  void answer(std::int32_t stream) {
+    std::vector<nghttp2_nv> fields{field(":status", "200"), field("content-length", contentLength_)};
     if (!largeValue_.empty()) fields.push_back(field("x-large", largeValue_));
-    const nghttp2_data_provider provider{{}, &readBody};
+    const nghttp2_data_provider provider{{}, &Connection::readBody};
     nghttp2_submit_response(session_, stream, fields.data(), fields.size(), &provider);
   }
 
@@ -162,13 +191,20 @@ class Connection {
   SSL* tls_;
   int fd_;
   const std::string largeValue_;
+  const std::string contentLength_ = std::to_string(state_.body.size());
   nghttp2_session* session_ = nullptr;
+  std::vector<std::int32_t> unanswered_;
+  std::map<std::int32_t, std::size_t> bodySent_;
   bool tookOne_ = false;
   bool goAwaySent_ = false;
 };
 
 void serve(const std::shared_ptr<ScriptedHTTP2ServerState>& state, int fd) {
   blockBrokenPipeSignal();
+  // Frames go out as they are written, not after the client acknowledged
+  // the ones before: bursts of many connections take a fraction as long.
+  const int on = 1;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
   const std::unique_ptr<SSL, decltype(&SSL_free)> tls(SSL_new(state->context.get()), &SSL_free);
   if (tls && SSL_set_fd(tls.get(), fd) == 1 && SSL_accept(tls.get()) == 1) Connection(*state, tls.get(), fd).run();
   state->close(fd);
@@ -178,6 +214,7 @@ void serve(const std::shared_ptr<ScriptedHTTP2ServerState>& state, int fd) {
 
 ScriptedHTTP2Server::ScriptedHTTP2Server(Script script) : state_(std::make_shared<ScriptedHTTP2ServerState>()) {
   state_->script = script;
+  state_->body = makeBody(script.bodySize);
   state_->context = makeContext();
   state_->start([state = state_](int fd) { serve(state, fd); });
 }
@@ -185,6 +222,8 @@ ScriptedHTTP2Server::ScriptedHTTP2Server(Script script) : state_(std::make_share
 ScriptedHTTP2Server::~ScriptedHTTP2Server() { state_->stop(); }
 
 std::string ScriptedHTTP2Server::baseURL() const { return "https://127.0.0.1:" + std::to_string(state_->port); }
+
+const std::string& ScriptedHTTP2Server::body() const { return state_->body; }
 
 std::size_t ScriptedHTTP2Server::connectionCount() const {
   std::lock_guard lock(state_->mutex);

@@ -11,7 +11,7 @@ struct ScriptedHTTP2ServerState;
 // An HTTP/2 server over TLS inside the test process, on a free loopback
 // port, with the valid server certificate of TLSCertificates::shared():
 // for servers that bend the protocol's rules as far as they allow. Every
-// answer is 200 with the body "ok". Each connection has its own thread.
+// answer is 200 with the same body. Each connection has its own thread.
 class ScriptedHTTP2Server {
  public:
   enum class Streams {
@@ -24,6 +24,11 @@ class ScriptedHTTP2Server {
     // GOAWAY names its stream as the last one processed and the connection
     // closes.
     dropOneThenGoAway,
+    // The first request of a connection is answered; then a GOAWAY names
+    // its stream as the last one processed, and the server reads on,
+    // processing nothing more, until the client closes: a graceful
+    // shutdown.
+    answerOneThenGoAwayAndReadOn,
   };
 
   struct Script {
@@ -31,6 +36,13 @@ class ScriptedHTTP2Server {
     // The length of the value of an "x-large" field every answer carries;
     // none when 0.
     std::size_t largeFieldSize = 0;
+    // "ok" when 0; else this many bytes of numbered lines, so that a byte
+    // out of place shows.
+    std::size_t bodySize = 0;
+    // Answers wait until this many requests of a connection have come, then
+    // go out together, the latest first: the client reads one stream's
+    // answer while it reads another's.
+    std::size_t answersTogether = 1;
   };
 
   explicit ScriptedHTTP2Server(Script script);
@@ -41,6 +53,8 @@ class ScriptedHTTP2Server {
 
   // "https://127.0.0.1:<port>", without a trailing slash.
   std::string baseURL() const;
+  // The body of every answer.
+  const std::string& body() const;
   std::size_t connectionCount() const;
   // Requests the server took as processed: every one it answered, and the
   // one it dropped under a GOAWAY that names it.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <utility>
 
 #include "Platform/Foundation/ASCIICase.h"
 #include "Platform/Foundation/URLError.h"
@@ -276,14 +277,16 @@ AnyError Transfer::failure(CURLcode result) const {
 
 // The library sends a request again by itself when its stream was refused,
 // which a GOAWAY does to every stream above the last one it names, but only
-// a few times before it gives up with a send error. A request that was to
-// open a stream on a connection that had been told to go away meanwhile
-// fails in its HTTP/2 layer instead, never having left it. What a server
-// does to a request it took shows otherwise: a reset stream, a connection
-// closed under it, a head that cannot be read.
+// a few times before it gives up: with a send error when its last try found
+// the connection gone as it sent, with a receive error when the refusal
+// came as it read (from a server that keeps the connection open after its
+// GOAWAY). A request that was to open a stream on a connection that had
+// been told to go away meanwhile fails in its HTTP/2 layer instead, never
+// having left it. What a server does to a request it took shows otherwise:
+// a reset stream, a connection closed under it, a head that cannot be read.
 bool Transfer::neverProcessed(CURLcode result) const {
   if (!overHTTP2_ || response_ || infoLong(handle_, CURLINFO_HEADER_SIZE) != 0) return false;
-  return result == CURLE_HTTP2 || (result == CURLE_SEND_ERROR && attempts_ > 1);
+  return result == CURLE_HTTP2 || ((result == CURLE_SEND_ERROR || result == CURLE_RECV_ERROR) && attempts_ > 1);
 }
 
 URLSessionTaskTransactionMetrics Transfer::transactionMetrics(bool responseComplete) const {
@@ -320,7 +323,7 @@ URLSessionTaskTransactionMetrics Transfer::transactionMetrics(bool responseCompl
 }
 
 std::size_t Transfer::onHeader(char* bytes, std::size_t size, std::size_t count, void* self) {
-  return static_cast<Transfer*>(self)->receiveHeaderLine(std::string_view(bytes, size * count));
+  return static_cast<Transfer*>(self)->receiveHeaderLines(std::string_view(bytes, size * count));
 }
 
 std::size_t Transfer::onWrite(char* bytes, std::size_t size, std::size_t count, void* self) {
@@ -362,6 +365,18 @@ int Transfer::onPrerequest(void* self, char*, char*, int, int) {
   return CURL_PREREQFUNC_OK;
 }
 
+// The library hands the head over a line at a time, but what it kept while
+// the transfer was paused it hands over in one piece for each kind: the
+// status line, then every other line (trailers too), then the body.
+std::size_t Transfer::receiveHeaderLines(std::string_view lines) {
+  for (std::size_t start = 0; start < lines.size();) {
+    const auto end = std::min(lines.find('\n', start), lines.size() - 1) + 1;
+    if (receiveHeaderLine(lines.substr(start, end - start)) == 0) return 0;
+    start = end;
+  }
+  return lines.size();
+}
+
 std::size_t Transfer::receiveHeaderLine(std::string_view line) {
   lastActivity_ = Clock::now();
   // Lines after the final block are trailers.
@@ -377,7 +392,7 @@ std::size_t Transfer::receiveHeaderLine(std::string_view line) {
       response_ = HTTPURLResponse::make(*request_.url(), headerParser_.statusCode(), headerParser_.fields());
       decoder_ = std::make_unique<ContentDecoder>(contentEncoding(headerParser_.fields()));
       listener_.transferReceivedResponse(response_);
-      return line.size();
+      return deliverBodyBeforeHead() ? line.size() : 0;
     case ResponseHeaderParser::Outcome::tooLarge:
       fail(makeError(URLError(URLError::Code::cannotParseResponse, request_.url())));
       return 0;
@@ -423,8 +438,21 @@ std::size_t Transfer::receiveBody(const char* bytes, std::size_t count) {
   // Until what was decoded has been taken, the library keeps what comes.
   if (backlogged_) return CURL_WRITEFUNC_PAUSE;
   lastActivity_ = Clock::now();
+  // Nothing the library does promises that what it kept while the transfer
+  // was paused comes back in the order it came: body bytes wait for their
+  // head, and without one they are never a body.
+  if (!decoder_) {
+    bodyBeforeHead_.append(bytes, count);
+    return count;
+  }
   decoder_->feed(std::string_view(bytes, count));
   return deliverDecoded() ? count : 0;
+}
+
+bool Transfer::deliverBodyBeforeHead() {
+  if (bodyBeforeHead_.empty()) return true;
+  decoder_->feed(std::exchange(bodyBeforeHead_, std::string()));
+  return deliverDecoded();
 }
 
 bool Transfer::deliverDecoded() {

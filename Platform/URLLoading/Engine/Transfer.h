@@ -136,8 +136,11 @@ class Transfer {
   static int onSeek(void* self, curl_off_t offset, int origin);
   static int onPrerequest(void* self, char*, char*, int, int);
 
+  std::size_t receiveHeaderLines(std::string_view lines);
   std::size_t receiveHeaderLine(std::string_view line);
   std::size_t receiveBody(const char* bytes, std::size_t count);
+  // False when the body cannot be decoded.
+  bool deliverBodyBeforeHead();
   // Hands decoded bytes to the listener until it holds them back or the
   // decoder has no more; false when the body cannot be decoded.
   bool deliverDecoded();
@@ -171,6 +174,8 @@ class Transfer {
   const bool asksToUpgrade_;
   ResponseHeaderParser headerParser_;
   std::unique_ptr<ContentDecoder> decoder_;
+  // Body bytes handed over before the head they follow was complete.
+  std::string bodyBeforeHead_;
   // Decoded bytes the listener held back, the rest still in the decoder.
   std::string heldPiece_;
   bool backlogged_ = false;

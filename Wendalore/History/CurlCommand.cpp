@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "Platform/Foundation/ASCIICase.h"
 #include "Platform/Foundation/ShellQuoting.h"
 #include "Platform/URLLoading/CurlOptions.h"
 #include "Wendalore/History/FormOption.h"
@@ -21,6 +22,19 @@ std::string singleQuoted(std::string_view text) {
   return platform::quotedShellWord(text, platform::ShellQuotes::single);
 }
 
+// The headers as they went out, for curl to send. curl writes the length of
+// the body it is given itself, as the transfer did, and sends none without
+// one, where the send may have told that it carried none.
+HeaderDictionary headersForCurl(const RequestHistoryItem& item, bool curlSendsBody) {
+  auto headers = sentHeaders(item);
+  std::erase_if(headers,
+                [](const auto& header) { return platform::equalsIgnoringASCIICase(header.first, "Content-Length"); });
+  if (const auto length = item.sentContentLength(); length && !curlSendsBody) {
+    headers.emplace("Content-Length", std::to_string(*length));
+  }
+  return headers;
+}
+
 }  // namespace
 
 std::string curlCommand(const RequestHistoryItem& item) {
@@ -29,10 +43,14 @@ std::string curlCommand(const RequestHistoryItem& item) {
   // A body that no argument can carry goes in on curl's standard input.
   const bool bodyOnInput = body && !platform::fitsShellArgument(*body);
   if (bodyOnInput) parts.front() = platform::printfCommand(*body) + " | curl";
-  if (item.method() != "GET") parts.push_back(platform::curlMethodOption(item.method()));
+  // A form without parts went out as no bytes: curl is given no form then.
   const auto& form = item.bodyWasSent() ? item.sentForm() : std::nullopt;
-  for (const auto& [name, value] : sortedHeaders(sentHeaders(item))) {
-    if (form && name == "Content-Type") continue;
+  const bool curlWritesForm = form && !form->files.empty();
+  // Given a body or a form, curl sends a POST unless told otherwise.
+  if (item.method() != "GET" || body || curlWritesForm) parts.push_back(platform::curlMethodOption(item.method()));
+  for (const auto& [name, value] : sortedHeaders(headersForCurl(item, body || curlWritesForm))) {
+    // curl names its own boundary.
+    if (curlWritesForm && name == "Content-Type") continue;
     parts.push_back(platform::curlHeaderOption(name, value));
   }
   if (bodyOnInput) {
@@ -40,7 +58,7 @@ std::string curlCommand(const RequestHistoryItem& item) {
   } else if (body) {
     parts.push_back("--data-raw " + singleQuoted(*body));
   }
-  if (form) {
+  if (curlWritesForm) {
     for (const auto& file : form->files) parts.push_back("-F " + singleQuoted(formOption(file)));
   }
   parts.push_back(doubleQuoted(item.url()));

@@ -47,7 +47,7 @@ class RequestHistoryItem {
   const std::optional<std::string>& requestBody() const { return requestBody_; }
   // Whether the request carried a body: the typed text for form, raw and
   // JSON bodies (raw and JSON only with POST, PUT or PATCH), the encoded form
-  // for multipart bodies, never without a body.
+  // for multipart bodies, never without a body nor with a HEAD.
   bool bodyWasSent() const { return bodyWasSent_; }
   // The Content-Type the send supplied itself rather than took from a row:
   // the body kind's own when no row chose one, a form's always. None when

@@ -1,6 +1,7 @@
 #include "Wendalore/ViewModel/OutgoingRequest.h"
 
 #include "Platform/Foundation/Base64.h"
+#include "Platform/URLLoading/BodyFraming.h"
 #include "Wendanet/Source/Support/UnicodeCase.h"
 
 namespace wendalore {
@@ -32,6 +33,7 @@ HeaderDictionary headerDictionary(const platform::HTTPHeaderFields& fields) {
 }
 
 bool carriesBody(RequestBodyType bodyType, std::string_view method) {
+  if (!platform::sendsBody(method)) return false;
   switch (bodyType) {
     case RequestBodyType::none:
       return false;
@@ -56,12 +58,6 @@ std::optional<std::string> suppliedContentType(RequestBodyType bodyType, const w
     case RequestBodyType::none:
     case RequestBodyType::multipart: return std::nullopt;
   }
-  return std::nullopt;
-}
-
-std::optional<std::uint64_t> sentContentLength(std::string_view method, std::optional<std::uint64_t> bodyLength) {
-  if (bodyLength) return bodyLength;
-  if (method == "POST") return 0;
   return std::nullopt;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,17 +35,13 @@ wendanet::HTTPHeaders outgoingHeaders(const std::vector<std::shared_ptr<RequestH
 HeaderDictionary headerDictionary(const platform::HTTPHeaderFields& fields);
 
 // Whether a request with this body kind and method carries a body. Raw and
-// JSON bodies only go with methods meant to carry one.
+// JSON bodies only go with methods meant to carry one; no body goes with a
+// HEAD.
 bool carriesBody(RequestBodyType bodyType, std::string_view method);
 
 // The Content-Type a form, raw or JSON body supplies itself: a form's
 // always, the others' unless a row chose one.
 std::optional<std::string> suppliedContentType(RequestBodyType bodyType, const wendanet::HTTPHeaders& headers);
-
-// The Content-Length a request goes out with: its body's length, which the
-// transfer writes whatever a row said; without a body, 0 for a POST, which
-// must tell that it carries none, and none for the other methods.
-std::optional<std::uint64_t> sentContentLength(std::string_view method, std::optional<std::uint64_t> bodyLength);
 
 // The URL request for a form, raw or JSON body: the body's content type
 // unless a row chose one (a form always declares itself), and the body

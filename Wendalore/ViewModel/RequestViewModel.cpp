@@ -11,6 +11,7 @@
 
 #include "Platform/Files/FileError.h"
 #include "Platform/Files/FileManager.h"
+#include "Platform/URLLoading/BodyFraming.h"
 #include "Wendalore/ViewModel/DiagnosticText.h"
 #include "Wendalore/ViewModel/OutgoingRequest.h"
 #include "Wendalore/ViewModel/PrettyPrintedBody.h"
@@ -116,7 +117,7 @@ void RequestViewModel::sendRequest(const std::string& urlString, const std::stri
   if (textRequest && textRequest->httpBody()) bodyLength = textRequest->httpBody()->size();
   entry->setSentContent(form ? std::optional(form->contentType()) : suppliedContentType(bodyType, headers),
                         form ? std::optional(sentForm(*form, fileBytes)) : std::nullopt,
-                        sentContentLength(method, bodyLength));
+                        platform::sentContentLength(method, bodyLength));
   const auto entryId = entry->id();
   addToHistory(std::move(entry));
 

@@ -6,6 +6,7 @@
 #include "Platform/Files/FileManager.h"
 #include "Platform/Foundation/ASCIICase.h"
 #include "Platform/Foundation/URLError.h"
+#include "Platform/URLLoading/BodyFraming.h"
 #include "Platform/URLLoading/Engine/CacheRevalidation.h"
 #include "Platform/URLLoading/Engine/CacheRules.h"
 #include "Platform/URLLoading/Engine/OnceReply.h"
@@ -147,6 +148,8 @@ void TaskRun::startHop() {
   if (!lines) return finish(lines.error());
   headerLines_ = std::make_shared<const std::vector<std::string>>(std::move(*lines));
 
+  // Before any body is read or asked for: a HEAD goes out without one.
+  if (!sendsBody(request.httpMethod().value_or("GET"))) return startTransfer(nullptr);
   const auto& source = task_->body().source;
   if (std::holds_alternative<TaskBody::FromRequest>(source)) {
     if (request.httpBody()) return startTransfer(BodySource::fromData(*request.httpBody()));

@@ -3,8 +3,10 @@
 #include "Platform/URLLoading/HTTPCookieStorage.h"
 #include "Platform/URLLoading/URLCredentialStorage.h"
 
+#include "Platform/Foundation/ASCIICase.h"
 #include "Platform/Foundation/ShellQuoting.h"
 #include "Platform/Foundation/UTF8.h"
+#include "Platform/URLLoading/BodyFraming.h"
 #include "Platform/URLLoading/CurlOptions.h"
 #include "Platform/URLLoading/URLProtectionSpace.h"
 
@@ -75,13 +77,16 @@ std::string makeCURLCommand(const std::optional<platform::URLRequest>& request, 
   if (!request || !request->url() || !request->url()->host() || !request->httpMethod()) {
     return std::string(cURLCommandFailureText);
   }
+  const auto& method = *request->httpMethod();
   // A body that no argument can carry goes in on curl's standard input.
   std::optional<std::string> body;
-  if (const auto& data = request->httpBody()) body = platform::decodeUTF8Repairing(data->view());
+  if (const auto& data = request->httpBody(); data && platform::sendsBody(method)) {
+    body = platform::decodeUTF8Repairing(data->view());
+  }
   const bool bodyOnInput = body && !platform::fitsShellArgument(*body);
   std::vector<std::string> components = {
       bodyOnInput ? "$ " + platform::printfCommand(*body) + " | curl -v" : "$ curl -v",
-      platform::curlMethodOption(*request->httpMethod())};
+      platform::curlMethodOption(method)};
   for (const auto& credential : context.credentials) {
     if (credential.user && credential.password) {
       components.push_back("-u " + shellWord(*credential.user + ":" + *credential.password));
@@ -92,7 +97,18 @@ std::string makeCURLCommand(const std::optional<platform::URLRequest>& request, 
   HTTPHeaders headers;
   mergeHeaders(headers, context.configurationHeaders);
   mergeHeaders(headers, getHeaders(*request));
-  for (const auto& header : headers) components.push_back(platform::curlHeaderOption(header.name(), header.value()));
+  for (const auto& header : headers) {
+    // The transfer writes the length of what it sends, as curl does.
+    if (platform::equalsIgnoringASCIICase(header.name(), "Content-Length")) continue;
+    components.push_back(platform::curlHeaderOption(header.name(), header.value()));
+  }
+  // Without a body curl sends no length, where the transfer may tell that
+  // the request carries none.
+  if (!body && !request->httpBodyStream()) {
+    if (const auto length = platform::sentContentLength(method, std::nullopt)) {
+      components.push_back(platform::curlHeaderOption("Content-Length", std::to_string(*length)));
+    }
+  }
 
   if (bodyOnInput) {
     components.push_back("--data-binary @-");

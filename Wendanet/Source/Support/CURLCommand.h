@@ -30,6 +30,8 @@ inline constexpr std::string_view cURLCommandFailureText = "$ curl command could
 
 // `request` as a command line for the curl tool, one option a line, or the
 // failure text when there is no request, no URL with a host, or no method.
+// curl sends what the transfer would: a HEAD without its body, and the
+// length the transfer writes in place of any Content-Length field given.
 // Every text that is not plain is quoted and escaped, so that sh, bash and
 // zsh, running it from a script or a pipe or pasted into an interactive
 // shell with history expansion, hand curl exactly these texts; a body that

@@ -9,6 +9,7 @@
 
 #include "Platform/Foundation/ShellQuoting.h"
 #include "Platform/Foundation/UTF8.h"
+#include "Platform/Streams/InputStream.h"
 #include "Wendalore/History/CurlCommand.h"
 #include "Wendalore/History/FormOption.h"
 #include "Wendalore/History/HeaderRows.h"
@@ -120,32 +121,63 @@ std::vector<std::string> methodArguments(const std::string& method) {
   return {"-X", argument(method)};
 }
 
-std::string randomMethod(RandomTexts& random) { return random.oneIn(8) ? "HEAD"s : random.text(6); }
+// curl changes its method when given a body or a form, and the transfer
+// frames a POST without a body; HEAD is the method that carries none.
+std::string randomMethod(RandomTexts& random) {
+  static const std::string common[] = {"GET", "POST", "HEAD", "PUT"};
+  return random.oneIn(2) ? common[random.below(std::size(common))] : random.text(6);
+}
 
+// Now and then a Content-Length field in any letter case, with any value;
+// the transfer writes its own in its place.
+std::optional<HeaderRow> randomLengthField(RandomTexts& random) {
+  if (!random.oneIn(3)) return std::nullopt;
+  std::string name = "content-length";
+  for (auto& character : name) {
+    if (random.oneIn(2)) character = static_cast<char>(std::toupper(static_cast<unsigned char>(character)));
+  }
+  static const std::string values[] = {"", " \t", "999", "0"};
+  return HeaderRow{name, random.oneIn(3) ? random.text(4) : values[random.below(std::size(values))]};
+}
+
+// A record as a send makes it, of any body kind: a body goes along only
+// when the method sends one, with the length the transfer wrote for it.
 Example historyExample(RandomTexts& random) {
   HeaderDictionary headers;
   for (auto count = random.below(4); count > 0; --count) headers[headerName(random, count)] = headerValue(random);
-  const auto method = random.oneIn(3) ? "POST"s : randomMethod(random);
+  auto recorded = headers;
+  if (const auto field = randomLengthField(random)) recorded.insert(*field);
+  const auto method = random.oneIn(4) ? "POST"s : randomMethod(random);
   std::optional<std::string> body;
   if (!random.oneIn(3)) {
     body = random.oneIn(400) ? std::string(platform::longestProgramArgument + 1, 'b') : random.text(30);
   }
-  const auto item = RequestHistoryItem::make(platform::Date{}, method, random.text(20), headers, body, true);
-  std::vector<std::string> formArguments;
-  if (random.oneIn(8)) {
-    const SentFilePart part{random.text(6), random.text(6), random.text(6), "/tmp/" + random.text(6), 5};
-    item->setSentContent("multipart/form-data; boundary=b1", SentForm{"b1", {part}});
-    formArguments = {"-F", argument(formOption(part))};
-    body.reset();
+  const bool sendsBody = method != "HEAD" && !random.oneIn(4);
+  const auto item = RequestHistoryItem::make(platform::Date{}, method, random.text(20), recorded, body, sendsBody);
+  std::optional<SentForm> form;
+  if (random.oneIn(6)) {
+    form = SentForm{"b1", {}};
+    if (!random.oneIn(4)) {
+      form->files.push_back({random.text(6), random.text(6), random.text(6), "/tmp/" + random.text(6), 5});
+    }
   }
+  std::optional<std::uint64_t> sentLength;
+  if (sendsBody) sentLength = form ? (form->files.empty() ? 0 : 300) : body.value_or("").size();
+  if (!sendsBody && method == "POST") sentLength = 0;
+  item->setSentContent(form ? std::optional("multipart/form-data; boundary=b1"s) : std::nullopt, form, sentLength);
+
+  const bool curlGetsForm = sendsBody && form && !form->files.empty();
+  const bool curlGetsBody = sendsBody && !form && body && !body->empty();
   Meant meant;
-  if (method != "GET") meant.arguments = methodArguments(method);
+  if (method != "GET" || curlGetsForm || curlGetsBody) meant.arguments = methodArguments(method);
+  if (form && !curlGetsForm) headers["Content-Type"] = "multipart/form-data; boundary=b1";
+  if (sentLength && !curlGetsForm && !curlGetsBody) headers["Content-Length"] = std::to_string(*sentLength);
   for (const auto& [name, value] : sortedHeaders(headers)) {
     meant.arguments.insert(meant.arguments.end(), {"-H", headerArgument(name, value)});
   }
-  meant.arguments.insert(meant.arguments.end(), formArguments.begin(), formArguments.end());
+  if (curlGetsForm) meant.arguments.insert(meant.arguments.end(), {"-F", argument(formOption(form->files[0]))});
   meant.arguments.push_back(argument(item->url()));
-  if (body && !body->empty()) meant.body = body;
+  if (curlGetsBody) meant.body = body;
   return {curlCommand(*item), meant};
 }
 
@@ -159,7 +191,11 @@ Example libraryExample(RandomTexts& random) {
   for (auto count = random.below(4); count > 0; --count) {
     fields.emplace_back(headerName(random, count), headerValue(random));
   }
-  request.setAllHTTPHeaderFields(fields);
+  auto requestFields = fields;
+  if (const auto field = randomLengthField(random)) {
+    requestFields.insert(requestFields.begin() + random.below(requestFields.size() + 1), *field);
+  }
+  request.setAllHTTPHeaderFields(requestFields);
   Meant meant{{"-v"}, std::nullopt};
   std::ranges::copy(methodArguments(method), std::back_inserter(meant.arguments));
   wendanet::CURLCommandContext context;
@@ -175,13 +211,22 @@ Example libraryExample(RandomTexts& random) {
     meant.arguments.insert(meant.arguments.end(),
                            {"-b", argument(context.cookies[0].first + "=" + context.cookies[0].second)});
   }
+  if (const auto field = randomLengthField(random)) {
+    context.configurationHeaders.update(field->first, field->second);
+  }
   for (const auto& [name, value] : fields) {
     meant.arguments.insert(meant.arguments.end(), {"-H", headerArgument(name, value)});
   }
   if (!random.oneIn(3)) {
     const auto body = random.oneIn(400) ? std::string(platform::longestProgramArgument + 1, '@') : random.text(30);
     request.setHTTPBody(platform::Data(body));
-    meant.body = platform::decodeUTF8Repairing(body);
+    if (method != "HEAD") meant.body = platform::decodeUTF8Repairing(body);
+  } else if (random.oneIn(3)) {
+    // A body read from a stream is not shown, and goes without a length.
+    request.setHTTPBodyStream(platform::InputStream::fromData(platform::Data("streamed")));
+  }
+  if (method == "POST" && !request.httpBody() && !request.httpBodyStream()) {
+    meant.arguments.insert(meant.arguments.end(), {"-H", "Content-Length: 0"});
   }
   meant.arguments.push_back(argument(url->absoluteString()));
   // The text starts with a prompt.

@@ -54,7 +54,7 @@ struct BodySend {
 // transfer's own, a Content-Type no row named) are not shown. A form's file
 // is named in place of its bytes, its names as the library encoded them,
 // and its lines end in a line feed, as every line of the text does; a form
-// without parts shows no body, as none went out.
+// without parts shows no body, as none went out, nor does a HEAD.
 TEST(RawRequestOnTheWire, EveryShownLineWentOutAndTheAddedHeadersAreLeftOut) {
   testservers::CapturingHTTPServer server;
   const auto model = RequestViewModel::make();
@@ -75,6 +75,10 @@ TEST(RawRequestOnTheWire, EveryShownLineWentOutAndTheAddedHeadersAreLeftOut) {
       {"raw with GET", RequestBodyType::rawText, "stays home", false, "GET"},
       {"empty json with PATCH", RequestBodyType::json, "", false, "PATCH"},
       {"none with DELETE", RequestBodyType::none, "", false, "DELETE"},
+      // The answer comes at once, without the body a GET would have; a
+      // HEAD that sent a body would wait for one until its time-out.
+      {"form with HEAD", RequestBodyType::formUrlEncoded, "a=1", false, "HEAD"},
+      {"form with a file with HEAD", RequestBodyType::multipart, "stays home", true, "HEAD"},
   };
   for (const auto& send : sends) {
     for (const bool withTypeAndLengthRows : {false, true}) {
@@ -86,6 +90,8 @@ TEST(RawRequestOnTheWire, EveryShownLineWentOutAndTheAddedHeadersAreLeftOut) {
                          send.bodyType, RequestAuthType::bearer, "", "", "t0k");
       const auto entry = model->requestHistory().front();
       ASSERT_TRUE(platform::RunLoop::main().runUntil([&] { return !entry->isPending(); }, 30s)) << kind;
+      EXPECT_EQ(entry->error(), std::nullopt) << kind;
+      EXPECT_EQ(entry->statusCode(), 200) << kind;
       const auto captured = server.requests().back();
       const auto wentOut = [&, head = captured.head + "\r\n"](const std::string& line) {
         return head.find("\r\n" + line + "\r\n") != std::string::npos;

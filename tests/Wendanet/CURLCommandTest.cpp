@@ -118,6 +118,16 @@ TEST(CURLCommand, ABlankHeaderIsSentEmptyAndAHeadIsAskedForWithCurlsOwnOption) {
   EXPECT_EQ(component(makeCURLCommand(request, {}), "-X"), "head");
 }
 
+// A POST without a body goes out saying so; an upload's body goes with its
+// task, at a length the text cannot know.
+TEST(CURLCommand, ABodilessPostTellsItsLengthUnlessItsBodyGoesWithTheTask) {
+  const auto request = withHeaders(makeURLRequest("http://example.com/x", "POST"), {{"Content-Length", "9"}});
+  EXPECT_EQ(makeCURLCommand(request, {}),
+            "$ curl -v \\\n\t-X POST \\\n\t-H \"Content-Length: 0\" \\\n\t\"http://example.com/x\"");
+  EXPECT_EQ(makeCURLCommand(request, {.bodyOutsideRequest = true}),
+            "$ curl -v \\\n\t-X POST \\\n\t\"http://example.com/x\"");
+}
+
 TEST(CURLCommand, QuotedTextsEscapeQuotesAndBackslashesAsBeforeAndRepairBadBytes) {
   EXPECT_EQ(component(makeCURLCommand(withHeaders(makeURLRequest("http://e.com"), {{"X", "a\"b"}}), {}), "-H"),
             "\"X: a\\\"b\"");

@@ -238,6 +238,10 @@ class Request : public std::enable_shared_from_this<Request> {
   // the session adds on the wire.
   std::string makeCURLCommand() const;
 
+  // Whether the request's body goes with its task rather than in its URL
+  // request.
+  virtual bool sendsBodyOutsideRequest() const { return false; }
+
   // Each kind builds its own task; the base stops the process.
   virtual std::shared_ptr<platform::URLSessionTask> createTask(const platform::URLRequest& urlRequest,
                                                                const std::shared_ptr<platform::URLSession>& session);

@@ -240,6 +240,7 @@ std::string Request::makeCURLCommand() const {
   if (configuration && request && request->url()) {
     context = makeCURLCommandContext(*configuration, *request->url(), credential());
   }
+  context.bodyOutsideRequest = sendsBodyOutsideRequest();
   return wendanet::makeCURLCommand(request, context);
 }
 

@@ -37,6 +37,7 @@ class UploadRequest : public ChainedRequest<UploadRequest, DataRequest> {
   // The request fails with `error`, unless a retrier retries it.
   void didFailToCreateUploadable(const WNError& error);
 
+  bool sendsBodyOutsideRequest() const override { return true; }
   // A task that sends the current uploadable; without one the process stops.
   std::shared_ptr<platform::URLSessionTask> createTask(const platform::URLRequest& urlRequest,
                                                        const std::shared_ptr<platform::URLSession>& session) override;

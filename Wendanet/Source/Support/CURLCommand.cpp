@@ -104,7 +104,7 @@ std::string makeCURLCommand(const std::optional<platform::URLRequest>& request, 
   }
   // Without a body curl sends no length, where the transfer may tell that
   // the request carries none.
-  if (!body && !request->httpBodyStream()) {
+  if (!body && !request->httpBodyStream() && !context.bodyOutsideRequest) {
     if (const auto length = platform::sentContentLength(method, std::nullopt)) {
       components.push_back(platform::curlHeaderOption("Content-Length", std::to_string(*length)));
     }

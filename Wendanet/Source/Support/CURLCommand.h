@@ -24,6 +24,9 @@ struct CURLCommandContext {
   std::vector<std::pair<std::string, std::string>> cookies = {};
   // Request headers of the same name, in any letter case, win.
   HTTPHeaders configurationHeaders = {};
+  // The body goes with the task rather than the request (an upload): the
+  // text cannot show it, nor the length it goes with.
+  bool bodyOutsideRequest = false;
 };
 
 inline constexpr std::string_view cURLCommandFailureText = "$ curl command could not be created";

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <string>
 #include <vector>
 
 #include "tests/Integration/TrustingSessionDelegate.h"
@@ -84,6 +86,31 @@ class URLSessionHTTP2Scripted : public testing::Test {
 };
 
 }  // namespace
+
+// A large head whose last frame shares a TLS record with the body, whose
+// frame ends the stream, and no length to tell the body is complete: the
+// task ends as that record arrives, not by its time-out, at every size up
+// to the largest the HTTP/2 decoder takes; one byte more fails at once.
+TEST_F(URLSessionHTTP2Scripted, ALargeHeadSentTogetherWithItsBodyEndsTheTaskAsItArrives) {
+  // A value that encodes to 64 KiB.
+  constexpr std::size_t largest = 74'898;
+  for (const std::size_t size : {20'000uz, 40'000uz, 60'000uz, largest}) {
+    ScriptedHTTP2Server server({.coalesced = true, .withoutLength = true, .largeFieldSize = size});
+    for (int run = 0; run < 5; ++run) {
+      const auto task = session->dataTaskWithURL(*URL::string(server.baseURL() + "/"));
+      task->resume();
+      // Well within the task's time-out of a minute.
+      const auto record = delegate->waitForCompletion(task, std::chrono::seconds(10));
+      ASSERT_EQ(record.count("complete"), 1) << size << " bytes, run " << run;
+      ASSERT_EQ(record.errorCode(), 0) << size << " bytes, run " << run;
+      EXPECT_EQ(record.data.view(), "ok");
+      const auto& response = static_cast<const HTTPURLResponse&>(*record.response);
+      EXPECT_EQ(response.valueForHTTPHeaderField("X-Large"), std::string(size, 'x'));
+    }
+  }
+  ScriptedHTTP2Server server({.coalesced = true, .withoutLength = true, .largeFieldSize = largest + 1});
+  EXPECT_EQ(fetch(server).errorCode(), -1017);
+}
 
 // A head of one field over the library's receive buffer arrives whole; one
 // too large for the HTTP/2 decoder fails as the head comes, as a head past

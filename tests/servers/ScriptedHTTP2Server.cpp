@@ -155,7 +155,8 @@ class Connection {
   }
 
   void answer(std::int32_t stream) {
-    std::vector<nghttp2_nv> fields{field(":status", "200"), field("content-length", contentLength_)};
+    std::vector<nghttp2_nv> fields{field(":status", "200")};
+    if (!state_.script.withoutLength) fields.push_back(field("content-length", contentLength_));
     if (!largeValue_.empty()) fields.push_back(field("x-large", largeValue_));
     const nghttp2_data_provider provider{{}, &Connection::readBody};
     nghttp2_submit_response(session_, stream, fields.data(), fields.size(), &provider);
@@ -166,14 +167,19 @@ class Connection {
   }
 
   bool sendPending() {
+    std::string gathered;
     while (true) {
       const std::uint8_t* bytes = nullptr;
       const auto count = nghttp2_session_mem_send(session_, &bytes);
       if (count < 0) return false;
-      if (count == 0) return true;
-      if (SSL_write(tls_, bytes, static_cast<int>(count)) <= 0) return false;
+      if (count == 0) break;
+      gathered.append(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(count));
+      if (!state_.script.coalesced && !write(std::exchange(gathered, {}))) return false;
     }
+    return gathered.empty() || write(gathered);
   }
+
+  bool write(const std::string& bytes) { return SSL_write(tls_, bytes.data(), static_cast<int>(bytes.size())) > 0; }
 
   // Closing with the client's unread requests still queued would reset the
   // connection, and the client could lose the GOAWAY before reading it: the

@@ -33,6 +33,13 @@ class ScriptedHTTP2Server {
 
   struct Script {
     Streams streams = Streams::answerAll;
+    // All the server has to send at a time goes out in one write, as
+    // servers that gather their output do: an answer's frames share TLS
+    // records. Otherwise each frame is a write of its own.
+    bool coalesced = false;
+    // Answers carry no content-length: only the end of their stream tells
+    // that the body is complete.
+    bool withoutLength = false;
     // The length of the value of an "x-large" field every answer carries;
     // none when 0.
     std::size_t largeFieldSize = 0;

@@ -28,6 +28,19 @@ std::atomic<std::size_t> liveHandles{0};
 // trim its heap each time.
 constexpr long bufferSize = 32 * 1024;
 
+// Over HTTP/2 the library copies a response's head into this same buffer
+// once the head's last frame has been read, and after it the body bytes
+// that came in the same TLS record. Bytes that find no room it sets aside:
+// the rest of the head it hands over on a later turn that nothing wakes,
+// body bytes halfway through their frame, which it reads on in only when
+// more bytes come from the server. A frame that ended the stream then waits
+// for bytes that never come, and a response without a length for its
+// time-out. With room for the largest head the parser takes and a whole
+// record, nothing is set aside there; only transfers that may speak HTTP/2
+// pay for a buffer that large and for what freeing it costs.
+constexpr long largestTLSRecord = 16 * 1024;
+constexpr long http2BufferSize = static_cast<long>(ResponseHeaderParser::maximumBlockSize) + largestTLSRecord;
+
 template <class Value>
 void setOption(CURL* handle, CURLoption option, Value value) {
   // Only options this library version knows are set; they fail only when
@@ -168,6 +181,7 @@ void Transfer::configure() {
   // whatever a response claims, so no two transfers ever share one.
   setOption(handle_, CURLOPT_HTTP_VERSION,
             static_cast<long>(secure_ ? CURL_HTTP_VERSION_2TLS : CURL_HTTP_VERSION_1_1));
+  if (secure_) setOption(handle_, CURLOPT_BUFFERSIZE, http2BufferSize);
   setOption(handle_, CURLOPT_HTTPHEADER, headerList_.empty() ? nullptr : headerList_.data());
   setOption(handle_, CURLOPT_HEADERDATA, this);
   setOption(handle_, CURLOPT_WRITEDATA, this);

@@ -29,6 +29,10 @@ class ScriptedHTTP2Server {
     // processing nothing more, until the client closes: a graceful
     // shutdown.
     answerOneThenGoAwayAndReadOn,
+    // The first connection does as answerOneThenGoAway; every later
+    // one takes its first request, then is reset without answering it: a
+    // server that fails under a request it took.
+    answerOneThenGoAwayThenTakeAndReset,
   };
 
   struct Script {
@@ -39,9 +43,10 @@ class ScriptedHTTP2Server {
     // "ok" when 0; else this many bytes of numbered lines, so that a byte
     // out of place shows.
     std::size_t bodySize = 0;
-    // Answers wait until this many requests of a connection have come, then
-    // go out together, the latest first: the client reads one stream's
-    // answer while it reads another's.
+    // Answers wait until this many requests of a connection have come (the
+    // ones it does not process included), then go out together, the latest
+    // first: the client reads one stream's answer while it reads another's,
+    // or has opened a stream before the GOAWAY that refuses it.
     std::size_t answersTogether = 1;
   };
 

@@ -126,7 +126,7 @@ class Connection {
     if (frame->hd.type == NGHTTP2_GOAWAY) connection.goAwaySent_ = true;
     const bool answerEnded = frame->hd.type == NGHTTP2_DATA && (frame->hd.flags & NGHTTP2_FLAG_END_STREAM) != 0;
     const auto streams = connection.state_.script.streams;
-    if (answerEnded && streams != Streams::answerAll && streams != Streams::dropOneThenGoAway) {
+    if (answerEnded && (streams == Streams::answerOneThenGoAway || streams == Streams::answerOneThenGoAwayAndReadOn)) {
       connection.goAway(frame->hd.stream_id);
     }
     return 0;
@@ -147,28 +147,25 @@ class Connection {
 
   void requestEnded(std::int32_t stream) {
     const auto streams = state_.script.streams;
-    if (streams == Streams::answerAll || !std::exchange(tookOne_, true)) {
-      take(stream);
-    } else {
-      ++leftUntaken_;
+    if (streams != Streams::answerAll && std::exchange(tookOne_, true)) return;
+    const bool failsUnderIt = streams == Streams::refuseOneThenTakeAndReset;
+    if (failsUnderIt && first_) {
+      nghttp2_submit_rst_stream(session_, NGHTTP2_FLAG_NONE, stream, NGHTTP2_REFUSED_STREAM);
+      return;
     }
-    if (unanswered_.empty() || unanswered_.size() + leftUntaken_ < state_.script.answersTogether) return;
-    for (auto latest = unanswered_.rbegin(); latest != unanswered_.rend(); ++latest) answer(*latest);
-    unanswered_.clear();
-  }
-
-  void take(std::int32_t stream) {
     {
       std::lock_guard lock(state_.mutex);
       ++state_.processed;
     }
-    const auto streams = state_.script.streams;
     if (streams == Streams::dropOneThenGoAway) return goAway(stream);
-    if (streams == Streams::answerOneThenGoAwayThenTakeAndReset && !first_) {
+    if (failsUnderIt) {
       resets_ = true;
       return;
     }
     unanswered_.push_back(stream);
+    if (unanswered_.size() < state_.script.answersTogether) return;
+    for (auto latest = unanswered_.rbegin(); latest != unanswered_.rend(); ++latest) answer(*latest);
+    unanswered_.clear();
   }
 
   void answer(std::int32_t stream) {
@@ -218,8 +215,6 @@ class Connection {
   const std::string contentLength_ = std::to_string(state_.body.size());
   nghttp2_session* session_ = nullptr;
   std::vector<std::int32_t> unanswered_;
-  // Requests the connection will not process, after the one it did.
-  std::size_t leftUntaken_ = 0;
   std::map<std::int32_t, std::size_t> bodySent_;
   bool first_ = false;
   bool tookOne_ = false;

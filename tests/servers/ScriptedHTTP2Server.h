@@ -29,10 +29,11 @@ class ScriptedHTTP2Server {
     // processing nothing more, until the client closes: a graceful
     // shutdown.
     answerOneThenGoAwayAndReadOn,
-    // The first connection does as answerOneThenGoAway; every later
-    // one takes its first request, then is reset without answering it: a
-    // server that fails under a request it took.
-    answerOneThenGoAwayThenTakeAndReset,
+    // The first connection refuses its first request with a stream reset
+    // that tells it was not processed; every later one takes its first
+    // request, then is reset without answering it: a server that fails
+    // under a request it took.
+    refuseOneThenTakeAndReset,
   };
 
   struct Script {
@@ -43,10 +44,9 @@ class ScriptedHTTP2Server {
     // "ok" when 0; else this many bytes of numbered lines, so that a byte
     // out of place shows.
     std::size_t bodySize = 0;
-    // Answers wait until this many requests of a connection have come (the
-    // ones it does not process included), then go out together, the latest
-    // first: the client reads one stream's answer while it reads another's,
-    // or has opened a stream before the GOAWAY that refuses it.
+    // Answers wait until this many requests of a connection have come, then
+    // go out together, the latest first: the client reads one stream's
+    // answer while it reads another's.
     std::size_t answersTogether = 1;
   };
 

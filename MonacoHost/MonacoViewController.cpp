@@ -32,6 +32,15 @@ QString guarded(const std::string& script) {
 
 MonacoViewController::MonacoViewController(QWidget* parent) : QWidget(parent) {}
 
+MonacoViewController::~MonacoViewController() {
+  // The page goes with the controller and answers nothing more. Whoever
+  // waits goes on once the closing is over, not from inside it: the widgets
+  // around the editor may be closing too.
+  for (auto& written : waitingForShownText_) {
+    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(written), Qt::QueuedConnection);
+  }
+}
+
 void MonacoViewController::loadView() {
   webView_ = new QWebEngineView(this);
   auto* handler = new UpdateTextScriptHandler(*this);

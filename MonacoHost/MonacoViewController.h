@@ -24,6 +24,7 @@ class MonacoViewController : public QWidget {
 
  public:
   explicit MonacoViewController(QWidget* parent = nullptr);
+  ~MonacoViewController() override;
 
   // Asked for text and options whenever the editor is created; set it
   // before the view loads.
@@ -49,7 +50,9 @@ class MonacoViewController : public QWidget {
   // text: the controller sends a key of its own behind them, which the page
   // answers (see ShownTextScriptHandler). Before the editor page has loaded
   // nothing typed is on its way, and `written` comes at once; while the
-  // page does not answer, it does not come.
+  // page does not answer, it does not come. A controller closed before its
+  // page answered has its text written as last reported: `written` comes
+  // soon after.
   void writeShownText(std::function<void()> written);
   // The page's answer to the oldest key sent for writeShownText.
   void shownTextArrived(const QVariant& body);

@@ -30,8 +30,9 @@ struct CodeEditor {
   QWidget* view = nullptr;
   // Writes the text the editor shows at this moment into the request's
   // `text`, typing that is still on its way included, and then calls
-  // `written` on the main thread. The editor answers in a moment; while its
-  // page does not (busy, or its process gone), `written` does not come, so
+  // `written` on the main thread. The editor answers in a moment, and one
+  // closed meanwhile with the text it last reported; while its page does
+  // not answer (busy, or its process gone), `written` does not come, so
   // whoever waits for it must bound the wait.
   std::function<void(std::function<void()> written)> writeShownText;
 };

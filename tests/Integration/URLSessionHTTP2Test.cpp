@@ -182,3 +182,14 @@ TEST_F(URLSessionHTTP2Scripted, AfterAGracefulGoAwayUnprocessedRequestsGoAgain) 
   expectEveryRequestAnswered(server, runs);
   EXPECT_EQ(server.processedRequestCount(), std::size_t{runs * burstSize});
 }
+
+// A request the library sent anew after its stream was refused may be taken
+// by the next connection, which then fails under it: processed or not, it
+// fails rather than going again.
+TEST_F(URLSessionHTTP2Scripted, ARequestTakenOnTheLibrarysNextTryDoesNotGoAgain) {
+  for (int run = 0; run < 20; ++run) {
+    ScriptedHTTP2Server server({.streams = ScriptedHTTP2Server::Streams::refuseOneThenTakeAndReset});
+    EXPECT_EQ(fetch(server).errorCode(), -1005);
+    EXPECT_EQ(server.processedRequestCount(), 1u) << "run " << run;
+  }
+}

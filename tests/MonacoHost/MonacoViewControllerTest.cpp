@@ -141,6 +141,18 @@ TEST(MonacoViewController, TheShownTextIsWrittenBehindTheKeysTypedBeforeTheAskin
   EXPECT_EQ(page.editorValue("editor.getValue()").toString().toStdString(), "start pasted\ntyped");
 }
 
+// An editor closed while it was asked for its text, its page gone with it,
+// still answers: with the text it had written, as one already gone does.
+TEST(MonacoViewController, AnEditorClosedWhileAskedForItsTextStillAnswers) {
+  EditorWindow editor("start", [](MonacoHost host) { return host; });
+  ASSERT_TRUE(editor.page().waitForEditor());
+  bool written = false;
+  editor.controller->writeShownText([&] { written = true; });
+  delete editor.controller;
+  EXPECT_FALSE(written) << "not from inside the closing";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return written; }, 5'000));
+}
+
 TEST(MonacoViewController, FixedThemeGivesWayToTheSystemAppearanceAndFailuresAreReported) {
   const QPalette original = QApplication::palette();
   EditorWindow editor("", [](MonacoHost host) { return host.theme(Theme::dark); });

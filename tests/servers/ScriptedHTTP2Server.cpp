@@ -26,6 +26,7 @@ struct ScriptedHTTP2ServerState : LoopbackAcceptor {
   std::string body;
   ContextPointer context{nullptr, &SSL_CTX_free};
   std::size_t processed = 0;
+  std::size_t connectionsServed = 0;
 };
 
 namespace {
@@ -79,7 +80,10 @@ std::string makeBody(std::size_t size) {
 class Connection {
  public:
   Connection(ScriptedHTTP2ServerState& state, SSL* tls, int fd)
-      : state_(state), tls_(tls), fd_(fd), largeValue_(state.script.largeFieldSize, 'x') {}
+      : state_(state), tls_(tls), fd_(fd), largeValue_(state.script.largeFieldSize, 'x') {
+    std::lock_guard lock(state_.mutex);
+    first_ = state_.connectionsServed++ == 0;
+  }
   ~Connection() {
     if (session_ != nullptr) nghttp2_session_del(session_);
   }
@@ -101,10 +105,11 @@ class Connection {
     if (created != 0) return;
     nghttp2_submit_settings(session_, NGHTTP2_FLAG_NONE, nullptr, 0);
     std::uint8_t buffer[16384];
-    while (sendPending() && !(goAwaySent_ && closesAfterGoAway())) {
+    while (sendPending() && !(goAwaySent_ && closesAfterGoAway()) && !resets_) {
       const int count = SSL_read(tls_, buffer, sizeof buffer);
       if (count <= 0 || nghttp2_session_mem_recv(session_, buffer, static_cast<std::size_t>(count)) < 0) return;
     }
+    if (resets_) return reset();
     if (goAwaySent_) closeGracefully();
   }
 
@@ -143,11 +148,20 @@ class Connection {
   void requestEnded(std::int32_t stream) {
     const auto streams = state_.script.streams;
     if (streams != Streams::answerAll && std::exchange(tookOne_, true)) return;
+    const bool failsUnderIt = streams == Streams::refuseOneThenTakeAndReset;
+    if (failsUnderIt && first_) {
+      nghttp2_submit_rst_stream(session_, NGHTTP2_FLAG_NONE, stream, NGHTTP2_REFUSED_STREAM);
+      return;
+    }
     {
       std::lock_guard lock(state_.mutex);
       ++state_.processed;
     }
     if (streams == Streams::dropOneThenGoAway) return goAway(stream);
+    if (failsUnderIt) {
+      resets_ = true;
+      return;
+    }
     unanswered_.push_back(stream);
     if (unanswered_.size() < state_.script.answersTogether) return;
     for (auto latest = unanswered_.rbegin(); latest != unanswered_.rend(); ++latest) answer(*latest);
@@ -193,6 +207,13 @@ class Connection {
     }
   }
 
+  // Closing with a zero linger time sends a reset in place of the TLS
+  // closure and the end of the stream.
+  void reset() {
+    const linger now{1, 0};
+    ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &now, sizeof now);
+  }
+
   ScriptedHTTP2ServerState& state_;
   SSL* tls_;
   int fd_;
@@ -201,8 +222,10 @@ class Connection {
   nghttp2_session* session_ = nullptr;
   std::vector<std::int32_t> unanswered_;
   std::map<std::int32_t, std::size_t> bodySent_;
+  bool first_ = false;
   bool tookOne_ = false;
   bool goAwaySent_ = false;
+  bool resets_ = false;
 };
 
 void serve(const std::shared_ptr<ScriptedHTTP2ServerState>& state, int fd) {

@@ -29,6 +29,11 @@ class ScriptedHTTP2Server {
     // processing nothing more, until the client closes: a graceful
     // shutdown.
     answerOneThenGoAwayAndReadOn,
+    // The first connection refuses its first request with a stream reset
+    // that tells it was not processed; every later one takes its first
+    // request, then is reset without answering it: a server that fails
+    // under a request it took.
+    refuseOneThenTakeAndReset,
   };
 
   struct Script {

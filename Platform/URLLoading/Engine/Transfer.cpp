@@ -291,16 +291,24 @@ AnyError Transfer::failure(CURLcode result) const {
 
 // The library sends a request again by itself when its stream was refused,
 // which a GOAWAY does to every stream above the last one it names, but only
-// a few times before it gives up: with a send error when its last try found
-// the connection gone as it sent, with a receive error when the refusal
-// came as it read (from a server that keeps the connection open after its
-// GOAWAY). A request that was to open a stream on a connection that had
-// been told to go away meanwhile fails in its HTTP/2 layer instead, never
-// having left it. What a server does to a request it took shows otherwise:
-// a reset stream, a connection closed under it, a head that cannot be read.
+// a few times before it gives up, with a send or a receive error. A request
+// that was to open a stream on a connection that had been told to go away
+// meanwhile fails in its HTTP/2 layer instead, never having left it. What a
+// server does to a request it took shows otherwise: a reset stream, a
+// connection closed or reset under it, a head that cannot be read; a try
+// the library made anew may have met those too, so a send or receive error
+// alone tells nothing.
 bool Transfer::neverProcessed(CURLcode result) const {
   if (!overHTTP2_ || response_ || infoLong(handle_, CURLINFO_HEADER_SIZE) != 0) return false;
-  return result == CURLE_HTTP2 || ((result == CURLE_SEND_ERROR || result == CURLE_RECV_ERROR) && attempts_ > 1);
+  return result == CURLE_HTTP2 || gaveUpResending(result);
+}
+
+// The library tells that it gave up only in its message, and keeps a
+// message only when it is the transfer's first: a try that failed
+// otherwise, its request perhaps taken, leaves its own.
+bool Transfer::gaveUpResending(CURLcode result) const {
+  return (result == CURLE_SEND_ERROR || result == CURLE_RECV_ERROR) &&
+         std::string_view(errorBuffer_).starts_with("Connection died, tried ");
 }
 
 URLSessionTaskTransactionMetrics Transfer::transactionMetrics(bool responseComplete) const {
@@ -365,7 +373,6 @@ int Transfer::onPrerequest(void* self, char*, char*, int, int) {
   if (transfer.suspended_) transfer.applyPause();
   // Without a body the request is complete once its head goes out.
   if (!transfer.body_) transfer.requestEnd_ = Date::now();
-  ++transfer.attempts_;
   transfer.overHTTP2_ = transfer.secure_ && transfer.negotiatedHTTP2();
   // The connection is up: transfers that waited to learn whether they can
   // share it go on.

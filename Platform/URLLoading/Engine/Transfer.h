@@ -147,6 +147,9 @@ class Transfer {
   // The final response's block is one the engine can go on with.
   bool acceptsResponse();
   bool negotiatedHTTP2() const;
+  // The library ended the hop after trying to send the request anew as
+  // often as it does.
+  bool gaveUpResending(CURLcode result) const;
   void refuseResponse(URLError::Code code);
   std::size_t sendBody(char* buffer, std::size_t capacity);
   void configure();
@@ -166,9 +169,7 @@ class Transfer {
   const bool secure_;
   bool started_ = false;
   bool waitsForProtocol_ = false;
-  // How many times the library has set out to send the request, and
-  // whether the last connection it used speaks HTTP/2.
-  int attempts_ = 0;
+  // Whether the last connection the library used speaks HTTP/2.
   bool overHTTP2_ = false;
   std::unique_ptr<BodySource> body_;
   const bool asksToUpgrade_;

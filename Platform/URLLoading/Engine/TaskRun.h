@@ -55,9 +55,13 @@ class TaskRun final : public TransferListener {
   static constexpr std::size_t holdLimit = 256 * 1024;
   static constexpr int maximumRedirects = 16;
   // Each time the transfer library has itself sent the request a few
-  // times; a server that answers one request per connection needs as many
-  // tries as requests were sent at once.
-  static constexpr int maximumUnprocessedResends = 8;
+  // times, or found its connection told to go away before the request left;
+  // a server that answers one request per connection needs as many tries as
+  // requests were sent at once, and a busy machine sees one request lose the
+  // race for a fresh connection several times in a row. A request never
+  // processed is safe to send again: the bound only stops a server that
+  // processes nothing, and the task's time-outs still hold.
+  static constexpr int maximumUnprocessedResends = 32;
 
   using ResumeDataReply = std::function<void(std::optional<Data>)>;
 

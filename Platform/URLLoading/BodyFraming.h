@@ -15,6 +15,11 @@ namespace platform {
 // goes without, whatever body it was given.
 bool sendsBody(std::string_view method);
 
+// Whether the field `name`, in any letter case, is one the transfer writes
+// itself from the body it sends, whatever value a caller gave: the
+// Content-Length.
+bool writtenByTransfer(std::string_view name);
+
 // The Content-Length a request given a body of `bodyLength` bytes, or none,
 // goes out with, whatever field its caller set: the length of the body it
 // sends; without a body, 0 for a POST, which must tell that it carries none,

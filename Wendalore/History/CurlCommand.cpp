@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "Platform/Foundation/ASCIICase.h"
 #include "Platform/Foundation/ShellQuoting.h"
+#include "Platform/URLLoading/BodyFraming.h"
 #include "Platform/URLLoading/CurlOptions.h"
 #include "Wendalore/History/FormOption.h"
 #include "Wendalore/History/HeaderRows.h"
@@ -27,8 +27,7 @@ std::string singleQuoted(std::string_view text) {
 // one, where the send may have told that it carried none.
 HeaderDictionary headersForCurl(const RequestHistoryItem& item, bool curlSendsBody) {
   auto headers = sentHeaders(item);
-  std::erase_if(headers,
-                [](const auto& header) { return platform::equalsIgnoringASCIICase(header.first, "Content-Length"); });
+  std::erase_if(headers, [](const auto& header) { return platform::writtenByTransfer(header.first); });
   if (const auto length = item.sentContentLength(); length && !curlSendsBody) {
     headers.emplace("Content-Length", std::to_string(*length));
   }

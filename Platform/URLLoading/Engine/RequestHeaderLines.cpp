@@ -4,7 +4,7 @@
 
 #include <fmt/format.h>
 
-#include "Platform/Foundation/ASCIICase.h"
+#include "Platform/URLLoading/BodyFraming.h"
 #include "Platform/URLLoading/CurlHeaderLine.h"
 #include "Platform/URLLoading/InvalidRequestError.h"
 
@@ -19,9 +19,6 @@ bool isTokenCharacter(char character) {
   }
   return std::string_view("!#$%&'*+-.^_`|~").find(character) != std::string_view::npos;
 }
-
-// Fields the library must write itself.
-bool leftToLibrary(std::string_view name) { return equalsIgnoringASCIICase(name, "Content-Length"); }
 
 }  // namespace
 
@@ -64,7 +61,7 @@ std::expected<std::vector<std::string>, AnyError> requestHeaderLines(
   std::vector<std::string> lines;
   lines.reserve(fields->size() + 1);
   for (const auto& [name, value] : *fields) {
-    if (leftToLibrary(name)) continue;
+    if (writtenByTransfer(name)) continue;
     lines.push_back(curlHeaderLine(name, value));
   }
   // The library would otherwise add these on its own: an Expect for large

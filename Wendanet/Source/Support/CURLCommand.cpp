@@ -3,7 +3,6 @@
 #include "Platform/URLLoading/HTTPCookieStorage.h"
 #include "Platform/URLLoading/URLCredentialStorage.h"
 
-#include "Platform/Foundation/ASCIICase.h"
 #include "Platform/Foundation/ShellQuoting.h"
 #include "Platform/Foundation/UTF8.h"
 #include "Platform/URLLoading/BodyFraming.h"
@@ -99,7 +98,7 @@ std::string makeCURLCommand(const std::optional<platform::URLRequest>& request, 
   mergeHeaders(headers, getHeaders(*request));
   for (const auto& header : headers) {
     // The transfer writes the length of what it sends, as curl does.
-    if (platform::equalsIgnoringASCIICase(header.name(), "Content-Length")) continue;
+    if (platform::writtenByTransfer(header.name())) continue;
     components.push_back(platform::curlHeaderOption(header.name(), header.value()));
   }
   // Without a body curl sends no length, where the transfer may tell that

@@ -11,7 +11,9 @@
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineView>
+#include <algorithm>
 
+#include "MonacoHost/ShownTextScriptHandler.h"
 #include "MonacoHost/UpdateTextScriptHandler.h"
 #include "Platform/Fatal.h"
 
@@ -36,8 +38,8 @@ MonacoViewController::~MonacoViewController() {
   // The page goes with the controller and answers nothing more. Whoever
   // waits goes on once the closing is over, not from inside it: the widgets
   // around the editor may be closing too.
-  for (auto& written : waitingForShownText_) {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(written), Qt::QueuedConnection);
+  for (auto& ask : waitingForShownText_) {
+    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(ask.written), Qt::QueuedConnection);
   }
 }
 
@@ -104,22 +106,25 @@ void MonacoViewController::writeShownText(std::function<void()> written) {
     written();
     return;
   }
-  waitingForShownText_.push_back(std::move(written));
+  const char32_t askKey = ShownTextScriptHandler::firstAskKey + nextAsk_++ % ShownTextScriptHandler::askKeyCount;
+  waitingForShownText_.push_back({askKey, std::move(written)});
   // Sent to the page's input whether or not it has the keyboard: the keys
-  // before it went there too.
+  // before it went there too. The character is the key's value in the page.
+  const QString character = QString::fromUcs4(&askKey, 1);
   for (const auto type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-    QKeyEvent key(type, Qt::Key_F24, Qt::NoModifier);
+    QKeyEvent key(type, static_cast<int>(askKey), Qt::NoModifier, character);
     QCoreApplication::sendEvent(input, &key);
   }
 }
 
-void MonacoViewController::shownTextArrived(const QVariant& body) {
-  // An F24 key the page had from elsewhere was answered for nothing.
-  if (waitingForShownText_.empty()) return;
-  auto written = std::move(waitingForShownText_.front());
-  waitingForShownText_.pop_front();
-  if (const auto source = delegate; source && body.typeId() == QMetaType::QString) {
-    std::string text = decodeTextMessage(body);
+void MonacoViewController::shownTextArrived(const QVariant& answer) {
+  const QVariantMap fields = answer.toMap();
+  const auto asked = std::ranges::find(waitingForShownText_, fields.value("key").toUInt(), &ShownTextAsk::key);
+  if (asked == waitingForShownText_.end()) return;
+  auto written = std::move(asked->written);
+  waitingForShownText_.erase(asked);
+  if (const auto source = delegate; source && fields.value("text").typeId() == QMetaType::QString) {
+    std::string text = decodeTextMessage(fields.value("text"));
     if (text != source->readText(*this)) source->textChanged(*this, std::move(text));
   }
   written();

@@ -1,10 +1,11 @@
 #pragma once
 
 #include <QWidget>
-#include <deque>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "MonacoHost/EditorScript.h"
 #include "MonacoHost/MonacoViewControllerDelegate.h"
@@ -54,8 +55,9 @@ class MonacoViewController : public QWidget {
   // page answered has its text written as last reported: `written` comes
   // soon after.
   void writeShownText(std::function<void()> written);
-  // The page's answer to the oldest key sent for writeShownText.
-  void shownTextArrived(const QVariant& body);
+  // The page's answer to one of the keys sent for writeShownText; an answer
+  // to no key still waiting is left alone.
+  void shownTextArrived(const QVariant& answer);
   // Switches the editor to the system's appearance.
   void updateTheme();
   // "vs-dark" when the application's palette is dark, otherwise "vs".
@@ -79,8 +81,14 @@ class MonacoViewController : public QWidget {
 
   QWebEngineView* webView_ = nullptr;
   bool pageLoaded_ = false;
+  struct ShownTextAsk {
+    char32_t key;
+    std::function<void()> written;
+  };
   // Oldest first, one for each key sent and not yet answered.
-  std::deque<std::function<void()>> waitingForShownText_;
+  std::vector<ShownTextAsk> waitingForShownText_;
+  // Counts the keys sent: each waiting one has a key of its own.
+  std::uint32_t nextAsk_ = 0;
 };
 
 }  // namespace monacohost

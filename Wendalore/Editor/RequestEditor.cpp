@@ -175,27 +175,26 @@ std::optional<std::string> RequestEditor::chosenFileTitle() const {
 
 void RequestEditor::send() {
   if (!writeShownEdits) {
-    sendAsStored();
+    sendAsStored(std::nullopt);
     return;
   }
   // Held until the send is made, so that a press is kept even when the
   // editor is closed meanwhile.
   auto waiting = std::make_shared<std::shared_ptr<RequestEditor>>(shared_from_this());
-  const auto sendOnce = [waiting](bool late) {
-    const auto editor = std::exchange(*waiting, nullptr);
-    if (!editor) return;
-    if (late) {
-      fmt::print(stderr, "Wendalore: the body editor did not give its text within {} s; sending the body as last "
-                         "stored.\n", shownEditsWait);
-    }
-    editor->sendAsStored();
+  const auto sendOnce = [waiting](std::optional<std::string> notice) {
+    if (const auto editor = std::exchange(*waiting, nullptr)) editor->sendAsStored(std::move(notice));
   };
-  writeShownEdits([sendOnce] { sendOnce(false); });
+  writeShownEdits([sendOnce] { sendOnce(std::nullopt); });
   // Unless it went at once, the press waits no longer than this.
-  if (*waiting) platform::DispatchQueue::main()->asyncAfter(shownEditsWait, [sendOnce] { sendOnce(true); });
+  if (*waiting) {
+    platform::DispatchQueue::main()->asyncAfter(shownEditsWait, [sendOnce] {
+      sendOnce(fmt::format("Sent the body as last saved: the editor did not answer within {:g} s.",
+                           shownEditsWait));
+    });
+  }
 }
 
-void RequestEditor::sendAsStored() {
+void RequestEditor::sendAsStored(std::optional<std::string> notice) {
   const auto& request = *template_;
   viewModel_->modelContext = modelContext_;
   viewModel_->currentTemplate = template_;
@@ -210,7 +209,8 @@ void RequestEditor::sendAsStored() {
   viewModel_->setMultipartMimeType(request.multipartMimeType());
 
   viewModel_->sendRequest(request.url(), request.method(), request.headers(), request.body(), request.bodyType(),
-                          request.authType(), request.authUsername(), request.authPassword(), request.authToken());
+                          request.authType(), request.authUsername(), request.authPassword(), request.authToken(),
+                          std::move(notice));
 }
 
 }  // namespace wendalore

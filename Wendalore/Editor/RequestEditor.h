@@ -105,7 +105,7 @@ class RequestEditor : public std::enable_shared_from_this<RequestEditor> {
   // calls `written`. Set by the view; without it a send starts at once.
   std::function<void(std::function<void()> written)> writeShownEdits;
   // How long a send waits for that, in seconds, before it goes with what the
-  // template holds by then.
+  // template holds by then; its history entry then says so.
   static constexpr double shownEditsWait = 3.0;
 
   // Once what the widgets show is in the template: saves and hands the
@@ -115,7 +115,7 @@ class RequestEditor : public std::enable_shared_from_this<RequestEditor> {
   void send();
 
  private:
-  void sendAsStored();
+  void sendAsStored(std::optional<std::string> notice);
   void observeContext();
   void saveLater();
   void save();

@@ -41,11 +41,13 @@ std::string formatBytes(std::int64_t count) {
 std::string formatMilliseconds(double seconds) { return fmt::format("{:.0f}ms", seconds * 1000); }
 
 std::vector<std::string> rowDetailTexts(const RequestHistoryItem& item) {
-  if (item.isPending()) return {"Pending"};
-  std::vector<std::string> texts{std::to_string(item.statusCode())};
+  std::vector<std::string> texts{item.isPending() ? "Pending" : std::to_string(item.statusCode())};
   // A status that arrived before the send failed must not read as its
   // outcome; a send with no status at all shows its reason in its row.
-  if (item.error() && item.statusCode() != 0) texts.push_back("Failed");
+  if (!item.isPending() && item.error() && item.statusCode() != 0) texts.push_back("Failed");
+  // Before the numbers, which a narrow row drops first.
+  if (item.notice()) texts.push_back(*item.notice());
+  if (item.isPending()) return texts;
   texts.push_back(formatMilliseconds(item.duration()));
   if (const auto bytes = bytesTransferred(item)) {
     texts.push_back("\u2191 " + formatBytes(bytes->sent));

@@ -35,7 +35,7 @@ std::string formatMilliseconds(double seconds);
 
 // The texts of a row's second line before the time: "Pending", or the
 // status, the duration and, with metrics, "↑ " bytes sent and "↓ " bytes
-// received.
+// received; the entry's notice follows "Pending" or the status.
 std::vector<std::string> rowDetailTexts(const RequestHistoryItem& item);
 
 // The pane's header, as "History (7)".

@@ -66,6 +66,11 @@ class RequestHistoryItem {
     sentForm_ = std::move(form);
     sentContentLength_ = contentLength;
   }
+  // What the user must know of how the send was made, such as a body other
+  // than the one the editor showed; none for an ordinary send. Told once as
+  // the record is made.
+  const std::optional<std::string>& notice() const { return notice_; }
+  void setNotice(std::optional<std::string> notice) { notice_ = std::move(notice); }
 
   int statusCode() const { return statusCode_; }
   void setStatusCode(int code) { update("statusCode", statusCode_, code); }
@@ -130,6 +135,7 @@ class RequestHistoryItem {
   std::optional<std::string> suppliedContentType_;
   std::optional<SentForm> sentForm_;
   std::optional<std::uint64_t> sentContentLength_;
+  std::optional<std::string> notice_;
   std::shared_ptr<const std::string> responseBody_ = std::make_shared<const std::string>();
   std::shared_ptr<const platform::URLSessionTaskMetrics> metrics_;
   std::optional<std::string> error_;

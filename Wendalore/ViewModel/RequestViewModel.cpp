@@ -77,7 +77,8 @@ void RequestViewModel::announceHistoryChange() {
 void RequestViewModel::sendRequest(const std::string& urlString, const std::string& method,
                                    const std::vector<std::shared_ptr<RequestHeaderItem>>& headerRows,
                                    const std::string& body, RequestBodyType bodyType, RequestAuthType authType,
-                                   const std::string& username, const std::string& password, const std::string& token) {
+                                   const std::string& username, const std::string& password, const std::string& token,
+                                   std::optional<std::string> notice) {
   const auto url = platform::URL::string(urlString);
   if (!url) {
     publish("errorMessage", errorMessage_, std::optional<std::string>("Invalid URL"));
@@ -118,6 +119,7 @@ void RequestViewModel::sendRequest(const std::string& urlString, const std::stri
   entry->setSentContent(form ? std::optional(form->contentType()) : suppliedContentType(bodyType, headers),
                         form ? std::optional(sentForm(*form, fileBytes)) : std::nullopt,
                         platform::sentContentLength(method, bodyLength));
+  entry->setNotice(std::move(notice));
   const auto entryId = entry->id();
   addToHistory(std::move(entry));
 

@@ -71,10 +71,12 @@ class RequestViewModel : public std::enable_shared_from_this<RequestViewModel> {
   const std::shared_ptr<RequestHistoryItem>& selectedRequest() const { return selectedRequest_; }
   void setSelectedRequest(std::shared_ptr<RequestHistoryItem> item);
 
+  // `notice` goes into the send's history entry.
   void sendRequest(const std::string& urlString, const std::string& method,
                    const std::vector<std::shared_ptr<RequestHeaderItem>>& headers, const std::string& body,
                    RequestBodyType bodyType, RequestAuthType authType, const std::string& username,
-                   const std::string& password, const std::string& token);
+                   const std::string& password, const std::string& token,
+                   std::optional<std::string> notice = std::nullopt);
 
   // What the completion of a send does, on the main thread: `sentAt` is when
   // the send of history entry `entryId` started. The body is formatted on a

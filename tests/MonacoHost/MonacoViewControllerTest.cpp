@@ -141,6 +141,30 @@ TEST(MonacoViewController, TheShownTextIsWrittenBehindTheKeysTypedBeforeTheAskin
   EXPECT_EQ(page.editorValue("editor.getValue()").toString().toStdString(), "start pasted\ntyped");
 }
 
+// A user's F24 is an ordinary key: the editor's listeners see it, and asks
+// right behind it, after more typing, are each answered with the text the
+// editor shows by then.
+TEST(MonacoViewController, AUserF24NeitherAnswersAnAskNorIsHidden) {
+  EditorWindow editor("base", [](MonacoHost host) { return host; });
+  auto page = editor.page();
+  ASSERT_TRUE(page.waitForEditor());
+  page.editorValue("(editor.setPosition(editor.getModel().getFullModelRange().getEndPosition()), editor.focus())");
+  page.evaluate("window.seenF24 = 0; window.addEventListener('keydown', e => { if (e.key === 'F24') ++seenF24; })");
+  QWidget* input = editor.controller->webView()->focusProxy();
+  std::vector<std::string> written, expected;
+  for (int round = 0; round < 6; ++round) {
+    QTest::keyClick(input, Qt::Key_F24);
+    const std::string typed = std::to_string(round) + "xyz";
+    QTest::keyClicks(input, QString::fromStdString(typed));
+    expected.push_back((expected.empty() ? "base" : expected.back()) + typed);
+    editor.controller->writeShownText([&] { written.push_back(editor.text); });
+  }
+  ASSERT_TRUE(QTest::qWaitFor([&] { return written.size() == expected.size(); }, 10'000)) << written.size();
+  QTest::qWait(200);
+  EXPECT_EQ(written, expected);
+  EXPECT_EQ(page.evaluate("seenF24").toInt(), 6);
+}
+
 // An editor closed while it was asked for its text, its page gone with it,
 // still answers: with the text it had written, as one already gone does.
 TEST(MonacoViewController, AnEditorClosedWhileAskedForItsTextStillAnswers) {

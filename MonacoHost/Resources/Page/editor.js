@@ -6,9 +6,10 @@
 //
 // Keys reach the page by another way than the host's scripts, and a script
 // may run before keys sent ahead of it. So when the host needs the text the
-// editor shows, it sends a key of its own behind the user's (F24, which no
-// keyboard has): the page takes it after every key before it and answers
-// with the whole text.
+// editor shows, it sends a key of its own behind the user's: the page takes
+// it after every key before it and answers with the whole text. The key's
+// value is one character of the last private-use plane, which no keyboard
+// has, and tells the host which of its keys is answered.
 (function () {
   'use strict';
 
@@ -36,10 +37,12 @@
   }
 
   var current = null;
-  var shownTextKeyCode = 135;
 
+  // The host's key, kept from the editor, which would type its character;
+  // false for every other key.
   function isShownTextKey(event) {
-    if (event.keyCode !== shownTextKeyCode) return false;
+    var value = event.key.codePointAt(0);
+    if (event.key.length !== 2 || value < 0x100000 || value > 0x10fffd) return false;
     event.preventDefault();
     event.stopImmediatePropagation();
     return true;
@@ -47,7 +50,10 @@
   // Before the editor's own listeners, which must not see the key.
   window.addEventListener('keydown', function (event) {
     if (isShownTextKey(event)) {
-      messageHandlers.shownText.postMessage(current ? base64OfText(current.getValue()) : null);
+      messageHandlers.shownText.postMessage({
+        key: event.key.codePointAt(0),
+        text: current ? base64OfText(current.getValue()) : null
+      });
     }
   }, true);
   window.addEventListener('keyup', isShownTextKey, true);

@@ -1,5 +1,6 @@
 #include "Wendalore/Views/History/HistoryListModel.h"
 
+#include <QStringList>
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -41,8 +42,15 @@ QVariant HistoryListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   const auto& entry = item(index.row());
   if (role == Qt::DisplayRole) return QString::fromStdString(entry->method() + " " + entry->url());
-  // A narrow row cuts the reason of a failure short; the tip tells it whole.
-  if (role == Qt::ToolTipRole && entry->error()) return QString::fromStdString(*entry->error());
+  // A narrow row cuts a notice and the reason of a failure short; the tip
+  // tells them whole.
+  if (role == Qt::ToolTipRole) {
+    QStringList tip;
+    for (const auto& text : {entry->notice(), entry->error()}) {
+      if (text) tip.push_back(QString::fromStdString(*text));
+    }
+    if (!tip.isEmpty()) return tip.join('\n');
+  }
   return {};
 }
 

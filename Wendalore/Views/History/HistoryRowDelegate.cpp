@@ -18,7 +18,6 @@ constexpr int iconSize = 12;
 constexpr int iconSpacing = 8;
 constexpr int lineSpacing = 3;
 constexpr int detailGap = 12;
-constexpr qsizetype failureIndex = 2;
 
 const QColor orange(255, 149, 0);
 const QColor green(52, 199, 89);
@@ -63,16 +62,28 @@ bool failedWithoutResponse(const RequestHistoryItem& item) {
   return !item.isPending() && item.error() && item.statusCode() == 0;
 }
 
-// Status and duration stay first: for a send that got no response, the
-// reason it failed follows them in place of the byte counts, which would
-// read as nothing sent and nothing received.
+// For a send that got no response, the reason it failed comes last in
+// place of the byte counts, which would read as nothing sent and nothing
+// received.
 QStringList outcomeTexts(const RequestHistoryItem& item) {
   QStringList texts;
   for (const auto& text : rowDetailTexts(item)) texts.push_back(QString::fromStdString(text));
   if (!failedWithoutResponse(item)) return texts;
-  texts = texts.mid(0, failureIndex);
+  if (bytesTransferred(item)) texts.resize(texts.size() - 2);
   texts.push_back(QString::fromStdString(*item.error()));
   return texts;
+}
+
+// Waiting shows in orange, a failure in red and a notice, which does not
+// tell a failure, in orange; a selected row's highlight takes only the
+// plain colour.
+QColor detailColour(const RequestHistoryItem& item, const QStringList& texts, qsizetype at, bool selected,
+                    const QColor& plain) {
+  if (item.isPending()) return orange;
+  if (selected) return plain;
+  if (failedWithoutResponse(item) && at == texts.size() - 1) return red;
+  if (item.notice() && texts[at] == QString::fromStdString(*item.notice())) return orange;
+  return plain;
 }
 
 QFont detailFont(const RequestHistoryItem& item) {
@@ -164,12 +175,12 @@ void HistoryRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   const QString time = timeText(item.timestamp());
   const QFontMetrics detailMetrics(detailFont(item));
   painter->setFont(detailFont(item));
+  const QStringList texts = outcomeTexts(item);
   const QStringList details = shownDetails(item, option.rect.width());
   int x = left;
   for (qsizetype at = 0; at < details.size(); ++at) {
     const QString& line = details[at];
-    const bool isFailure = failedWithoutResponse(item) && at == failureIndex;
-    painter->setPen(item.isPending() ? orange : isFailure && !selected ? red : secondary);
+    painter->setPen(detailColour(item, texts, at, selected, secondary));
     painter->drawText(QPoint(x, secondTop + caption2.ascent()), line);
     x += detailMetrics.horizontalAdvance(line) + detailGap;
   }

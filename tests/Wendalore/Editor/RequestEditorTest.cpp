@@ -261,11 +261,15 @@ TEST_F(RequestEditorTest, SendWaitsForTheShownEditsOncePerPressAndNoLongerThanIt
   asked[1]();
   platform::RunLoop::main().runUntil([] { return false; }, std::chrono::milliseconds(100));
   EXPECT_EQ(bodies(), (std::vector<std::string>{"shown at the first press", "stored when the wait is over"}));
+  // Only the send that went without the text shown says so in its entry.
+  EXPECT_EQ(sent[1]->notice(), std::nullopt);
+  EXPECT_EQ(sent[0]->notice(), "Sent the body as last saved: the editor did not answer within 3 s.");
 
   // Without a writer, as before the view is made, a press sends at once.
   auto plain = RequestEditor::make(request, viewModel, context, [] {});
   plain->send();
   EXPECT_EQ(sent.size(), 3u);
+  EXPECT_EQ(sent[0]->notice(), std::nullopt);
 }
 
 TEST_F(RequestEditorTest, LeavingTheEditorSaves) {

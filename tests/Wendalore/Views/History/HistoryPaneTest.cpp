@@ -262,6 +262,41 @@ TEST(HistoryPane, ASendWithoutResponseKeepsTellingWhyInItsRow) {
   EXPECT_EQ(HistoryRowDelegate::shownDetails(*failed, 2000), (QStringList{"0", "1ms", "\u2191 0 B", "\u2193 0 B"}));
 }
 
+// A send made otherwise than the user saw says so on its row, after its
+// status and before the numbers that a narrow row drops first, drawn in
+// orange, never as a failure; the tip tells it whole.
+TEST(HistoryPane, ANoticeOfHowASendWasMadeShowsOnItsRow) {
+  const QString notice = "Sent the body as last saved: the editor did not answer within 3 s.";
+  ShownPane pane({930, 300});
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&pane.view));
+  const auto& list = pane.view.list().list();
+  for (const bool withNotice : {false, true}) {
+    SCOPED_TRACE(withNotice);
+    auto sent = RequestHistoryItem::make(platform::Date::now(), "POST", "http://127.0.0.1:9/", {}, "{}");
+    if (withNotice) sent->setNotice(notice.toStdString());
+    pane.history.items = {sent};
+    pane.history.changed.notify();
+    const QStringList told = withNotice ? QStringList{notice} : QStringList{};
+    EXPECT_EQ(HistoryRowDelegate::shownDetails(*sent, 2000), QStringList{"Pending"} + told);
+    sent->setStatusCode(200);
+    sent->setDuration(0.001);
+    sent->setIsPending(false);
+    QApplication::processEvents();
+    EXPECT_EQ(HistoryRowDelegate::shownDetails(*sent, 2000), QStringList{"200"} + told + QStringList{"1ms"});
+    // Text is drawn smoothed: its pixels are near its colour.
+    const QImage drawn = list.viewport()->grab().toImage();
+    int orange = 0;
+    for (int y = 0; y < drawn.height(); ++y) {
+      for (int x = 0; x < drawn.width(); ++x) {
+        const QColor pixel = drawn.pixelColor(x, y);
+        orange += pixel.red() > 200 && pixel.green() > 100 && pixel.green() < 200 && pixel.blue() < 80;
+      }
+    }
+    EXPECT_EQ(orange > 20, withNotice) << orange;
+    EXPECT_EQ(list.model()->data(list.model()->index(0, 0), Qt::ToolTipRole).toString(), told.join(""));
+  }
+}
+
 // A narrow list once drew the sizes over the time of the send.
 TEST(HistoryPane, RowDetailsStopBeforeTheTimeInANarrowList) {
   const QFontMetrics metrics(QApplication::font());

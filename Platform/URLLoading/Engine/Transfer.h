@@ -15,6 +15,7 @@
 #include "Platform/Foundation/URLRequest.h"
 #include "Platform/URLLoading/Engine/BodySource.h"
 #include "Platform/URLLoading/Engine/ContentDecoder.h"
+#include "Platform/URLLoading/Engine/GoAwayWatch.h"
 #include "Platform/URLLoading/Engine/HopTimings.h"
 #include "Platform/URLLoading/Engine/ResponseHeaderParser.h"
 #include "Platform/URLLoading/Engine/ServerTrustHook.h"
@@ -181,6 +182,7 @@ class Transfer {
   std::string heldPiece_;
   bool backlogged_ = false;
   std::optional<CURLcode> waitingEnd_;
+  GoAwayWatch goAwayWatch_;
   bool responseReceived_ = false;
   bool receiveHeld_ = false;
   bool sendWaiting_ = false;

@@ -223,3 +223,16 @@ TEST_F(URLSessionHTTP2Scripted, ARequestAnsweredWithARefusedHeadIsNotSentAgain) 
     EXPECT_EQ(server.receivedRequestCount(), 1u);
   }
 }
+
+// A server that refuses every stream: the request goes out a bounded number
+// of times in all, the library's own tries included, whatever its body.
+TEST_F(URLSessionHTTP2Scripted, ARequestRefusedEveryTimeGoesOutBoundedTimes) {
+  for (const bool streamed : {false, true}) {
+    SCOPED_TRACE(streamed);
+    ScriptedHTTP2Server server({.streams = ScriptedHTTP2Server::Streams::refuseAll});
+    const auto record = post(server, streamed);
+    EXPECT_EQ(record.count("complete"), 1);
+    EXPECT_EQ(record.errorCode(), -1005);
+    EXPECT_LE(server.receivedRequestCount(), 32u);
+  }
+}

@@ -13,6 +13,7 @@
 #include "Platform/URLLoading/Engine/RequestHeaderLines.h"
 #include "Platform/URLLoading/Engine/ServerTrustChallenge.h"
 #include "Platform/URLLoading/Engine/SessionEngine.h"
+#include "Platform/URLLoading/Engine/URLErrorMapping.h"
 #include "Platform/URLLoading/HTTPCookie.h"
 #include "Platform/URLLoading/InvalidRequestError.h"
 #include "Platform/URLLoading/URLSessionDataTask.h"
@@ -406,6 +407,7 @@ void TaskRun::answerRedirect(std::optional<URLRequest> request) {
   leftFirstOrigin_ =
       leftFirstOrigin_ || !request->url() || !sameOrigin(*request->url(), *task_->sharedCurrentRequest()->url());
   abandonHop();
+  sends_ = 0;
   task_->setCurrentRequest(std::move(*request));
   startHop();
 }
@@ -432,6 +434,7 @@ void TaskRun::answerChallenge(ChallengeAnswer answer) {
 
 void TaskRun::retryHop() {
   abandonHop();
+  sends_ = 0;
   startHop();
 }
 
@@ -523,20 +526,19 @@ void TaskRun::transferEnded(CURLcode result) {
   const bool headCut = result == CURLE_OK && !hopResponse_;
   const bool succeeded = result == CURLE_OK && !headCut;
   transactions_.push_back(transfer_->transactionMetrics(succeeded));
-  auto error = succeeded ? nullptr
-               : headCut ? failure(URLError::Code::networkConnectionLost)
-                         : transfer_->failure(result);
+  auto error = succeeded                 ? nullptr
+               : headCut                 ? failure(URLError::Code::networkConnectionLost)
+               : transfer_->outOfSends() ? sendsExhausted()
+                                         : transfer_->failure(result);
   // A body read from a stream cannot be read again when the library must
-  // send the request anew (a kept-alive connection the server had closed):
-  // the delegate is asked for a fresh stream instead.
+  // send the request anew (a kept-alive connection the server had closed, a
+  // refused stream): the delegate is asked for a fresh stream instead.
   const bool needsFreshStream = result == CURLE_SEND_FAIL_REWIND && transfer_->hasStreamBody() && !hopResponse_;
-  const bool resends = transfer_->neverProcessed(result) && unprocessedResends_ < maximumUnprocessedResends;
+  const bool maySendAgain = sends_ < maximumSends;
+  const bool resends = maySendAgain && transfer_->neverProcessed(result);
   transfer_.reset();
-  if (needsFreshStream) return askForBodyStream();
-  if (resends) {
-    ++unprocessedResends_;
-    return later(&TaskRun::resendUnprocessed);
-  }
+  if (needsFreshStream) return maySendAgain ? askForBodyStream() : finish(sendsExhausted());
+  if (resends) return later(&TaskRun::resendUnprocessed);
   // The decision goes on without the transfer.
   if (responseState_ == ResponseState::deciding) {
     hopError_ = std::move(error);
@@ -544,6 +546,16 @@ void TaskRun::transferEnded(CURLcode result) {
   }
   if (error) return finish(std::move(error));
   completeResponse();
+}
+
+bool TaskRun::transferMaySend() {
+  if (sends_ == maximumSends) return false;
+  ++sends_;
+  return true;
+}
+
+AnyError TaskRun::sendsExhausted() const {
+  return makeSendsExhaustedError(maximumSends, task_->sharedCurrentRequest()->url());
 }
 
 void TaskRun::completeResponse() {

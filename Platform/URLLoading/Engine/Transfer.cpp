@@ -98,6 +98,8 @@ AnyError TransferListener::transferReceivedServerTrust(const URLProtectionSpace&
   return defaultServerTrustRefusal(space, url);
 }
 
+bool TransferListener::transferMaySend() { return true; }
+
 Transfer::Transfer(TransferListener& listener, TransferScheduler& scheduler, URLRequest request,
                    HeaderLines headerLines, std::unique_ptr<BodySource> body)
     : listener_(listener),
@@ -385,6 +387,12 @@ int Transfer::onPrerequest(void* self, char*, char*, int, int) {
     } else {
       transfer.scheduler_.originDoesNotMultiplex(transfer.origin_);
     }
+  }
+  // Every try passes here, the library's own ones too, and one stopped here
+  // sends nothing.
+  if (!transfer.listener_.transferMaySend()) {
+    transfer.outOfSends_ = true;
+    return CURL_PREREQFUNC_ABORT;
   }
   if (transfer.overHTTP2_) transfer.goAwayWatch_.watch(transfer.handle_);
   return CURL_PREREQFUNC_OK;

@@ -266,6 +266,7 @@ void TaskRun::startTransfer(std::unique_ptr<BodySource> body) {
 
 void TaskRun::askForBodyStream() {
   phase_ = Phase::waitingForBodyStream;
+  idleSince_ = Clock::now();
   if (!engine_.delegate().hasDelegate()) return answerBodyStream(nullptr);
   postToDelegate([task = task_, reply = makeReply(&TaskRun::answerBodyStream, std::shared_ptr<InputStream>())](
                      URLSessionDelegate& delegate, const std::shared_ptr<URLSession>& session) {
@@ -615,8 +616,13 @@ ResponseGate::Ending TaskRun::makeEnding() {
 }
 
 std::optional<TaskRun::Clock::time_point> TaskRun::deadline() const {
-  // Time spent waiting for the delegate is the delegate's, not the server's.
-  if (phase_ != Phase::transferring || suspended_ || !transfer_ || responseState_ == ResponseState::waitingForAnswer ||
+  if (suspended_) return std::nullopt;
+  // A body stream is the request itself: the delegate's time to give one is
+  // the request's idle time, as a stream's time to give its bytes is.
+  if (phase_ == Phase::waitingForBodyStream) return timeLimit(idleSince_);
+  // Time spent waiting for the delegate's answer to what the server said
+  // is the delegate's, not the server's.
+  if (phase_ != Phase::transferring || !transfer_ || responseState_ == ResponseState::waitingForAnswer ||
       responseState_ == ResponseState::deciding) {
     return std::nullopt;
   }
@@ -641,7 +647,9 @@ void TaskRun::expireIfDue(Clock::time_point now) {
   // task goes on by itself, its idle time counting anew on a connection of
   // its own. Its resource time-out ends it all the same.
   const bool resourceTimedOut = resourceDeadline_ && *resourceDeadline_ <= now;
-  if (transfer_->waitsForProtocol() && !resourceTimedOut) return engine_.scheduler().stopWaitingForProtocol(*transfer_);
+  if (transfer_ && transfer_->waitsForProtocol() && !resourceTimedOut) {
+    return engine_.scheduler().stopWaitingForProtocol(*transfer_);
+  }
   finish(failure(URLError::Code::timedOut));
 }
 

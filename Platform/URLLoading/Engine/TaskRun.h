@@ -85,7 +85,8 @@ class TaskRun final : public TransferListener {
 
   // When the task times out unless something happens first, or, while it
   // waits for another task's first connection, stops waiting; none while
-  // it is suspended or waits for its delegate.
+  // it is suspended or waits for its delegate's answer to a response, a
+  // redirect or a challenge.
   std::optional<Clock::time_point> deadline() const;
   void expireIfDue(Clock::time_point now);
   // Hands received data and send progress gathered this turn to the

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "Platform/Streams/InputStream.h"
 #include "tests/Integration/TrustingSessionDelegate.h"
 #include "tests/servers/HTTP2Server.h"
 #include "tests/servers/ScriptedHTTP2Server.h"
@@ -49,9 +50,22 @@ class URLSessionHTTP2Scripted : public testing::Test {
   }
 
   TaskRecord fetch(const ScriptedHTTP2Server& server) {
-    const auto task = session->dataTaskWithURL(*URL::string(server.baseURL() + "/"));
+    return run(session->dataTaskWithURL(*URL::string(server.baseURL() + "/")));
+  }
+
+  TaskRecord run(const std::shared_ptr<URLSessionTask>& task) {
     task->resume();
     return delegate->waitForCompletion(task);
+  }
+
+  // A POST of a body from data, or from a stream the delegate gives anew
+  // each time it is asked.
+  TaskRecord post(const ScriptedHTTP2Server& server, bool streamed) {
+    URLRequest request(*URL::string(server.baseURL() + "/"));
+    request.setHTTPMethod("POST");
+    delegate->answerBodyStreamsWith([] { return InputStream::fromData(Data("posted")); });
+    return run(streamed ? session->uploadTaskWithStreamedRequest(request)
+                        : session->uploadTaskWithRequestFromData(request, Data("posted")));
   }
 
   static constexpr int burstSize = 30;
@@ -191,5 +205,34 @@ TEST_F(URLSessionHTTP2Scripted, ARequestTakenOnTheLibrarysNextTryDoesNotGoAgain)
     ScriptedHTTP2Server server({.streams = ScriptedHTTP2Server::Streams::refuseOneThenTakeAndReset});
     EXPECT_EQ(fetch(server).errorCode(), -1005);
     EXPECT_EQ(server.processedRequestCount(), 1u) << "run " << run;
+  }
+}
+
+// A head the client's HTTP/2 layer refuses, sent with a GOAWAY that names
+// its stream: the server took the request, so it goes out once and fails.
+TEST_F(URLSessionHTTP2Scripted, ARequestAnsweredWithARefusedHeadIsNotSentAgain) {
+  using Head = ScriptedHTTP2Server::Head;
+  for (const auto head :
+       {Head::upperCaseName, Head::connectionField, Head::transferEncodingField, Head::nonNumericStatus}) {
+    ScriptedHTTP2Server server(
+        {.streams = ScriptedHTTP2Server::Streams::answerOneThenGoAway, .coalesced = true, .head = head});
+    SCOPED_TRACE(static_cast<int>(head));
+    const auto record = post(server, false);
+    EXPECT_EQ(record.count("complete"), 1);
+    EXPECT_EQ(record.errorCode(), -1005);
+    EXPECT_EQ(server.receivedRequestCount(), 1u);
+  }
+}
+
+// A server that refuses every stream: the request goes out a bounded number
+// of times in all, the library's own tries included, whatever its body.
+TEST_F(URLSessionHTTP2Scripted, ARequestRefusedEveryTimeGoesOutBoundedTimes) {
+  for (const bool streamed : {false, true}) {
+    SCOPED_TRACE(streamed);
+    ScriptedHTTP2Server server({.streams = ScriptedHTTP2Server::Streams::refuseAll});
+    const auto record = post(server, streamed);
+    EXPECT_EQ(record.count("complete"), 1);
+    EXPECT_EQ(record.errorCode(), -1005);
+    EXPECT_LE(server.receivedRequestCount(), 32u);
   }
 }

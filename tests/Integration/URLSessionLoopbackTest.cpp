@@ -135,6 +135,28 @@ TEST_F(URLSessionLoopback, StreamBodyIsAskedForAgainWhenAKeptConnectionTurnsOutC
   EXPECT_TRUE(record.metrics->transactionMetrics[1].response);
 }
 
+// The delegate's time to give a body stream is the request's idle time: a
+// delegate that never gives one lets the task time out.
+TEST_F(URLSessionLoopback, AStreamBodyNeverGivenTimesTheTaskOut) {
+  class WithholdingDelegate : public RecordingSessionDelegate {
+    void needNewBodyStream(SessionRef, const std::shared_ptr<URLSessionTask>&,
+                           BodyStreamCompletionHandler completionHandler) override {
+      withheld_.push_back(std::move(completionHandler));
+    }
+    std::vector<BodyStreamCompletionHandler> withheld_;
+  };
+  const auto withholding = std::make_shared<WithholdingDelegate>();
+  const auto withholdingSession = makeRecordingSession(withholding);
+  auto upload = request("/echo");
+  upload.setHTTPMethod("POST");
+  upload.setTimeoutInterval(0.5);
+  const auto task = withholdingSession->uploadTaskWithStreamedRequest(upload);
+  task->resume();
+  EXPECT_EQ(withholding->waitForCompletion(task, std::chrono::seconds(10)).errorCode(), -1001);
+  withholdingSession->invalidateAndCancel();
+  EXPECT_TRUE(withholding->waitForInvalidation());
+}
+
 // Every way a task can end, ten thousand times: no easy handle and no file
 // descriptor may be left behind by any of them.
 TEST_F(URLSessionLoopback, TenThousandTasksLeaveNoHandleOrDescriptorBehind) {

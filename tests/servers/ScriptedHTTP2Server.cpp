@@ -25,6 +25,7 @@ struct ScriptedHTTP2ServerState : LoopbackAcceptor {
   ScriptedHTTP2Server::Script script;
   std::string body;
   ContextPointer context{nullptr, &SSL_CTX_free};
+  std::size_t received = 0;
   std::size_t processed = 0;
   std::size_t connectionsServed = 0;
 };
@@ -32,6 +33,7 @@ struct ScriptedHTTP2ServerState : LoopbackAcceptor {
 namespace {
 
 using Streams = ScriptedHTTP2Server::Streams;
+using Head = ScriptedHTTP2Server::Head;
 
 // A client that has what it needs closes soon after the server: this only
 // bounds the wait for one that does not.
@@ -57,10 +59,9 @@ ContextPointer makeContext() {
   return context;
 }
 
-nghttp2_nv field(std::string_view name, std::string_view value) {
+nghttp2_nv field(std::string_view name, std::string_view value, std::uint8_t flags = NGHTTP2_NV_FLAG_NONE) {
   return {reinterpret_cast<std::uint8_t*>(const_cast<char*>(name.data())),
-          reinterpret_cast<std::uint8_t*>(const_cast<char*>(value.data())), name.size(), value.size(),
-          NGHTTP2_NV_FLAG_NONE};
+          reinterpret_cast<std::uint8_t*>(const_cast<char*>(value.data())), name.size(), value.size(), flags};
 }
 
 std::string makeBody(std::size_t size) {
@@ -146,10 +147,14 @@ class Connection {
   bool closesAfterGoAway() const { return state_.script.streams != Streams::answerOneThenGoAwayAndReadOn; }
 
   void requestEnded(std::int32_t stream) {
+    {
+      std::lock_guard lock(state_.mutex);
+      ++state_.received;
+    }
     const auto streams = state_.script.streams;
-    if (streams != Streams::answerAll && std::exchange(tookOne_, true)) return;
+    if (streams != Streams::answerAll && streams != Streams::refuseAll && std::exchange(tookOne_, true)) return;
     const bool failsUnderIt = streams == Streams::refuseOneThenTakeAndReset;
-    if (failsUnderIt && first_) {
+    if (streams == Streams::refuseAll || (failsUnderIt && first_)) {
       nghttp2_submit_rst_stream(session_, NGHTTP2_FLAG_NONE, stream, NGHTTP2_REFUSED_STREAM);
       return;
     }
@@ -169,7 +174,13 @@ class Connection {
   }
 
   void answer(std::int32_t stream) {
-    std::vector<nghttp2_nv> fields{field(":status", "200")};
+    const auto head = state_.script.head;
+    std::vector<nghttp2_nv> fields{field(":status", head == Head::nonNumericStatus ? "2x0" : "200")};
+    // Only a name the library does not copy goes out as it is, not
+    // lowercased.
+    if (head == Head::upperCaseName) fields.push_back(field("X-Upper", "1", NGHTTP2_NV_FLAG_NO_COPY_NAME));
+    if (head == Head::connectionField) fields.push_back(field("connection", "close"));
+    if (head == Head::transferEncodingField) fields.push_back(field("transfer-encoding", "chunked"));
     if (!state_.script.withoutLength) fields.push_back(field("content-length", contentLength_));
     if (!largeValue_.empty()) fields.push_back(field("x-large", largeValue_));
     const nghttp2_data_provider provider{{}, &Connection::readBody};
@@ -257,6 +268,11 @@ const std::string& ScriptedHTTP2Server::body() const { return state_->body; }
 std::size_t ScriptedHTTP2Server::connectionCount() const {
   std::lock_guard lock(state_->mutex);
   return state_->accepted;
+}
+
+std::size_t ScriptedHTTP2Server::receivedRequestCount() const {
+  std::lock_guard lock(state_->mutex);
+  return state_->received;
 }
 
 std::size_t ScriptedHTTP2Server::processedRequestCount() const {

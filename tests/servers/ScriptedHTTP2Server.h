@@ -34,6 +34,19 @@ class ScriptedHTTP2Server {
     // request, then is reset without answering it: a server that fails
     // under a request it took.
     refuseOneThenTakeAndReset,
+    // Every request is refused with a stream reset that tells it was not
+    // processed.
+    refuseAll,
+  };
+
+  // What the head of every answer is like.
+  enum class Head {
+    valid,
+    // Heads the client's HTTP/2 layer refuses.
+    upperCaseName,
+    connectionField,
+    transferEncodingField,
+    nonNumericStatus,
   };
 
   struct Script {
@@ -55,6 +68,7 @@ class ScriptedHTTP2Server {
     // go out together, the latest first: the client reads one stream's
     // answer while it reads another's.
     std::size_t answersTogether = 1;
+    Head head = Head::valid;
   };
 
   explicit ScriptedHTTP2Server(Script script);
@@ -68,6 +82,8 @@ class ScriptedHTTP2Server {
   // The body of every answer.
   const std::string& body() const;
   std::size_t connectionCount() const;
+  // Requests whose end came, whatever the server made of them.
+  std::size_t receivedRequestCount() const;
   // Requests the server took as processed: every one it answered, and the
   // one it dropped under a GOAWAY that names it.
   std::size_t processedRequestCount() const;

@@ -13,6 +13,7 @@
 #include "Platform/URLLoading/Engine/RequestHeaderLines.h"
 #include "Platform/URLLoading/Engine/ServerTrustChallenge.h"
 #include "Platform/URLLoading/Engine/SessionEngine.h"
+#include "Platform/URLLoading/Engine/URLErrorMapping.h"
 #include "Platform/URLLoading/HTTPCookie.h"
 #include "Platform/URLLoading/InvalidRequestError.h"
 #include "Platform/URLLoading/URLSessionDataTask.h"
@@ -265,6 +266,7 @@ void TaskRun::startTransfer(std::unique_ptr<BodySource> body) {
 
 void TaskRun::askForBodyStream() {
   phase_ = Phase::waitingForBodyStream;
+  idleSince_ = Clock::now();
   if (!engine_.delegate().hasDelegate()) return answerBodyStream(nullptr);
   postToDelegate([task = task_, reply = makeReply(&TaskRun::answerBodyStream, std::shared_ptr<InputStream>())](
                      URLSessionDelegate& delegate, const std::shared_ptr<URLSession>& session) {
@@ -406,6 +408,7 @@ void TaskRun::answerRedirect(std::optional<URLRequest> request) {
   leftFirstOrigin_ =
       leftFirstOrigin_ || !request->url() || !sameOrigin(*request->url(), *task_->sharedCurrentRequest()->url());
   abandonHop();
+  sends_ = 0;
   task_->setCurrentRequest(std::move(*request));
   startHop();
 }
@@ -432,6 +435,7 @@ void TaskRun::answerChallenge(ChallengeAnswer answer) {
 
 void TaskRun::retryHop() {
   abandonHop();
+  sends_ = 0;
   startHop();
 }
 
@@ -523,20 +527,19 @@ void TaskRun::transferEnded(CURLcode result) {
   const bool headCut = result == CURLE_OK && !hopResponse_;
   const bool succeeded = result == CURLE_OK && !headCut;
   transactions_.push_back(transfer_->transactionMetrics(succeeded));
-  auto error = succeeded ? nullptr
-               : headCut ? failure(URLError::Code::networkConnectionLost)
-                         : transfer_->failure(result);
+  auto error = succeeded                 ? nullptr
+               : headCut                 ? failure(URLError::Code::networkConnectionLost)
+               : transfer_->outOfSends() ? sendsExhausted()
+                                         : transfer_->failure(result);
   // A body read from a stream cannot be read again when the library must
-  // send the request anew (a kept-alive connection the server had closed):
-  // the delegate is asked for a fresh stream instead.
+  // send the request anew (a kept-alive connection the server had closed, a
+  // refused stream): the delegate is asked for a fresh stream instead.
   const bool needsFreshStream = result == CURLE_SEND_FAIL_REWIND && transfer_->hasStreamBody() && !hopResponse_;
-  const bool resends = transfer_->neverProcessed(result) && unprocessedResends_ < maximumUnprocessedResends;
+  const bool maySendAgain = sends_ < maximumSends;
+  const bool resends = maySendAgain && transfer_->neverProcessed(result);
   transfer_.reset();
-  if (needsFreshStream) return askForBodyStream();
-  if (resends) {
-    ++unprocessedResends_;
-    return later(&TaskRun::resendUnprocessed);
-  }
+  if (needsFreshStream) return maySendAgain ? askForBodyStream() : finish(sendsExhausted());
+  if (resends) return later(&TaskRun::resendUnprocessed);
   // The decision goes on without the transfer.
   if (responseState_ == ResponseState::deciding) {
     hopError_ = std::move(error);
@@ -544,6 +547,16 @@ void TaskRun::transferEnded(CURLcode result) {
   }
   if (error) return finish(std::move(error));
   completeResponse();
+}
+
+bool TaskRun::transferMaySend() {
+  if (sends_ == maximumSends) return false;
+  ++sends_;
+  return true;
+}
+
+AnyError TaskRun::sendsExhausted() const {
+  return makeSendsExhaustedError(maximumSends, task_->sharedCurrentRequest()->url());
 }
 
 void TaskRun::completeResponse() {
@@ -603,8 +616,13 @@ ResponseGate::Ending TaskRun::makeEnding() {
 }
 
 std::optional<TaskRun::Clock::time_point> TaskRun::deadline() const {
-  // Time spent waiting for the delegate is the delegate's, not the server's.
-  if (phase_ != Phase::transferring || suspended_ || !transfer_ || responseState_ == ResponseState::waitingForAnswer ||
+  if (suspended_) return std::nullopt;
+  // A body stream is the request itself: the delegate's time to give one is
+  // the request's idle time, as a stream's time to give its bytes is.
+  if (phase_ == Phase::waitingForBodyStream) return timeLimit(idleSince_);
+  // Time spent waiting for the delegate's answer to what the server said
+  // is the delegate's, not the server's.
+  if (phase_ != Phase::transferring || !transfer_ || responseState_ == ResponseState::waitingForAnswer ||
       responseState_ == ResponseState::deciding) {
     return std::nullopt;
   }
@@ -629,7 +647,9 @@ void TaskRun::expireIfDue(Clock::time_point now) {
   // task goes on by itself, its idle time counting anew on a connection of
   // its own. Its resource time-out ends it all the same.
   const bool resourceTimedOut = resourceDeadline_ && *resourceDeadline_ <= now;
-  if (transfer_->waitsForProtocol() && !resourceTimedOut) return engine_.scheduler().stopWaitingForProtocol(*transfer_);
+  if (transfer_ && transfer_->waitsForProtocol() && !resourceTimedOut) {
+    return engine_.scheduler().stopWaitingForProtocol(*transfer_);
+  }
   finish(failure(URLError::Code::timedOut));
 }
 

@@ -54,14 +54,13 @@ class TaskRun final : public TransferListener {
   using Clock = std::chrono::steady_clock;
   static constexpr std::size_t holdLimit = 256 * 1024;
   static constexpr int maximumRedirects = 16;
-  // Each time the transfer library has itself sent the request a few
-  // times, or found its connection told to go away before the request left;
-  // a server that answers one request per connection needs as many tries as
-  // requests were sent at once, and a busy machine sees one request lose the
-  // race for a fresh connection several times in a row. A request never
-  // processed is safe to send again: the bound only stops a server that
-  // processes nothing, and the task's time-outs still hold.
-  static constexpr int maximumUnprocessedResends = 32;
+  // How often a request goes out at most, every try the transfer library
+  // makes by itself counted, whatever its body: past it the task ends with
+  // the error it had, and its time-outs hold all the while. One of a burst of
+  // requests to a server that answers one per connection may need as many
+  // sends as the burst has requests, as it loses the race for each fresh
+  // connection, several times in a row on a busy machine.
+  static constexpr int maximumSends = 32;
 
   using ResumeDataReply = std::function<void(std::optional<Data>)>;
 
@@ -86,7 +85,8 @@ class TaskRun final : public TransferListener {
 
   // When the task times out unless something happens first, or, while it
   // waits for another task's first connection, stops waiting; none while
-  // it is suspended or waits for its delegate.
+  // it is suspended or waits for its delegate's answer to a response, a
+  // redirect or a challenge.
   std::optional<Clock::time_point> deadline() const;
   void expireIfDue(Clock::time_point now);
   // Hands received data and send progress gathered this turn to the
@@ -97,6 +97,7 @@ class TaskRun final : public TransferListener {
   bool transferReceivedBody(const char* bytes, std::size_t count) override;
   void transferSentBody(std::size_t count) override;
   void transferEnded(CURLcode result) override;
+  bool transferMaySend() override;
   // Asks the delegate, and waits for its answer here, on the engine thread:
   // the handshake cannot go on without it.
   AnyError transferReceivedServerTrust(const URLProtectionSpace& space, const URL& url) override;
@@ -158,6 +159,8 @@ class TaskRun final : public TransferListener {
   // of the transfer library.
   void later(void (TaskRun::*step)());
   AnyError failure(URLError::Code code) const;
+  // The task's request went out as often as it may.
+  AnyError sendsExhausted() const;
   void markForFlush();
   void postToDelegate(DelegateChannel::Call call);
   // Reply handlers reach the run through the engine by the task's
@@ -207,10 +210,14 @@ class TaskRun final : public TransferListener {
   std::optional<CacheOffer> renewal_;
   // The hop goes to the network as if nothing were stored.
   bool bypassingCache_ = false;
+  // How often the hop's request went out, the library's own tries, the
+  // engine's resends and those with a fresh body stream alike. A redirect,
+  // or the request sent again with a credential or without the cache's
+  // conditions, is a request of its own.
+  int sends_ = 0;
 
   // Across hops.
   int redirectCount_ = 0;
-  int unprocessedResends_ = 0;
   bool taskBodyDropped_ = false;
   bool leftFirstOrigin_ = false;
   bool bodyStreamUsed_ = false;

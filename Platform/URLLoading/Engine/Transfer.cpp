@@ -98,6 +98,8 @@ AnyError TransferListener::transferReceivedServerTrust(const URLProtectionSpace&
   return defaultServerTrustRefusal(space, url);
 }
 
+bool TransferListener::transferMaySend() { return true; }
+
 Transfer::Transfer(TransferListener& listener, TransferScheduler& scheduler, URLRequest request,
                    HeaderLines headerLines, std::unique_ptr<BodySource> body)
     : listener_(listener),
@@ -289,18 +291,21 @@ AnyError Transfer::failure(CURLcode result) const {
                            request_.url());
 }
 
-// The library sends a request again by itself when its stream was refused,
-// which a GOAWAY does to every stream above the last one it names, but only
-// a few times before it gives up, with a send or a receive error. A request
-// that was to open a stream on a connection that had been told to go away
-// meanwhile fails in its HTTP/2 layer instead, never having left it. What a
-// server does to a request it took shows otherwise: a reset stream, a
-// connection closed or reset under it, a head that cannot be read; a try
-// the library made anew may have met those too, so a send or receive error
+// What proves a request was never processed: the server refused its
+// stream, or a GOAWAY named a last stream below it, which refuses it too.
+// The library sends a refused request again by itself, but only a few times
+// before it gives up, with a send or a receive error. A refusal that leaves
+// its connection with no stream at all it reports as an HTTP/2 error
+// instead, without a message, just as it reports a head it refused after
+// the server took the request: only the GOAWAY tells them apart. A refusal
+// leaves no message, while a try that may have had its request taken (its
+// stream reset, its connection closed or reset under it) leaves one of its
+// own, which stays when the library tries anew: a send or receive error
 // alone tells nothing.
 bool Transfer::neverProcessed(CURLcode result) const {
   if (!overHTTP2_ || response_ || infoLong(handle_, CURLINFO_HEADER_SIZE) != 0) return false;
-  return result == CURLE_HTTP2 || gaveUpResending(result);
+  if (result == CURLE_HTTP2) return errorBuffer_[0] == '\0' && goAwayWatch_.refusedByGoAway();
+  return gaveUpResending(result);
 }
 
 // The library tells that it gave up only in its message, and keeps a
@@ -383,6 +388,13 @@ int Transfer::onPrerequest(void* self, char*, char*, int, int) {
       transfer.scheduler_.originDoesNotMultiplex(transfer.origin_);
     }
   }
+  // Every try passes here, the library's own ones too, and one stopped here
+  // sends nothing.
+  if (!transfer.listener_.transferMaySend()) {
+    transfer.outOfSends_ = true;
+    return CURL_PREREQFUNC_ABORT;
+  }
+  if (transfer.overHTTP2_) transfer.goAwayWatch_.watch(transfer.handle_);
   return CURL_PREREQFUNC_OK;
 }
 

@@ -15,6 +15,7 @@
 #include "Platform/Foundation/URLRequest.h"
 #include "Platform/URLLoading/Engine/BodySource.h"
 #include "Platform/URLLoading/Engine/ContentDecoder.h"
+#include "Platform/URLLoading/Engine/GoAwayWatch.h"
 #include "Platform/URLLoading/Engine/HopTimings.h"
 #include "Platform/URLLoading/Engine/ResponseHeaderParser.h"
 #include "Platform/URLLoading/Engine/ServerTrustHook.h"
@@ -38,6 +39,11 @@ class TransferListener {
   virtual void transferSentBody(std::size_t count) = 0;
   // The library is done with the transfer, well or not.
   virtual void transferEnded(CURLcode result) = 0;
+  // A try of the request is about to go out, the library's own tries
+  // included: false stops it before any of it is sent, and the transfer
+  // ends as having been sent too often. A listener that counts nothing
+  // lets every try go.
+  virtual bool transferMaySend();
   // The server of a new TLS connection for `url` presented the trust
   // `space` carries: null goes on with it, an error refuses it and ends
   // the transfer with that error. Judged as the system would unless a
@@ -121,6 +127,8 @@ class Transfer {
   // The hop failed in a way that tells the server never processed its
   // request, so that it can go again unchanged.
   bool neverProcessed(CURLcode result) const;
+  // The listener stopped a try of the request before it went out.
+  bool outOfSends() const { return outOfSends_; }
   // What the hop measured; `responseComplete` when it ended successfully.
   URLSessionTaskTransactionMetrics transactionMetrics(bool responseComplete) const;
 
@@ -181,6 +189,8 @@ class Transfer {
   std::string heldPiece_;
   bool backlogged_ = false;
   std::optional<CURLcode> waitingEnd_;
+  bool outOfSends_ = false;
+  GoAwayWatch goAwayWatch_;
   bool responseReceived_ = false;
   bool receiveHeld_ = false;
   bool sendWaiting_ = false;

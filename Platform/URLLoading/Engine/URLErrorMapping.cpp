@@ -1,5 +1,7 @@
 #include "Platform/URLLoading/Engine/URLErrorMapping.h"
 
+#include <fmt/format.h>
+
 #include <cerrno>
 
 #include "Platform/URLLoading/Engine/CurlError.h"
@@ -17,6 +19,12 @@ URLError::Code connectFailureCode(int osErrno) {
     case ETIMEDOUT: return URLError::Code::timedOut;
     default: return URLError::Code::cannotConnectToHost;
   }
+}
+
+// The code says what kind of failure it was; the description, which.
+AnyError describedError(URLError::Code code, std::optional<URL> failingURL, std::string description) {
+  return makeError(URLError(code, std::move(failingURL), nullptr,
+                            {{std::string(URLError::localizedDescriptionKey), std::move(description)}}));
 }
 
 }  // namespace
@@ -72,10 +80,15 @@ AnyError makeTransferError(CURLcode result, int osErrno, std::string message, st
 AnyError makeOversizedHeadError(bool requestHeadSent, std::optional<URL> failingURL) {
   if (requestHeadSent) return makeError(URLError(URLError::Code::cannotParseResponse, std::move(failingURL)));
   // The code alone would say only that some data was too long.
-  return makeError(URLError(
-      URLError::Code::dataLengthExceedsMaximum, std::move(failingURL), nullptr,
-      {{std::string(URLError::localizedDescriptionKey),
-        std::string("The request's head (its URL and header fields) is too large to send.")}}));
+  return describedError(URLError::Code::dataLengthExceedsMaximum, std::move(failingURL),
+                        "The request's head (its URL and header fields) is too large to send.");
+}
+
+AnyError makeSendsExhaustedError(int sends, std::optional<URL> failingURL) {
+  return describedError(URLError::Code::networkConnectionLost, std::move(failingURL),
+                        fmt::format("The request was sent {} times, and each time it was refused or its connection "
+                                    "was lost before any answer.",
+                                    sends));
 }
 
 }  // namespace platform

@@ -22,4 +22,9 @@ AnyError makeTransferError(CURLcode result, int osErrno, std::string message, st
 // a response header line too long to take in.
 AnyError makeOversizedHeadError(bool requestHeadSent, std::optional<URL> failingURL);
 
+// The URLError for a task whose request went out `sends` times, as often
+// as the engine sends one, and was refused or lost each time before any
+// answer.
+AnyError makeSendsExhaustedError(int sends, std::optional<URL> failingURL);
+
 }  // namespace platform

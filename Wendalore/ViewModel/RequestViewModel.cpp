@@ -79,22 +79,25 @@ void RequestViewModel::sendRequest(const std::string& urlString, const std::stri
                                    const std::string& body, RequestBodyType bodyType, RequestAuthType authType,
                                    const std::string& username, const std::string& password, const std::string& token,
                                    std::optional<std::string> notice) {
+  const auto headers = outgoingHeaders(headerRows, {authType, username, password, token});
+  const auto record = [&](bool bodyWasSent) {
+    return RequestHistoryItem::make(platform::Date::now(), method, urlString,
+                                    headerDictionary(headers.makeDictionary()),
+                                    body.empty() ? std::nullopt : std::optional(body), bodyWasSent);
+  };
   const auto url = platform::URL::string(urlString);
+  // An address that is no URL is no send: only the error text tells of it.
   if (!url) {
     publish("errorMessage", errorMessage_, std::optional<std::string>("Invalid URL"));
     return;
   }
-  // A file that cannot be read stops the send before anything changes: an
+  // A file that cannot be read stops the send before anything goes out: an
   // empty form must not go out looking like a success.
   std::optional<platform::Data> fileBytes;
   if (bodyType == RequestBodyType::multipart && selectedFileURL_) {
     const auto path = selectedFileURL_->path();
     auto read = readWholeFile(path);
-    if (!read) {
-      publish("errorMessage", errorMessage_,
-              std::optional(fmt::format("The file \"{}\" could not be read: {}.", path, read.error())));
-      return;
-    }
+    if (!read) return refuse(record(false), fmt::format("The file \"{}\" could not be read: {}.", path, read.error()));
     fileBytes = *std::move(read);
   }
 
@@ -104,10 +107,7 @@ void RequestViewModel::sendRequest(const std::string& urlString, const std::stri
   publish("responseBody", responseBody_, std::make_shared<const std::string>());
   const auto sentAt = platform::Date::now();
 
-  const auto headers = outgoingHeaders(headerRows, {authType, username, password, token});
-  auto entry =
-      RequestHistoryItem::make(platform::Date::now(), method, urlString, headerDictionary(headers.makeDictionary()),
-                               body.empty() ? std::nullopt : std::optional(body), carriesBody(bodyType, method));
+  auto entry = record(carriesBody(bodyType, method));
   // Built before they start, so that the record tells the body they carry.
   const auto form = bodyType == RequestBodyType::multipart ? multipartForm(fileBytes) : nullptr;
   const bool textBody = bodyType != RequestBodyType::none && !form;
@@ -149,6 +149,15 @@ void RequestViewModel::sendRequest(const std::string& urlString, const std::stri
       break;
     }
   }
+}
+
+// Nothing went out, yet the send is kept with what was typed and why, as a
+// send that failed on its way is: its entry is all the user sees of it.
+void RequestViewModel::refuse(std::shared_ptr<RequestHistoryItem> entry, std::string reason) {
+  publish("errorMessage", errorMessage_, std::optional(reason));
+  entry->setError(std::move(reason));
+  entry->setIsPending(false);
+  addToHistory(std::move(entry));
 }
 
 // Made here rather than by the session, so that the record can name the

@@ -104,7 +104,9 @@ class RequestViewModel : public std::enable_shared_from_this<RequestViewModel> {
   }
   void announceHistoryChange();
 
-  // Step by step, as a send and its response go.
+  // Step by step, as a send and its response go; a send stopped before
+  // anything went out is refused, and its entry ends at once.
+  void refuse(std::shared_ptr<RequestHistoryItem> entry, std::string reason);
   void addToHistory(std::shared_ptr<RequestHistoryItem> item);
   void performRequest(wendanet::DataRequest& request, platform::Date sentAt, const platform::UUID& entryId);
   wendanet::DataRequest::ResponseHandler<platform::Data> completion(platform::Date sentAt,

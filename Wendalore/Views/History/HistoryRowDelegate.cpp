@@ -131,9 +131,13 @@ int HistoryRowDelegate::outcomeWidth() {
          metrics.horizontalAdvance(timeText(platform::Date::now()));
 }
 
-QSize HistoryRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
+// No width of its own: the list gives each row the width it has at the
+// time. A width the list had when it laid the rows out outlasts its
+// narrowing, as when its scroll bar comes, and the row's end, its time, is
+// cut off.
+QSize HistoryRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const {
   const int height = QFontMetrics(captionFont()).height() + lineSpacing + QFontMetrics(caption2Font()).height();
-  return {option.rect.width(), height + 2 * verticalPadding};
+  return {0, height + 2 * verticalPadding};
 }
 
 void HistoryRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {

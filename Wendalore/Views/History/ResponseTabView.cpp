@@ -15,6 +15,9 @@ ResponseTabView::ResponseTabView(QWidget* parent)
     : HistoryTabPage(parent), status_(styledLabel({}, caption2Font(), secondaryColor(*this))), searchBar_(new QWidget),
       searchField_(new QLineEdit), searchCount_(styledLabel({}, captionFont(), secondaryColor(*this))),
       text_(new HighlightedTextView) {
+  // A failure's reason may be long, and hold the lines of a body: it is
+  // read whole, in lines as wide as the pane.
+  status_->setWordWrap(true);
   auto* statusBar = new QWidget;
   statusBar->setObjectName("statusBar");
   fillWithControlBackground(*statusBar);

@@ -43,8 +43,9 @@ TEST(RequestViewModelTest, StartsReadyAndAnnouncesEveryAssignment) {
   EXPECT_EQ(model->selectedRequest(), nullptr);
 }
 
-// A send refused before it starts leaves everything but the error text as
-// it was, and nothing goes out.
+// A send refused before it starts sends nothing and changes nothing but the
+// error text. An address that is no URL leaves the history as it was; a
+// file that cannot be read is kept there, failed, with what was typed.
 TEST(RequestViewModelTest, ARefusedSendOnlyTellsWhy) {
   const auto directory = std::filesystem::temp_directory_path() / "wendalore-viewmodel-refused";
   std::filesystem::create_directories(directory);
@@ -66,15 +67,27 @@ TEST(RequestViewModelTest, ARefusedSendOnlyTellsWhy) {
   for (const auto& test : cases) {
     const auto model = RequestViewModel::make();
     if (test.file) model->setSelectedFileURL(platform::URL::fileURL(*test.file));
-    int announcements = 0;
-    auto token = model->observeWillChange([&] { ++announcements; });
+    std::vector<std::string> changed;
+    auto token = model->observeDidChange([&](std::string_view property) { changed.emplace_back(property); });
     model->sendRequest(test.url, "POST", {}, "{}", test.bodyType, RequestAuthType::none, "", "", "");
     EXPECT_EQ(model->errorMessage(), test.error) << test.url;
-    EXPECT_EQ(announcements, 1) << test.url;
     EXPECT_FALSE(model->isLoading());
     EXPECT_EQ(model->responseStatus(), "Ready");
     EXPECT_EQ(model->responseBody(), "");
-    EXPECT_TRUE(model->requestHistory().empty());
+    if (!test.file) {
+      EXPECT_EQ(changed, (std::vector<std::string>{"errorMessage"})) << test.url;
+      EXPECT_TRUE(model->requestHistory().empty()) << test.url;
+      continue;
+    }
+    EXPECT_EQ(changed, (std::vector<std::string>{"errorMessage", "requestHistory"})) << test.url;
+    ASSERT_EQ(model->requestHistory().size(), 1u) << test.url;
+    const auto& entry = *model->requestHistory().front();
+    EXPECT_EQ(entry.error(), test.error);
+    EXPECT_FALSE(entry.isPending());
+    EXPECT_EQ(entry.statusCode(), 0);
+    EXPECT_EQ(entry.url(), test.url);
+    EXPECT_EQ(entry.requestBody(), "{}");
+    EXPECT_FALSE(entry.bodyWasSent());
   }
   std::filesystem::remove_all(directory);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QPointer>
 #include <QStatusBar>
 
@@ -18,6 +19,7 @@ class MainWindowTest : public ::testing::Test {
 TEST_F(MainWindowTest, EachPlaceHoldsOneWidgetAndWithoutAnEditorARequestIsAskedForInDimmedText) {
   window.show();
   EXPECT_EQ(window.windowTitle(), "Wendalore");
+  EXPECT_EQ(window.findChild<QStatusBar*>(), nullptr) << "nothing under the content";
   ASSERT_TRUE(content.showsPlaceholder());
   const auto* placeholder = qobject_cast<QLabel*>(content.editor());
   ASSERT_NE(placeholder, nullptr);
@@ -53,24 +55,8 @@ TEST_F(MainWindowTest, EachPlaceHoldsOneWidgetAndWithoutAnEditorARequestIsAskedF
   const auto historyTop = history->mapTo(&window, QPoint(0, 0));
   EXPECT_LT(sidebarLeft.x(), editorTop.x());
   EXPECT_LT(editorTop.y(), historyTop.y());
+  EXPECT_EQ(content.geometry().bottom(), window.rect().bottom()) << "the content reaches the window's foot";
   EXPECT_GE(sidebar->parentWidget()->width(), ContentView::sidebarMinimumWidth);
-}
-
-TEST_F(MainWindowTest, TheStatusBarTellsAFailureInRedAndAsPlainText) {
-  const std::vector<std::tuple<std::string, std::optional<std::string>, QString, bool>> cases = {
-      {"Ready", std::nullopt, "Ready", false},
-      // A refused connection leaves the status at "Sending...".
-      {"Sending...", "Could not connect to the server.", "Could not connect to the server.", true},
-      {"Status: 200", "Invalid URL", "Invalid URL", true},
-      {"Ready", "URL is not valid: <b>http://</b>", "URL is not valid: <b>http://</b>", true},
-  };
-  for (const auto& [status, error, shown, isError] : cases) {
-    window.showStatus(StatusLine::of(status, error));
-    const auto& label = window.statusLabel();
-    EXPECT_EQ(label.text(), shown);
-    EXPECT_EQ(label.textFormat(), Qt::PlainText);
-    EXPECT_EQ(label.palette().color(QPalette::WindowText) == QColor(Qt::red), isError) << label.text().toStdString();
-  }
 }
 
 }  // namespace

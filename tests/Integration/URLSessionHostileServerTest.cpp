@@ -2,6 +2,7 @@
 #include <fmt/format.h>
 #include <zlib.h>
 
+#include <atomic>
 #include <mutex>
 #include <thread>
 
@@ -250,4 +251,29 @@ TEST_F(HostileServer, CredentialsFromTheConfigurationStayBehindWhenARedirectLeav
   EXPECT_NE(firstHead.find("Authorization: Bearer secret"), std::string::npos);
   EXPECT_EQ(secondHead.find("secret"), std::string::npos) << secondHead;
   EXPECT_NE(secondHead.find("X-Client: wendalore"), std::string::npos);
+}
+
+// A head whose last line starts with a bare CR, which the transfer library
+// takes for the head's end and another reader for a folded field: the task
+// fails as the body comes, holding none of it, whether the body has a
+// length or runs until the connection closes.
+TEST_F(HostileServer, AHeadEndingInALineThatStartsWithABareCarriageReturnCannotBeParsed) {
+  constexpr std::size_t bodySize = 64 << 20;
+  // The server's threads may outlive the test's frame.
+  const auto sent = std::make_shared<std::atomic<std::size_t>>(0);
+  serve([=](ScriptedConnection& connection, const ScriptedRequest& request) {
+    const auto length = request.path == "/sized" ? fmt::format("Content-Length: {}\r\n", bodySize) : "";
+    connection.send(fmt::format("HTTP/1.1 200 OK\r\n{}X-A: 1\r\n\rX-Junk: 1\r\n", length));
+    const std::string piece(64 * 1024, 'b');
+    while (*sent < bodySize && connection.send(piece)) *sent += piece.size();
+    return ScriptedNext::close;
+  });
+  for (const std::string path : {"/sized", "/until-closed"}) {
+    *sent = 0;
+    const auto record = get(path);
+    EXPECT_EQ(record.errorCode(), -1017) << path;
+    EXPECT_EQ(record.count("response"), 0) << path;
+    // No more than the connection's buffers take.
+    EXPECT_LT(*sent, bodySize / 4) << path;
+  }
 }

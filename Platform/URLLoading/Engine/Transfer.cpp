@@ -417,6 +417,7 @@ std::size_t Transfer::receiveHeaderLine(std::string_view line) {
     case ResponseHeaderParser::Outcome::tooLarge:
       fail(makeError(URLError(URLError::Code::cannotParseResponse, request_.url())));
       return 0;
+    case ResponseHeaderParser::Outcome::endInDoubt: refuseResponse(URLError::Code::cannotParseResponse); return 0;
     case ResponseHeaderParser::Outcome::malformed: refuseResponse(URLError::Code::badServerResponse); return 0;
   }
   return 0;
@@ -461,8 +462,14 @@ std::size_t Transfer::receiveBody(const char* bytes, std::size_t count) {
   lastActivity_ = Clock::now();
   // Nothing the library does promises that what it kept while the transfer
   // was paused comes back in the order it came: body bytes wait for their
-  // head, and without one they are never a body.
+  // head, and without one they are never a body. No more than a head's
+  // worth is kept for it: past that, the library ended a head where the
+  // parser did not.
   if (!decoder_) {
+    if (bodyBeforeHead_.size() + count > ResponseHeaderParser::maximumBlockSize) {
+      refuseResponse(URLError::Code::cannotParseResponse);
+      return 0;
+    }
     bodyBeforeHead_.append(bytes, count);
     return count;
   }

@@ -1,3 +1,4 @@
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -95,6 +96,47 @@ class URLSessionHTTP2Scripted : public testing::Test {
     }
   }
 
+  // Three tasks share a connection, the second suspended as soon as it is
+  // resumed: queued behind the first for the connection or, with
+  // `onSharedConnection`, starting at once on one that three earlier tasks
+  // shared. Their answers, each after `interims`, go out together once the
+  // third task's request is in, so after the suspension, and the held one's
+  // before the first's: it comes while the task is suspended and tells the
+  // delegate nothing; resumed, the task delivers it head first and whole.
+  static void expectAnswerHeldWhileSuspended(const std::vector<std::string>& interims, int connectionsPerHost,
+                                             bool onSharedConnection) {
+    ScriptedHTTP2Server server({.bodySize = 100'000, .interimStatuses = interims, .answersTogether = 3});
+    auto configuration = URLSessionConfiguration::ephemeralConfiguration();
+    configuration->setHTTPMaximumConnectionsPerHost(connectionsPerHost);
+    const auto heldDelegate = std::make_shared<TrustingSessionDelegate>();
+    const auto heldSession = makeRecordingSession(heldDelegate, configuration);
+    const auto makeTask = [&] { return heldSession->dataTaskWithURL(*URL::string(server.baseURL() + "/")); };
+    if (onSharedConnection) {
+      const auto earlier = {makeTask(), makeTask(), makeTask()};
+      for (const auto& task : earlier) task->resume();
+      for (const auto& task : earlier) ASSERT_EQ(heldDelegate->waitForCompletion(task).errorCode(), 0);
+    }
+    const auto first = makeTask();
+    const auto held = makeTask();
+    const auto third = makeTask();
+    first->resume();
+    held->resume();
+    held->suspend();
+    third->resume();
+    ASSERT_EQ(heldDelegate->waitForCompletion(first).errorCode(), 0);
+    EXPECT_EQ(held->response(), nullptr);
+    EXPECT_EQ(held->state(), URLSessionTask::State::suspended);
+    held->resume();
+    const auto record = heldDelegate->waitForCompletion(held);
+    EXPECT_EQ(record.errorCode(), 0);
+    ASSERT_FALSE(record.events.empty());
+    EXPECT_EQ(record.events.front(), "response");
+    EXPECT_EQ(record.count("response"), 1);
+    EXPECT_TRUE(record.data.view() == server.body()) << record.data.size() << " bytes";
+    heldSession->invalidateAndCancel();
+    EXPECT_TRUE(heldDelegate->waitForInvalidation());
+  }
+
   std::shared_ptr<TrustingSessionDelegate> delegate = std::make_shared<TrustingSessionDelegate>();
   std::shared_ptr<URLSession> session = makeRecordingSession(delegate);
 };
@@ -144,32 +186,25 @@ TEST_F(URLSessionHTTP2Scripted, ALargeHeadArrivesWholeOrCannotBeParsed) {
   EXPECT_EQ(record.count("response"), 0);
 }
 
-// A task suspended as it starts shares the first one's connection with its
-// stream paused, and both answers come together, its own first: the library
-// reads its answer while it is paused and keeps it, to hand it over in one
-// piece for each kind once the task goes on.
+// A task suspended as it starts shares the first one's connection, and the
+// answers come together, its own before the first's: it reads its answer's
+// head while suspended, and the library keeps the body until it goes on.
 TEST_F(URLSessionHTTP2Scripted, AnAnswerKeptWhileSuspendedArrivesHeadFirstAndWhole) {
-  ScriptedHTTP2Server server({.bodySize = 100'000, .answersTogether = 2});
-  for (const int connectionsPerHost : {1, 6}) {
-    auto configuration = URLSessionConfiguration::ephemeralConfiguration();
-    configuration->setHTTPMaximumConnectionsPerHost(connectionsPerHost);
-    const auto heldDelegate = std::make_shared<TrustingSessionDelegate>();
-    const auto heldSession = makeRecordingSession(heldDelegate, configuration);
-    const auto first = heldSession->dataTaskWithURL(*URL::string(server.baseURL() + "/"));
-    const auto held = heldSession->dataTaskWithURL(*URL::string(server.baseURL() + "/"));
-    first->resume();
-    held->resume();
-    held->suspend();
-    ASSERT_EQ(heldDelegate->waitForCompletion(first).errorCode(), 0);
-    held->resume();
-    const auto record = heldDelegate->waitForCompletion(held);
-    EXPECT_EQ(record.errorCode(), 0) << connectionsPerHost;
-    ASSERT_FALSE(record.events.empty());
-    EXPECT_EQ(record.events.front(), "response");
-    EXPECT_EQ(record.count("response"), 1);
-    EXPECT_TRUE(record.data.view() == server.body()) << record.data.size() << " bytes";
-    heldSession->invalidateAndCancel();
-    EXPECT_TRUE(heldDelegate->waitForInvalidation());
+  for (const int connectionsPerHost : {1, 6}) expectAnswerHeldWhileSuspended({}, connectionsPerHost, false);
+}
+
+// Interim heads before the answer's own, however the suspended task came to
+// its connection: queued behind another task, or on one already shared.
+TEST_F(URLSessionHTTP2Scripted, ASuspendedTaskLivesThroughInterimHeads) {
+  using Statuses = std::vector<std::string>;
+  for (const auto& interims : {Statuses{"103"}, Statuses{"103", "103"}, Statuses{"100"}}) {
+    for (const int connectionsPerHost : {1, 6}) {
+      for (const bool onSharedConnection : {false, true}) {
+        SCOPED_TRACE(fmt::format("{} x {}, {} per host, shared: {}", interims.size(), interims.front(),
+                                 connectionsPerHost, onSharedConnection));
+        expectAnswerHeldWhileSuspended(interims, connectionsPerHost, onSharedConnection);
+      }
+    }
   }
 }
 

@@ -2,6 +2,8 @@
 #include <fmt/format.h>
 #include <zlib.h>
 
+#include <atomic>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -58,8 +60,8 @@ const std::string& gzipBomb() {
   return bomb;
 }
 
-std::string chunked(const std::string& body) {
-  return fmt::format("{:x}\r\n", body.size()) + body + "\r\n0\r\n\r\n";
+std::string chunked(const std::string& body, std::string_view trailer = {}) {
+  return fmt::format("{:x}\r\n{}\r\n0\r\n{}\r\n", body.size(), body, trailer);
 }
 
 class HostileServer : public ::testing::Test {
@@ -250,4 +252,78 @@ TEST_F(HostileServer, CredentialsFromTheConfigurationStayBehindWhenARedirectLeav
   EXPECT_NE(firstHead.find("Authorization: Bearer secret"), std::string::npos);
   EXPECT_EQ(secondHead.find("secret"), std::string::npos) << secondHead;
   EXPECT_NE(secondHead.find("X-Client: wendalore"), std::string::npos);
+}
+
+// A head whose last line starts with a bare CR, which the transfer library
+// takes for the head's end and another reader for a folded field: the task
+// fails as the body comes, holding none of it, whether the body has a
+// length or runs until the connection closes.
+TEST_F(HostileServer, AHeadEndingInALineThatStartsWithABareCarriageReturnCannotBeParsed) {
+  constexpr std::size_t bodySize = 64 << 20;
+  // The server's threads may outlive the test's frame.
+  const auto sent = std::make_shared<std::atomic<std::size_t>>(0);
+  serve([=](ScriptedConnection& connection, const ScriptedRequest& request) {
+    const auto length = request.path == "/sized" ? fmt::format("Content-Length: {}\r\n", bodySize) : "";
+    connection.send(fmt::format("HTTP/1.1 200 OK\r\n{}X-A: 1\r\n\rX-Junk: 1\r\n", length));
+    const std::string piece(64 * 1024, 'b');
+    while (*sent < bodySize && connection.send(piece)) *sent += piece.size();
+    return ScriptedNext::close;
+  });
+  for (const std::string path : {"/sized", "/until-closed"}) {
+    *sent = 0;
+    const auto record = get(path);
+    EXPECT_EQ(record.errorCode(), -1017) << path;
+    EXPECT_EQ(record.count("response"), 0) << path;
+    // No more than the connection's buffers take.
+    EXPECT_LT(*sent, bodySize / 4) << path;
+  }
+}
+
+// A suspended task reads on through the interim heads before its answer's
+// own, whether suspended before they came or between them, and tells its
+// delegate nothing; resumed, it delivers the answer head first and whole,
+// trailers and all. The server goes on once another request, sent after
+// the suspension, has come.
+TEST_F(HostileServer, ASuspendedTaskLivesThroughInterimHeads) {
+  std::string body;
+  for (int line = 0; body.size() < 100'000; ++line) body += fmt::format("{:07x}\n", line);
+  const std::string early = "HTTP/1.1 103 Early Hints\r\nLink: </style.css>; rel=preload\r\n\r\n";
+  const std::map<std::string, std::string> interims = {
+      {"/one", early}, {"/two", early + early}, {"/continue", "HTTP/1.1 100 Continue\r\n\r\n"}};
+  // The server's threads may outlive the test's frame.
+  const auto suspended = std::make_shared<std::atomic<bool>>(false);
+  serve([=](ScriptedConnection& connection, const ScriptedRequest& request) {
+    const auto waitForTheSuspension = [&] {
+      for (int wait = 0; wait < 500 && !*suspended; ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    };
+    const auto found = interims.find(request.path.substr(0, request.path.find('?')));
+    *suspended = *suspended || request.path == "/suspended";
+    const bool between = request.path.ends_with("?between");
+    if (!between) waitForTheSuspension();
+    if (found != interims.end()) connection.send(found->second);
+    if (between) waitForTheSuspension();
+    connection.send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n" + chunked(body, "X-Digest: 1\r\n"));
+    return ScriptedNext::close;
+  });
+  for (const auto& [path, heads] : interims) {
+    for (const std::string query : {"", "?between"}) {
+      SCOPED_TRACE(path + query);
+      *suspended = false;
+      const auto task = session->dataTaskWithRequest(URLRequest(URL::string(server->baseURL() + path + query)));
+      task->resume();
+      // Time for the first interim head to come.
+      if (!query.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      task->suspend();
+      get("/suspended");
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      EXPECT_EQ(task->response(), nullptr);
+      EXPECT_EQ(task->state(), URLSessionTask::State::suspended);
+      task->resume();
+      const auto record = delegate->waitForCompletion(task);
+      EXPECT_EQ(record.errorCode(), 0);
+      ASSERT_EQ(record.count("response"), 1);
+      EXPECT_EQ(record.events.front(), "response");
+      EXPECT_TRUE(record.data.view() == body) << record.data.size() << " bytes";
+    }
+  }
 }

@@ -183,6 +183,10 @@ class Connection {
     if (head == Head::transferEncodingField) fields.push_back(field("transfer-encoding", "chunked"));
     if (!state_.script.withoutLength) fields.push_back(field("content-length", contentLength_));
     if (!largeValue_.empty()) fields.push_back(field("x-large", largeValue_));
+    for (const auto& status : state_.script.interimStatuses) {
+      const nghttp2_nv interim[] = {field(":status", status), field("link", "</style.css>; rel=preload")};
+      nghttp2_submit_headers(session_, NGHTTP2_FLAG_NONE, stream, nullptr, interim, 2, nullptr);
+    }
     const nghttp2_data_provider provider{{}, &Connection::readBody};
     nghttp2_submit_response(session_, stream, fields.data(), fields.size(), &provider);
   }

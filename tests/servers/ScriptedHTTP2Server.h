@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace testservers {
 
@@ -64,6 +65,9 @@ class ScriptedHTTP2Server {
     // "ok" when 0; else this many bytes of numbered lines, so that a byte
     // out of place shows.
     std::size_t bodySize = 0;
+    // Interim heads that go before every answer's own, by status ("103"),
+    // each with a link field.
+    std::vector<std::string> interimStatuses = {};
     // Answers wait until this many requests of a connection have come, then
     // go out together, the latest first: the client reads one stream's
     // answer while it reads another's.

@@ -41,11 +41,14 @@ ResponseHeaderParser::Outcome ResponseHeaderParser::feed(std::string_view line) 
   if (blockSize_ > maximumBlockSize) return Outcome::tooLarge;
   const auto text = withoutLineBreak(line);
   if (statusCode_ == 0) return readStatusLine(text) ? Outcome::needMore : Outcome::malformed;
-  if (!text.empty()) {
+  if (!text.empty() && !line.starts_with('\r')) {
     readFieldLine(text);
     return Outcome::needMore;
   }
   inBlock_ = false;
+  // The library ends the block at the first line that starts with a line
+  // break byte, whatever follows it.
+  if (line != "\r\n" && line != "\n") return Outcome::endInDoubt;
   // 101 switches protocols and is final; the other 1xx announce what follows.
   if (statusCode_ < 200 && statusCode_ != 101) return Outcome::needMore;
   return hasConsistentContentLength() ? Outcome::complete : Outcome::malformed;

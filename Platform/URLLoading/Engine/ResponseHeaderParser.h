@@ -13,7 +13,8 @@ namespace platform {
 // hands the lines over: the status line, the fields (folded lines joined to
 // the field before), the empty line. Interim 1xx blocks are read and
 // dropped. A block larger than `maximumBlockSize` is refused, so a server
-// cannot make the client hold an unbounded header.
+// cannot make the client hold an unbounded header. The block ends where the
+// library ends it, at the first line that starts with a line break byte.
 class ResponseHeaderParser {
  public:
   static constexpr std::size_t maximumBlockSize = 100 * 1024;
@@ -25,6 +26,11 @@ class ResponseHeaderParser {
     complete,
     // The block grew past the limit.
     tooLarge,
+    // The line that ends the block starts with a carriage return but is no
+    // empty line. Read with that CR as a space it would be a folded field:
+    // the library takes the bytes after it for the body, another reader for
+    // more of the head, so there is no telling where the body starts.
+    endInDoubt,
     // The block did not start with an HTTP status line, or its framing
     // contradicts itself (Content-Length values that differ or are no
     // number).

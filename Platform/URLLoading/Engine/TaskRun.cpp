@@ -113,7 +113,12 @@ void TaskRun::resume() {
   }
   // A suspended task is not timed.
   if (resourceDeadline_) *resourceDeadline_ += now - suspendedAt_;
-  if (transfer_) transfer_->setSuspended(false);
+  if (!transfer_) return;
+  // What the transfer kept meanwhile is handed over now, out of the
+  // library's turn: should it fail there, the library does not end the
+  // transfer by itself.
+  transfer_->setSuspended(false);
+  if (transfer_->endIsDue()) later(&TaskRun::endReleasedTransfer);
 }
 
 void TaskRun::suspend() {

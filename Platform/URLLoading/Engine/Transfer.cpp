@@ -239,6 +239,7 @@ void Transfer::setSuspended(bool suspended) {
   suspended_ = suspended;
   if (suspended) scheduler_.suspended(*this);
   if (!suspended) lastActivity_ = Clock::now();
+  if (!suspended && std::exchange(responseHeld_, false)) presentResponse();
   applyPause();
 }
 
@@ -248,8 +249,14 @@ void Transfer::bodyBytesAvailable() {
   applyPause();
 }
 
+// While paused the library keeps what it reads in one piece for each kind
+// (the status line, the other head lines, the body, and the same for an
+// interim head as kinds of their own) and fails the transfer past three
+// kinds. A suspended transfer therefore reads heads on, each bounded by the
+// parser, and stops receiving only once its final head is in, leaving the
+// library a body and its trailers to keep.
 void Transfer::applyPause() {
-  const int receive = suspended_ || receiveHeld_ ? CURLPAUSE_RECV : 0;
+  const int receive = (suspended_ && response_) || receiveHeld_ ? CURLPAUSE_RECV : 0;
   const int send = suspended_ || sendWaiting_ ? CURLPAUSE_SEND : 0;
   curl_easy_pause(handle_, receive | send);
 }
@@ -374,7 +381,7 @@ int Transfer::onPrerequest(void* self, char*, char*, int, int) {
   auto& transfer = *static_cast<Transfer*>(self);
   transfer.lastActivity_ = Clock::now();
   // The library starts every request unpaused: a suspension that came
-  // before it had a connection is applied now, before any byte is read.
+  // before it had a connection is applied now, before any body byte is sent.
   if (transfer.suspended_) transfer.applyPause();
   // Without a body the request is complete once its head goes out.
   if (!transfer.body_) transfer.requestEnd_ = Date::now();
@@ -424,11 +431,17 @@ std::size_t Transfer::receiveHeaderLine(std::string_view line) {
       if (!acceptsResponse()) return 0;
       response_ = HTTPURLResponse::make(*request_.url(), headerParser_.statusCode(), headerParser_.fields());
       decoder_ = std::make_unique<ContentDecoder>(contentEncoding(headerParser_.fields()));
-      listener_.transferReceivedResponse(response_);
-      return deliverBodyBeforeHead() ? line.size() : 0;
+      // The listener hears of nothing while the transfer is suspended.
+      if (suspended_) {
+        responseHeld_ = true;
+        applyPause();
+        return line.size();
+      }
+      return presentResponse() ? line.size() : 0;
     case ResponseHeaderParser::Outcome::tooLarge:
       fail(makeError(URLError(URLError::Code::cannotParseResponse, request_.url())));
       return 0;
+    case ResponseHeaderParser::Outcome::endInDoubt: refuseResponse(URLError::Code::cannotParseResponse); return 0;
     case ResponseHeaderParser::Outcome::malformed: refuseResponse(URLError::Code::badServerResponse); return 0;
   }
   return 0;
@@ -468,18 +481,28 @@ void Transfer::refuseResponse(URLError::Code code) {
 }
 
 std::size_t Transfer::receiveBody(const char* bytes, std::size_t count) {
-  // Until what was decoded has been taken, the library keeps what comes.
-  if (backlogged_) return CURL_WRITEFUNC_PAUSE;
+  // Until what was decoded has been taken, or the held response told, the
+  // library keeps what comes.
+  if (backlogged_ || responseHeld_) return CURL_WRITEFUNC_PAUSE;
   lastActivity_ = Clock::now();
-  // Nothing the library does promises that what it kept while the transfer
-  // was paused comes back in the order it came: body bytes wait for their
-  // head, and without one they are never a body.
+  // Body bytes wait for their head, and without one they are never a body.
+  // Only a head the library ended where the parser did not leaves any: no
+  // more than a head's worth is kept for it.
   if (!decoder_) {
+    if (bodyBeforeHead_.size() + count > ResponseHeaderParser::maximumBlockSize) {
+      refuseResponse(URLError::Code::cannotParseResponse);
+      return 0;
+    }
     bodyBeforeHead_.append(bytes, count);
     return count;
   }
   decoder_->feed(std::string_view(bytes, count));
   return deliverDecoded() ? count : 0;
+}
+
+bool Transfer::presentResponse() {
+  listener_.transferReceivedResponse(response_);
+  return deliverBodyBeforeHead();
 }
 
 bool Transfer::deliverBodyBeforeHead() {

@@ -117,7 +117,9 @@ class Transfer {
   bool endIsDue() const;
   void endNow();
   // Holds until the transfer goes on, though asked before the library has
-  // a connection for it.
+  // a connection for it. The response's head is still read meanwhile, and
+  // told once the transfer goes on; the end may then be due as after
+  // `holdReceiving`.
   void setSuspended(bool suspended);
   // The body source has bytes again after it answered wouldBlock.
   void bodyBytesAvailable();
@@ -147,6 +149,9 @@ class Transfer {
   std::size_t receiveHeaderLines(std::string_view lines);
   std::size_t receiveHeaderLine(std::string_view line);
   std::size_t receiveBody(const char* bytes, std::size_t count);
+  // Tells the listener of the response, then hands over the body bytes
+  // that came before it; false when they cannot be decoded.
+  bool presentResponse();
   // False when the body cannot be decoded.
   bool deliverBodyBeforeHead();
   // Hands decoded bytes to the listener until it holds them back or the
@@ -192,6 +197,9 @@ class Transfer {
   bool outOfSends_ = false;
   GoAwayWatch goAwayWatch_;
   bool responseReceived_ = false;
+  // The final head came while the transfer was suspended: the listener
+  // hears of it once the transfer goes on.
+  bool responseHeld_ = false;
   bool receiveHeld_ = false;
   bool sendWaiting_ = false;
   bool suspended_ = false;

@@ -113,3 +113,20 @@ TEST(ResponseHeaderParser, ABareCarriageReturnInsideAFieldBecomesASpace) {
             Outcome::complete);
   EXPECT_EQ(parser.fields(), (HTTPHeaderFields{{"X-A", "one X-Injected: 1"}, {"X-B", "two more"}}));
 }
+
+// The transfer library ends a block at the first line that starts with a
+// line break byte, interim or final: only an empty line ends it cleanly.
+TEST(ResponseHeaderParser, ALineStartingWithALineBreakEndsTheBlockInDoubtUnlessEmpty) {
+  // The line, then what it does to a final block and to an interim one.
+  const std::vector<std::tuple<std::string, Outcome, Outcome>> cases = {
+      {"\r\n", Outcome::complete, Outcome::needMore},
+      {"\n", Outcome::complete, Outcome::needMore},
+      {"\rX-Junk: 1\r\n", Outcome::endInDoubt, Outcome::endInDoubt},
+      {"\r\r\n", Outcome::endInDoubt, Outcome::endInDoubt},
+  };
+  for (const auto& [end, asFinal, asInterim] : cases) {
+    ResponseHeaderParser parser;
+    EXPECT_EQ(feedAll(parser, {"HTTP/1.1 200 OK\r\n", "X-A: 1\r\n", end}), asFinal) << end;
+    EXPECT_EQ(feedAll(parser, {"HTTP/1.1 103 Early Hints\r\n", "X-A: 1\r\n", end}), asInterim) << end;
+  }
+}

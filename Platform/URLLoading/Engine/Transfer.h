@@ -196,7 +196,6 @@ class Transfer {
   std::optional<CURLcode> waitingEnd_;
   bool outOfSends_ = false;
   GoAwayWatch goAwayWatch_;
-  bool responseReceived_ = false;
   // The final head came while the transfer was suspended: the listener
   // hears of it once the transfer goes on.
   bool responseHeld_ = false;

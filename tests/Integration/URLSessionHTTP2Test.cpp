@@ -1,4 +1,5 @@
 #include <fmt/format.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -259,15 +260,20 @@ TEST_F(URLSessionHTTP2Scripted, ARequestAnsweredWithARefusedHeadIsNotSentAgain) 
   }
 }
 
-// A server that refuses every stream: the request goes out a bounded number
-// of times in all, the library's own tries included, whatever its body.
+// A server that refuses every request, by a stream reset or by a GOAWAY:
+// the request goes out a bounded number of times in all, the library's own
+// tries included, whatever its body, and the task says so.
 TEST_F(URLSessionHTTP2Scripted, ARequestRefusedEveryTimeGoesOutBoundedTimes) {
-  for (const bool streamed : {false, true}) {
-    SCOPED_TRACE(streamed);
-    ScriptedHTTP2Server server({.streams = ScriptedHTTP2Server::Streams::refuseAll});
-    const auto record = post(server, streamed);
-    EXPECT_EQ(record.count("complete"), 1);
-    EXPECT_EQ(record.errorCode(), -1005);
-    EXPECT_LE(server.receivedRequestCount(), 32u);
+  using Streams = ScriptedHTTP2Server::Streams;
+  for (const auto streams : {Streams::refuseAll, Streams::refuseAllByGoAway}) {
+    for (const bool streamed : {false, true}) {
+      SCOPED_TRACE(fmt::format("{} {}", static_cast<int>(streams), streamed));
+      ScriptedHTTP2Server server({.streams = streams});
+      const auto record = post(server, streamed);
+      EXPECT_EQ(record.count("complete"), 1);
+      EXPECT_EQ(record.errorCode(), -1005);
+      EXPECT_LE(server.receivedRequestCount(), 32u);
+      EXPECT_THAT(record.error->localizedDescription(), testing::HasSubstr("sent 32 times"));
+    }
   }
 }

@@ -153,6 +153,7 @@ class Connection {
     }
     const auto streams = state_.script.streams;
     if (streams != Streams::answerAll && streams != Streams::refuseAll && std::exchange(tookOne_, true)) return;
+    if (streams == Streams::refuseAllByGoAway) return goAway(0);
     const bool failsUnderIt = streams == Streams::refuseOneThenTakeAndReset;
     if (streams == Streams::refuseAll || (failsUnderIt && first_)) {
       nghttp2_submit_rst_stream(session_, NGHTTP2_FLAG_NONE, stream, NGHTTP2_REFUSED_STREAM);

@@ -38,6 +38,10 @@ class ScriptedHTTP2Server {
     // Every request is refused with a stream reset that tells it was not
     // processed.
     refuseAll,
+    // The first request of a connection comes whole, then a GOAWAY names
+    // no stream as processed and the connection closes: every request is
+    // refused, after the server read it.
+    refuseAllByGoAway,
   };
 
   // What the head of every answer is like.

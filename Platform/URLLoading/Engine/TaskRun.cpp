@@ -532,16 +532,19 @@ void TaskRun::transferEnded(CURLcode result) {
   const bool headCut = result == CURLE_OK && !hopResponse_;
   const bool succeeded = result == CURLE_OK && !headCut;
   transactions_.push_back(transfer_->transactionMetrics(succeeded));
-  auto error = succeeded                 ? nullptr
-               : headCut                 ? failure(URLError::Code::networkConnectionLost)
-               : transfer_->outOfSends() ? sendsExhausted()
-                                         : transfer_->failure(result);
+  const bool maySendAgain = sends_ < maximumSends;
+  const bool unprocessed = transfer_->neverProcessed(result);
+  // An unprocessed request that may not go again has been sent as often as
+  // it may, however the last try ended.
+  auto error = succeeded                                 ? nullptr
+               : headCut                                 ? failure(URLError::Code::networkConnectionLost)
+               : transfer_->outOfSends() || unprocessed ? sendsExhausted()
+                                                         : transfer_->failure(result);
   // A body read from a stream cannot be read again when the library must
   // send the request anew (a kept-alive connection the server had closed, a
   // refused stream): the delegate is asked for a fresh stream instead.
   const bool needsFreshStream = result == CURLE_SEND_FAIL_REWIND && transfer_->hasStreamBody() && !hopResponse_;
-  const bool maySendAgain = sends_ < maximumSends;
-  const bool resends = maySendAgain && transfer_->neverProcessed(result);
+  const bool resends = maySendAgain && unprocessed;
   transfer_.reset();
   if (needsFreshStream) return maySendAgain ? askForBodyStream() : finish(sendsExhausted());
   if (resends) return later(&TaskRun::resendUnprocessed);

@@ -116,6 +116,7 @@ TEST_F(HostileServer, ResponsesWithoutAValidHeadOrWithContradictoryFramingAreBad
       {"/length-list", "HTTP/1.1 200 OK\r\nContent-Length: 2, 5\r\n\r\nokokok"},
       {"/unparseable-length", "HTTP/1.1 200 OK\r\nContent-Length: 2x\r\n\r\nok"},
       {"/unrequested-switch", "HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n\r\n"},
+      {"/field-without-colon", "HTTP/1.1 200 OK\r\nNo colon\r\nContent-Length: 2\r\n\r\nok"},
   };
   serve(cannedReplies(replies));
   for (const auto& [path, reply] : replies) {
@@ -128,6 +129,10 @@ TEST_F(HostileServer, ResponsesWithoutAValidHeadOrWithContradictoryFramingAreBad
   const auto agreed = get("/same-length-twice");
   EXPECT_EQ(agreed.errorCode(), 0);
   EXPECT_EQ(agreed.data, Data("ok"));
+  // A first field line folded onto nothing, after a response whose fields
+  // the library stored.
+  serve(cannedReplies({{"/folded-first-field", "HTTP/1.1 200 OK\r\n X-A: a\r\nContent-Length: 2\r\n\r\nok"}}));
+  for (int round = 0; round < 3; ++round) EXPECT_EQ(get("/folded-first-field").errorCode(), -1011);
 }
 
 // The connection closes inside the head, once the status line is in: no

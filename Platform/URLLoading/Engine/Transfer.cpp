@@ -7,6 +7,7 @@
 #include <cstring>
 #include <utility>
 
+#include "Platform/Fatal.h"
 #include "Platform/Foundation/ASCIICase.h"
 #include "Platform/Foundation/URLError.h"
 #include "Platform/Network/IPAddressText.h"
@@ -86,6 +87,16 @@ bool upgrades(const std::vector<std::string>& headerLines) {
   });
 }
 
+// Every transfer has a handle of its own, never one an earlier transfer
+// used: the library keeps pointing at the last field line it stored on a
+// handle after the next transfer has freed it, and would append a folded
+// first field line of that transfer's response to freed memory.
+CURL* newHandle() {
+  CURL* handle = curl_easy_init();
+  if (handle == nullptr) fatal("The transfer library could not create a transfer handle.");
+  return handle;
+}
+
 std::string originOf(const URL& url) {
   const auto scheme = asciiLowercased(url.scheme().value_or(""));
   const int port = url.port().value_or(scheme == "https" ? 443 : 80);
@@ -104,7 +115,7 @@ Transfer::Transfer(TransferListener& listener, TransferScheduler& scheduler, URL
                    HeaderLines headerLines, std::unique_ptr<BodySource> body)
     : listener_(listener),
       scheduler_(scheduler),
-      handle_(scheduler.handles().take()),
+      handle_(newHandle()),
       headerLines_(std::move(headerLines)),
       request_(std::move(request)),
       origin_(originOf(*request_.url())),
@@ -131,7 +142,7 @@ Transfer::Transfer(TransferListener& listener, TransferScheduler& scheduler, URL
 Transfer::~Transfer() {
   scheduler_.remove(*this);
   if (started_) curl_multi_remove_handle(scheduler_.multi(), handle_);
-  scheduler_.handles().giveBack(handle_);
+  curl_easy_cleanup(handle_);
   --liveHandles;
 }
 
@@ -176,6 +187,7 @@ void Transfer::setSharedOptions(CURL* handle) {
 }
 
 void Transfer::configure() {
+  setSharedOptions(handle_);
   setOption(handle_, CURLOPT_PRIVATE, this);
   setOption(handle_, CURLOPT_URL, request_.url()->absoluteString().c_str());
   setOption(handle_, CURLOPT_ERRORBUFFER, errorBuffer_);
@@ -292,6 +304,12 @@ AnyError Transfer::failure(CURLcode result) const {
   // field too large for its decoder, or a head that is no valid HTTP/2.
   if (result == CURLE_GOT_NOTHING && !response_ && overHTTP2_) {
     return makeError(URLError(URLError::Code::cannotParseResponse, request_.url(),
+                              makeError(CurlError(result, errorBuffer_, 0))));
+  }
+  // The library refuses a head's field line it cannot store, one with no
+  // colon or a folded line with no field before it, as a bad argument.
+  if (result == CURLE_BAD_FUNCTION_ARGUMENT && !response_) {
+    return makeError(URLError(URLError::Code::badServerResponse, request_.url(),
                               makeError(CurlError(result, errorBuffer_, 0))));
   }
   return makeTransferError(result, static_cast<int>(infoLong(handle_, CURLINFO_OS_ERRNO)), errorBuffer_,

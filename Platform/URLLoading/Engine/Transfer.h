@@ -136,8 +136,6 @@ class Transfer {
 
   // Easy handles transfers hold in the process, for leak checks.
   static std::size_t liveHandleCount();
-  // The options every transfer's handle shares, set once per handle.
-  static void setSharedOptions(CURL* handle);
 
  private:
   static std::size_t onHeader(char* bytes, std::size_t size, std::size_t count, void* self);
@@ -165,6 +163,8 @@ class Transfer {
   bool gaveUpResending(CURLcode result) const;
   void refuseResponse(URLError::Code code);
   std::size_t sendBody(char* buffer, std::size_t capacity);
+  // The options every transfer sets alike.
+  static void setSharedOptions(CURL* handle);
   void configure();
   void configureMethodAndBody();
   void applyPause();

@@ -10,16 +10,13 @@ namespace platform {
 
 namespace {
 
-// Without a cap per host, as many as a busy session is likely to reuse.
-constexpr std::size_t handlesKeptWithoutCap = 64;
 constexpr std::size_t unlimited = std::numeric_limits<std::size_t>::max();
 
 }  // namespace
 
 TransferScheduler::TransferScheduler(CURLM* multi, int connectionsPerHost)
     : multi_(multi),
-      connectionsPerHost_(connectionsPerHost > 0 ? static_cast<std::size_t>(connectionsPerHost) : unlimited),
-      handles_(connectionsPerHost > 0 ? connectionsPerHost_ : handlesKeptWithoutCap, &Transfer::setSharedOptions) {
+      connectionsPerHost_(connectionsPerHost > 0 ? static_cast<std::size_t>(connectionsPerHost) : unlimited) {
   sizeConnectionCache();
 }
 

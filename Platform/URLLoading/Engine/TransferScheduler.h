@@ -7,7 +7,6 @@
 #include <string>
 #include <unordered_map>
 
-#include "Platform/URLLoading/Engine/EasyHandlePool.h"
 
 namespace platform {
 
@@ -32,7 +31,7 @@ class Transfer;
 //
 // It also sizes the library's cache of idle connections so that every
 // connection the session may keep open to the origins in use stays open
-// between bursts of requests, and lends transfers their easy handles.
+// between bursts of requests.
 class TransferScheduler {
  public:
   // `connectionsPerHost` of 0 or less: no limit, every transfer starts at
@@ -42,7 +41,6 @@ class TransferScheduler {
   TransferScheduler& operator=(const TransferScheduler&) = delete;
 
   CURLM* multi() const { return multi_; }
-  EasyHandlePool& handles() { return handles_; }
 
   // The transfer starts now or once an earlier one to its origin has gone.
   void enqueue(Transfer& transfer);
@@ -90,7 +88,6 @@ class TransferScheduler {
   // Origins with a free place and transfers waiting for it.
   bool placesFreed_ = false;
   long connectionCacheSize_ = 0;
-  EasyHandlePool handles_;
 };
 
 }  // namespace platform

@@ -62,15 +62,18 @@ bool failedWithoutResponse(const RequestHistoryItem& item) {
   return !item.isPending() && item.error() && item.statusCode() == 0;
 }
 
-// For a send that got no response, the reason it failed comes last in
-// place of the byte counts, which would read as nothing sent and nothing
-// received.
+// For a send that got no response, the reason it failed comes in place of
+// the byte counts, which would read as nothing sent and nothing received,
+// and before a notice, which a narrow row then drops first.
 QStringList outcomeTexts(const RequestHistoryItem& item) {
   QStringList texts;
   for (const auto& text : rowDetailTexts(item)) texts.push_back(QString::fromStdString(text));
   if (!failedWithoutResponse(item)) return texts;
   if (bytesTransferred(item)) texts.resize(texts.size() - 2);
+  const auto& notice = item.notice();
+  if (notice) texts.removeAll(QString::fromStdString(*notice));
   texts.push_back(QString::fromStdString(*item.error()));
+  if (notice) texts.push_back(QString::fromStdString(*notice));
   return texts;
 }
 
@@ -81,7 +84,7 @@ QColor detailColour(const RequestHistoryItem& item, const QStringList& texts, qs
                     const QColor& plain) {
   if (item.isPending()) return orange;
   if (selected) return plain;
-  if (failedWithoutResponse(item) && at == texts.size() - 1) return red;
+  if (failedWithoutResponse(item) && texts[at] == QString::fromStdString(*item.error())) return red;
   if (item.notice() && texts[at] == QString::fromStdString(*item.notice())) return orange;
   return plain;
 }

@@ -261,6 +261,10 @@ TEST(HistoryPane, ASendWithoutResponseKeepsTellingWhyInItsRow) {
   EXPECT_EQ(HistoryRowDelegate::shownDetails(*failed, 300).mid(0, 2), narrow.mid(0, 2));
   EXPECT_TRUE(HistoryRowDelegate::shownDetails(*failed, 300).value(2).startsWith("URLSessionTask"));
   failed->setNotice(std::nullopt);
+  // The lines of a reason read apart on the row's one line.
+  failed->setError("Invalid URLRequest: Requests with GET method cannot have body data:\nalpha=1\r\nbeta=2");
+  EXPECT_TRUE(HistoryRowDelegate::shownDetails(*failed, 2000).back().endsWith("data: alpha=1 beta=2"));
+  failed->setError(why);
 
   HistoryListModel model;
   model.setHistory({failed});

@@ -153,7 +153,8 @@ TEST(MonacoViewController, AUserF24OrPrivateUseKeyNeitherAnswersAnAskNorIsHidden
   auto page = editor.page();
   ASSERT_TRUE(page.waitForEditor());
   page.editorValue("(editor.setPosition(editor.getModel().getFullModelRange().getEndPosition()), editor.focus())");
-  page.evaluate("window.seen = 0; window.addEventListener('keydown', e => { if (e.key === 'F24' || e.key.codePointAt(0) >= 0x100000) ++seen; })");
+  page.evaluate("window.seen = 0; window.addEventListener('keydown', e => {"
+                " if (e.key === 'F24' || e.key.codePointAt(0) >= 0x100000) ++seen; })");
   QWidget* input = editor.controller->webView()->focusProxy();
   std::vector<std::string> written, expected;
   for (int round = 0; round < 6; ++round) {

@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QTextLayout>
 #include <QTextOption>
+#include <algorithm>
 #include <cmath>
 
 namespace wendalore {
@@ -35,8 +36,8 @@ int WrappingLabel::heightForWidth(int width) const {
 // As wide as its longest line unbroken, which a layout narrows as it must.
 QSize WrappingLabel::sizeHint() const {
   const QMargins margins = contentsMargins();
-  const QSize text = fontMetrics().size(0, this->text());
-  return {text.width() + margins.left() + margins.right(), heightForWidth(text.width() + margins.left() + margins.right())};
+  const int width = fontMetrics().size(0, text()).width() + margins.left() + margins.right();
+  return {width, heightForWidth(width)};
 }
 
 QSize WrappingLabel::minimumSizeHint() const {

@@ -257,7 +257,8 @@ TEST(HistoryPane, ASendWithoutResponseKeepsTellingWhyInItsRow) {
   // A notice of how the send was made comes after why it failed.
   const QString notice = "Sent the body as last saved: the editor did not answer within 3 s.";
   failed->setNotice(notice.toStdString());
-  EXPECT_EQ(HistoryRowDelegate::shownDetails(*failed, 2000), (QStringList{"0", "1ms", QString::fromStdString(why), notice}));
+  EXPECT_EQ(HistoryRowDelegate::shownDetails(*failed, 2000),
+            (QStringList{"0", "1ms", QString::fromStdString(why), notice}));
   EXPECT_EQ(HistoryRowDelegate::shownDetails(*failed, 300).mid(0, 2), narrow.mid(0, 2));
   EXPECT_TRUE(HistoryRowDelegate::shownDetails(*failed, 300).value(2).startsWith("URLSessionTask"));
   failed->setNotice(std::nullopt);

@@ -39,10 +39,12 @@
   var current = null;
 
   // The host's key, kept from the editor, which would type its character;
-  // false for every other key.
+  // false for every other key. A keyboard's key has a place on the keyboard
+  // even when a key map gives it such a character, which the user means to
+  // type; the host's has none.
   function isShownTextKey(event) {
     var value = event.key.codePointAt(0);
-    if (event.key.length !== 2 || value < 0x100000 || value > 0x10fffd) return false;
+    if (event.code !== '' || event.key.length !== 2 || value < 0x100000 || value > 0x10fffd) return false;
     event.preventDefault();
     event.stopImmediatePropagation();
     return true;

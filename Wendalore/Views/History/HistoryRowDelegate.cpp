@@ -62,15 +62,22 @@ bool failedWithoutResponse(const RequestHistoryItem& item) {
   return !item.isPending() && item.error() && item.statusCode() == 0;
 }
 
-// For a send that got no response, the reason it failed comes last in
-// place of the byte counts, which would read as nothing sent and nothing
-// received.
+// Why a send failed, on the one line of a row: the lines of a body it may
+// hold would otherwise run together word into word.
+QString rowReason(const RequestHistoryItem& item) { return QString::fromStdString(*item.error()).simplified(); }
+
+// For a send that got no response, the reason it failed comes in place of
+// the byte counts, which would read as nothing sent and nothing received,
+// and before a notice, which a narrow row then drops first.
 QStringList outcomeTexts(const RequestHistoryItem& item) {
   QStringList texts;
   for (const auto& text : rowDetailTexts(item)) texts.push_back(QString::fromStdString(text));
   if (!failedWithoutResponse(item)) return texts;
   if (bytesTransferred(item)) texts.resize(texts.size() - 2);
-  texts.push_back(QString::fromStdString(*item.error()));
+  const auto& notice = item.notice();
+  if (notice) texts.removeAll(QString::fromStdString(*notice));
+  texts.push_back(rowReason(item));
+  if (notice) texts.push_back(QString::fromStdString(*notice));
   return texts;
 }
 
@@ -81,7 +88,7 @@ QColor detailColour(const RequestHistoryItem& item, const QStringList& texts, qs
                     const QColor& plain) {
   if (item.isPending()) return orange;
   if (selected) return plain;
-  if (failedWithoutResponse(item) && at == texts.size() - 1) return red;
+  if (failedWithoutResponse(item) && texts[at] == rowReason(item)) return red;
   if (item.notice() && texts[at] == QString::fromStdString(*item.notice())) return orange;
   return plain;
 }

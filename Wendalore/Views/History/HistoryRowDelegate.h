@@ -16,8 +16,8 @@ QStringList fittedDetails(const QStringList& texts, const QFontMetrics& metrics,
 
 // Paints a history row: the status icon, then method and URL over the
 // outcome (status, duration, bytes each way or why a send without response
-// failed, or "Pending"; the entry's notice after the status) and the time of
-// the send at the far end.
+// failed, or "Pending"; the entry's notice after the status, or after why
+// the send failed) and the time of the send at the far end.
 class HistoryRowDelegate : public QStyledItemDelegate {
  public:
   explicit HistoryRowDelegate(const HistoryListModel& model, QObject* parent = nullptr)

@@ -39,7 +39,10 @@ QColor secondaryColor(const QWidget& widget) {
 }
 
 QLabel* styledLabel(const QString& text, const QFont& font, const QColor& colour, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
+  return styleLabel(new QLabel(text, parent), font, colour);
+}
+
+QLabel* styleLabel(QLabel* label, const QFont& font, const QColor& colour) {
   label->setTextFormat(Qt::PlainText);
   label->setFont(font);
   if (colour.isValid()) {

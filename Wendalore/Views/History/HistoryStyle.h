@@ -19,6 +19,8 @@ QColor secondaryColor(const QWidget& widget);
 
 // A label in `font` and, when given, `colour`, showing its text verbatim.
 QLabel* styledLabel(const QString& text, const QFont& font, const QColor& colour = {}, QWidget* parent = nullptr);
+// `label` so styled.
+QLabel* styleLabel(QLabel* label, const QFont& font, const QColor& colour = {});
 // A one-pixel horizontal rule.
 QWidget* divider(QWidget* parent = nullptr);
 // Paints `widget`'s background in the palette's control colour.

@@ -6,18 +6,20 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include "Wendalore/Views/Common/WrappingLabel.h"
 #include "Wendalore/Views/History/HighlightedTextView.h"
 #include "Wendalore/Views/History/HistoryStyle.h"
 
 namespace wendalore {
 
 ResponseTabView::ResponseTabView(QWidget* parent)
-    : HistoryTabPage(parent), status_(styledLabel({}, caption2Font(), secondaryColor(*this))), searchBar_(new QWidget),
+    : HistoryTabPage(parent),
+      // A failure's reason may be long, and hold the lines of a body: it is
+      // read whole, in lines as wide as the pane.
+      status_(styleLabel(new WrappingLabel, caption2Font(), secondaryColor(*this))),
+      searchBar_(new QWidget),
       searchField_(new QLineEdit), searchCount_(styledLabel({}, captionFont(), secondaryColor(*this))),
       text_(new HighlightedTextView) {
-  // A failure's reason may be long, and hold the lines of a body: it is
-  // read whole, in lines as wide as the pane.
-  status_->setWordWrap(true);
   auto* statusBar = new QWidget;
   statusBar->setObjectName("statusBar");
   fillWithControlBackground(*statusBar);

@@ -85,6 +85,32 @@ TEST(ResponsePage, ShowsTheBodyPlainThenHighlightedAndFindsText) {
   EXPECT_EQ(text.searchMatchCount(), 0u);
 }
 
+// A failure's reason is read whole at any width of the pane, its lines
+// and a word longer than a line, which goes on in the lines below.
+TEST(ResponsePage, AFailureReasonIsShownWholeWhateverItsLongestWord) {
+  // In a window, as in a pane of the window, whose size it does not set.
+  QWidget window;
+  auto& page = *new ResponseTabView(&window);
+  window.show();
+  const QString token = "token=" + QString(400, 'z');
+  auto failed = RequestHistoryItem::make(platform::Date::now(), "GET", "http://h/", {}, std::nullopt);
+  failed->setError("Requests with GET method cannot have body data:\nalpha=1\nbeta=two words\n" + token.toStdString());
+  failed->setIsPending(false);
+  page.setItem(failed);
+  const auto& status = *page.findChild<QLabel*>();
+  const QFontMetrics metrics(status.font());
+  for (const int width : {300, 700, 1500}) {
+    SCOPED_TRACE(width);
+    window.resize(width, 500);
+    page.resize(width, 500);
+    QApplication::processEvents();
+    ASSERT_EQ(page.width(), width);
+    EXPECT_LE(status.minimumSizeHint().width(), status.width());
+    EXPECT_GE(status.height(), (4 + metrics.horizontalAdvance(token) / status.width()) * metrics.lineSpacing());
+    EXPECT_EQ(status.visibleRegion(), QRegion(status.rect()));
+  }
+}
+
 TEST(HeadersPage, SortedRowsAndTheEmptyState) {
   HeadersTabView page;
   auto item = RequestHistoryItem::make(platform::Date::now(), "GET", "http://h/", {}, std::nullopt);

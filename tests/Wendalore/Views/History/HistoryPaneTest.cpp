@@ -254,6 +254,19 @@ TEST(HistoryPane, ASendWithoutResponseKeepsTellingWhyInItsRow) {
   ASSERT_EQ(narrow.size(), 3);
   EXPECT_TRUE(narrow.back().endsWith(QChar(0x2026)));
 
+  // A notice of how the send was made comes after why it failed.
+  const QString notice = "Sent the body as last saved: the editor did not answer within 3 s.";
+  failed->setNotice(notice.toStdString());
+  EXPECT_EQ(HistoryRowDelegate::shownDetails(*failed, 2000),
+            (QStringList{"0", "1ms", QString::fromStdString(why), notice}));
+  EXPECT_EQ(HistoryRowDelegate::shownDetails(*failed, 300).mid(0, 2), narrow.mid(0, 2));
+  EXPECT_TRUE(HistoryRowDelegate::shownDetails(*failed, 300).value(2).startsWith("URLSessionTask"));
+  failed->setNotice(std::nullopt);
+  // The lines of a reason read apart on the row's one line.
+  failed->setError("Invalid URLRequest: Requests with GET method cannot have body data:\nalpha=1\r\nbeta=2");
+  EXPECT_TRUE(HistoryRowDelegate::shownDetails(*failed, 2000).back().endsWith("data: alpha=1 beta=2"));
+  failed->setError(why);
+
   HistoryListModel model;
   model.setHistory({failed});
   EXPECT_EQ(model.data(model.index(0), Qt::ToolTipRole).toString().toStdString(), why);

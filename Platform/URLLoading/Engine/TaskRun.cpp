@@ -538,8 +538,8 @@ void TaskRun::transferEnded(CURLcode result) {
   // it may, however the last try ended.
   auto error = succeeded                                 ? nullptr
                : headCut                                 ? failure(URLError::Code::networkConnectionLost)
-               : transfer_->outOfSends() || unprocessed ? sendsExhausted()
-                                                         : transfer_->failure(result);
+               : transfer_->outOfSends() || (unprocessed && !maySendAgain) ? sendsExhausted()
+                                                                            : transfer_->failure(result);
   // A body read from a stream cannot be read again when the library must
   // send the request anew (a kept-alive connection the server had closed, a
   // refused stream): the delegate is asked for a fresh stream instead.

@@ -306,12 +306,6 @@ AnyError Transfer::failure(CURLcode result) const {
     return makeError(URLError(URLError::Code::cannotParseResponse, request_.url(),
                               makeError(CurlError(result, errorBuffer_, 0))));
   }
-  // The library refuses a head's field line it cannot store, one with no
-  // colon or a folded line with no field before it, as a bad argument.
-  if (result == CURLE_BAD_FUNCTION_ARGUMENT && !response_) {
-    return makeError(URLError(URLError::Code::badServerResponse, request_.url(),
-                              makeError(CurlError(result, errorBuffer_, 0))));
-  }
   return makeTransferError(result, static_cast<int>(infoLong(handle_, CURLINFO_OS_ERRNO)), errorBuffer_,
                            request_.url());
 }

@@ -42,7 +42,11 @@ URLError::Code urlErrorCode(CURLcode result, int osErrno) {
     // of a reply that opens with no valid status line (an HTTP/0.9 body, a
     // four-digit code, an unknown version).
     case CURLE_UNSUPPORTED_PROTOCOL:
-    case CURLE_WEIRD_SERVER_REPLY: return Code::badServerResponse;
+    case CURLE_WEIRD_SERVER_REPLY:
+    // Options are set before a transfer starts; during one, this is what it
+    // says of a field line it cannot store: one with no colon, or one folded
+    // onto no field.
+    case CURLE_BAD_FUNCTION_ARGUMENT: return Code::badServerResponse;
     case CURLE_GOT_NOTHING:
     case CURLE_PARTIAL_FILE:
     case CURLE_SEND_ERROR:

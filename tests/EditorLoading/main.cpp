@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <chrono>
 
 #include "MonacoHost/Loading/EngineEnvironment.h"
 #include "Wendalore/MainQueueBridge.h"
+#include "tests/tools/StuckTestWatch.h"
 
 // Starts as the program does: nothing of the web engine before the
 // application object, only its switches in the environment.
@@ -12,5 +14,6 @@ int main(int argc, char* argv[]) {
   monacohost::prepareEngineEnvironment();
   QApplication application(argc, argv);
   wendalore::bridgeMainQueueToEventLoop();
+  StuckTestWatch::install(std::chrono::minutes(4));
   return RUN_ALL_TESTS();
 }

@@ -8,6 +8,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineView>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -17,11 +18,14 @@ class PageSession {
  public:
   explicit PageSession(QWebEngineView& view) : view_(view) {}
 
+  // An answer later than the wait still arrives: it lands in what the
+  // callback owns, not in this call's finished frame.
   QVariant evaluate(const QString& script) {
-    std::optional<QVariant> result;
-    view_.page()->runJavaScript(script, QWebEngineScript::MainWorld, [&](const QVariant& value) { result = value; });
-    if (!QTest::qWaitFor([&] { return result.has_value(); }, 10'000)) return {};
-    return *result;
+    auto result = std::make_shared<std::optional<QVariant>>();
+    view_.page()->runJavaScript(script, QWebEngineScript::MainWorld,
+                                [result](const QVariant& value) { *result = value; });
+    if (!QTest::qWaitFor([&] { return result->has_value(); }, 10'000)) return {};
+    return **result;
   }
 
   // The editor the page made, once it is there.

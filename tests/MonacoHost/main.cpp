@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <chrono>
+
+#include "tests/tools/StuckTestWatch.h"
 
 // The web views need an application object, made before any test runs and
 // gone only after the last view.
@@ -8,5 +11,6 @@ int main(int argc, char* argv[]) {
   testing::InitGoogleTest(&argc, argv);
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication application(argc, argv);
+  StuckTestWatch::install(std::chrono::minutes(4));
   return RUN_ALL_TESTS();
 }

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <chrono>
 
 #include "Wendalore/MainQueueBridge.h"
+#include "tests/tools/StuckTestWatch.h"
 
 // The window's web editor shares its graphics context with the window, which
 // must be settled before the application object exists; the view model's
@@ -12,5 +14,6 @@ int main(int argc, char* argv[]) {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication application(argc, argv);
   wendalore::bridgeMainQueueToEventLoop();
+  StuckTestWatch::install(std::chrono::minutes(4));
   return RUN_ALL_TESTS();
 }

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <ranges>
 
+#include "MonacoHost/Loading/SessionBus.h"
+
 namespace monacohost {
 namespace {
 
@@ -51,6 +53,7 @@ void prepareEngineEnvironment() {
     const char* existing = std::getenv(switchesVariable);
     const auto switches = withSwitches(existing ? existing : "", engineSwitches(geteuid() == 0));
     if (!switches.empty()) setenv(switchesVariable, switches.c_str(), 1);
+    keepOffUnusableSessionBus();
     return true;
   }();
   (void)prepared;

@@ -11,9 +11,10 @@ namespace monacohost {
 // the program runs as root (where the engine's sandbox cannot work and the
 // engine would end the whole process instead), and as few helper processes
 // as that allows: one page process, started directly where there is no
-// sandbox. The sandbox stays for other users. Only sets variables, so it
-// costs nothing until the engine is loaded; runs once, and is best called
-// before other threads start.
+// sandbox. The sandbox stays for other users. Keeps the engine's views off a
+// session bus that cannot be used (see SessionBus.h). Only sets variables,
+// so it costs nothing until the engine is loaded; runs once, and is best
+// called before other threads start and before the application object.
 void prepareEngineEnvironment();
 
 // The switches for a process running as `root`.

@@ -1,0 +1,149 @@
+#include "MonacoHost/Loading/SessionBus.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+
+namespace monacohost {
+namespace {
+
+constexpr const char* addressVariable = "DBUS_SESSION_BUS_ADDRESS";
+// Nothing listens there: every connection is refused at once.
+constexpr const char* refusingAddress = "unix:path=/dev/null";
+constexpr auto answerBound = std::chrono::seconds(3);
+
+using Clock = std::chrono::steady_clock;
+
+struct LocalSocket {
+  sockaddr_un address{};
+  socklen_t length = 0;
+};
+
+// The first of `address`'s alternatives when it names a local socket, by
+// path or in the abstract namespace.
+std::optional<LocalSocket> localSocket(std::string_view address) {
+  address = address.substr(0, address.find(';'));
+  for (const auto& [prefix, abstract] :
+       {std::pair{std::string_view("unix:path="), false}, std::pair{std::string_view("unix:abstract="), true}}) {
+    if (!address.starts_with(prefix)) continue;
+    const std::string_view escaped = address.substr(prefix.size(), address.find(',') - prefix.size());
+    const QByteArray name = QByteArray::fromPercentEncoding(QByteArray(escaped.data(), escaped.size()));
+    LocalSocket socket;
+    socket.address.sun_family = AF_UNIX;
+    const std::size_t offset = abstract ? 1 : 0;
+    if (name.isEmpty() || name.size() + offset >= sizeof socket.address.sun_path) return std::nullopt;
+    std::memcpy(socket.address.sun_path + offset, name.data(), name.size());
+    socket.length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + name.size() + (abstract ? 0 : 1));
+    return socket;
+  }
+  return std::nullopt;
+}
+
+// Waits for `events` on `descriptor` until `deadline`.
+bool ready(int descriptor, short events, Clock::time_point deadline) {
+  for (;;) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) return false;
+    pollfd watched{.fd = descriptor, .events = events, .revents = 0};
+    const int result = poll(&watched, 1, static_cast<int>(left));
+    if (result > 0) return true;
+    if (result < 0 && errno != EINTR) return false;
+  }
+}
+
+// The greeting every client opens with: a zero byte, then the request to
+// be known by its user id, which the bus answers whether it accepts or not.
+std::string greeting() {
+  std::string hex;
+  for (const char digit : std::to_string(geteuid())) {
+    char pair[3];
+    std::snprintf(pair, sizeof pair, "%02x", static_cast<unsigned char>(digit));
+    hex += pair;
+  }
+  return std::string(1, '\0') + "AUTH EXTERNAL " + hex + "\r\n";
+}
+
+bool answers(const LocalSocket& bus, Clock::time_point deadline) {
+  const int descriptor = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (descriptor < 0) return false;
+  struct Closer {
+    int descriptor;
+    ~Closer() { close(descriptor); }
+  } closer{descriptor};
+
+  if (connect(descriptor, reinterpret_cast<const sockaddr*>(&bus.address), bus.length) != 0) {
+    // A listener with a full backlog takes the connection later.
+    if (errno != EAGAIN && errno != EINPROGRESS) return false;
+    int failure = 0;
+    socklen_t size = sizeof failure;
+    if (!ready(descriptor, POLLOUT, deadline) || getsockopt(descriptor, SOL_SOCKET, SO_ERROR, &failure, &size) != 0 ||
+        failure != 0) {
+      return false;
+    }
+  }
+  const std::string hello = greeting();
+  for (std::size_t sent = 0; sent < hello.size();) {
+    if (!ready(descriptor, POLLOUT, deadline)) return false;
+    const ssize_t written = send(descriptor, hello.data() + sent, hello.size() - sent, MSG_NOSIGNAL);
+    if (written < 0 && errno != EAGAIN && errno != EINTR) return false;
+    if (written > 0) sent += static_cast<std::size_t>(written);
+  }
+  // A bus answers with one short line; a peer that talks on without one
+  // is no bus.
+  constexpr std::size_t longestReply = 4096;
+  std::string reply;
+  while (reply.find("\r\n") == std::string::npos) {
+    if (reply.size() > longestReply || !ready(descriptor, POLLIN, deadline)) return false;
+    char bytes[256];
+    const ssize_t received = recv(descriptor, bytes, sizeof bytes, 0);
+    if (received == 0 || (received < 0 && errno != EAGAIN && errno != EINTR)) return false;
+    if (received > 0) reply.append(bytes, static_cast<std::size_t>(received));
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string sessionBusAddress(const char* configured, const char* runtimeDirectory) {
+  if (configured && *configured) return configured;
+  if (!runtimeDirectory || !*runtimeDirectory) return {};
+  const std::string path = std::string(runtimeDirectory) + "/bus";
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0 || !S_ISSOCK(status.st_mode)) return {};
+  return "unix:path=" +
+         QByteArray(path.data(), static_cast<qsizetype>(path.size())).toPercentEncoding("/").toStdString();
+}
+
+SessionBusState sessionBusState(std::string_view address, std::chrono::milliseconds bound) {
+  if (address.empty() || address.starts_with("autolaunch:")) return SessionBusState::absent;
+  const auto bus = localSocket(address);
+  if (!bus) return SessionBusState::usable;
+  return answers(*bus, Clock::now() + bound) ? SessionBusState::usable : SessionBusState::silent;
+}
+
+void keepOffUnusableSessionBus() {
+  const std::string address = sessionBusAddress(std::getenv(addressVariable), std::getenv("XDG_RUNTIME_DIR"));
+  switch (sessionBusState(address, answerBound)) {
+    case SessionBusState::usable:
+      return;
+    case SessionBusState::silent:
+      std::fprintf(stderr, "The session bus at %s did not answer within %lld s: going on without it.\n",
+                   address.c_str(), static_cast<long long>(answerBound.count()));
+      break;
+    case SessionBusState::absent:
+      break;
+  }
+  setenv(addressVariable, refusingAddress, 1);
+}
+
+}  // namespace monacohost

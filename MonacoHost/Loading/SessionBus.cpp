@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <QByteArray>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -29,14 +30,23 @@ struct LocalSocket {
   socklen_t length = 0;
 };
 
-// The first of `address`'s alternatives when it names a local socket, by
-// path or in the abstract namespace.
-std::optional<LocalSocket> localSocket(std::string_view address) {
-  address = address.substr(0, address.find(';'));
-  for (const auto& [prefix, abstract] :
-       {std::pair{std::string_view("unix:path="), false}, std::pair{std::string_view("unix:abstract="), true}}) {
-    if (!address.starts_with(prefix)) continue;
-    const std::string_view escaped = address.substr(prefix.size(), address.find(',') - prefix.size());
+// Takes the part of `rest` up to `separator`, and the separator, off its front.
+std::string_view takePart(std::string_view& rest, char separator) {
+  const std::string_view part = rest.substr(0, rest.find(separator));
+  rest.remove_prefix(std::min(rest.size(), part.size() + 1));
+  return part;
+}
+
+// The socket a "unix:" alternative of a bus address names, by path or in
+// the abstract namespace; its keys may come in any order.
+std::optional<LocalSocket> localSocket(std::string_view alternative) {
+  constexpr std::string_view transport = "unix:";
+  if (!alternative.starts_with(transport)) return std::nullopt;
+  for (std::string_view keys = alternative.substr(transport.size()); !keys.empty();) {
+    const std::string_view key = takePart(keys, ',');
+    const bool abstract = key.starts_with("abstract=");
+    if (!abstract && !key.starts_with("path=")) continue;
+    const std::string_view escaped = key.substr(key.find('=') + 1);
     const QByteArray name = QByteArray::fromPercentEncoding(QByteArray(escaped.data(), escaped.size()));
     LocalSocket socket;
     socket.address.sun_family = AF_UNIX;
@@ -73,29 +83,39 @@ std::string greeting() {
   return std::string(1, '\0') + "AUTH EXTERNAL " + hex + "\r\n";
 }
 
-bool answers(const LocalSocket& bus, Clock::time_point deadline) {
-  const int descriptor = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  if (descriptor < 0) return false;
+enum class Probe { unreachable, answered, unanswered };
+
+// Connects as the toolkit does: a listener with a full backlog takes the
+// connection once it accepts again, and the toolkit waits for that. A
+// blocking connect waits as long as the send timeout allows, where a
+// non-blocking one gives up at once. Empty once connected.
+std::optional<Probe> connectBy(int descriptor, const LocalSocket& bus, Clock::time_point deadline) {
+  for (;;) {
+    const auto left = std::chrono::ceil<std::chrono::microseconds>(deadline - Clock::now()).count();
+    if (left <= 0) return Probe::unanswered;
+    const timeval timeout{.tv_sec = static_cast<time_t>(left / 1'000'000),
+                          .tv_usec = static_cast<suseconds_t>(left % 1'000'000)};
+    if (setsockopt(descriptor, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout) != 0) return Probe::unreachable;
+    if (connect(descriptor, reinterpret_cast<const sockaddr*>(&bus.address), bus.length) == 0) return std::nullopt;
+    if (errno != EINTR) return errno == EAGAIN ? Probe::unanswered : Probe::unreachable;
+  }
+}
+
+Probe probe(const LocalSocket& bus, Clock::time_point deadline) {
+  const int descriptor = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (descriptor < 0) return Probe::unreachable;
   struct Closer {
     int descriptor;
     ~Closer() { close(descriptor); }
   } closer{descriptor};
 
-  if (connect(descriptor, reinterpret_cast<const sockaddr*>(&bus.address), bus.length) != 0) {
-    // A listener with a full backlog takes the connection later.
-    if (errno != EAGAIN && errno != EINPROGRESS) return false;
-    int failure = 0;
-    socklen_t size = sizeof failure;
-    if (!ready(descriptor, POLLOUT, deadline) || getsockopt(descriptor, SOL_SOCKET, SO_ERROR, &failure, &size) != 0 ||
-        failure != 0) {
-      return false;
-    }
-  }
+  if (const auto failed = connectBy(descriptor, bus, deadline)) return *failed;
+  if (fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) | O_NONBLOCK) != 0) return Probe::unreachable;
   const std::string hello = greeting();
   for (std::size_t sent = 0; sent < hello.size();) {
-    if (!ready(descriptor, POLLOUT, deadline)) return false;
+    if (!ready(descriptor, POLLOUT, deadline)) return Probe::unanswered;
     const ssize_t written = send(descriptor, hello.data() + sent, hello.size() - sent, MSG_NOSIGNAL);
-    if (written < 0 && errno != EAGAIN && errno != EINTR) return false;
+    if (written < 0 && errno != EAGAIN && errno != EINTR) return Probe::unanswered;
     if (written > 0) sent += static_cast<std::size_t>(written);
   }
   // A bus answers with one short line; a peer that talks on without one
@@ -103,13 +123,13 @@ bool answers(const LocalSocket& bus, Clock::time_point deadline) {
   constexpr std::size_t longestReply = 4096;
   std::string reply;
   while (reply.find("\r\n") == std::string::npos) {
-    if (reply.size() > longestReply || !ready(descriptor, POLLIN, deadline)) return false;
+    if (reply.size() > longestReply || !ready(descriptor, POLLIN, deadline)) return Probe::unanswered;
     char bytes[256];
     const ssize_t received = recv(descriptor, bytes, sizeof bytes, 0);
-    if (received == 0 || (received < 0 && errno != EAGAIN && errno != EINTR)) return false;
+    if (received == 0 || (received < 0 && errno != EAGAIN && errno != EINTR)) return Probe::unanswered;
     if (received > 0) reply.append(bytes, static_cast<std::size_t>(received));
   }
-  return true;
+  return Probe::answered;
 }
 
 }  // namespace
@@ -125,10 +145,24 @@ std::string sessionBusAddress(const char* configured, const char* runtimeDirecto
 }
 
 SessionBusState sessionBusState(std::string_view address, std::chrono::milliseconds bound) {
-  if (address.empty() || address.starts_with("autolaunch:")) return SessionBusState::absent;
-  const auto bus = localSocket(address);
-  if (!bus) return SessionBusState::usable;
-  return answers(*bus, Clock::now() + bound) ? SessionBusState::usable : SessionBusState::silent;
+  if (address.empty()) return SessionBusState::absent;
+  const auto deadline = Clock::now() + bound;
+  // The toolkit takes the first alternative it can connect to.
+  for (std::string_view rest = address; !rest.empty();) {
+    const std::string_view alternative = takePart(rest, ';');
+    if (alternative.starts_with("autolaunch:")) return SessionBusState::absent;
+    const auto bus = localSocket(alternative);
+    if (!bus) return SessionBusState::usable;
+    switch (probe(*bus, deadline)) {
+      case Probe::unreachable:
+        continue;
+      case Probe::answered:
+        return SessionBusState::usable;
+      case Probe::unanswered:
+        return SessionBusState::silent;
+    }
+  }
+  return SessionBusState::silent;
 }
 
 void keepOffUnusableSessionBus() {

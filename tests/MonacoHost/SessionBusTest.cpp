@@ -2,9 +2,12 @@
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -43,6 +46,24 @@ TEST(SessionBus, ABusIsUsableOnlyWhenItAnswersTheGreetingInTime) {
   EXPECT_EQ(sessionBusState("", 2s), SessionBusState::absent);
   EXPECT_EQ(sessionBusState("autolaunch:", 2s), SessionBusState::absent);
   EXPECT_EQ(sessionBusState("tcp:host=localhost,port=1", 2s), SessionBusState::usable) << "left to the toolkit";
+}
+
+TEST(SessionBus, TheBusIsJudgedWhereTheToolkitWouldConnect) {
+  ScratchDirectory scratch;
+  FakeSessionBus answering(scratch / "answering", "OK 0123456789abcdef\r\n");
+  FakeSessionBus silent(scratch / "silent", "");
+  const std::string nobody = "unix:path=" + (scratch / "nobody").string();
+  EXPECT_EQ(sessionBusState(nobody + ";" + answering.address(), 2s), SessionBusState::usable);
+  EXPECT_EQ(sessionBusState(nobody + ";autolaunch:", 2s), SessionBusState::absent);
+  EXPECT_EQ(sessionBusState("unix:guid=0123," + silent.address().substr(5), 300ms), SessionBusState::silent);
+
+  FakeSessionBus busy(scratch / "busy", "OK 0123456789abcdef\r\n", 300ms);
+  const int filler = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+  sockaddr_un address{.sun_family = AF_UNIX, .sun_path = {}};
+  std::strncpy(address.sun_path, (scratch / "busy").c_str(), sizeof address.sun_path - 1);
+  ASSERT_EQ(connect(filler, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  close(filler);  // stays in the backlog until taken
+  EXPECT_EQ(sessionBusState(busy.address(), 2s), SessionBusState::usable) << "a full backlog only delays";
 }
 
 TEST(SessionBus, WithoutAConfiguredBusTheRuntimeDirectorysIsTaken) {

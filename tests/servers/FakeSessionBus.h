@@ -4,6 +4,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
@@ -16,16 +17,18 @@ namespace testservers {
 
 // A session bus on a local socket as far as a client's greeting goes: it
 // takes every connection and answers each client's first line with `reply`,
-// or, with an empty `reply`, never answers at all.
+// or, with an empty `reply`, never answers at all. One `busyFor` a while
+// keeps no backlog and accepts nothing until that while is over.
 class FakeSessionBus {
  public:
-  FakeSessionBus(std::filesystem::path path, std::string reply) : path_(std::move(path)), reply_(std::move(reply)) {
+  FakeSessionBus(std::filesystem::path path, std::string reply, std::chrono::milliseconds busyFor = {})
+      : path_(std::move(path)), reply_(std::move(reply)), busyFor_(busyFor) {
     listener_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::strncpy(address.sun_path, path_.c_str(), sizeof address.sun_path - 1);
     if (listener_ < 0 || bind(listener_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        listen(listener_, 16) != 0) {
+        listen(listener_, busyFor_.count() ? 0 : 16) != 0) {
       throw std::system_error(errno, std::generic_category(), "FakeSessionBus");
     }
     server_ = std::thread([this] { serve(); });
@@ -48,6 +51,7 @@ class FakeSessionBus {
 
  private:
   void serve() {
+    std::this_thread::sleep_for(busyFor_);
     for (;;) {
       const int client = accept(listener_, nullptr, nullptr);
       if (client < 0) return;
@@ -66,6 +70,7 @@ class FakeSessionBus {
 
   std::filesystem::path path_;
   std::string reply_;
+  std::chrono::milliseconds busyFor_;
   int listener_ = -1;
   std::vector<int> clients_;
   mutable std::mutex mutex_;

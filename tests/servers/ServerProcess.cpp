@@ -62,6 +62,11 @@ ServerProcess::ServerProcess(std::vector<std::string> command, const std::functi
   char logTemplate[] = "/tmp/wendalore-server-XXXXXX";
   const int logFd = ::mkstemp(logTemplate);
   logPath_ = logTemplate;
+  // Made before the fork: the child of a process with other threads must
+  // not allocate, as another thread may have held the allocator's lock.
+  std::vector<char*> arguments;
+  for (auto& part : command) arguments.push_back(part.data());
+  arguments.push_back(nullptr);
   const pid_t parent = ::getpid();
   pid_ = ::fork();
   if (pid_ == 0) {
@@ -70,9 +75,6 @@ ServerProcess::ServerProcess(std::vector<std::string> command, const std::functi
     if (::getppid() != parent) ::_exit(1);
     ::dup2(logFd, STDOUT_FILENO);
     ::dup2(logFd, STDERR_FILENO);
-    std::vector<char*> arguments;
-    for (auto& part : command) arguments.push_back(part.data());
-    arguments.push_back(nullptr);
     ::execvp(arguments[0], arguments.data());
     std::perror("exec");
     ::_exit(127);

@@ -74,13 +74,7 @@ bool ready(int descriptor, short events, Clock::time_point deadline) {
 // The greeting every client opens with: a zero byte, then the request to
 // be known by its user id, which the bus answers whether it accepts or not.
 std::string greeting() {
-  std::string hex;
-  for (const char digit : std::to_string(geteuid())) {
-    char pair[3];
-    std::snprintf(pair, sizeof pair, "%02x", static_cast<unsigned char>(digit));
-    hex += pair;
-  }
-  return std::string(1, '\0') + "AUTH EXTERNAL " + hex + "\r\n";
+  return std::string(1, '\0') + "AUTH EXTERNAL " + QByteArray::number(geteuid()).toHex().toStdString() + "\r\n";
 }
 
 enum class Probe { unreachable, answered, unanswered };

@@ -5,9 +5,8 @@
 #include <optional>
 #include <thread>
 
-#include "Platform/Store/ModelContainer.h"
-#include "Wendalore/Model/RequestFolder.h"
 #include "Wendalore/Model/RequestTemplate.h"
+#include "tests/EndToEnd/ProgramStore.h"
 #include "tests/desktop/AppHome.h"
 #include "tests/desktop/AppProcess.h"
 #include "tests/desktop/XDisplay.h"
@@ -38,17 +37,11 @@ std::optional<QPoint> find(const QImage& screen, const QColor& colour) {
 TEST(RefusedSendEndToEndTest, AGETWithAFormOfThreeLinesIsRefusedInItsHistoryRow) {
   desktop::AppHome home;
   desktop::XDisplay display;
-  {
-    auto container =
-        platform::ModelContainer::open(platform::Schema::of<RequestTemplate, RequestFolder>(), home.storeFile());
-    ASSERT_TRUE(container) << container.error()->description();
-    auto request = RequestTemplate::make("Form by GET", testservers::HttpbinServer::shared().baseURL() + "/get",
-                                         "GET", nullptr, 0);
-    request->setBodyType(RequestBodyType::formUrlEncoded);
-    request->setBody("alpha=1\nbeta=two words\ngamma=a&b");
-    (*container)->mainContext()->insert(request);
-    ASSERT_TRUE((*container)->mainContext()->save());
-  }
+  auto request = RequestTemplate::make("Form by GET", testservers::HttpbinServer::shared().baseURL() + "/get", "GET",
+                                       nullptr, 0);
+  request->setBodyType(RequestBodyType::formUrlEncoded);
+  request->setBody("alpha=1\nbeta=two words\ngamma=a&b");
+  ASSERT_TRUE(storeForProgram(home, {request}));
   desktop::AppProcess app(home);
   const auto window = display.waitForWindow(app.pid(), "Wendalore", 20s);
   ASSERT_TRUE(window) << app.standardError();

@@ -6,9 +6,8 @@
 #include <string>
 #include <thread>
 
-#include "Platform/Store/ModelContainer.h"
-#include "Wendalore/Model/RequestFolder.h"
 #include "Wendalore/Model/RequestTemplate.h"
+#include "tests/EndToEnd/ProgramStore.h"
 #include "tests/desktop/AppHome.h"
 #include "tests/desktop/AppProcess.h"
 #include "tests/desktop/XDisplay.h"
@@ -43,16 +42,10 @@ TEST(SilentSessionBusEndToEndTest, TheProgramWorksWithoutABusThatNeverAnswers) {
   desktop::AppHome home;
   desktop::XDisplay display;
   testservers::FakeSessionBus bus(home.runtimeDirectory() / "bus", "");
-  {
-    auto container =
-        platform::ModelContainer::open(platform::Schema::of<RequestTemplate, RequestFolder>(), home.storeFile());
-    ASSERT_TRUE(container) << container.error()->description();
-    auto request = RequestTemplate::make("With a body", "http://127.0.0.1:9/", "POST", nullptr, 0);
-    request->setBodyType(RequestBodyType::json);
-    request->setBody("{\"shown\": true}");
-    (*container)->mainContext()->insert(request);
-    ASSERT_TRUE((*container)->mainContext()->save());
-  }
+  auto request = RequestTemplate::make("With a body", "http://127.0.0.1:9/", "POST", nullptr, 0);
+  request->setBodyType(RequestBodyType::json);
+  request->setBody("{\"shown\": true}");
+  ASSERT_TRUE(storeForProgram(home, {request}));
   desktop::AppProcess app(home);
   const auto window = display.waitForWindow(app.pid(), "Wendalore", 20s);
   ASSERT_TRUE(window) << app.standardError();
